@@ -1,0 +1,210 @@
+#include "ExpressionFile.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <system_error>
+#include <utility>
+
+namespace vornel {
+
+namespace {
+
+constexpr char32_t kReplacementCharacter = 0xFFFD;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Windows-1252 bytes 0x80 to 0x9F. Every other byte has the code point of the
+// same number. The five bytes the code page leaves unassigned map to the C1
+// control of their own number, as Windows does, so every byte survives a round
+// trip.
+constexpr std::array<char32_t, 32> kWindows1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+};
+
+char32_t FromWindows1252(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F) {
+        return kWindows1252High[byte - 0x80];
+    }
+    return byte;
+}
+
+std::optional<unsigned char> ToWindows1252(char32_t codePoint) {
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
+        return static_cast<unsigned char>(codePoint);
+    }
+    for (std::size_t i = 0; i < kWindows1252High.size(); ++i) {
+        if (kWindows1252High[i] == codePoint) {
+            return static_cast<unsigned char>(0x80 + i);
+        }
+    }
+    return std::nullopt;
+}
+
+void AppendUtf8(std::string& out, char32_t codePoint) {
+    auto put = [&out](unsigned value) { out.push_back(static_cast<char>(value)); };
+    if (codePoint < 0x80) {
+        put(codePoint);
+    } else if (codePoint < 0x800) {
+        put(0xC0 | (codePoint >> 6));
+        put(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        put(0xE0 | (codePoint >> 12));
+        put(0x80 | ((codePoint >> 6) & 0x3F));
+        put(0x80 | (codePoint & 0x3F));
+    } else {
+        put(0xF0 | (codePoint >> 18));
+        put(0x80 | ((codePoint >> 12) & 0x3F));
+        put(0x80 | ((codePoint >> 6) & 0x3F));
+        put(0x80 | (codePoint & 0x3F));
+    }
+}
+
+// What a lead byte promises: the sequence length, the payload bits of the lead
+// byte and the range allowed for the second byte. The narrowed second-byte
+// ranges shut out overlong forms, surrogates and values above U+10FFFF.
+struct SequenceShape {
+    std::size_t length;
+    char32_t leadBits;
+    unsigned char secondLow;
+    unsigned char secondHigh;
+};
+
+std::optional<SequenceShape> ShapeOf(unsigned char lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return SequenceShape{2, lead & 0x1Fu, 0x80, 0xBF};
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        return SequenceShape{3, lead & 0x0Fu,
+                             static_cast<unsigned char>(lead == 0xE0 ? 0xA0 : 0x80),
+                             static_cast<unsigned char>(lead == 0xED ? 0x9F : 0xBF)};
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        return SequenceShape{4, lead & 0x07u,
+                             static_cast<unsigned char>(lead == 0xF0 ? 0x90 : 0x80),
+                             static_cast<unsigned char>(lead == 0xF4 ? 0x8F : 0xBF)};
+    }
+    return std::nullopt;
+}
+
+struct DecodedCharacter {
+    char32_t codePoint;
+    std::size_t length;  // bytes consumed
+};
+
+// The character at `pos`. A byte that does not start a complete, valid
+// sequence is one U+FFFD of length 1, and reading resumes at the next byte.
+DecodedCharacter ReadUtf8(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x80) {
+        return {lead, 1};
+    }
+    const std::optional<SequenceShape> shape = ShapeOf(lead);
+    if (!shape || pos + shape->length > text.size()) {
+        return {kReplacementCharacter, 1};
+    }
+    char32_t codePoint = shape->leadBits;
+    for (std::size_t i = 1; i < shape->length; ++i) {
+        const auto byte = static_cast<unsigned char>(text[pos + i]);
+        const unsigned char low = i == 1 ? shape->secondLow : 0x80;
+        const unsigned char high = i == 1 ? shape->secondHigh : 0xBF;
+        if (byte < low || byte > high) {
+            return {kReplacementCharacter, 1};
+        }
+        codePoint = (codePoint << 6) | (byte & 0x3Fu);
+    }
+    return {codePoint, shape->length};
+}
+
+// `text` with every invalid byte replaced by U+FFFD.
+std::string SanitizeUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const DecodedCharacter character = ReadUtf8(text, pos);
+        if (character.codePoint == kReplacementCharacter) {
+            AppendUtf8(out, kReplacementCharacter);
+        } else {
+            out.append(text.substr(pos, character.length));
+        }
+        pos += character.length;
+    }
+    return out;
+}
+
+std::optional<std::string> TryWindows1252(std::string_view utf8Text) {
+    std::string out;
+    out.reserve(utf8Text.size());
+    for (std::size_t pos = 0; pos < utf8Text.size();) {
+        const DecodedCharacter character = ReadUtf8(utf8Text, pos);
+        const std::optional<unsigned char> byte = ToWindows1252(character.codePoint);
+        if (!byte) {
+            return std::nullopt;
+        }
+        out.push_back(static_cast<char>(*byte));
+        pos += character.length;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string DecodeExpressionFile(std::string_view bytes) {
+    if (bytes.starts_with(kByteOrderMark)) {
+        return SanitizeUtf8(bytes.substr(kByteOrderMark.size()));
+    }
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char byte : bytes) {
+        AppendUtf8(out, FromWindows1252(static_cast<unsigned char>(byte)));
+    }
+    return out;
+}
+
+std::string EncodeExpressionFile(std::string_view utf8Text) {
+    std::optional<std::string> ansi = TryWindows1252(utf8Text);
+    if (ansi && !ansi->starts_with(kByteOrderMark)) {
+        return std::move(*ansi);
+    }
+    return std::string(kByteOrderMark) + SanitizeUtf8(utf8Text);
+}
+
+FileReadResult ReadExpressionFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    const FileReadResult cannotOpen{FileReadStatus::CannotOpen, {}};
+    const FileReadResult tooLarge{FileReadStatus::TooLarge, {}};
+
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) {
+        return cannotOpen;
+    }
+    const std::uintmax_t size = fs::file_size(path, error);
+    if (error) {
+        return cannotOpen;
+    }
+    if (size > kMaxExpressionFileBytes) {
+        return tooLarge;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return cannotOpen;
+    }
+    // One byte more than allowed, to notice a file that grew since its size
+    // was read.
+    std::string bytes(kMaxExpressionFileBytes + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) {
+        return cannotOpen;
+    }
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > kMaxExpressionFileBytes) {
+        return tooLarge;
+    }
+    return {FileReadStatus::Ok, DecodeExpressionFile(bytes)};
+}
+
+}  // namespace vornel

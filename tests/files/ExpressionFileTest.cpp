@@ -1,0 +1,308 @@
+#include "ExpressionFile.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vornel {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBom = "\xEF\xBB\xBF";
+
+template <typename Row>
+std::string RowName(const testing::TestParamInfo<Row>& row) {
+    return row.param.name;
+}
+
+// The C library's own converter, as an independent reference for the bytes
+// that Windows-1252 defines. It refuses the five unassigned bytes.
+std::optional<std::string> ReferenceDecode(unsigned char byte) {
+    iconv_t converter = iconv_open("UTF-8", "WINDOWS-1252");
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    char in[1] = {static_cast<char>(byte)};
+    char out[8] = {};
+    char* inPtr = in;
+    char* outPtr = out;
+    std::size_t inLeft = 1;
+    std::size_t outLeft = sizeof out;
+    const std::size_t done = iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(converter);
+    if (done == static_cast<std::size_t>(-1)) {
+        return std::nullopt;
+    }
+    return std::string(out, sizeof out - outLeft);
+}
+
+TEST(Windows1252, DefinedBytesDecodeLikeTheSystemConverter) {
+    int compared = 0;
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::optional<std::string> expected =
+            ReferenceDecode(static_cast<unsigned char>(byte));
+        if (!expected) {
+            continue;
+        }
+        ++compared;
+        EXPECT_EQ(DecodeExpressionFile(std::string(1, static_cast<char>(byte))), *expected)
+            << "byte 0x" << std::hex << byte;
+    }
+    EXPECT_GE(compared, 251) << "the system converter lacks Windows-1252";
+}
+
+TEST(Windows1252, EveryByteRoundTripsAlone) {
+    std::set<std::string> decodedForms;
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::string bytes(1, static_cast<char>(byte));
+        const std::string text = DecodeExpressionFile(bytes);
+        decodedForms.insert(text);
+        EXPECT_EQ(EncodeExpressionFile(text), bytes) << "byte 0x" << std::hex << byte;
+    }
+    EXPECT_EQ(decodedForms.size(), 256u) << "two bytes decode to the same character";
+}
+
+TEST(Windows1252, AllBytesRoundTripTogether) {
+    std::string bytes;
+    for (int byte = 255; byte >= 0; --byte) {
+        bytes.push_back(static_cast<char>(byte));
+    }
+    EXPECT_EQ(EncodeExpressionFile(DecodeExpressionFile(bytes)), bytes);
+}
+
+struct CodecCase {
+    const char* name;
+    std::string bytes;
+    std::string text;
+};
+
+std::ostream& operator<<(std::ostream& out, const CodecCase& c) {
+    return out << c.name;
+}
+
+class DecodeTest : public testing::TestWithParam<CodecCase> {};
+
+TEST_P(DecodeTest, BytesBecomeText) {
+    EXPECT_EQ(DecodeExpressionFile(GetParam().bytes), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DecodeTest,
+    testing::Values(CodecCase{"Empty", "", ""},
+                    CodecCase{"PlainAscii", "A*B+Max(C,2)", "A*B+Max(C,2)"},
+                    CodecCase{"EuroAndAccents", "\x80 \xE9\xFF", "\u20AC \u00E9\u00FF"},
+                    CodecCase{"UnassignedBytesAreC1Controls", "\x81\x8D\x8F\x90\x9D",
+                              "\u0081\u008D\u008F\u0090\u009D"},
+                    CodecCase{"LineBreaksKept", "1\r\n2\n3\r4\r\n", "1\r\n2\n3\r4\r\n"},
+                    CodecCase{"NulKept", std::string("a\0b", 3), std::string("a\0b", 3)},
+                    CodecCase{"MarkOnly", kBom, ""},
+                    CodecCase{"MarkThenUtf8", kBom + "\u03A9 \u20AC \U0001F600",
+                              "\u03A9 \u20AC \U0001F600"},
+                    CodecCase{"SecondMarkIsText", kBom + kBom + "x", "\uFEFFx"},
+                    CodecCase{"MarkNotAtStartIsAnsi", "x\xEF\xBB\xBF", "x\u00EF\u00BB\u00BF"},
+                    CodecCase{"HalfAMarkIsAnsi", "\xEF\xBB", "\u00EF\u00BB"},
+                    CodecCase{"Utf8WithoutMarkIsAnsi", "\xC3\xA9", "\u00C3\u00A9"},
+                    CodecCase{"InvalidUtf8AfterMarkReplaced",
+                              kBom + "a\xFF"
+                                     "b\xC3",
+                              "a\uFFFDb\uFFFD"}),
+    RowName<CodecCase>);
+
+struct EncodeCase {
+    const char* name;
+    std::string text;
+    std::string bytes;
+};
+
+std::ostream& operator<<(std::ostream& out, const EncodeCase& c) {
+    return out << c.name;
+}
+
+class EncodeTest : public testing::TestWithParam<EncodeCase> {};
+
+TEST_P(EncodeTest, TextBecomesBytes) {
+    EXPECT_EQ(EncodeExpressionFile(GetParam().text), GetParam().bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, EncodeTest,
+    testing::Values(
+        EncodeCase{"Empty", "", ""}, EncodeCase{"NoLineBreakAdded", "1+2", "1+2"},
+        EncodeCase{"LineBreaksKept", "If (A>1) Then\r\n  A\r\nElse\n B\rEndIf",
+                   "If (A>1) Then\r\n  A\r\nElse\n B\rEndIf"},
+        EncodeCase{"Windows1252Characters", "\u20AC\u2122\u0178 \u00E9\u00A0",
+                   "\x80\x99\x9F \xE9\xA0"},
+        EncodeCase{"C1ControlsOfUnassignedBytes", "\u0081\u009D", "\x81\x9D"},
+        EncodeCase{"OtherC1ControlIsUtf8", "\u0080", kBom + "\xC2\x80"},
+        EncodeCase{"GreekIsUtf8", "A\u03A9", kBom + "A\xCE\xA9"},
+        EncodeCase{"OneOutsiderMakesAllUtf8", "\u00E9\u4E2D", kBom + "\xC3\xA9\xE4\xB8\xAD"},
+        EncodeCase{"AstralIsUtf8", "\U0001F600", kBom + "\xF0\x9F\x98\x80"},
+        EncodeCase{"LeadingMarkCharacterIsUtf8", "\uFEFF1",
+                   kBom + "\xEF\xBB\xBF"
+                          "1"},
+        EncodeCase{"TextThatLooksLikeAMarkIsUtf8", "\u00EF\u00BB\u00BF1",
+                   kBom + "\xC3\xAF\xC2\xBB\xC2\xBF"
+                          "1"},
+        EncodeCase{"MarkLookalikeLaterStaysAnsi", "1\u00EF\u00BB\u00BF", "1\xEF\xBB\xBF"}),
+    RowName<EncodeCase>);
+
+// Text that is not valid UTF-8: each offending byte stands for U+FFFD, which
+// Windows-1252 lacks, so the text goes out as UTF-8 with the replacements.
+INSTANTIATE_TEST_SUITE_P(
+    InvalidUtf8, EncodeTest,
+    testing::Values(EncodeCase{"StrayByte", "1\xFF", kBom + "1\uFFFD"},
+                    EncodeCase{"LoneContinuation",
+                               "\x80"
+                               "2",
+                               kBom + "\uFFFD"
+                                      "2"},
+                    EncodeCase{"TruncatedAtEnd", "\xE2\x82", kBom + "\uFFFD\uFFFD"},
+                    EncodeCase{"TruncatedBeforeAscii",
+                               "\xE2\x82"
+                               "A",
+                               kBom + "\uFFFD\uFFFD"
+                                      "A"},
+                    EncodeCase{"Overlong", "\xC0\xAF", kBom + "\uFFFD\uFFFD"},
+                    EncodeCase{"OverlongThreeBytes", "\xE0\x80\xAF", kBom + "\uFFFD\uFFFD\uFFFD"},
+                    EncodeCase{"Surrogate", "\xED\xA0\x80", kBom + "\uFFFD\uFFFD\uFFFD"},
+                    EncodeCase{"BeyondUnicode", "\xF4\x90\x80\x80",
+                               kBom + "\uFFFD\uFFFD\uFFFD\uFFFD"}),
+    RowName<EncodeCase>);
+
+class RoundTripTest : public testing::TestWithParam<CodecCase> {};
+
+TEST_P(RoundTripTest, SavedTextReadsBackUnchanged) {
+    EXPECT_EQ(DecodeExpressionFile(EncodeExpressionFile(GetParam().text)), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RoundTripTest,
+    testing::Values(
+        CodecCase{"IfBlock", "",
+                  "If (A>100 & B<200 ) Then\r\n        B*C\r\nElse\r\n        1\r\nEndIf"},
+        CodecCase{"Ansi", "", "\u201Cx\u201D \u2026 \u00C4\u00D6\u00DC\u00DF"},
+        CodecCase{"Mixed", "", "\u00E9 \u0416 \u20AC \U0001D11E"},
+        CodecCase{"LeadingMarkCharacter", "", "\uFEFF\uFEFF"},
+        CodecCase{"MarkLookalike", "", "\u00EF\u00BB\u00BF"},
+        CodecCase{"C1Controls", "", "\u0081\u008D\u008F\u0090\u009D\u0085"}),
+    RowName<CodecCase>);
+
+// A fresh directory per test, removed afterwards.
+class ReadFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+        m_dir = fs::temp_directory_path() /
+                ("vornel-files-" + std::to_string(::getpid()) + "-" + info->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(m_dir / "locked.txt", fs::perms::owner_all, ignored);
+        fs::remove_all(m_dir, ignored);
+    }
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const fs::path path = m_dir / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+    fs::path m_dir;
+};
+
+struct FileCase {
+    const char* name;
+    std::string bytes;
+    FileReadStatus status;
+    std::string text;
+};
+
+std::ostream& operator<<(std::ostream& out, const FileCase& c) {
+    return out << c.name;
+}
+
+class ReadContentTest : public ReadFileTest, public testing::WithParamInterface<FileCase> {};
+
+TEST_P(ReadContentTest, ReadsOrRefuses) {
+    const FileReadResult result = ReadExpressionFile(Write("expression.txt", GetParam().bytes));
+    EXPECT_EQ(result.status, GetParam().status);
+    EXPECT_EQ(result.text, GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ReadContentTest,
+    testing::Values(
+        FileCase{"Empty", "", FileReadStatus::Ok, ""},
+        FileCase{"AtLimit", std::string(65000, '7'), FileReadStatus::Ok, std::string(65000, '7')},
+        FileCase{"OneByteOver", std::string(65001, '7'), FileReadStatus::TooLarge, ""},
+        FileCase{"FarOver", std::string(200000, ' '), FileReadStatus::TooLarge, ""},
+        FileCase{"AtLimitAllHighBytes", std::string(65000, '\xE9'), FileReadStatus::Ok,
+                 [] {
+                     std::string text;
+                     for (int i = 0; i < 65000; ++i) {
+                         text += "\u00E9";
+                     }
+                     return text;
+                 }()},
+        FileCase{"MixedLineBreaksKept", "A\r\nB\nC\rD\r\n", FileReadStatus::Ok, "A\r\nB\nC\rD\r\n"},
+        FileCase{"Ansi", "Max(\x80,\xA3)", FileReadStatus::Ok, "Max(\u20AC,\u00A3)"},
+        FileCase{"Utf8WithMark", kBom + "\u03A9+1", FileReadStatus::Ok, "\u03A9+1"}),
+    RowName<FileCase>);
+
+TEST_F(ReadFileTest, MissingFileCannotBeOpened) {
+    const FileReadResult result = ReadExpressionFile((m_dir / "missing.txt").string());
+    EXPECT_EQ(result.status, FileReadStatus::CannotOpen);
+}
+
+TEST_F(ReadFileTest, EmptyNameCannotBeOpened) {
+    EXPECT_EQ(ReadExpressionFile("").status, FileReadStatus::CannotOpen);
+}
+
+TEST_F(ReadFileTest, DirectoryCannotBeOpened) {
+    EXPECT_EQ(ReadExpressionFile(m_dir.string()).status, FileReadStatus::CannotOpen);
+}
+
+TEST_F(ReadFileTest, PipeIsRefusedWithoutBlocking) {
+    const fs::path pipe = m_dir / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(ReadExpressionFile(pipe.string()).status, FileReadStatus::CannotOpen);
+}
+
+TEST_F(ReadFileTest, SymbolicLinkToFileIsFollowed) {
+    const std::string target = Write("target.txt", "1+2");
+    fs::create_symlink(target, m_dir / "link.txt");
+    const FileReadResult result = ReadExpressionFile((m_dir / "link.txt").string());
+    EXPECT_EQ(result.status, FileReadStatus::Ok);
+    EXPECT_EQ(result.text, "1+2");
+}
+
+TEST_F(ReadFileTest, UnreadableFileCannotBeOpened) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    }
+    const std::string path = Write("locked.txt", "1+2");
+    fs::permissions(path, fs::perms::none);
+    EXPECT_EQ(ReadExpressionFile(path).status, FileReadStatus::CannotOpen);
+}
+
+TEST_F(ReadFileTest, SavedBytesReadBackAsTheSameText) {
+    const std::vector<std::string> texts = {"A*B\r\n", "\u20AC \u00E9", "\u03A9\r\nEndIf", ""};
+    for (const std::string& text : texts) {
+        const FileReadResult result =
+            ReadExpressionFile(Write("saved.txt", EncodeExpressionFile(text)));
+        EXPECT_EQ(result.status, FileReadStatus::Ok) << text;
+        EXPECT_EQ(result.text, text);
+    }
+}
+
+}  // namespace
+}  // namespace vornel

@@ -17,8 +17,7 @@ public:
 
     // `title` is empty when the message has no title of its own; the caller
     // then shows the application's title ("Vornel").
-    virtual void ShowMessage(std::string_view prompt, std::string_view title,
-                             MessageIcon icon) = 0;
+    virtual void ShowMessage(std::string_view prompt, std::string_view title, MessageIcon icon) = 0;
 };
 
 }  // namespace vornel

@@ -1,0 +1,198 @@
+// vornel-eval: evaluates one expression or If block with the calculator's
+// engine, for scripts and batch work.
+
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Exp.h"
+#include "NumberText.h"
+#include "Text.h"
+
+namespace {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitEvaluationFailed = 1;
+constexpr int kExitUsage = 2;
+
+constexpr std::string_view kUsage =
+    "Usage: vornel-eval [-v NAME=VALUE]... [--raw] [-f FILE | EXPRESSION]\n"
+    "\n"
+    "Evaluates an expression or an If block and prints its value with fifteen\n"
+    "decimals. Without EXPRESSION or -f, the expression is read from standard input.\n"
+    "\n"
+    "  -v NAME=VALUE  store a variable (slots 0, 1, 2, ... in the order given);\n"
+    "                 VALUE is a decimal number written with \".\"\n"
+    "  --raw          print the value as the shortest text that reads back exactly\n"
+    "  -f FILE        read the expression from an expression file\n"
+    "  --help         show this help\n"
+    "  --             what follows is the expression, even if it begins with \"-\"\n"
+    "\n"
+    "Exit status: 0 success, 1 the expression is invalid (the value printed is 0),\n"
+    "2 usage error.\n";
+
+// Shows the engine's messages on stderr and remembers whether an evaluation
+// failed.
+class StderrMessages : public vornel::MessageSink {
+public:
+    void ShowMessage(std::string_view prompt, std::string_view title,
+                     vornel::MessageIcon) override {
+        if (title.empty()) {
+            std::cerr << "Vornel: " << prompt << '\n';
+        } else {
+            std::cerr << title << ": " << prompt << '\n';
+            m_failed = true;
+        }
+    }
+    bool Failed() const { return m_failed; }
+
+private:
+    bool m_failed = false;
+};
+
+struct Variable {
+    std::string name;
+    double value;
+};
+
+struct Options {
+    std::vector<Variable> variables;
+    bool raw = false;
+    std::optional<std::string> file;
+    std::optional<std::string> expression;
+    bool help = false;
+};
+
+struct UsageError {
+    std::string message;
+};
+
+std::optional<double> ParseValue(std::string_view text) {
+    text = vornel::TrimSpaces(text);
+    if (!text.empty() && text[0] == '+') {
+        text.remove_prefix(1);
+    }
+    const std::size_t first = (!text.empty() && text[0] == '-') ? 1 : 0;
+    if (first >= text.size() || !vornel::IsNumberChar(text[first])) {
+        return std::nullopt;  // rejects "inf" and "nan" too
+    }
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+Variable ParseVariable(std::string_view argument) {
+    const auto equals = argument.find('=');
+    if (equals == std::string_view::npos) {
+        throw UsageError{"-v expects NAME=VALUE, got \"" + std::string(argument) + "\""};
+    }
+    const std::string name = vornel::ToUpper(vornel::TrimSpaces(argument.substr(0, equals)));
+    const auto value = ParseValue(argument.substr(equals + 1));
+    if (!value) {
+        throw UsageError{"the value of " + name + " is not a number: \"" +
+                         std::string(argument.substr(equals + 1)) + "\""};
+    }
+    return {name, *value};
+}
+
+// An argument that begins with "-" is an option, unless it reads as the start
+// of an expression such as "-5+3" or "-(2)".
+bool LooksLikeOption(std::string_view argument) {
+    return argument.size() > 1 && argument[0] == '-' && !vornel::IsNumberChar(argument[1]) &&
+           argument[1] != '(';
+}
+
+Options ParseArguments(int argc, char** argv) {
+    Options options;
+    bool onlyExpression = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        auto next = [&]() -> std::string_view {
+            if (i + 1 >= argc) {
+                throw UsageError{std::string(argument) + " needs an argument"};
+            }
+            return argv[++i];
+        };
+        if (!onlyExpression && LooksLikeOption(argument)) {
+            if (argument == "--") {
+                onlyExpression = true;
+            } else if (argument == "-v") {
+                options.variables.push_back(ParseVariable(next()));
+            } else if (argument == "-f") {
+                options.file = std::string(next());
+            } else if (argument == "--raw") {
+                options.raw = true;
+            } else if (argument == "--help" || argument == "-h") {
+                options.help = true;
+            } else {
+                throw UsageError{"unknown option " + std::string(argument)};
+            }
+        } else if (options.expression) {
+            throw UsageError{"give one expression only (quote it if it holds spaces)"};
+        } else {
+            options.expression = std::string(argument);
+        }
+    }
+    if (options.file && options.expression) {
+        throw UsageError{"give either -f FILE or an expression, not both"};
+    }
+    return options;
+}
+
+std::string ReadAll(std::istream& in) {
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw UsageError{"cannot read the file " + path};
+    }
+    return ReadAll(in);
+}
+
+std::string RawText(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+int Run(const Options& options) {
+    const std::string expression = options.file         ? ReadFile(*options.file)
+                                   : options.expression ? *options.expression
+                                                        : ReadAll(std::cin);
+    StderrMessages messages;
+    vornel::Exp engine(messages);
+    for (std::size_t slot = 0; slot < options.variables.size(); ++slot) {
+        const auto& variable = options.variables[slot];
+        engine.SetVariable(static_cast<std::int16_t>(slot), variable.name, variable.value);
+    }
+    const double result = engine.CalculateResult(expression);
+    std::cout << (options.raw ? RawText(result) : vornel::FormatDisplay(result)) << '\n';
+    return messages.Failed() ? kExitEvaluationFailed : kExitSuccess;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const Options options = ParseArguments(argc, argv);
+        if (options.help) {
+            std::cout << kUsage;
+            return kExitSuccess;
+        }
+        return Run(options);
+    } catch (const UsageError& error) {
+        std::cerr << "vornel-eval: " << error.message << "\n\n" << kUsage;
+        return kExitUsage;
+    }
+}

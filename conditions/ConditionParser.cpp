@@ -1,0 +1,343 @@
+#include "ConditionParser.h"
+
+#include <array>
+
+#include "ConditionArithmetic.h"
+#include "ConditionEvaluation.h"
+#include "Failure.h"
+#include "Normalizer.h"
+#include "NumberText.h"
+#include "Operations.h"
+#include "Text.h"
+
+namespace vornel {
+
+namespace {
+
+using grammar::Symbol;
+
+struct Token {
+    Symbol symbol = Symbol::End;
+    std::string value;
+};
+
+enum class TokenKind {
+    None,
+    Identifier,
+    Number,
+    Comparison,
+    Logical,
+    Arithmetic,
+    Parenthesis,
+    StringLiteral,
+    FunctionCall,
+};
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\r' || c == '\n' || c == '\t';
+}
+
+// Splits a condition into the token list. Returns false when the condition
+// is quietly false.
+class Tokenizer {
+public:
+    Tokenizer(std::string_view text, const VariableTable& variables,
+              std::array<Token, kTokenListSize>& tokens)
+        : m_text(text), m_variables(variables), m_tokens(tokens) {}
+
+    bool Run() {
+        while (true) {
+            SkipBlanks();
+            if (m_pos >= m_text.size()) {
+                break;
+            }
+            if (!ReadToken()) {
+                return false;
+            }
+            if (m_kind == TokenKind::None) {
+                break;  // a function name ended the text
+            }
+        }
+        Append(Symbol::End, "$");
+        return true;
+    }
+
+private:
+    void SkipBlanks() {
+        while (m_pos < m_text.size() && IsBlank(m_text[m_pos])) {
+            ++m_pos;
+        }
+    }
+
+    std::size_t RunOf(std::size_t from, bool (*test)(char)) const {
+        while (from < m_text.size() && test(m_text[from])) {
+            ++from;
+        }
+        return from;
+    }
+
+    char At(std::size_t i) const { return i < m_text.size() ? m_text[i] : '\0'; }
+
+    void Take(std::size_t end, TokenKind kind) {
+        m_tokenText = m_text.substr(m_pos, end - m_pos);
+        m_kind = kind;
+        m_pos = end;
+    }
+
+    bool ReadToken() {
+        const char c = m_text[m_pos];
+        if (IsNameStart(c)) {
+            return ReadName();
+        }
+        if (IsAsciiDigit(c)) {
+            Take(RunOf(m_pos + 1, IsNumberChar), TokenKind::Number);
+            return AppendToken();
+        }
+        switch (c) {
+            case '-':
+                ReadMinus();
+                break;
+            case '+':
+            case '*':
+            case '/':
+                Take(m_pos + 1, TokenKind::Arithmetic);
+                break;
+            case '(':
+            case ')':
+                Take(m_pos + 1, TokenKind::Parenthesis);
+                break;
+            case '<':
+                Take(m_pos + ((At(m_pos + 1) == '=' || At(m_pos + 1) == '>') ? 2 : 1),
+                     TokenKind::Comparison);
+                break;
+            case '>':
+                Take(m_pos + (At(m_pos + 1) == '=' ? 2 : 1), TokenKind::Comparison);
+                break;
+            case '=':
+                Take(m_pos + 1, TokenKind::Comparison);
+                break;
+            case '&':
+            case '|':
+                Take(m_pos + 1, TokenKind::Logical);
+                break;
+            case '"':
+                return ReadStringLiteral();
+            default:
+                return false;  // a character that starts no token
+        }
+        return AppendToken();
+    }
+
+    // A minus sign before a digit is part of the number at the start of the
+    // condition and after a parenthesis, "(" or ")" alike.
+    void ReadMinus() {
+        const bool sign = IsAsciiDigit(At(m_pos + 1)) &&
+                          (m_tokenText.empty() || m_kind == TokenKind::Parenthesis);
+        Take(sign ? RunOf(m_pos + 2, IsNumberChar) : m_pos + 1,
+             sign ? TokenKind::Number : TokenKind::Arithmetic);
+    }
+
+    bool ReadStringLiteral() {
+        const auto close = m_text.find('"', m_pos + 1);
+        if (close == std::string_view::npos) {
+            return false;
+        }
+        m_tokenText = m_text.substr(m_pos + 1, close - m_pos - 1);
+        m_kind = TokenKind::StringLiteral;
+        m_pos = close + 1;
+        return AppendToken();
+    }
+
+    bool ReadName() {
+        const std::size_t end = RunOf(m_pos + 1, IsNameChar);
+        const std::string_view name = m_text.substr(m_pos, end - m_pos);
+        Take(end, TokenKind::Identifier);
+        if (!IsFunctionName(name)) {
+            return AppendToken();
+        }
+        SkipBlanks();
+        if (m_pos >= m_text.size()) {
+            m_kind = TokenKind::None;  // the name is dropped
+            return true;
+        }
+        if (m_text[m_pos] != '(') {
+            return false;
+        }
+        int depth = 0;
+        std::size_t i = m_pos;
+        do {
+            depth += m_text[i] == '(' ? 1 : (m_text[i] == ')' ? -1 : 0);
+            ++i;
+        } while (depth > 0 && i < m_text.size());
+        m_callText.assign(name);
+        m_callText.append(m_text.substr(m_pos, i - m_pos));
+        m_tokenText = m_callText;
+        m_kind = TokenKind::FunctionCall;
+        m_pos = i;
+        return AppendToken();
+    }
+
+    bool AppendToken() {
+        switch (m_kind) {
+            case TokenKind::Identifier:
+                return AppendIdentifier();
+            case TokenKind::Number:
+                Append(Symbol::Number, m_tokenText);
+                return true;
+            case TokenKind::StringLiteral:
+                Append(Symbol::Text, m_tokenText);
+                return true;
+            case TokenKind::FunctionCall: {
+                const double value =
+                    EvaluateConditionArithmetic(NormalizeExpression(m_tokenText, m_variables));
+                Append(Symbol::Number, FormatCallValue(value));
+                return true;
+            }
+            default:
+                Append(*grammar::TerminalFromText(m_tokenText), m_tokenText);
+                return true;
+        }
+    }
+
+    bool AppendIdentifier() {
+        if (EqualsIgnoringAsciiCase(m_tokenText, "TRUE")) {
+            Append(Symbol::True, m_tokenText);
+        } else if (EqualsIgnoringAsciiCase(m_tokenText, "FALSE")) {
+            Append(Symbol::False, m_tokenText);
+        } else if (GetVariableType(m_tokenText, m_variables) == "Number") {
+            Append(Symbol::Number, GetVariableText(m_tokenText, m_variables));
+        } else {
+            return false;  // an unknown name
+        }
+        return true;
+    }
+
+    void Append(Symbol symbol, std::string_view value) {
+        if (m_count == kTokenListSize) {
+            Fail(EvaluationFailure::kSubscriptOutOfRange);
+        }
+        Token& token = m_tokens[static_cast<std::size_t>(m_count++)];
+        token.symbol = symbol;
+        token.value.assign(value);
+    }
+
+    std::string_view m_text;
+    const VariableTable& m_variables;
+    std::array<Token, kTokenListSize>& m_tokens;
+    int m_count = 0;
+    std::size_t m_pos = 0;
+    std::string_view m_tokenText;  // the last token's text, read by the sign rule
+    std::string m_callText;
+    TokenKind m_kind = TokenKind::None;
+};
+
+// The operator-precedence parse over the token list. Every reduction is
+// evaluated when it is made, so the stack carries values.
+class Parser {
+public:
+    explicit Parser(const std::array<Token, kTokenListSize>& tokens) : m_tokens(tokens) {
+        m_stack[0] = {Symbol::End, "$"};
+    }
+
+    bool Run() {
+        int input = 0;
+        Symbol topTerminal = Symbol::End;
+        int topPosition = 0;
+        while (true) {
+            const Token& incoming = m_tokens[static_cast<std::size_t>(input)];
+            if (topTerminal == Symbol::End && incoming.symbol == Symbol::End) {
+                return EqualsIgnoringAsciiCase(m_stack[static_cast<std::size_t>(m_top)].value,
+                                               "TRUE");
+            }
+            switch (grammar::Relation(topTerminal, incoming.symbol)) {
+                case grammar::kYield:
+                case grammar::kEqual:
+                    Shift(incoming);
+                    ++input;
+                    break;
+                case grammar::kTakes:
+                    Reduce(topPosition);
+                    break;
+                default:
+                    // No relation: the pair can never parse, and taking no step
+                    // would meet it again forever.
+                    Fail(EvaluationFailure::kSubscriptOutOfRange);
+            }
+            topPosition = FindTopTerminal(m_stack.data(), m_top);
+            topTerminal = m_stack[static_cast<std::size_t>(topPosition)].symbol;
+        }
+    }
+
+private:
+    StackEntry& At(int position) {
+        if (position < 0 || position > kParseStackTop) {
+            Fail(EvaluationFailure::kSubscriptOutOfRange);
+        }
+        return m_stack[static_cast<std::size_t>(position)];
+    }
+
+    void Shift(const Token& token) {
+        StackEntry& entry = At(m_top + 1);
+        ++m_top;
+        entry.symbol = token.symbol;
+        entry.value = token.value;
+    }
+
+    // The handle is counted down from the top by the production's length;
+    // its symbols are not compared with the production's right-hand side.
+    void Reduce(int topPosition) {
+        const Symbol topTerminal = At(topPosition).symbol;
+        const int production = grammar::FindProduction(topTerminal, At(topPosition - 1).symbol);
+        if (production < 0) {
+            Fail(EvaluationFailure::kSubscriptOutOfRange);
+        }
+        const grammar::Production& rule = grammar::GetProduction(production);
+        const int bottom = m_top - rule.handleLength + 1;
+        for (int k = 0; k < rule.handleLength; ++k) {
+            m_handle[static_cast<std::size_t>(k + 1)] = At(bottom + k).value;
+        }
+        std::string value = EvaluateReduction(m_handle, production);
+        m_top = bottom;
+        StackEntry& entry = At(m_top);
+        entry.symbol = rule.left;
+        entry.value = std::move(value);
+    }
+
+    const std::array<Token, kTokenListSize>& m_tokens;
+    std::array<StackEntry, kParseStackTop + 1> m_stack;
+    HandleValues m_handle;
+    int m_top = 0;
+};
+
+}  // namespace
+
+std::string GetVariableType(std::string_view name, const VariableTable& variables) {
+    return FindVariable(name, variables) ? "Number" : "Error";
+}
+
+std::string GetVariableText(std::string_view name, const VariableTable& variables) {
+    const VariableSlot* slot = FindVariable(TrimSpaces(name), variables);
+    return slot ? slot->valueText : std::string(name);
+}
+
+int FindTopTerminal(const StackEntry* stack, int top) {
+    for (int p = top; p >= 0; --p) {
+        if (grammar::IsTerminal(stack[p].symbol)) {
+            return p;
+        }
+    }
+    Fail(EvaluationFailure::kSubscriptOutOfRange);
+}
+
+bool ParseCondition(std::string_view condition, const VariableTable& variables) {
+    if (condition.size() >= kPositionLimit && CharCount(condition) >= kPositionLimit) {
+        Fail(EvaluationFailure::kOverflow);
+    }
+    std::array<Token, kTokenListSize> tokens;
+    if (!Tokenizer(condition, variables, tokens).Run()) {
+        return false;
+    }
+    return Parser(tokens).Run();
+}
+
+}  // namespace vornel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "Exp.h"
+#include "Grammar.h"
+
+namespace vornel {
+
+inline constexpr int kTokenListSize = 128;  // 127 tokens and the end marker
+inline constexpr int kParseStackTop = 128;  // positions 0 to 128
+
+// Decides one condition of an If block (upper-cased): true when it parses to
+// the truth value TRUE. Malformed conditions of some kinds are quietly false
+// (a character that starts no token, a function name without "(", an
+// unclosed string literal, an unknown name); the rest fail: 9 for more than
+// 127 tokens, a pair of symbols with no relation, a handle without a
+// production or a stack underrun; 6 for a condition of 32,767 characters or
+// more; and whatever evaluating a function call or a reduction raises.
+bool ParseCondition(std::string_view condition, const VariableTable& variables);
+
+// "Number" when a slot holds `name` (ignoring case), else "Error".
+std::string GetVariableType(std::string_view name, const VariableTable& variables);
+
+// The number text of the slot holding `name` (trimmed of spaces), or `name`
+// unchanged when no slot holds it.
+std::string GetVariableText(std::string_view name, const VariableTable& variables);
+
+struct StackEntry {
+    grammar::Symbol symbol = grammar::Symbol::End;
+    std::string value;
+};
+
+// The position of the topmost terminal at or below `top`; failure 9 when
+// there is none down to position 0.
+int FindTopTerminal(const StackEntry* stack, int top);
+
+}  // namespace vornel

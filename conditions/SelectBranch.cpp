@@ -1,0 +1,91 @@
+#include "SelectBranch.h"
+
+#include <array>
+
+#include "ConditionParser.h"
+#include "Failure.h"
+#include "Text.h"
+
+namespace vornel {
+
+namespace {
+
+// Cuts the statement into pieces. Positions are byte offsets; since keyword
+// positions are 16-bit, a keyword found beyond character 32,767 overflows.
+class BlockCutter {
+public:
+    explicit BlockCutter(std::string_view statement) : m_text(statement) {}
+
+    // Where `keyword` occurs first from `start`, or npos.
+    std::size_t Find(std::string_view keyword, std::size_t start) const {
+        const auto found = m_text.find(keyword, start);
+        if (found != std::string_view::npos) {
+            CheckPosition(found + keyword.size() - 1);
+        }
+        return found;
+    }
+
+    // The text from `start` up to the keyword at `end`; a keyword that was
+    // not found leaves the piece a negative length: invalid argument.
+    std::string_view Piece(std::size_t start, std::size_t end) const {
+        if (end == std::string_view::npos) {
+            Fail(EvaluationFailure::kInvalidArgument);
+        }
+        return m_text.substr(start, end - start);
+    }
+
+private:
+    // The position after a keyword (the next search's start) must fit 16 bits.
+    void CheckPosition(std::size_t lastByte) const {
+        if (m_text.size() >= kPositionLimit &&
+            CharCount(m_text.substr(0, lastByte + 1)) + 1 > kPositionLimit) {
+            Fail(EvaluationFailure::kOverflow);
+        }
+    }
+
+    std::string_view m_text;
+};
+
+}  // namespace
+
+bool TestCondition(std::string_view condition, const VariableTable& variables) {
+    return ParseCondition(condition, variables);
+}
+
+std::string SelectBranch(std::string_view statement, const VariableTable& variables) {
+    const BlockCutter cutter(statement);
+    std::array<std::string_view, kMaxConditions> conditions;
+    std::array<std::string_view, kMaxConditions> branches;
+    int count = 0;
+
+    std::size_t start = cutter.Find("IF", 0) + 2;
+    std::size_t then = cutter.Find("THEN", start);
+    conditions[count++] = cutter.Piece(start, then);
+    start = then + 4;
+    // "ELSEIF" is looked for before "ELSE" at every step, since it contains it.
+    for (auto elseIf = cutter.Find("ELSEIF", start); elseIf != std::string_view::npos;
+         elseIf = cutter.Find("ELSEIF", start)) {
+        branches[static_cast<std::size_t>(count - 1)] = cutter.Piece(start, elseIf);
+        start = elseIf + 6;
+        then = cutter.Find("THEN", start);
+        const std::string_view condition = cutter.Piece(start, then);
+        if (count == kMaxConditions) {
+            Fail(EvaluationFailure::kSubscriptOutOfRange);
+        }
+        conditions[static_cast<std::size_t>(count++)] = condition;
+        start = then + 4;
+    }
+    const std::size_t elseAt = cutter.Find("ELSE", start);
+    branches[static_cast<std::size_t>(count - 1)] = cutter.Piece(start, elseAt);
+    start = elseAt + 4;
+    const std::string_view elseText = cutter.Piece(start, cutter.Find("ENDIF", start));
+
+    for (int k = 0; k < count; ++k) {
+        if (TestCondition(conditions[static_cast<std::size_t>(k)], variables)) {
+            return std::string(branches[static_cast<std::size_t>(k)]);
+        }
+    }
+    return std::string(elseText);
+}
+
+}  // namespace vornel

@@ -1,0 +1,65 @@
+#include "Normalizer.h"
+
+#include "Failure.h"
+#include "Text.h"
+
+namespace vornel {
+
+namespace {
+
+bool IsWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+}  // namespace
+
+std::string MatchName(std::string_view name) {
+    return ToUpper(name);
+}
+
+const VariableSlot* FindVariable(std::string_view name, const VariableTable& variables) {
+    // Slot names are kept upper-cased in matchName, and names read from an
+    // expression are plain ASCII, so folding A-Z is all the matching needs.
+    for (const auto& slot : variables) {
+        if (!slot.matchName.empty() && EqualsIgnoringAsciiCase(slot.matchName, name)) {
+            return &slot;
+        }
+    }
+    return nullptr;
+}
+
+std::string NormalizeExpression(std::string_view text, const VariableTable& variables) {
+    if (text.size() >= kPositionLimit && CharCount(text) >= kPositionLimit) {
+        Fail(EvaluationFailure::kOverflow);
+    }
+    std::string out;
+    out.reserve(text.size() + 16);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (IsWhiteSpace(c)) {
+            ++i;
+            continue;
+        }
+        if (!IsNameStart(c)) {
+            out += c;
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < text.size() && IsNameChar(text[i])) {
+            ++i;
+        }
+        const std::string_view name = text.substr(start, i - start);
+        if (const VariableSlot* slot = FindVariable(name, variables)) {
+            out += '(';
+            out += slot->valueText;
+            out += ')';
+        } else {
+            out += name;
+        }
+    }
+    return out;
+}
+
+}  // namespace vornel

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "Exp.h"
+
+namespace vornel {
+
+// Removes white space (space, tab, CR, LF) and replaces every name that a
+// variable slot holds (compared ignoring case, lowest slot first) by "(" +
+// its number text + ")". Everything else passes through in order.
+// Fails with 6 for a text of 32,767 characters or more.
+std::string NormalizeExpression(std::string_view text, const VariableTable& variables);
+
+// The slot whose name matches `name` ignoring case, lowest index first, or
+// nullptr. An empty slot name never matches.
+const VariableSlot* FindVariable(std::string_view name, const VariableTable& variables);
+
+// The name as the variable table matches it: upper-cased.
+std::string MatchName(std::string_view name);
+
+}  // namespace vornel

@@ -1,0 +1,192 @@
+#include "NumberText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace vornel {
+
+namespace {
+
+// A decimal number as a digit string and a point position:
+// value = 0.d1d2d3... x 10^pointPos (digits has no leading zeros unless it is
+// "0"; pointPos is where the decimal point stands relative to digits[0]).
+struct Decimal {
+    bool negative = false;
+    std::string digits;  // significant digits, most significant first
+    int pointPos = 0;    // number of digits before the decimal point
+};
+
+// Parses the output of std::to_chars in scientific form, "-d.ddde+XX".
+Decimal FromScientific(std::string_view text) {
+    Decimal d;
+    std::size_t i = 0;
+    if (text[i] == '-') {
+        d.negative = true;
+        ++i;
+    }
+    const auto e = text.find('e', i);
+    for (std::size_t k = i; k < e; ++k) {
+        if (text[k] != '.') {
+            d.digits += text[k];
+        }
+    }
+    int exponent = 0;
+    std::from_chars(text.data() + e + 1 + (text[e + 1] == '+' ? 1 : 0), text.data() + text.size(),
+                    exponent);
+    d.pointPos = exponent + 1;
+    return d;
+}
+
+Decimal ToDecimal(double value, int precision) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      std::chars_format::scientific, precision);
+    return FromScientific(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+}
+
+Decimal ShortestDecimal(double value) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    return FromScientific(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+}
+
+bool IsZero(const Decimal& d) {
+    return d.digits.find_first_not_of('0') == std::string::npos;
+}
+
+// The digit at decimal place `k` counted from the point (k < pointPos is the
+// integer part), or '0' outside the stored digits.
+char DigitAt(const Decimal& d, int index) {
+    return index >= 0 && index < static_cast<int>(d.digits.size()) ? d.digits[index] : '0';
+}
+
+// Writes the integer part of `d`, at least `minDigits` long, grouped by
+// `group` when it is not empty.
+std::string IntegerPart(const Decimal& d, int minDigits, std::string_view group) {
+    std::string plain;
+    for (int k = 0; k < d.pointPos; ++k) {
+        plain += DigitAt(d, k);
+    }
+    const auto firstNonZero = plain.find_first_not_of('0');
+    plain = firstNonZero == std::string::npos ? "" : plain.substr(firstNonZero);
+    if (static_cast<int>(plain.size()) < minDigits) {
+        plain.insert(0, static_cast<std::size_t>(minDigits) - plain.size(), '0');
+    }
+    if (group.empty()) {
+        return plain;
+    }
+    std::string grouped;
+    for (std::size_t k = 0; k < plain.size(); ++k) {
+        if (k > 0 && (plain.size() - k) % 3 == 0) {
+            grouped += group;
+        }
+        grouped += plain[k];
+    }
+    return grouped;
+}
+
+std::string Fraction(const Decimal& d, int places) {
+    std::string out;
+    for (int k = 0; k < places; ++k) {
+        out += DigitAt(d, d.pointPos + k);
+    }
+    return out;
+}
+
+// Rounds a decimal to `places` decimals, halves away from zero.
+Decimal RoundHalfAway(Decimal d, int places) {
+    const int keep = d.pointPos + places;  // digits kept
+    if (keep >= static_cast<int>(d.digits.size())) {
+        return d;
+    }
+    if (keep < 0) {
+        d.digits = "0";
+        d.pointPos = 1;
+        return d;
+    }
+    const bool up = d.digits[keep] >= '5';
+    d.digits.resize(static_cast<std::size_t>(keep));
+    if (up) {
+        int k = keep - 1;
+        while (k >= 0 && d.digits[k] == '9') {
+            d.digits[k--] = '0';
+        }
+        if (k >= 0) {
+            ++d.digits[k];
+        } else {
+            d.digits.insert(0, 1, '1');
+            ++d.pointPos;
+        }
+    }
+    if (d.digits.empty()) {
+        d.digits = "0";
+    }
+    return d;
+}
+
+// Any finite double's text is at most 309 integer digits; this many reads
+// back as beyond the range of a double.
+constexpr int kTooLargeDigits = 310;
+
+}  // namespace
+
+std::string NumberText(double value) {
+    if (!std::isfinite(value)) {
+        std::string text = (value < 0) ? "-1" : "1";
+        return text.append(kTooLargeDigits, '0');
+    }
+    if (value == 0) {
+        return "0";
+    }
+    Decimal d = ToDecimal(value, 14);
+    const auto last = d.digits.find_last_not_of('0');
+    d.digits.resize(last + 1);
+    std::string out = d.negative ? "-" : "";
+    out += IntegerPart(d, 1, {});
+    const int decimals = static_cast<int>(d.digits.size()) - d.pointPos;
+    if (decimals > 0) {
+        out += '.';
+        out += Fraction(d, decimals);
+    }
+    return out;
+}
+
+std::string FormatDisplay(double value, std::string_view group, std::string_view decimal) {
+    constexpr int kDecimals = 15;
+    constexpr int kSignificant = 15;
+    if (!std::isfinite(value)) {
+        value = 0;
+    }
+    // Round once, to whichever comes first: the 15th significant digit or the
+    // 15th decimal.
+    Decimal d = ToDecimal(value, kSignificant - 1);
+    const int significant = std::min(kSignificant, d.pointPos + kDecimals);
+    if (significant < kSignificant) {
+        if (significant >= 1) {
+            d = ToDecimal(value, significant - 1);
+        } else {
+            d = RoundHalfAway(ShortestDecimal(value), kDecimals);
+        }
+    }
+    std::string out = (d.negative && !IsZero(d)) ? "-" : "";
+    out += IntegerPart(d, 1, group);
+    out += decimal;
+    out += Fraction(d, kDecimals);
+    return out;
+}
+
+std::string FormatCallValue(double value) {
+    if (!std::isfinite(value)) {
+        return NumberText(value);
+    }
+    const Decimal d = RoundHalfAway(ShortestDecimal(value), 3);
+    std::string out = (d.negative && !IsZero(d)) ? "-" : "";
+    out += IntegerPart(d, 2, {});
+    out += '.';
+    out += Fraction(d, 3);
+    return out;
+}
+
+}  // namespace vornel

@@ -1,0 +1,292 @@
+#include "Operations.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "Failure.h"
+#include "Text.h"
+
+namespace vornel {
+
+namespace {
+
+constexpr std::int64_t kInt16Min = std::numeric_limits<std::int16_t>::min();
+constexpr std::int64_t kInt16Max = std::numeric_limits<std::int16_t>::max();
+constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+
+double Checked(double result) {
+    if (!std::isfinite(result)) {
+        Fail(EvaluationFailure::kOverflow);
+    }
+    return result;
+}
+
+double Divide(double a, double b) {
+    if (b == 0) {
+        Fail(a == 0 ? EvaluationFailure::kOverflow : EvaluationFailure::kDivisionByZero);
+    }
+    return Checked(a / b);
+}
+
+double Power(double a, double b) {
+    if (b == 0) {
+        return 1;
+    }
+    const auto n = RoundHalfEvenChecked(b, kInt16Min, kInt16Max);
+    // The multiplication counter is 16-bit: after the 32,767th multiplication
+    // it steps past its range.
+    if (n == kInt16Max) {
+        Fail(EvaluationFailure::kOverflow);
+    }
+    double r = 1;
+    for (std::int64_t k = 0; k < n; ++k) {
+        r = Checked(r * a);
+    }
+    return r;
+}
+
+double Round(double a, double b) {
+    const auto d = RoundHalfEvenChecked(b, kInt32Min, kInt32Max);
+    if (d < 0) {
+        Fail(EvaluationFailure::kInvalidArgument);
+    }
+    return RoundToPlaces(a, static_cast<int>(d));
+}
+
+}  // namespace
+
+OpKind ClassifyOperator(std::string_view text) {
+    if (text.size() == 1) {
+        switch (text[0]) {
+            case '+':
+                return OpKind::Plus;
+            case '-':
+                return OpKind::Minus;
+            case '*':
+                return OpKind::Times;
+            case '/':
+                return OpKind::Divide;
+            case '(':
+                return OpKind::Open;
+            case ')':
+                return OpKind::Close;
+            case ',':
+                return OpKind::Comma;
+            default:
+                return OpKind::Other;
+        }
+    }
+    static constexpr struct {
+        std::string_view name;
+        OpKind kind;
+    } kFunctions[] = {
+        {"MAX", OpKind::Max}, {"MIN", OpKind::Min},   {"ROUND", OpKind::Round},
+        {"EXP", OpKind::Exp}, {"CEIL", OpKind::Ceil}, {"FLOOR", OpKind::Floor},
+    };
+    for (const auto& f : kFunctions) {
+        if (EqualsIgnoringAsciiCase(text, f.name)) {
+            return f.kind;
+        }
+    }
+    return OpKind::Other;
+}
+
+bool IsFunctionName(std::string_view word) {
+    return IsFunctionName(ClassifyOperator(word));
+}
+
+int OperandCount(OpKind kind) {
+    switch (kind) {
+        case OpKind::Plus:
+        case OpKind::Minus:
+        case OpKind::Times:
+        case OpKind::Divide:
+        case OpKind::Max:
+        case OpKind::Min:
+        case OpKind::Round:
+        case OpKind::Exp:
+            return 2;
+        case OpKind::Ceil:
+        case OpKind::Floor:
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+int OperandCount(std::string_view word) {
+    return OperandCount(ClassifyOperator(word));
+}
+
+double ApplyBinary(double a, double b, OpKind op) {
+    switch (op) {
+        case OpKind::Plus:
+            return Checked(a + b);
+        case OpKind::Minus:
+            return Checked(a - b);
+        case OpKind::Times:
+            return Checked(a * b);
+        case OpKind::Divide:
+            return Divide(a, b);
+        case OpKind::Max:
+            return a >= b ? a : b;
+        case OpKind::Min:
+            return a < b ? a : b;
+        case OpKind::Round:
+            return Round(a, b);
+        case OpKind::Exp:
+            return Power(a, b);
+        default:
+            return 0;
+    }
+}
+
+double ApplyBinary(double a, double b, std::string_view op) {
+    return ApplyBinary(a, b, ClassifyOperator(op));
+}
+
+double ApplyUnary(double x, OpKind op) {
+    const double f = std::floor(x);
+    switch (op) {
+        case OpKind::Ceil:
+            return x == f ? x : f + 1;
+        case OpKind::Floor:
+            return f;
+        default:
+            return 0;
+    }
+}
+
+double ApplyUnary(double x, std::string_view op) {
+    return ApplyUnary(x, ClassifyOperator(op));
+}
+
+std::int64_t RoundHalfEvenChecked(double x, std::int64_t low, std::int64_t high) {
+    // nearbyint rounds halves to even in the default rounding mode.
+    const double r = std::nearbyint(x);
+    if (!(r >= static_cast<double>(low) && r <= static_cast<double>(high))) {
+        Fail(EvaluationFailure::kOverflow);
+    }
+    return static_cast<std::int64_t>(r);
+}
+
+double RoundToPlaces(double a, int d) {
+    // The shortest round-trip decimal is the number as the user wrote it, so
+    // 2.675 is a true tie at two places, although its double lies below it.
+    // Fixed notation of a double needs at most about 330 characters, and the
+    // digit count reaching here is below the shortest text's decimals.
+    char buffer[1100];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, a, std::chars_format::fixed);
+    std::string text(buffer, written.ptr);
+    const auto point = text.find('.');
+    if (point == std::string::npos || text.size() - point - 1 <= static_cast<std::size_t>(d)) {
+        return a;  // nothing beyond the kept places
+    }
+    const std::size_t cut = point + 1 + static_cast<std::size_t>(d);
+    const char next = text[cut];
+    const bool beyondHalf =
+        next > '5' || (next == '5' && text.find_first_not_of('0', cut + 1) != std::string::npos);
+    text.resize(d == 0 ? point : cut);
+    const char lastKept = text.back();
+    const bool up = beyondHalf || (next == '5' && !beyondHalf && (lastKept - '0') % 2 == 1);
+    double kept = 0;
+    std::from_chars(text.data(), text.data() + text.size(), kept);
+    if (!up) {
+        return kept;
+    }
+    // Adding one unit in the last kept place, done in decimal text so that
+    // no binary error creeps in.
+    std::string unit =
+        d == 0 ? "1" : "0." + std::string(static_cast<std::size_t>(d - 1), '0') + "1";
+    double step = 0;
+    std::from_chars(unit.data(), unit.data() + unit.size(), step);
+    // Round the sum back through decimal text with d places.
+    const double sum = std::abs(kept) + step;
+    const auto summed =
+        std::to_chars(buffer, buffer + sizeof buffer, sum, std::chars_format::fixed, d);
+    double magnitude = 0;
+    std::from_chars(buffer, summed.ptr, magnitude);
+    return a < 0 ? -magnitude : magnitude;
+}
+
+}  // namespace vornel
+
+namespace vornel {
+
+namespace {
+
+// The power of ten of a decimal text's leading digit, for telling an overflow
+// from an underflow when a number does not fit a double. Saturates.
+long long DecimalMagnitude(std::string_view text) {
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        ++i;
+    }
+    long long magnitude = 0;
+    bool seenDigit = false;
+    bool afterPoint = false;
+    for (; i < text.size() && (IsNumberChar(text[i])); ++i) {
+        if (text[i] == '.') {
+            afterPoint = true;
+        } else if (!seenDigit && text[i] == '0') {
+            magnitude -= afterPoint ? 1 : 0;
+        } else {
+            seenDigit = true;
+            magnitude += afterPoint ? 0 : 1;
+        }
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        const bool negative = i < text.size() && text[i] == '-';
+        i += (i < text.size() && (text[i] == '-' || text[i] == '+')) ? 1 : 0;
+        long long exponent = 0;
+        for (; i < text.size() && IsAsciiDigit(text[i]) && exponent < 1'000'000'000; ++i) {
+            exponent = exponent * 10 + (text[i] - '0');
+        }
+        magnitude += negative ? -exponent : exponent;
+    }
+    return magnitude;
+}
+
+double ReadNumber(std::string_view text, std::chars_format format) {
+    double value = 0;
+    const char* const end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value, format);
+    if (result.ec == std::errc::invalid_argument || result.ptr != end) {
+        Fail(EvaluationFailure::kTypeMismatch);
+    }
+    if (result.ec == std::errc::result_out_of_range) {
+        if (DecimalMagnitude(text) > 0) {
+            Fail(EvaluationFailure::kOverflow);
+        }
+        return 0;
+    }
+    return value;
+}
+
+}  // namespace
+
+double ReadNumberToken(std::string_view token) {
+    return ReadNumber(token, std::chars_format::fixed);
+}
+
+double ReadConditionNumber(std::string_view text) {
+    if (!text.empty() && text[0] == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text[0] == '-') {
+            Fail(EvaluationFailure::kTypeMismatch);
+        }
+    }
+    // Only digits and "." may start the number itself: "INF" and "NAN" are
+    // not numbers here.
+    const std::size_t first = (!text.empty() && text[0] == '-') ? 1 : 0;
+    if (first >= text.size() || !IsNumberChar(text[first])) {
+        Fail(EvaluationFailure::kTypeMismatch);
+    }
+    return ReadNumber(text, std::chars_format::general);
+}
+
+}  // namespace vornel

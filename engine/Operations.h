@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+// The operators and built-in functions that the evaluators apply. All
+// operations are pure functions of doubles; failures are EvaluationFailure.
+namespace vornel {
+
+// What an entry of an evaluator's operator stack is. Every text that names
+// no operator or function (including the empty text) behaves the same way
+// everywhere, so one kind stands for all of them.
+enum class OpKind : std::uint8_t {
+    Other,
+    Plus,
+    Minus,
+    Times,
+    Divide,
+    Open,
+    Close,
+    Comma,
+    Max,
+    Min,
+    Round,
+    Exp,
+    Ceil,
+    Floor,
+};
+
+// The kind named by an operator symbol or a word, ignoring case.
+OpKind ClassifyOperator(std::string_view text);
+
+// "m", "r", "c", "f" or "e" in either case: the first letters of the
+// function names, which start a word in an expression.
+inline bool IsFunctionInitial(char c) {
+    switch (c) {
+        case 'M':
+        case 'R':
+        case 'C':
+        case 'F':
+        case 'E':
+        case 'm':
+        case 'r':
+        case 'c':
+        case 'f':
+        case 'e':
+            return true;
+        default:
+            return false;
+    }
+}
+
+inline bool IsFunctionName(OpKind kind) {
+    return kind >= OpKind::Max;
+}
+bool IsFunctionName(std::string_view word);
+
+// 2 for the four operators and max, min, round, exp; 1 for ceil and floor;
+// 0 for anything else.
+int OperandCount(OpKind kind);
+int OperandCount(std::string_view word);
+
+// The two-operand operations: a op b, where a is the left operand (the first
+// argument of a function). Any other operator gives 0.
+// Failures: 6 when a result leaves the range of a double, 0/0, or an
+// exponent or digit count out of range; 11 for a non-zero number divided by
+// zero; 5 for a negative digit count in round.
+double ApplyBinary(double a, double b, OpKind op);
+double ApplyBinary(double a, double b, std::string_view op);
+
+// The one-operand functions ceil and floor; any other operator gives 0.
+double ApplyUnary(double x, OpKind op);
+double ApplyUnary(double x, std::string_view op);
+
+// Rounds to the nearest whole number, halves to the even neighbour, and
+// fails with 6 when the result lies outside [low, high].
+std::int64_t RoundHalfEvenChecked(double x, std::int64_t low, std::int64_t high);
+
+// a rounded to d decimal places, halfway judged on a's shortest round-trip
+// decimal (the number as written), ties to even.
+double RoundToPlaces(double a, int d);
+
+}  // namespace vornel
+
+namespace vornel {
+
+// Reads a number token of an expression: digits and at most one ".", with an
+// optional leading "-" ("5." and ".5" are numbers). Fails with 13 when the
+// text is not such a number, with 6 when it is beyond the range of a double;
+// a number too small for a double reads as 0.
+double ReadNumberToken(std::string_view token);
+
+// Reads a value of a condition as a number: what ReadNumberToken accepts,
+// plus an optional "+" sign and an exponent ("1E1" is 10). Same failures.
+double ReadConditionNumber(std::string_view text);
+
+}  // namespace vornel

@@ -1,0 +1,159 @@
+#include "Text.h"
+
+#include <locale.h>
+#include <clocale>
+#include <cwctype>
+
+namespace vornel {
+
+namespace {
+
+bool IsContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
+
+// Decodes the character at text[i], returning its code point, or -1 when the
+// bytes there are not a valid UTF-8 sequence (then the byte stands alone).
+long DecodeAt(std::string_view text, std::size_t i, std::size_t& length) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    length = 1;
+    if (lead < 0x80) {
+        return lead;
+    }
+    std::size_t need = 0;
+    long code = 0;
+    long minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        need = 1, code = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        need = 2, code = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        need = 3, code = lead & 0x07, minimum = 0x10000;
+    } else {
+        return -1;
+    }
+    if (i + need >= text.size()) {
+        return -1;
+    }
+    for (std::size_t k = 1; k <= need; ++k) {
+        const auto c = static_cast<unsigned char>(text[i + k]);
+        if (!IsContinuation(c)) {
+            return -1;
+        }
+        code = (code << 6) | (c & 0x3F);
+    }
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return -1;
+    }
+    length = need + 1;
+    return code;
+}
+
+void AppendUtf8(std::string& out, long code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// Case mapping must not follow the user's locale (a Turkish locale would turn
+// "i" into a dotted capital), so it uses the locale-independent C.UTF-8 tables.
+long UpperOf(long code) {
+    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    if (unicode == locale_t{}) {
+        return code;
+    }
+    return static_cast<long>(towupper_l(static_cast<wint_t>(code), unicode));
+}
+
+}  // namespace
+
+std::size_t CharLength(std::string_view text, std::size_t i) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+        return 1;
+    }
+    std::size_t length = 1;
+    DecodeAt(text, i, length);
+    return length;
+}
+
+std::size_t CharCount(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+        ++count;
+    }
+    return count;
+}
+
+std::size_t OffsetAfterChars(std::string_view text, std::size_t count) {
+    std::size_t i = 0;
+    for (std::size_t seen = 0; seen < count; ++seen) {
+        if (i >= text.size()) {
+            return std::string_view::npos;
+        }
+        i += CharLength(text, i);
+    }
+    return i;
+}
+
+std::string ToUpper(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) < 0x80) {
+            out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+            ++i;
+            continue;
+        }
+        std::size_t length = 1;
+        const long code = DecodeAt(text, i, length);
+        if (code < 0) {
+            out += c;  // not UTF-8: the byte passes through untouched
+        } else {
+            AppendUtf8(out, UpperOf(code));
+        }
+        i += length;
+    }
+    return out;
+}
+
+std::string_view TrimSpaces(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace vornel

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Helpers for the engine's texts, which are UTF-8. Lengths and positions that
+// the engine limits count characters, not bytes; a byte that does not start a
+// valid UTF-8 sequence counts as one character of its own.
+namespace vornel {
+
+// Positions and lengths are 16-bit: a text of this many characters or more
+// overflows the position counter.
+inline constexpr std::size_t kPositionLimit = 32767;
+
+// Number of bytes of the character that starts at `text[i]` (1 to 4).
+std::size_t CharLength(std::string_view text, std::size_t i);
+
+// Number of characters in `text`.
+std::size_t CharCount(std::string_view text);
+
+// Byte offset just past the `count`-th character, or npos when the text is
+// shorter than that.
+std::size_t OffsetAfterChars(std::string_view text, std::size_t count);
+
+// Upper-cases every character on its own, independent of the user's locale.
+// A character whose upper case is not a single character stays as it is.
+std::string ToUpper(std::string_view text);
+
+// Removes leading and trailing space characters (code 32 only).
+std::string_view TrimSpaces(std::string_view text);
+
+// Compares two texts ignoring the case of A-Z.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+inline bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A to Z or a to z, decided on the character's code.
+inline bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Characters that may start a name, and that may continue one.
+inline bool IsNameStart(char c) {
+    return IsLetter(c) || c == '_';
+}
+inline bool IsNameChar(char c) {
+    return IsNameStart(c) || IsAsciiDigit(c);
+}
+
+// A digit or ".": the characters of a number.
+inline bool IsNumberChar(char c) {
+    return IsAsciiDigit(c) || c == '.';
+}
+
+}  // namespace vornel

@@ -1,0 +1,36 @@
+#include <QApplication>
+#include <QIcon>
+#include <QStyleFactory>
+
+#include "ControlTable.h"
+#include "Main.h"
+#include "QtWindowServices.h"
+#include "VornelVersion.h"
+
+namespace {
+
+QIcon ApplicationIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 256}) {
+        icon.addFile(QStringLiteral(":/vornel-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QLatin1String(vornel::version::kTitle));
+    // The window is laid out in fixed pixels; one style everywhere keeps the
+    // captions where they were measured.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setWindowIcon(ApplicationIcon());
+    QApplication::setFont(vornel::WindowFont());
+
+    vornel::QtWindowServices services;
+    vornel::Main window(services);
+    window.Form_Load();
+    window.show();
+    return QApplication::exec();
+}

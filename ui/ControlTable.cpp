@@ -1,0 +1,161 @@
+#include "ControlTable.h"
+
+#include <array>
+
+namespace vornel {
+
+namespace {
+
+// Keypad grid: rows by top, columns by left and width, cells by member number.
+// The last column also holds the "=" and "&Close" buttons, which belong to
+// other groups and are listed with the fixed controls.
+constexpr std::array<int, 4> kKeypadRowTops = {240, 660, 1080, 1500};
+constexpr int kKeypadButtonHeight = 375;
+
+struct KeypadColumn {
+    int left;
+    int width;
+};
+constexpr std::array<KeypadColumn, 10> kKeypadColumns = {{
+    {180, 495},
+    {720, 495},
+    {1260, 495},
+    {1980, 495},
+    {2700, 735},
+    {3480, 735},
+    {4260, 735},
+    {5040, 735},
+    {5820, 735},
+    {6780, 1215},
+}};
+
+constexpr int kFontPixelSize = 11;
+
+constexpr int kNotKeypad = -1;
+constexpr std::array<std::array<int, 10>, 4> kKeypadGrid = {{
+    {7, 8, 9, 15, 23, 24, 25, 20, 21, kNotKeypad},
+    {4, 5, 6, 14, 22, 17, 18, 19, 16, 38},
+    {1, 2, 3, 13, 26, 27, 32, 33, 34, 28},
+    {0, 10, 11, 12, 35, 36, 29, 30, 31, kNotKeypad},
+}};
+
+// Captions by member number; member 37 does not exist.
+const std::array<const char*, kKeypadMembers> kKeypadCaptions = {
+    "0",    "1",     "2",   "3",   "4",    "5",      "6",     "7",      "8",     "9",
+    "00",   ".",     "+",   "-",   "/",    "*",      "<>",    "<",      ">=",    "<=",
+    "Else", "EndIf", ">",   "If",  "Then", "ElseIf", "|  Or", "&& And", "Space", "Floor",
+    "Exp",  "Round", "Max", "Min", "Ceil", "(",      ")",     nullptr,  "Enter",
+};
+
+constexpr int kKeypadDigitsEnd = 11;  // members 0 to 11 insert their caption
+constexpr int kOrMember = 26;
+constexpr int kAndMember = 27;
+constexpr int kSpaceMember = 28;
+constexpr int kEnterMember = 38;
+
+ControlSpec Fixed(const char* name, Band band, ControlKind kind, QRect twips,
+                  const char* caption = "", const char* toolTip = "") {
+    return {QString::fromLatin1(name),    band,        kind, twips, QString::fromLatin1(caption),
+            QString::fromLatin1(toolTip), std::nullopt};
+}
+
+ControlSpec Member(const char* group, int member, Band band, ControlKind kind, QRect twips,
+                   const QString& caption, const char* toolTip = "") {
+    return {QStringLiteral("%1_%2").arg(QLatin1String(group)).arg(member),
+            band,
+            kind,
+            twips,
+            caption,
+            QString::fromLatin1(toolTip),
+            member};
+}
+
+void AddKeypad(std::vector<ControlSpec>& controls) {
+    for (std::size_t row = 0; row < kKeypadGrid.size(); ++row) {
+        for (std::size_t column = 0; column < kKeypadColumns.size(); ++column) {
+            const int member = kKeypadGrid[row][column];
+            if (member == kNotKeypad) {
+                continue;
+            }
+            const QRect twips(kKeypadColumns[column].left, kKeypadRowTops[row],
+                              kKeypadColumns[column].width, kKeypadButtonHeight);
+            controls.push_back(Member("Button_Num", member, Band::Frame1, ControlKind::KeypadButton,
+                                      twips, KeypadCaption(member)));
+        }
+    }
+}
+
+std::vector<ControlSpec> BuildMainControls() {
+    using K = ControlKind;
+    std::vector<ControlSpec> c = {
+        Fixed("Frame3", Band::Client, K::Frame, {0, 60, 8175, 675}),
+        Fixed("Frame2", Band::Client, K::Frame, {0, 720, 8175, 2655}),
+        Fixed("Frame1", Band::Client, K::Frame, {0, 3360, 8175, 2055}),
+
+        Fixed("Label1", Band::Frame3, K::Label, {240, 300, 1515, 255}, "Calculate Result:"),
+        Fixed("Text_CalResult", Band::Frame3, K::ResultBox, {1860, 240, 5535, 315}),
+
+        Fixed("Combo1", Band::Frame2, K::ExampleChooser, {180, 240, 2295, 315}),
+        Fixed("Text_Formula", Band::Frame2, K::FormulaBox, {2640, 240, 5325, 2010}, "",
+              "Edit the expression "),
+        Fixed("List_Var", Band::Frame2, K::ListBox, {180, 600, 1140, 1590}),
+        Fixed("List3", Band::Frame2, K::ListBox, {1320, 600, 1140, 1590}),
+        Fixed("Command2", Band::Frame2, K::Button, {180, 2280, 735, 315}, "Add", "Add variable..."),
+        Fixed("Button_ClearFormula", Band::Frame2, K::Button, {2640, 2280, 735, 315}, "Clear",
+              "Clear the expression"),
+        Member("Button_result", 1, Band::Frame2, K::PictureButton, {7320, 2280, 675, 315}, "",
+               "Go..."),
+    };
+    AddKeypad(c);
+    c.push_back(Member("Button_result", 2, Band::Frame1, K::KeypadButton, {6780, 240, 1215, 375},
+                       QStringLiteral("=")));
+    c.push_back(Member("Button_Close", 0, Band::Frame1, K::Button, {6780, 1500, 1215, 375},
+                       QStringLiteral("&Close")));
+    return c;
+}
+
+}  // namespace
+
+QFont WindowFont() {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(kFontPixelSize);
+    return font;
+}
+
+QRect TwipsToPixels(const QRect& twips) {
+    return {TwipsToPixels(twips.left()), TwipsToPixels(twips.top()), TwipsToPixels(twips.width()),
+            TwipsToPixels(twips.height())};
+}
+
+const std::vector<ControlSpec>& MainControls() {
+    static const std::vector<ControlSpec> controls = BuildMainControls();
+    return controls;
+}
+
+QString KeypadCaption(int member) {
+    if (member < 0 || member >= kKeypadMembers || kKeypadCaptions[member] == nullptr) {
+        return {};
+    }
+    return QString::fromLatin1(kKeypadCaptions[member]);
+}
+
+QString KeypadInsertText(int member) {
+    const QString caption = KeypadCaption(member);
+    if (caption.isEmpty()) {
+        return {};
+    }
+    switch (member) {
+        case kOrMember:
+            return QStringLiteral("| ");
+        case kAndMember:
+            return QStringLiteral("& ");
+        case kSpaceMember:
+            return QStringLiteral(" ");
+        case kEnterMember:
+            return QStringLiteral("\r\n");
+        default:
+            return member <= kKeypadDigitsEnd ? caption : caption + QLatin1Char(' ');
+    }
+}
+
+}  // namespace vornel

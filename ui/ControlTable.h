@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace vornel {
+
+// Window measures are kept in twips, as the layout was drawn: 1440 twips to
+// the inch, so 15 twips are one pixel at 96 dpi.
+inline constexpr int kTwipsPerPixel = 15;
+
+// Rounds to the nearest pixel.
+constexpr int TwipsToPixels(int twips) {
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
+
+QRect TwipsToPixels(const QRect& twips);
+
+// The font the fixed layout was measured with; set it on every window.
+QFont WindowFont();
+
+// The main window's client area, below the menu bar.
+inline constexpr int kClientWidthTwips = 8175;
+inline constexpr int kClientHeightTwips = 5430;
+
+// Where a control sits: on the client area itself (only the bands) or on one
+// of the three bands.
+enum class Band { Client, Frame1, Frame2, Frame3 };
+
+enum class ControlKind {
+    Frame,  // a band without caption
+    Label,
+    ResultBox,   // single-line text box
+    FormulaBox,  // multi-line text box with both scroll bars
+    ListBox,
+    ExampleChooser,  // drop-down list
+    Button,
+    KeypadButton,  // light blue
+    PictureButton,
+};
+
+// One control of the main window. Group members carry their member number
+// (and "<group>_<member>" as objectName); other controls have none.
+struct ControlSpec {
+    QString objectName;
+    Band band;
+    ControlKind kind;
+    QRect twips;  // left, top, width, height relative to the band
+    QString caption;
+    QString toolTip;
+    std::optional<int> member;
+};
+
+// Every control of the main window, bands first, in the order they are built.
+const std::vector<ControlSpec>& MainControls();
+
+// The keypad's member numbers run 0 to 38; 37 does not exist.
+inline constexpr int kKeypadMembers = 39;
+
+// The caption of keypad member `member`, or an empty text when there is none.
+QString KeypadCaption(int member);
+
+// What keypad member `member` inserts into the formula: digits, "00" and "."
+// insert their caption, Or/And their symbol and a space, "Space" a space,
+// "Enter" a CR LF line break, every other key its caption and a space.
+QString KeypadInsertText(int member);
+
+}  // namespace vornel

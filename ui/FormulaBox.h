@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QString>
+
+namespace vornel {
+
+// `text` with every line break (CR LF, lone CR, LF, or a text document's
+// paragraph and line separators) written as CR LF.
+QString WithCrLf(const QString& text);
+
+// `text` with every line break written as LF alone.
+QString WithLineFeeds(const QString& text);
+
+// The multi-line formula editor. Outside it, the formula's lines are separated
+// by CR LF, as the engine and expression files take them; inside, a line break
+// is a single position, so deleting "the line break" removes CR and LF at once.
+class FormulaBox : public QPlainTextEdit {
+    Q_OBJECT
+
+public:
+    explicit FormulaBox(QWidget* parent = nullptr);
+
+    // The whole formula, lines joined by CR LF.
+    QString Text() const;
+
+    // Replaces the whole formula; CR LF, LF and CR each start a new line.
+    void SetText(const QString& text);
+
+    // The selected part with LF line breaks (empty when nothing is selected).
+    QString SelectedText() const;
+
+    // Replaces the selection (or inserts at the caret) with `text`; the caret
+    // ends just behind the inserted text with nothing selected.
+    void ReplaceSelection(const QString& text);
+
+    // Forward delete: removes the selection, or else the character behind the
+    // caret, where a line break counts as one character. Nothing happens with
+    // the caret at the very end.
+    void DeleteSelection();
+};
+
+}  // namespace vornel

@@ -1,0 +1,299 @@
+#include "Main.h"
+
+#include <array>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHash>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "ControlTable.h"
+#include "Examples.h"
+#include "Exp.h"
+#include "FormulaBox.h"
+#include "HelpLocator.h"
+#include "NumberText.h"
+#include "VornelVersion.h"
+
+namespace vornel {
+
+namespace {
+
+const QColor kKeypadColor(0xBF, 0xE3, 0xFF);
+const QSize kGoPictureSize(20, 16);
+
+constexpr std::size_t kBandCount = 4;
+
+Band BandNamed(const QString& frameName) {
+    if (frameName == QLatin1String("Frame1")) {
+        return Band::Frame1;
+    }
+    return frameName == QLatin1String("Frame2") ? Band::Frame2 : Band::Frame3;
+}
+
+QPushButton* CreateButton(const ControlSpec& spec, QWidget* parent) {
+    auto* button = new QPushButton(spec.caption, parent);
+    if (spec.kind == ControlKind::KeypadButton) {
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Button, kKeypadColor);
+        button->setPalette(palette);
+    } else if (spec.kind == ControlKind::PictureButton) {
+        button->setIcon(QIcon(QStringLiteral(":/go.png")));
+        button->setIconSize(kGoPictureSize);
+    }
+    return button;
+}
+
+QWidget* CreateWidget(const ControlSpec& spec, QWidget* parent) {
+    switch (spec.kind) {
+        case ControlKind::Frame:
+            return new QGroupBox(parent);
+        case ControlKind::Label:
+            return new QLabel(spec.caption, parent);
+        case ControlKind::ResultBox:
+            return new QLineEdit(parent);
+        case ControlKind::FormulaBox:
+            return new FormulaBox(parent);
+        case ControlKind::ListBox:
+            return new QListWidget(parent);
+        case ControlKind::ExampleChooser:
+            return new QComboBox(parent);
+        case ControlKind::Button:
+        case ControlKind::KeypadButton:
+        case ControlKind::PictureButton:
+            return CreateButton(spec, parent);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+WindowMessageSink::WindowMessageSink(WindowServices& services, QWidget* parent)
+    : m_services(services), m_parent(parent) {}
+
+void WindowMessageSink::ShowMessage(std::string_view prompt, std::string_view title,
+                                    MessageIcon icon) {
+    const QString shownTitle = title.empty()
+                                   ? QString::fromLatin1(version::kTitle)
+                                   : QString::fromUtf8(title.data(), qsizetype(title.size()));
+    m_services.ShowMessage(m_parent, QString::fromUtf8(prompt.data(), qsizetype(prompt.size())),
+                           shownTitle, icon);
+}
+
+QString ResultText(double value) {
+    const QLocale locale;
+    return QString::fromStdString(FormatDisplay(value, locale.groupSeparator().toStdString(),
+                                                locale.decimalPoint().toStdString()));
+}
+
+Main::Main(WindowServices& services, QWidget* parent)
+    : QMainWindow(parent), m_services(services), m_messages(services, this) {
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QLatin1String(version::kTitle));
+    setFont(WindowFont());
+    BuildClientArea();
+    BuildMenus();
+    ConnectHandlers();
+    ConnectMenus();
+    setFixedSize(TwipsToPixels(kClientWidthTwips),
+                 TwipsToPixels(kClientHeightTwips) + menuBar()->sizeHint().height());
+}
+
+Main::~Main() = default;
+
+void Main::BuildClientArea() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+    setCentralWidget(client);
+    std::array<QWidget*, kBandCount> bands = {client};
+    for (const ControlSpec& spec : MainControls()) {
+        QWidget* control = CreateControl(spec, bands[std::size_t(spec.band)]);
+        if (spec.kind == ControlKind::Frame) {
+            bands[std::size_t(BandNamed(spec.objectName))] = control;
+        }
+    }
+    m_formula = findChild<FormulaBox*>(QStringLiteral("Text_Formula"));
+    m_result = findChild<QLineEdit*>(QStringLiteral("Text_CalResult"));
+    m_names = findChild<QListWidget*>(QStringLiteral("List_Var"));
+    m_values = findChild<QListWidget*>(QStringLiteral("List3"));
+    m_examples = findChild<QComboBox*>(QStringLiteral("Combo1"));
+}
+
+QWidget* Main::CreateControl(const ControlSpec& spec, QWidget* parent) {
+    QWidget* control = CreateWidget(spec, parent);
+    control->setObjectName(spec.objectName);
+    control->setGeometry(TwipsToPixels(spec.twips));
+    if (!spec.toolTip.isEmpty()) {
+        control->setToolTip(spec.toolTip);
+    }
+    if (spec.member) {
+        control->setProperty("index", *spec.member);
+    }
+    control->installEventFilter(this);
+    return control;
+}
+
+QAction* Main::AddMenuAction(QMenu* menu, const char* name, const QString& text,
+                             const QKeySequence& shortcut) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    m_commands.append(action);
+    return action;
+}
+
+void Main::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("MenuFile"));
+    AddMenuAction(file, "MenuFile_Open", QStringLiteral("&Open Expression from..."),
+                  QKeySequence(Qt::CTRL | Qt::Key_O));
+    AddMenuAction(file, "MenuFile_Save", QStringLiteral("&Save Expression as..."),
+                  QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addSeparator()->setObjectName(QStringLiteral("r1"));
+    AddMenuAction(file, "MenuOpen_Exit", QStringLiteral("&Exit"),
+                  QKeySequence(Qt::CTRL | Qt::Key_E));
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("MenuEdit"));
+    AddMenuAction(edit, "MenuEdit_Cut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    AddMenuAction(edit, "MenuEdit_Copy", QStringLiteral("Copy"),
+                  QKeySequence(Qt::CTRL | Qt::Key_C));
+    AddMenuAction(edit, "MenuEdit_Paste", QStringLiteral("Paste"),
+                  QKeySequence(Qt::CTRL | Qt::Key_V));
+    AddMenuAction(edit, "MenuEdit_Delete", QStringLiteral("Delete"), QKeySequence(Qt::Key_Delete));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("MenuHelp"));
+    AddMenuAction(help, "MenuHelp_Help", QStringLiteral("Help"), QKeySequence(Qt::Key_F1));
+    AddMenuAction(help, "MenuHelp_about", QStringLiteral("About..."), QKeySequence());
+}
+
+void Main::ConnectHandlers() {
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        const int member = button->property("index").toInt();
+        const QString name = button->objectName();
+        if (name.startsWith(QLatin1String("Button_Num_"))) {
+            connect(button, &QPushButton::clicked, this,
+                    [this, member] { Button_Num_Click(member); });
+        } else if (name.startsWith(QLatin1String("Button_result_"))) {
+            connect(button, &QPushButton::clicked, this,
+                    [this, member] { Button_result_Click(member); });
+        } else if (name.startsWith(QLatin1String("Button_Close_"))) {
+            connect(button, &QPushButton::clicked, this,
+                    [this, member] { Button_Close_Click(member); });
+        }
+    }
+    auto* clear = findChild<QPushButton*>(QStringLiteral("Button_ClearFormula"));
+    connect(clear, &QPushButton::clicked, this, &Main::Button_ClearFormula_Click);
+    auto* add = findChild<QPushButton*>(QStringLiteral("Command2"));
+    connect(add, &QPushButton::clicked, this, &Main::Command2_Click);
+    connect(m_examples, &QComboBox::activated, this, &Main::Combo1_Click);
+    connect(m_names, &QListWidget::currentRowChanged, this, &Main::List_Var_Click);
+    connect(m_values, &QListWidget::currentRowChanged, this, &Main::List3_Click);
+    connect(m_names, &QListWidget::itemDoubleClicked, this, &Main::List_Var_DblClick);
+}
+
+void Main::ConnectMenus() {
+    const QHash<QString, void (Main::*)()> handlers = {
+        {QStringLiteral("MenuFile_Open"), &Main::FileOpenProc},
+        {QStringLiteral("MenuFile_Save"), &Main::MenuFile_Save_Click},
+        {QStringLiteral("MenuEdit_Cut"), &Main::MenuEdit_Cut_Click},
+        {QStringLiteral("MenuEdit_Copy"), &Main::MenuEdit_Copy_Click},
+        {QStringLiteral("MenuEdit_Paste"), &Main::MenuEdit_Paste_Click},
+        {QStringLiteral("MenuEdit_Delete"), &Main::MenuEdit_Delete_Click},
+        {QStringLiteral("MenuHelp_Help"), &Main::MenuHelp_Help_Click},
+        {QStringLiteral("MenuHelp_about"), &Main::MenuHelp_about_Click},
+    };
+    for (QAction* action : std::as_const(m_commands)) {
+        if (action->objectName() == QLatin1String("MenuOpen_Exit")) {
+            connect(action, &QAction::triggered, this, &QWidget::close);
+        } else {
+            connect(action, &QAction::triggered, this, handlers.value(action->objectName()));
+        }
+    }
+}
+
+bool Main::IsWindowShortcut(const QKeyEvent& key) const {
+    const QKeySequence pressed(
+        QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key())));
+    return std::any_of(m_commands.begin(), m_commands.end(), [&pressed](const QAction* action) {
+        return !action->shortcut().isEmpty() && action->shortcut() == pressed;
+    });
+}
+
+// A control that accepts the shortcut-override event would take the key for
+// its own editing; ignoring it here lets the window's command run instead.
+bool Main::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        IsWindowShortcut(*static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Main::Form_Load() {
+    m_services.ShowProductInformation(nullptr);
+    m_helpCandidates = InstalledHelpDocumentCandidates();
+    for (int row = 0; row < kExampleCount; ++row) {
+        m_examples->addItem(ExampleName(row));
+    }
+    m_examples->setCurrentIndex(0);
+    Combo1_Click(0);
+    FillVariables();
+}
+
+void Main::Button_result_Click(int /*index*/) {
+    Exp engine(m_messages);
+    StoreVariables(engine);
+    const QString formula = m_formula->Text();
+    if (formula.isEmpty()) {
+        m_result->setText(QStringLiteral("0"));
+        return;
+    }
+    m_result->setText(ResultText(engine.CalculateResult(formula.toStdString())));
+}
+
+void Main::Button_ClearFormula_Click() {
+    m_formula->SetText(QString());
+    m_result->setText(QStringLiteral("0"));
+}
+
+void Main::Button_Close_Click(int /*index*/) {
+    close();
+}
+
+void Main::SetHelpDocumentCandidates(const QStringList& candidates) {
+    m_helpCandidates = candidates;
+}
+
+void Main::MenuHelp_Help_Click() {
+    const QString path = FindHelpDocument(m_helpCandidates);
+    if (path.isEmpty()) {
+        ShowWarning(QStringLiteral("The help document %1 cannot be found.")
+                        .arg(QLatin1String(kHelpDocumentName)));
+    } else if (!m_services.StartHelpViewer(path)) {
+        ShowWarning(
+            QStringLiteral("No viewer could be started for the help document %1.").arg(path));
+    }
+}
+
+void Main::MenuHelp_about_Click() {
+    m_services.ShowAbout(this);
+}
+
+void Main::ShowWarning(const QString& prompt) {
+    m_services.ShowMessage(this, prompt, QLatin1String(version::kTitle), MessageIcon::Exclamation);
+}
+
+}  // namespace vornel

@@ -56,7 +56,9 @@ constexpr int X = kTakes;
 constexpr int N = kNoRelation;
 
 // Rows: terminal on top of the stack; columns: incoming terminal.
-//                                  |  &  +  -  *  /  (  )  >  <  = >= <= <>  n  i  T  F  $
+// Y yields (shift), Q equal (shift; accept at "$" "$"), X takes precedence
+// (reduce), N no relation.
+//                  |  &  +  -  *  /  (  )  >  <  = >= <= <>  n  i  T  F  $
 constexpr int kRelations[kTerminalCount][kTerminalCount] = {
     /*  1 |     */ {X, Y, Y, Y, Y, Y, Y, X, Y, Y, Y, Y, Y, Y, Y, Y, Y, Y, X},
     /*  2 &     */ {X, X, Y, Y, Y, Y, Y, X, Y, Y, Y, Y, Y, Y, Y, Y, Y, Y, X},

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "ArithmeticEvaluator.h"
+#include "TestSupport.h"
+
+namespace vornel {
+namespace {
+
+using test::Calculate;
+
+// "1+1+...": n characters long for odd n.
+std::string Sum(std::size_t length) {
+    std::string text = "1";
+    while (text.size() + 2 <= length) {
+        text += "+1";
+    }
+    return text;
+}
+
+TEST(Limits, TheTextLengthIs16Bit) {
+    const std::string text32765 = Sum(32765);
+    EXPECT_EQ(Calculate(text32765), std::to_string(32765 / 2 + 1));
+    EXPECT_EQ(Calculate(text32765 + " "), std::to_string(32765 / 2 + 1));
+    EXPECT_EQ(Calculate(text32765 + "+1"), "#6");
+    // Positions count characters, not bytes: 32,766 two-byte characters pass.
+    std::string wide = "5";
+    for (int i = 0; i < 32765; ++i)
+        wide += "\xC3\x89";
+    EXPECT_EQ(Calculate(wide), "5");
+    EXPECT_EQ(Calculate(wide + "\xC3\x89"), "#6");
+}
+
+TEST(Limits, SubstitutedValuesCanMakeTheTextTooLong) {
+    // Every A becomes "(100)", so 8,000 of them make a text of 47,999 characters.
+    std::string text = "A";
+    for (int i = 1; i < 8000; ++i)
+        text += "+A";
+    EXPECT_EQ(Calculate(text), "#6");
+    EXPECT_EQ(Calculate(text.substr(0, 5 * 1000 - 1)), "250000");
+}
+
+TEST(Limits, TheStacksHold256Entries) {
+    // A ")" goes on the operator stack before it removes its "(", so 255
+    // open groups are the most that can close.
+    EXPECT_EQ(Calculate(std::string(255, '(') + "7" + std::string(255, ')')), "7");
+    EXPECT_EQ(Calculate(std::string(256, '(') + "7" + std::string(256, ')')), "#9");
+    EXPECT_EQ(Calculate(std::string(257, '(') + "7" + std::string(257, ')')), "#9");
+    EXPECT_EQ(Calculate(std::string(254, '(') + "1+2" + std::string(254, ')')), "3");
+    // Numbers separated by a skipped character pile up without operators.
+    auto numbers = [](int count) {
+        std::string text = "1";
+        for (int i = 2; i <= count; ++i)
+            text += "X" + std::to_string(i);
+        return text;
+    };
+    EXPECT_EQ(Calculate(numbers(256)), "256");
+    EXPECT_EQ(Calculate(numbers(257)), "#9");
+}
+
+TEST(Limits, MalformedInputEvaluatesOrFailsWithItsNumber) {
+    const std::vector<std::string> inputs = {
+        std::string(10000, '-'),
+        std::string(10000, '('),
+        std::string(10000, ')'),
+        std::string(10000, ','),
+        std::string(10000, '.'),
+        std::string(3000, 'E') + "1",
+        "\xff\xfe\x80\x81",
+        std::string("1\0+2", 4),
+        "\xC3",
+        "1+\xE2\x82",
+        "IF\xff THEN",
+        "IF \"",
+        "IF ( THEN 1 ELSE 2 ENDIF",
+        "MAX(" + std::string(5000, ',') + ")",
+    };
+    for (const auto& input : inputs) {
+        const std::string outcome = Calculate(input);
+        EXPECT_TRUE(outcome[0] != '#' || outcome == "#5" || outcome == "#6" || outcome == "#9" ||
+                    outcome == "#11" || outcome == "#13")
+            << outcome;
+    }
+    EXPECT_EQ(Calculate(std::string(10000, '-')), "#13");
+}
+
+TEST(Limits, RandomBytesNeverEscapeTheEngine) {
+    std::mt19937 random(20261206);
+    const std::string alphabet = "0123456789.+-*/(),ABCDEMRFXIHNLSTU<>=&|\" \r\n\t\xC3\xA9\xff";
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = round % 2 ? "IF " : "";
+        const int length = static_cast<int>(random() % 60);
+        for (int i = 0; i < length; ++i) {
+            text += alphabet[random() % alphabet.size()];
+        }
+        const std::string outcome = Calculate(text);
+        EXPECT_FALSE(outcome.empty());
+    }
+}
+
+}  // namespace
+}  // namespace vornel

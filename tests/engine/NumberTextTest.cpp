@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "Failure.h"
+#include "NumberText.h"
+#include "Operations.h"
+
+namespace vornel {
+namespace {
+
+struct TextCase {
+    double value;
+    const char* expected;
+};
+
+TEST(NumberText, RoundsToFifteenDigitsAndNeverUsesAnExponent) {
+    const TextCase cases[] = {
+        {2, "2"},
+        {0.5, "0.5"},
+        {-3, "-3"},
+        {1.0 / 3, "0.333333333333333"},
+        {2.0 / 3, "0.666666666666667"},
+        {0.1 + 0.2, "0.3"},
+        {1e20, "100000000000000000000"},
+        {1.5e-20, "0.000000000000000000015"},
+        {-0.0, "0"},
+        {123456789012345678.0, "123456789012346000"},
+        {1e15, "1000000000000000"},
+        {100.25, "100.25"},
+        {-149999.333, "-149999.333"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NumberText(c.value), c.expected) << c.value;
+    }
+}
+
+TEST(NumberText, ReadsBackAsOneNumber) {
+    for (const double v : {1e300, -1e-300, 4.9e-324, 1e308, 0.1, 123.456}) {
+        const std::string text = NumberText(v);
+        EXPECT_EQ(text.find_first_not_of("-0123456789."), std::string::npos) << text;
+        EXPECT_NEAR(ReadNumberToken(text), v, std::abs(v) * 1e-14) << text;
+    }
+}
+
+TEST(NumberText, ValuesBeyondFifteenDigitsOfRangeReadBackAsOverflow) {
+    // The largest double rounded to 15 digits lies beyond the largest double.
+    for (const double v :
+         {1.7976931348623157e308, std::numeric_limits<double>::infinity(),
+          -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+        try {
+            ReadNumberToken(NumberText(v));
+            ADD_FAILURE() << "no overflow for " << v;
+        } catch (const EvaluationFailure& f) {
+            EXPECT_EQ(f.number, 6);
+        }
+    }
+}
+
+TEST(FormatDisplay, GroupsAndShowsFifteenDecimalsOfFifteenDigits) {
+    const TextCase cases[] = {
+        {1234.5, "1,234.500000000000000"},
+        {0, "0.000000000000000"},
+        {-0.25, "-0.250000000000000"},
+        {1234.5678, "1,234.567800000000000"},
+        {1.0 / 3, "0.333333333333333"},
+        {1e20, "100,000,000,000,000,000,000.000000000000000"},
+        {300, "300.000000000000000"},
+        {-149999.333, "-149,999.333000000000000"},
+        {20019.166666666666, "20,019.166666666700000"},
+        {999999.9999999999999, "1,000,000.000000000000000"},
+        {-1e-17, "0.000000000000000"},
+        {-0.0, "0.000000000000000"},
+        {6e-16, "0.000000000000001"},
+        {1.23456789012345e-5, "0.000012345678901"},
+        {123, "123.000000000000000"},
+        {1234567, "1,234,567.000000000000000"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatDisplay(c.value), c.expected) << c.value;
+    }
+}
+
+TEST(FormatDisplay, UsesTheGivenSeparators) {
+    EXPECT_EQ(FormatDisplay(1234567.5, ".", ","), "1.234.567,500000000000000");
+    EXPECT_EQ(FormatDisplay(-1234.5, "\u202f", ","), "-1\u202f234,500000000000000");
+}
+
+TEST(FormatCallValue, AtLeastTwoIntegerDigitsAndThreeDecimals) {
+    const TextCase cases[] = {
+        {200, "200.000"},
+        {5, "05.000"},
+        {-5, "-05.000"},
+        {0, "00.000"},
+        {33.3333333, "33.333"},
+        {2.0005, "02.001"},
+        {-2.0005, "-02.001"},
+        {0.0004, "00.000"},
+        {-0.0004, "00.000"},
+        {99.9996, "100.000"},
+        {1e20, "100000000000000000000.000"},
+        {1.0 / 3, "00.333"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatCallValue(c.value), c.expected) << c.value;
+    }
+}
+
+}  // namespace
+}  // namespace vornel

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Exp.h"
+#include "Failure.h"
+#include "NumberText.h"
+
+namespace vornel::test {
+
+struct Message {
+    std::string prompt;
+    std::string title;
+    MessageIcon icon;
+};
+
+class RecordingSink : public MessageSink {
+public:
+    void ShowMessage(std::string_view prompt, std::string_view title, MessageIcon icon) override {
+        messages.push_back({std::string(prompt), std::string(title), icon});
+    }
+    std::vector<Message> messages;
+};
+
+// The outcome of an evaluation written as one text: the value's number text
+// ("7", "-0.5"), or "#N" for failure number N.
+template <class F>
+std::string Outcome(F&& evaluate) {
+    try {
+        return NumberText(std::forward<F>(evaluate)());
+    } catch (const EvaluationFailure& failure) {
+        return "#" + std::to_string(failure.number);
+    }
+}
+
+// The start-up variables of the window: A to E hold 100 to 500.
+inline void SetStartupVariables(Exp& engine) {
+    const char* names[] = {"A", "B", "C", "D", "E"};
+    for (int i = 0; i < 5; ++i) {
+        engine.SetVariable(static_cast<std::int16_t>(i), names[i], 100.0 * (i + 1));
+    }
+}
+
+// Evaluates through the engine's surface with A..E = 100..500 unless told
+// otherwise; a failure shows as "#N" read back from the message's title.
+inline std::string Calculate(const std::string& text, bool startupVariables = true) {
+    RecordingSink sink;
+    Exp engine(sink);
+    if (startupVariables) {
+        SetStartupVariables(engine);
+    }
+    const double value = engine.CalculateResult(text);
+    if (!sink.messages.empty()) {
+        const std::string& title = sink.messages.back().title;
+        return "#" + title.substr(title.find('-') + 1);
+    }
+    return NumberText(value);
+}
+
+// Readable names for table rows in test output.
+inline std::string RowName(std::string text) {
+    for (char& c : text) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    }
+    return text.empty() ? "empty" : text;
+}
+
+}  // namespace vornel::test

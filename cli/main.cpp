@@ -3,7 +3,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "Exp.h"
+#include "ExpressionFile.h"
 #include "NumberText.h"
 #include "Text.h"
 
@@ -71,6 +71,7 @@ struct Options {
 
 struct UsageError {
     std::string message;
+    bool showUsage = true;
 };
 
 std::optional<double> ParseValue(std::string_view text) {
@@ -152,12 +153,18 @@ std::string ReadAll(std::istream& in) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Expression files are read by the same rules as in the window: the size
+// limit, and Windows-1252 unless the file starts with a UTF-8 byte-order mark.
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw UsageError{"cannot read the file " + path};
+    auto [status, text] = vornel::ReadExpressionFile(path);
+    switch (status) {
+        case vornel::FileReadStatus::TooLarge:
+            throw UsageError{"The file is too large, can not be opened.", false};
+        case vornel::FileReadStatus::CannotOpen:
+            throw UsageError{"Can not open the file: " + path, false};
+        default:
+            return std::move(text);
     }
-    return ReadAll(in);
 }
 
 std::string RawText(double value) {
@@ -192,7 +199,10 @@ int main(int argc, char** argv) {
         }
         return Run(options);
     } catch (const UsageError& error) {
-        std::cerr << "vornel-eval: " << error.message << "\n\n" << kUsage;
+        std::cerr << "vornel-eval: " << error.message << '\n';
+        if (error.showUsage) {
+            std::cerr << '\n' << kUsage;
+        }
         return kExitUsage;
     }
 }

@@ -25,9 +25,11 @@ public:
 };
 
 // The old file is replaced only once the new content is completely on disk.
+// Unbuffered, because a write that fails while QSaveFile flushes its buffer
+// inside commit() goes unnoticed and a cut-off file would replace the old one.
 bool WriteWholeFile(const QString& fileName, const std::string& bytes) {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return false;
     }
     if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {

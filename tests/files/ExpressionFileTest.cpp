@@ -10,7 +10,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <vector>
 
 namespace vornel {
 namespace {
@@ -292,16 +291,6 @@ TEST_F(ReadFileTest, UnreadableFileCannotBeOpened) {
     const std::string path = Write("locked.txt", "1+2");
     fs::permissions(path, fs::perms::none);
     EXPECT_EQ(ReadExpressionFile(path).status, FileReadStatus::CannotOpen);
-}
-
-TEST_F(ReadFileTest, SavedBytesReadBackAsTheSameText) {
-    const std::vector<std::string> texts = {"A*B\r\n", "\u20AC \u00E9", "\u03A9\r\nEndIf", ""};
-    for (const std::string& text : texts) {
-        const FileReadResult result =
-            ReadExpressionFile(Write("saved.txt", EncodeExpressionFile(text)));
-        EXPECT_EQ(result.status, FileReadStatus::Ok) << text;
-        EXPECT_EQ(result.text, text);
-    }
 }
 
 }  // namespace

@@ -1,0 +1,232 @@
+// Measures the evaluation command as the calculator window performs it (a new
+// Exp, five SetVariable calls, one CalculateResult) against the same one-shot
+// work done by muparser, and prints a summary table with the ratios.
+
+#include <benchmark/benchmark.h>
+#include <muParser.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Exp.h"
+#include "MuparserOneShot.h"
+#include "Workloads.h"
+
+namespace vornel::bench {
+
+namespace {
+
+// Remembers whether the engine reported a failure; shows nothing.
+class QuietSink : public MessageSink {
+public:
+    void ShowMessage(std::string_view, std::string_view title, MessageIcon) override {
+        m_failure = std::string(title);
+    }
+    const std::string& Failure() const { return m_failure; }
+
+private:
+    std::string m_failure;
+};
+
+double VornelOneShot(MessageSink& sink, const std::string& expression) {
+    Exp engine(sink);
+    for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
+        engine.SetVariable(static_cast<std::int16_t>(k), kVariableNames[k], kVariableValues[k]);
+    }
+    return engine.CalculateResult(expression);
+}
+
+void SetPerCharCounter(benchmark::State& state, std::size_t chars) {
+    state.counters["per_char"] = benchmark::Counter(
+        static_cast<double>(chars),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_Vornel(benchmark::State& state, const std::string& expression) {
+    QuietSink sink;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(VornelOneShot(sink, expression));
+    }
+    SetPerCharCounter(state, expression.size());
+}
+
+void BM_Muparser(benchmark::State& state, const std::string& expression) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(MuparserOneShot(expression));
+    }
+    SetPerCharCounter(state, expression.size());
+}
+
+// The floor under any evaluator: a loop that does nothing but read each
+// character once.
+void BM_ReadEachChar(benchmark::State& state, const std::string& text) {
+    for (auto _ : state) {
+        for (const char c : text) {
+            benchmark::DoNotOptimize(c);
+        }
+    }
+    SetPerCharCounter(state, text.size());
+}
+
+// Both evaluators must agree on every workload before anything is timed.
+bool CheckValues(const std::vector<Workload>& workloads) {
+    bool agree = true;
+    for (const auto& w : workloads) {
+        QuietSink sink;
+        const double vornel = VornelOneShot(sink, w.vornel);
+        if (!sink.Failure().empty()) {
+            std::fprintf(stderr, "%s: the engine failed (%s)\n", w.name.c_str(),
+                         sink.Failure().c_str());
+            agree = false;
+            continue;
+        }
+        if (w.muparser.empty()) {
+            continue;
+        }
+        const double muparser = MuparserOneShot(w.muparser);
+        if (vornel != muparser) {
+            std::fprintf(stderr, "%s: the engine gives %.17g, muparser %.17g\n", w.name.c_str(),
+                         vornel, muparser);
+            agree = false;
+        }
+    }
+    return agree;
+}
+
+// muparser's length limit, seen from outside: the longest accepted text and
+// one character more.
+void ReportMuparserLimit() {
+    for (const std::size_t length : {kMuparserMaxLength, kMuparserMaxLength + 1}) {
+        const std::string text = "1" + std::string(length - 1, '0');
+        try {
+            MuparserOneShot(text);
+            std::printf("muparser accepts a text of %zu characters\n", length);
+        } catch (const mu::Parser::exception_type& e) {
+            std::printf("muparser refuses a text of %zu characters: %s\n", length,
+                        e.GetMsg().c_str());
+        }
+    }
+}
+
+struct Timing {
+    double ns = 0;
+    std::size_t chars = 0;
+};
+
+// The console output, followed by a table of both evaluators side by side.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    explicit SummaryReporter(std::vector<Workload> workloads) : m_workloads(std::move(workloads)) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const auto& run : runs) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.error_occurred || (run.run_type == Run::RT_Aggregate && !median)) {
+                continue;
+            }
+            m_ns[run.run_name.function_name] = run.GetAdjustedCPUTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        PrintSummary();
+    }
+
+private:
+    const double* Find(const std::string& name) const {
+        const auto it = m_ns.find(name);
+        return it == m_ns.end() ? nullptr : &it->second;
+    }
+
+    // For a text muparser refuses, the longest muparser run of the same family.
+    const Workload* NearestMuparser(const Workload& w) const {
+        const auto family = w.name.substr(0, w.name.find('/'));
+        const Workload* nearest = nullptr;
+        for (const auto& other : m_workloads) {
+            if (!other.muparser.empty() && other.name.starts_with(family + "/") &&
+                Find("muparser/" + other.name)) {
+                nearest = &other;
+            }
+        }
+        return nearest;
+    }
+
+    void PrintSummary() const {
+        std::printf("\n%-16s %8s %12s %12s %9s %8s\n", "expression", "chars", "Vornel ns",
+                    "muparser ns", "ratio", "ns/char");
+        for (const auto& w : m_workloads) {
+            const double* vornel = Find("vornel/" + w.name);
+            if (!vornel) {
+                continue;
+            }
+            const double perChar = *vornel / static_cast<double>(w.vornel.size());
+            const double* muparser = w.muparser.empty() ? nullptr : Find("muparser/" + w.name);
+            if (muparser) {
+                std::printf("%-16s %8zu %12.0f %12.0f %9.1f %8.2f\n", w.name.c_str(),
+                            w.vornel.size(), *vornel, *muparser, *muparser / *vornel, perChar);
+            } else if (const Workload* near = NearestMuparser(w)) {
+                // Compared per character against the longest text muparser takes.
+                const double nearPerChar =
+                    *Find("muparser/" + near->name) / static_cast<double>(near->muparser.size());
+                std::printf("%-16s %8zu %12.0f %12s %8.1f* %8.2f\n", w.name.c_str(),
+                            w.vornel.size(), *vornel, "refused", nearPerChar / perChar, perChar);
+            } else {
+                std::printf("%-16s %8zu %12.0f %12s %9s %8.2f\n", w.name.c_str(), w.vornel.size(),
+                            *vornel, "-", "-", perChar);
+            }
+        }
+        std::printf(
+            "ratio = muparser time / Vornel time (how many times faster Vornel is);\n"
+            "* per character, against muparser's longest accepted text.\n");
+        if (const double* floor = Find("floor/read_each_char")) {
+            std::printf("reading each character alone: %.2f ns/char\n",
+                        *floor / static_cast<double>(m_workloads.back().vornel.size()));
+        }
+    }
+
+    std::vector<Workload> m_workloads;
+    std::map<std::string, double> m_ns;
+};
+
+void RegisterAll(const std::vector<Workload>& workloads) {
+    for (const auto& w : workloads) {
+        benchmark::RegisterBenchmark(("vornel/" + w.name).c_str(), BM_Vornel, w.vornel)
+            ->Unit(benchmark::kNanosecond);
+        if (!w.muparser.empty()) {
+            benchmark::RegisterBenchmark(("muparser/" + w.name).c_str(), BM_Muparser, w.muparser)
+                ->Unit(benchmark::kNanosecond);
+        }
+    }
+    benchmark::RegisterBenchmark("floor/read_each_char", BM_ReadEachChar, workloads.back().vornel)
+        ->Unit(benchmark::kNanosecond);
+}
+
+}  // namespace
+
+}  // namespace vornel::bench
+
+int main(int argc, char** argv) {
+    using namespace vornel::bench;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return EXIT_FAILURE;
+    }
+    const std::vector<Workload> workloads = AllWorkloads();
+    if (!CheckValues(workloads)) {
+        std::fprintf(stderr, "the two evaluators disagree: nothing timed\n");
+        return EXIT_FAILURE;
+    }
+    ReportMuparserLimit();
+    RegisterAll(workloads);
+    SummaryReporter reporter(workloads);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return EXIT_SUCCESS;
+}

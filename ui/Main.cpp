@@ -51,6 +51,14 @@ QPushButton* CreateButton(const ControlSpec& spec, QWidget* parent) {
     return button;
 }
 
+// The dashed heading is wider than a list; it is cut off rather than
+// scrolled, which keeps the two lists' rows side by side.
+QListWidget* CreateListBox(QWidget* parent) {
+    auto* list = new QListWidget(parent);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return list;
+}
+
 QWidget* CreateWidget(const ControlSpec& spec, QWidget* parent) {
     switch (spec.kind) {
         case ControlKind::Frame:
@@ -62,7 +70,7 @@ QWidget* CreateWidget(const ControlSpec& spec, QWidget* parent) {
         case ControlKind::FormulaBox:
             return new FormulaBox(parent);
         case ControlKind::ListBox:
-            return new QListWidget(parent);
+            return CreateListBox(parent);
         case ControlKind::ExampleChooser:
             return new QComboBox(parent);
         case ControlKind::Button:

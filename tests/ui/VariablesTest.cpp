@@ -2,6 +2,7 @@
 // double-click, adding variables, and what reaches the engine.
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "WindowFixture.h"
@@ -145,6 +146,11 @@ private slots:
         QCOMPARE(added, (QStringList{"Var8", "0.00", "Var9", "0.00", "Var10", "0.00"}));
         QCOMPARE(names->currentRow(), -1);
         QCOMPARE(m_w->Result(), QString());
+        // Rows stay side by side: neither list scrolls sideways, also once a
+        // vertical scroll bar narrows them.
+        QTRY_VERIFY(names->verticalScrollBar()->isVisible());
+        QVERIFY(!names->horizontalScrollBar()->isVisible());
+        QVERIFY(!values->horizontalScrollBar()->isVisible());
     }
 
     void addedVariablesReachTheEngine_data() {

@@ -56,6 +56,7 @@ QPushButton* CreateButton(const ControlSpec& spec, QWidget* parent) {
 QListWidget* CreateListBox(QWidget* parent) {
     auto* list = new QListWidget(parent);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setTextElideMode(Qt::ElideNone);
     return list;
 }
 

@@ -10,6 +10,11 @@ namespace vornel {
 
 // One entry of the variable table. An empty name marks an empty slot.
 struct VariableSlot {
+    // Written out so that a new table sets only the members' own fields: the
+    // implicit one zeroes every whole slot first, and a new Exp (one per
+    // evaluation) spent most of its time doing that.
+    VariableSlot() noexcept {}
+
     std::string name;
     double value = 0.0;
     // Derived when the slot is stored, so an evaluation never recomputes them:

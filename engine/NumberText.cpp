@@ -130,6 +130,69 @@ Decimal RoundHalfAway(Decimal d, int places) {
 // back as beyond the range of a double.
 constexpr int kTooLargeDigits = 310;
 
+// A double's significant digits (no trailing zeros) and decimal point
+// position, as in Decimal, without building strings.
+struct CompactDecimal {
+    bool negative = false;
+    char digits[24] = {};
+    int count = 0;
+    int pointPos = 0;
+};
+
+// Reads the output of std::to_chars in scientific form, "-d.ddde+XX",
+// dropping trailing zeros of the digits.
+CompactDecimal CompactFromScientific(const char* first, const char* last) {
+    CompactDecimal d;
+    if (*first == '-') {
+        d.negative = true;
+        ++first;
+    }
+    const char* e = first;
+    for (; e != last && *e != 'e'; ++e) {
+        if (*e != '.') {
+            d.digits[d.count++] = *e;
+        }
+    }
+    while (d.count > 1 && d.digits[d.count - 1] == '0') {
+        --d.count;
+    }
+    int exponent = 0;
+    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), last, exponent);
+    d.pointPos = exponent + 1;
+    return d;
+}
+
+// A non-zero finite value rounded to 15 significant digits.
+CompactDecimal FifteenDigits(double value) {
+    char buffer[64];
+    const auto rounded =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    return CompactFromScientific(buffer, rounded.ptr);
+}
+
+// The digits written out with the point in place, never with an exponent.
+std::string PositionalText(const CompactDecimal& d) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(d.count + std::abs(d.pointPos) + 3));
+    if (d.negative) {
+        out += '-';
+    }
+    const std::string_view digits(d.digits, static_cast<std::size_t>(d.count));
+    if (d.pointPos <= 0) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-d.pointPos), '0');
+        out += digits;
+    } else if (d.pointPos >= d.count) {
+        out += digits;
+        out.append(static_cast<std::size_t>(d.pointPos - d.count), '0');
+    } else {
+        out += digits.substr(0, static_cast<std::size_t>(d.pointPos));
+        out += '.';
+        out += digits.substr(static_cast<std::size_t>(d.pointPos));
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string NumberText(double value) {
@@ -140,17 +203,14 @@ std::string NumberText(double value) {
     if (value == 0) {
         return "0";
     }
-    Decimal d = ToDecimal(value, 14);
-    const auto last = d.digits.find_last_not_of('0');
-    d.digits.resize(last + 1);
-    std::string out = d.negative ? "-" : "";
-    out += IntegerPart(d, 1, {});
-    const int decimals = static_cast<int>(d.digits.size()) - d.pointPos;
-    if (decimals > 0) {
-        out += '.';
-        out += Fraction(d, decimals);
+    // Whole numbers below 10^15 have at most 15 digits: rounding keeps them.
+    if (std::abs(value) < 1e15 && value == std::trunc(value)) {
+        char buffer[24];
+        const auto written =
+            std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
+        return std::string(buffer, written.ptr);
     }
-    return out;
+    return PositionalText(FifteenDigits(value));
 }
 
 std::string FormatDisplay(double value, std::string_view group, std::string_view decimal) {

@@ -210,23 +210,6 @@ private slots:
         }
     }
 
-    void keypadHasAllMembersButNo37() {
-        QList<int> members;
-        for (auto* button : m_w->window->findChildren<QPushButton*>()) {
-            if (button->objectName().startsWith("Button_Num_")) {
-                members << button->property("index").toInt();
-            }
-        }
-        std::sort(members.begin(), members.end());
-        QList<int> expected;
-        for (int member = 0; member <= 38; ++member) {
-            if (member != 37) {
-                expected << member;
-            }
-        }
-        QCOMPARE(members, expected);
-    }
-
     void captionsFit_data() {
         QTest::addColumn<QString>("name");
         for (const ControlSpec& spec : MainControls()) {
@@ -253,12 +236,9 @@ private slots:
     void keypadIsLightBlue_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("lightBlue");
-        QTest::newRow("digit") << "Button_Num_0" << true;
-        QTest::newRow("function") << "Button_Num_29" << true;
-        QTest::newRow("Enter") << "Button_Num_38" << true;
+        QTest::newRow("keypad") << "Button_Num_29" << true;
         QTest::newRow("=") << "Button_result_2" << true;
         QTest::newRow("Close") << "Button_Close_0" << false;
-        QTest::newRow("Add") << "Command2" << false;
     }
     void keypadIsLightBlue() {
         QFETCH(QString, name);

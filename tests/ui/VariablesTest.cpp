@@ -99,20 +99,26 @@ private slots:
     }
 
     void doubleClickInsertsTheName_data() {
+        QTest::addColumn<int>("additions");
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("formula");
         QTest::addColumn<int>("caret");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("B at the end") << 3 << "A+" << 2 << "A+B";
-        QTest::newRow("E at the caret") << 6 << "A+" << 1 << "AE+";
-        QTest::newRow("heading") << 0 << "A+" << 2 << "A+";
-        QTest::newRow("dashed row") << 1 << "A+" << 2 << "A+";
+        QTest::newRow("B at the end") << 0 << 3 << "A+" << 2 << "A+B";
+        QTest::newRow("E at the caret") << 0 << 6 << "A+" << 1 << "AE+";
+        QTest::newRow("added name keeps its case") << 1 << 7 << "1+" << 2 << "1+Var8";
+        QTest::newRow("heading") << 0 << 0 << "A+" << 2 << "A+";
+        QTest::newRow("dashed row") << 0 << 1 << "A+" << 2 << "A+";
     }
     void doubleClickInsertsTheName() {
+        QFETCH(int, additions);
         QFETCH(int, row);
         QFETCH(QString, formula);
         QFETCH(int, caret);
         QFETCH(QString, expected);
+        for (int i = 0; i < additions; ++i) {
+            m_w->Click("Command2");
+        }
         m_w->Formula()->SetText(formula);
         QTextCursor cursor = m_w->Formula()->textCursor();
         cursor.setPosition(caret);
@@ -120,15 +126,6 @@ private slots:
         auto* names = m_w->Control<QListWidget>("List_Var");
         DoubleClickRow(names, row);
         QCOMPARE(m_w->Formula()->Text(), expected);
-    }
-
-    void doubleClickKeepsTheCaseOfAnAddedName() {
-        m_w->Click("Command2");
-        m_w->Formula()->SetText("1+");
-        m_w->Formula()->moveCursor(QTextCursor::End);
-        auto* names = m_w->Control<QListWidget>("List_Var");
-        DoubleClickRow(names, 7);
-        QCOMPARE(m_w->Formula()->Text(), QStringLiteral("1+Var8"));
     }
 
     void addAppendsVariables() {

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHash>

@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include <algorithm>
 #include <array>
 
 #include <QComboBox>

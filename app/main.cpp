@@ -22,6 +22,8 @@ QIcon ApplicationIcon() {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(vornel::version::kTitle));
+    // Lets the desktop match the window to the installed desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vornel.Vornel"));
     // The window is laid out in fixed pixels; one style everywhere keeps the
     // captions where they were measured.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

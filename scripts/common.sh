@@ -24,6 +24,6 @@ vornel_install_packages() {
 # Configures and builds one CMake preset.
 vornel_build() {
     local preset=$1
-    cmake --preset "$preset" -S "$VORNEL_ROOT" -G Ninja >/dev/null
+    cmake --preset "$preset" -S "$VORNEL_ROOT" >/dev/null
     cmake --build --preset "$preset" --parallel "$(nproc)"
 }

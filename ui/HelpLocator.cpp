@@ -26,8 +26,13 @@ QString FindHelpDocument(const QStringList& candidates) {
 }
 
 QStringList InstalledHelpDocumentCandidates() {
-    return HelpDocumentCandidates(QCoreApplication::applicationDirPath(),
-                                  QStringLiteral(VORNEL_DATADIR));
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    QStringList candidates = HelpDocumentCandidates(programFolder, QStringLiteral(VORNEL_DATADIR));
+    // An installation moved to another prefix keeps the data folder beside the programs'.
+    candidates << QDir(programFolder)
+                      .filePath(QStringLiteral(VORNEL_DATADIR_FROM_BINDIR "/") +
+                                QLatin1String(kHelpDocumentName));
+    return candidates;
 }
 
 }  // namespace vornel

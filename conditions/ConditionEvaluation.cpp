@@ -14,12 +14,26 @@ namespace {
 constexpr std::string_view kTrue = "TRUE";
 constexpr std::string_view kFalse = "FALSE";
 
-std::string Normalized(std::string_view value) {
-    return ToUpper(TrimSpaces(value));
+// Whether upper-casing could change the text: a lower-case ASCII letter, or
+// any character outside ASCII.
+bool MayChangeInUpperCase(std::string_view text) {
+    for (const char c : text) {
+        if ((c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80) {
+            return true;
+        }
+    }
+    return false;
 }
 
-std::string Truth(bool value) {
-    return std::string(value ? kTrue : kFalse);
+// The normalised form: trimmed of spaces, upper-cased. Most values already
+// are, and then the result views them.
+std::string_view Normalized(std::string_view value, ValueArena& arena) {
+    const std::string_view trimmed = TrimSpaces(value);
+    return MayChangeInUpperCase(trimmed) ? arena.Keep(ToUpper(trimmed)) : trimmed;
+}
+
+std::string_view Truth(bool value) {
+    return value ? kTrue : kFalse;
 }
 
 // The user's collating order, from the environment's locale; the classic
@@ -64,10 +78,17 @@ bool RelationHolds(int order, std::string_view relation) {
     return false;
 }
 
-std::string Arithmetic(std::string_view left, std::string_view right, OpKind op) {
+std::string_view Arithmetic(std::string_view left, std::string_view right, OpKind op,
+                            ValueArena& arena) {
     const double x = ReadConditionNumber(left);
     const double y = ReadConditionNumber(right);
-    return NumberText(ApplyBinary(x, y, op));
+    return arena.Keep(NumberText(ApplyBinary(x, y, op)));
+}
+
+// Text comparison of two normalised operands: upper-casing them again, as
+// CompareValues does, would change nothing.
+bool CompareNormalized(std::string_view a, std::string_view b, std::string_view relation) {
+    return RelationHolds(CollateCompare(a, b), relation);
 }
 
 }  // namespace
@@ -77,25 +98,31 @@ bool CompareValues(double a, double b, std::string_view relation) {
 }
 
 bool CompareValues(std::string_view a, std::string_view b, std::string_view relation) {
-    const std::string x = ToUpper(a);
-    const std::string y = ToUpper(b);
-    return RelationHolds(CollateCompare(x, y), relation);
+    ValueArena arena;
+    return CompareNormalized(MayChangeInUpperCase(a) ? arena.Keep(ToUpper(a)) : a,
+                             MayChangeInUpperCase(b) ? arena.Keep(ToUpper(b)) : b, relation);
 }
 
 std::string EvaluateReduction(const HandleValues& values, int production) {
-    const std::string left = Normalized(values[1]);
+    ValueArena arena;
+    return std::string(EvaluateReduction(values[1], values[2], values[3], production, arena));
+}
+
+std::string_view EvaluateReduction(std::string_view leftValue, std::string_view middle,
+                                   std::string_view right, int production, ValueArena& arena) {
+    const std::string_view left = Normalized(leftValue, arena);
     switch (production) {
         // P1  S -> S|L
         case 1:
-            return Truth(!(left == kFalse && Normalized(values[3]) == kFalse));
+            return Truth(!(left == kFalse && Normalized(right, arena) == kFalse));
         // P3  L -> L&R
         case 3:
-            return Truth(left == kTrue && Normalized(values[3]) == kTrue);
+            return Truth(left == kTrue && Normalized(right, arena) == kTrue);
         // P5  R -> (S),  P27  F -> (E),  P31  C -> (D)
         case 5:
         case 27:
         case 31:
-            return Normalized(values[2]);
+            return Normalized(middle, arena);
         // P7-P12  M -> E>E | E<E | E=E | E>=E | E<=E | E<>E
         case 7:
         case 8:
@@ -104,7 +131,7 @@ std::string EvaluateReduction(const HandleValues& values, int production) {
         case 11:
         case 12:
             return Truth(CompareValues(ReadConditionNumber(left),
-                                       ReadConditionNumber(Normalized(values[3])),
+                                       ReadConditionNumber(Normalized(right, arena)),
                                        RelationOf(production)));
         // P15-P20  M -> D>D | D<D | D=D | D>=D | D<=D | D<>D
         case 15:
@@ -113,20 +140,20 @@ std::string EvaluateReduction(const HandleValues& values, int production) {
         case 18:
         case 19:
         case 20:
-            return Truth(CompareValues(left, Normalized(values[3]), RelationOf(production)));
+            return Truth(CompareNormalized(left, Normalized(right, arena), RelationOf(production)));
         // P21  E -> E+T,  P22  E -> E-T
         case 21:
-            return Arithmetic(left, Normalized(values[3]), OpKind::Plus);
+            return Arithmetic(left, Normalized(right, arena), OpKind::Plus, arena);
         case 22:
-            return Arithmetic(left, Normalized(values[3]), OpKind::Minus);
+            return Arithmetic(left, Normalized(right, arena), OpKind::Minus, arena);
         // P24  T -> T*F,  P25  T -> T/F
         case 24:
-            return Arithmetic(left, Normalized(values[3]), OpKind::Times);
+            return Arithmetic(left, Normalized(right, arena), OpKind::Times, arena);
         case 25:
-            return Arithmetic(left, Normalized(values[3]), OpKind::Divide);
+            return Arithmetic(left, Normalized(right, arena), OpKind::Divide, arena);
         // P29  D -> D+C: the operands are joined as they stand.
         case 29:
-            return values[1] + values[3];
+            return arena.Keep(std::string(leftValue).append(right));
         // P2, P4, P6, P13, P14, P23, P26, P28, P30, P32: one symbol, passed on.
         default:
             return left;

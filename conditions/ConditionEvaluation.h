@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,28 @@ using HandleValues = std::array<std::string, 4>;
 // upper-cased. Failures: 13 when a number is needed and an operand is not
 // one, 6 when it is beyond a double, and those of the arithmetic operations.
 std::string EvaluateReduction(const HandleValues& values, int production);
+
+// Keeps the texts that reductions make for as long as one condition is being
+// decided, so that values can travel as views. A kept text never moves.
+class ValueArena {
+public:
+    std::string_view Keep(std::string text) {
+        if (!m_texts) {
+            m_texts.emplace();  // most conditions keep nothing: no allocation until needed
+        }
+        return m_texts->emplace_back(std::move(text));
+    }
+
+private:
+    std::optional<std::deque<std::string>> m_texts;
+};
+
+// EvaluateReduction on the handle's values given one by one (`middle` and
+// `right` are read only by three-symbol productions). A text the reduction
+// makes is kept in `arena`; otherwise the result views one of the operands
+// or a constant.
+std::string_view EvaluateReduction(std::string_view left, std::string_view middle,
+                                   std::string_view right, int production, ValueArena& arena);
 
 // a relation b, for relation ">", "<", "=", "<>", ">=" or "<=" (any other text
 // is false). Doubles compare exactly; texts in the user's collating order.

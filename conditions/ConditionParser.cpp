@@ -16,9 +16,11 @@ namespace {
 
 using grammar::Symbol;
 
+// A token's value views the condition text, a variable's number text, or a
+// function call's value kept in the condition's ValueArena.
 struct Token {
     Symbol symbol = Symbol::End;
-    std::string value;
+    std::string_view value;
 };
 
 enum class TokenKind {
@@ -37,13 +39,43 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\r' || c == '\n' || c == '\t';
 }
 
+// The terminal of an operator or parenthesis token's text.
+Symbol OperatorSymbol(std::string_view text) {
+    switch (text[0]) {
+        case '|':
+            return Symbol::Or;
+        case '&':
+            return Symbol::And;
+        case '+':
+            return Symbol::Plus;
+        case '-':
+            return Symbol::Minus;
+        case '*':
+            return Symbol::Times;
+        case '/':
+            return Symbol::Divide;
+        case '(':
+            return Symbol::Open;
+        case ')':
+            return Symbol::Close;
+        case '>':
+            return text.size() == 2 ? Symbol::GreaterEqual : Symbol::Greater;
+        case '<':
+            return text.size() == 1 ? Symbol::Less
+                   : text[1] == '=' ? Symbol::LessEqual
+                                    : Symbol::NotEqual;
+        default:
+            return Symbol::Equal;
+    }
+}
+
 // Splits a condition into the token list. Returns false when the condition
 // is quietly false.
 class Tokenizer {
 public:
     Tokenizer(std::string_view text, const VariableTable& variables,
-              std::array<Token, kTokenListSize>& tokens)
-        : m_text(text), m_variables(variables), m_tokens(tokens) {}
+              std::array<Token, kTokenListSize>& tokens, ValueArena& arena)
+        : m_text(text), m_variables(variables), m_tokens(tokens), m_arena(arena) {}
 
     bool Run() {
         while (true) {
@@ -190,11 +222,11 @@ private:
             case TokenKind::FunctionCall: {
                 const double value =
                     EvaluateConditionArithmetic(NormalizeExpression(m_tokenText, m_variables));
-                Append(Symbol::Number, FormatCallValue(value));
+                Append(Symbol::Number, m_arena.Keep(FormatCallValue(value)));
                 return true;
             }
             default:
-                Append(*grammar::TerminalFromText(m_tokenText), m_tokenText);
+                Append(OperatorSymbol(m_tokenText), m_tokenText);
                 return true;
         }
     }
@@ -204,8 +236,8 @@ private:
             Append(Symbol::True, m_tokenText);
         } else if (EqualsIgnoringAsciiCase(m_tokenText, "FALSE")) {
             Append(Symbol::False, m_tokenText);
-        } else if (GetVariableType(m_tokenText, m_variables) == "Number") {
-            Append(Symbol::Number, GetVariableText(m_tokenText, m_variables));
+        } else if (const VariableSlot* slot = FindVariable(m_tokenText, m_variables)) {
+            Append(Symbol::Number, slot->valueText);
         } else {
             return false;  // an unknown name
         }
@@ -216,14 +248,13 @@ private:
         if (m_count == kTokenListSize) {
             Fail(EvaluationFailure::kSubscriptOutOfRange);
         }
-        Token& token = m_tokens[static_cast<std::size_t>(m_count++)];
-        token.symbol = symbol;
-        token.value.assign(value);
+        m_tokens[static_cast<std::size_t>(m_count++)] = {symbol, value};
     }
 
     std::string_view m_text;
     const VariableTable& m_variables;
     std::array<Token, kTokenListSize>& m_tokens;
+    ValueArena& m_arena;
     int m_count = 0;
     std::size_t m_pos = 0;
     std::string_view m_tokenText;  // the last token's text, read by the sign rule
@@ -235,7 +266,8 @@ private:
 // evaluated when it is made, so the stack carries values.
 class Parser {
 public:
-    explicit Parser(const std::array<Token, kTokenListSize>& tokens) : m_tokens(tokens) {
+    Parser(const std::array<Token, kTokenListSize>& tokens, ValueArena& arena)
+        : m_tokens(tokens), m_arena(arena) {
         m_stack[0] = {Symbol::End, "$"};
     }
 
@@ -279,8 +311,7 @@ private:
     void Shift(const Token& token) {
         StackEntry& entry = At(m_top + 1);
         ++m_top;
-        entry.symbol = token.symbol;
-        entry.value = token.value;
+        entry = {token.symbol, token.value};
     }
 
     // The handle is counted down from the top by the production's length;
@@ -293,19 +324,19 @@ private:
         }
         const grammar::Production& rule = grammar::GetProduction(production);
         const int bottom = m_top - rule.handleLength + 1;
+        std::string_view handle[3];
         for (int k = 0; k < rule.handleLength; ++k) {
-            m_handle[static_cast<std::size_t>(k + 1)] = At(bottom + k).value;
+            handle[k] = At(bottom + k).value;
         }
-        std::string value = EvaluateReduction(m_handle, production);
+        const std::string_view value =
+            EvaluateReduction(handle[0], handle[1], handle[2], production, m_arena);
         m_top = bottom;
-        StackEntry& entry = At(m_top);
-        entry.symbol = rule.left;
-        entry.value = std::move(value);
+        At(m_top) = {rule.left, value};
     }
 
     const std::array<Token, kTokenListSize>& m_tokens;
+    ValueArena& m_arena;
     std::array<StackEntry, kParseStackTop + 1> m_stack;
-    HandleValues m_handle;
     int m_top = 0;
 };
 
@@ -333,11 +364,14 @@ bool ParseCondition(std::string_view condition, const VariableTable& variables) 
     if (condition.size() >= kPositionLimit && CharCount(condition) >= kPositionLimit) {
         Fail(EvaluationFailure::kOverflow);
     }
+    // Every value of this condition lives in the text, the variable table or
+    // the arena, all of which outlast the parse.
+    ValueArena arena;
     std::array<Token, kTokenListSize> tokens;
-    if (!Tokenizer(condition, variables, tokens).Run()) {
+    if (!Tokenizer(condition, variables, tokens, arena).Run()) {
         return false;
     }
-    return Parser(tokens).Run();
+    return Parser(tokens, arena).Run();
 }
 
 }  // namespace vornel

@@ -27,9 +27,11 @@ std::string GetVariableType(std::string_view name, const VariableTable& variable
 // unchanged when no slot holds it.
 std::string GetVariableText(std::string_view name, const VariableTable& variables);
 
+// One entry of the parse stack. The value views text that outlasts the parse
+// (the condition, the variable table, or the texts reductions made).
 struct StackEntry {
     grammar::Symbol symbol = grammar::Symbol::End;
-    std::string value;
+    std::string_view value;
 };
 
 // The position of the topmost terminal at or below `top`; failure 9 when

@@ -53,7 +53,7 @@ public:
             if (IsNumberChar(ch) || (ch == '-' && StartsSignedNumber(i))) {
                 i = ReadNumber(i);
             } else if (IsOperatorSymbol(ch)) {
-                PushOperator(ClassifyOperator(m_text.substr(i, 1)));
+                PushOperator(ClassifySymbol(ch));
                 i = Advance(i, 1);
                 if (m_oc > 1) {
                     PlaceOperator(ch);

@@ -2,7 +2,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "Failure.h"
@@ -56,28 +59,26 @@ double Round(double a, double b) {
     return RoundToPlaces(a, static_cast<int>(d));
 }
 
+// 10^-d as the double nearest to it: the decimal text "0.0...01" read back.
+// The compiler reads the literals of the table exactly that way.
+double UnitInPlace(int d) {
+    constexpr double kUnits[] = {1,     1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
+                                 1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15,
+                                 1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
+    if (d < static_cast<int>(std::size(kUnits))) {
+        return kUnits[d];
+    }
+    const std::string unit = "0." + std::string(static_cast<std::size_t>(d - 1), '0') + "1";
+    double step = 0;
+    std::from_chars(unit.data(), unit.data() + unit.size(), step);
+    return step;
+}
+
 }  // namespace
 
 OpKind ClassifyOperator(std::string_view text) {
     if (text.size() == 1) {
-        switch (text[0]) {
-            case '+':
-                return OpKind::Plus;
-            case '-':
-                return OpKind::Minus;
-            case '*':
-                return OpKind::Times;
-            case '/':
-                return OpKind::Divide;
-            case '(':
-                return OpKind::Open;
-            case ')':
-                return OpKind::Close;
-            case ',':
-                return OpKind::Comma;
-            default:
-                return OpKind::Other;
-        }
+        return ClassifySymbol(text[0]);
     }
     static constexpr struct {
         std::string_view name;
@@ -180,16 +181,16 @@ double RoundToPlaces(double a, int d) {
     // digit count reaching here is below the shortest text's decimals.
     char buffer[1100];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, a, std::chars_format::fixed);
-    std::string text(buffer, written.ptr);
+    std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
     const auto point = text.find('.');
-    if (point == std::string::npos || text.size() - point - 1 <= static_cast<std::size_t>(d)) {
+    if (point == std::string_view::npos || text.size() - point - 1 <= static_cast<std::size_t>(d)) {
         return a;  // nothing beyond the kept places
     }
     const std::size_t cut = point + 1 + static_cast<std::size_t>(d);
     const char next = text[cut];
-    const bool beyondHalf =
-        next > '5' || (next == '5' && text.find_first_not_of('0', cut + 1) != std::string::npos);
-    text.resize(d == 0 ? point : cut);
+    const bool beyondHalf = next > '5' || (next == '5' && text.find_first_not_of('0', cut + 1) !=
+                                                              std::string_view::npos);
+    text = text.substr(0, d == 0 ? point : cut);
     const char lastKept = text.back();
     const bool up = beyondHalf || (next == '5' && !beyondHalf && (lastKept - '0') % 2 == 1);
     double kept = 0;
@@ -197,14 +198,9 @@ double RoundToPlaces(double a, int d) {
     if (!up) {
         return kept;
     }
-    // Adding one unit in the last kept place, done in decimal text so that
-    // no binary error creeps in.
-    std::string unit =
-        d == 0 ? "1" : "0." + std::string(static_cast<std::size_t>(d - 1), '0') + "1";
-    double step = 0;
-    std::from_chars(unit.data(), unit.data() + unit.size(), step);
-    // Round the sum back through decimal text with d places.
-    const double sum = std::abs(kept) + step;
+    // Adding one unit in the last kept place; then round the sum back through
+    // decimal text with d places, so that no binary error creeps in.
+    const double sum = std::abs(kept) + UnitInPlace(d);
     const auto summed =
         std::to_chars(buffer, buffer + sizeof buffer, sum, std::chars_format::fixed, d);
     double magnitude = 0;
@@ -267,9 +263,49 @@ double ReadNumber(std::string_view text, std::chars_format format) {
     return value;
 }
 
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Most number tokens are short: an optional "-", digits, at most one point.
+// When the digits form a whole number below 2^53 and there are at most 22
+// decimals, both it and the power of ten are exact doubles, so one division
+// (rounded correctly, as every IEEE operation is) gives exactly what a full
+// decimal conversion would. Anything else is left to that conversion.
+std::optional<double> ReadShortNumber(std::string_view token) {
+    constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
+    constexpr std::size_t kMaxDigits = 18;  // below 10^18, so no overflow
+    const bool negative = !token.empty() && token[0] == '-';
+    std::uint64_t mantissa = 0;
+    std::size_t digits = 0;
+    std::size_t decimals = 0;
+    bool point = false;
+    for (std::size_t i = negative ? 1 : 0; i < token.size(); ++i) {
+        const char c = token[i];
+        if (c == '.' && !point) {
+            point = true;
+        } else if (IsAsciiDigit(c) && digits < kMaxDigits) {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            ++digits;
+            decimals += point ? 1 : 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0 || mantissa > kExactLimit || decimals >= std::size(kExactPowersOfTen)) {
+        return std::nullopt;
+    }
+    const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
+    return negative ? -magnitude : magnitude;
+}
+
 }  // namespace
 
 double ReadNumberToken(std::string_view token) {
+    if (const auto value = ReadShortNumber(token)) {
+        return *value;
+    }
     return ReadNumber(token, std::chars_format::fixed);
 }
 

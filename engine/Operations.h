@@ -30,6 +30,28 @@ enum class OpKind : std::uint8_t {
 // The kind named by an operator symbol or a word, ignoring case.
 OpKind ClassifyOperator(std::string_view text);
 
+// ClassifyOperator for a text of the one character `c`.
+constexpr OpKind ClassifySymbol(char c) {
+    switch (c) {
+        case '+':
+            return OpKind::Plus;
+        case '-':
+            return OpKind::Minus;
+        case '*':
+            return OpKind::Times;
+        case '/':
+            return OpKind::Divide;
+        case '(':
+            return OpKind::Open;
+        case ')':
+            return OpKind::Close;
+        case ',':
+            return OpKind::Comma;
+        default:
+            return OpKind::Other;
+    }
+}
+
 // "m", "r", "c", "f" or "e" in either case: the first letters of the
 // function names, which start a word in an expression.
 inline bool IsFunctionInitial(char c) {

@@ -42,8 +42,11 @@ std::string NormalizeExpression(std::string_view text, const VariableTable& vari
             continue;
         }
         if (!IsNameStart(c)) {
-            out += c;
-            ++i;
+            // Everything up to the next blank or name passes as it is.
+            const std::size_t start = i;
+            while (++i < text.size() && !IsWhiteSpace(text[i]) && !IsNameStart(text[i])) {
+            }
+            out += text.substr(start, i - start);
             continue;
         }
         const std::size_t start = i;

@@ -18,10 +18,7 @@ using grammar::Symbol;
 
 // A token's value views the condition text, a variable's number text, or a
 // function call's value kept in the condition's ValueArena.
-struct Token {
-    Symbol symbol = Symbol::End;
-    std::string_view value;
-};
+using Token = StackEntry;
 
 enum class TokenKind {
     None,
@@ -248,7 +245,7 @@ private:
         if (m_count == kTokenListSize) {
             Fail(EvaluationFailure::kSubscriptOutOfRange);
         }
-        m_tokens[static_cast<std::size_t>(m_count++)] = {symbol, value};
+        m_tokens[static_cast<std::size_t>(m_count++)] = Token::Of(symbol, value);
     }
 
     std::string_view m_text;
@@ -268,7 +265,7 @@ class Parser {
 public:
     Parser(const std::array<Token, kTokenListSize>& tokens, ValueArena& arena)
         : m_tokens(tokens), m_arena(arena) {
-        m_stack[0] = {Symbol::End, "$"};
+        m_stack[0] = StackEntry::Of(Symbol::End, "$");
     }
 
     bool Run() {
@@ -278,7 +275,7 @@ public:
         while (true) {
             const Token& incoming = m_tokens[static_cast<std::size_t>(input)];
             if (topTerminal == Symbol::End && incoming.symbol == Symbol::End) {
-                return EqualsIgnoringAsciiCase(m_stack[static_cast<std::size_t>(m_top)].value,
+                return EqualsIgnoringAsciiCase(m_stack[static_cast<std::size_t>(m_top)].Value(),
                                                "TRUE");
             }
             switch (grammar::Relation(topTerminal, incoming.symbol)) {
@@ -311,7 +308,7 @@ private:
     void Shift(const Token& token) {
         StackEntry& entry = At(m_top + 1);
         ++m_top;
-        entry = {token.symbol, token.value};
+        entry = token;
     }
 
     // The handle is counted down from the top by the production's length;
@@ -326,12 +323,12 @@ private:
         const int bottom = m_top - rule.handleLength + 1;
         std::string_view handle[3];
         for (int k = 0; k < rule.handleLength; ++k) {
-            handle[k] = At(bottom + k).value;
+            handle[k] = At(bottom + k).Value();
         }
         const std::string_view value =
             EvaluateReduction(handle[0], handle[1], handle[2], production, m_arena);
         m_top = bottom;
-        At(m_top) = {rule.left, value};
+        At(m_top) = StackEntry::Of(rule.left, value);
     }
 
     const std::array<Token, kTokenListSize>& m_tokens;

@@ -27,11 +27,20 @@ std::string GetVariableType(std::string_view name, const VariableTable& variable
 // unchanged when no slot holds it.
 std::string GetVariableText(std::string_view name, const VariableTable& variables);
 
-// One entry of the parse stack. The value views text that outlasts the parse
-// (the condition, the variable table, or the texts reductions made).
+// A symbol with its value, as the token list and the parse stack hold them.
+// The value views text that outlasts the parse (the condition, the variable
+// table, or the texts reductions made). Trivially constructible on purpose:
+// both arrays are written before they are read, and clearing their entries
+// at every condition used to cost more than parsing it.
 struct StackEntry {
-    grammar::Symbol symbol = grammar::Symbol::End;
-    std::string_view value;
+    grammar::Symbol symbol;
+    const char* valueData;
+    std::size_t valueSize;
+
+    static StackEntry Of(grammar::Symbol s, std::string_view value) {
+        return {s, value.data(), value.size()};
+    }
+    std::string_view Value() const { return {valueData, valueSize}; }
 };
 
 // The position of the topmost terminal at or below `top`; failure 9 when

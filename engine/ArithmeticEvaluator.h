@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "Failure.h"
@@ -12,9 +13,64 @@ namespace vornel {
 
 inline constexpr int kStackSize = 256;
 
+namespace precedence {
+
+enum class Class { AddSub, MulDiv, Open, CloseOrComma, Function, Other };
+
+constexpr Class ClassOf(OpKind op) {
+    switch (op) {
+        case OpKind::Plus:
+        case OpKind::Minus:
+            return Class::AddSub;
+        case OpKind::Times:
+        case OpKind::Divide:
+            return Class::MulDiv;
+        case OpKind::Open:
+            return Class::Open;
+        case OpKind::Close:
+        case OpKind::Comma:
+            return Class::CloseOrComma;
+        case OpKind::Other:
+            return Class::Other;
+        default:
+            return Class::Function;
+    }
+}
+
+constexpr int Compare(OpKind upper, OpKind lower) {
+    // Columns: lower is "+"/"-", "*"/"/", anything else.
+    constexpr int kByClass[][3] = {
+        /* "+" "-"        */ {0, -1, 1},
+        /* "*" "/"        */ {1, 0, 1},
+        /* "("            */ {1, 1, 1},
+        /* ")" ","        */ {-1, -1, -1},
+        /* function name  */ {1, 1, 1},
+        /* any other text */ {2, 2, 2},
+    };
+    const Class lowerClass = ClassOf(lower);
+    const int column = lowerClass == Class::AddSub ? 0 : lowerClass == Class::MulDiv ? 1 : 2;
+    return kByClass[static_cast<int>(ClassOf(upper))][column];
+}
+
+// Every pair of kinds worked out once, for the evaluator's inner loop.
+inline constexpr auto kTable = [] {
+    std::array<std::array<std::int8_t, kOpKindCount>, kOpKindCount> table{};
+    for (int upper = 0; upper < kOpKindCount; ++upper) {
+        for (int lower = 0; lower < kOpKindCount; ++lower) {
+            table[upper][lower] = static_cast<std::int8_t>(
+                Compare(static_cast<OpKind>(upper), static_cast<OpKind>(lower)));
+        }
+    }
+    return table;
+}();
+
+}  // namespace precedence
+
 // Compares the operator just placed (upper) with the one below it (lower):
 // above 0 means nothing is applied yet; 0 or -1 means lower is applied first.
-int ComparePrecedence(OpKind upper, OpKind lower);
+inline int ComparePrecedence(OpKind upper, OpKind lower) {
+    return precedence::kTable[static_cast<int>(upper)][static_cast<int>(lower)];
+}
 int ComparePrecedence(std::string_view upper, std::string_view lower);
 
 // Evaluates a normalised expression (no white space, no variable names).

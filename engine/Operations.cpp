@@ -296,7 +296,8 @@ std::optional<double> ReadShortNumber(std::string_view token) {
     if (digits == 0 || mantissa > kExactLimit || decimals >= std::size(kExactPowersOfTen)) {
         return std::nullopt;
     }
-    const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
+    const double whole = static_cast<double>(mantissa);
+    const double magnitude = decimals == 0 ? whole : whole / kExactPowersOfTen[decimals];
     return negative ? -magnitude : magnitude;
 }
 

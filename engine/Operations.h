@@ -26,6 +26,7 @@ enum class OpKind : std::uint8_t {
     Ceil,
     Floor,
 };
+inline constexpr int kOpKindCount = static_cast<int>(OpKind::Floor) + 1;
 
 // The kind named by an operator symbol or a word, ignoring case.
 OpKind ClassifyOperator(std::string_view text);

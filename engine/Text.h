@@ -31,7 +31,23 @@ std::string ToUpper(std::string_view text);
 std::string_view TrimSpaces(std::string_view text);
 
 // Compares two texts ignoring the case of A-Z.
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+inline bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
 
 inline bool IsAsciiDigit(char c) {
     return c >= '0' && c <= '9';

@@ -1,15 +1,9 @@
 // The main window as a whole: start-up, the layout of every control, menus,
-// the evaluation command, Clear and Close.
-#include <QAction>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QtTest>
-
+// the evaluation command with the variables it reads, Clear, Close, the two
+// information windows and the help document.
+#include "Examples.h"
+#include "HelpLocator.h"
+#include "InfoWindows.h"
 #include "WindowFixture.h"
 
 using namespace vornel;
@@ -17,401 +11,249 @@ using namespace vornel::test;
 
 namespace {
 
-const QString kExample1 = QStringLiteral(
-    "If (A>100 & B<200 ) Then\r\n"
-    "        B*C-(Max(D,E-100))\r\n"
-    "ElseIf (A<100 | B>=100) Then\r\n"
-    "        Ceil(B/5)+20*B-Min(E*10, A)\r\n"
-    "ElseIf (A=100) Then\r\n"
-    "        Round(B/5,3)*C-Min(E*20, D)\r\n"
-    "Else\r\n"
-    "        A*C-Round(E/12,2)\r\n"
-    "EndIf");
+const char* const kEquals = "Button_result_2";
+const char* const kGo = "Button_result_1";
+const QString kMax = "Max number is32 | Vornel | none";
+const QString kInvalid = "Invalid Expression! | Error Number-%1 | exclamation";
 
-QStringList RowTexts(const QListWidget* list) {
-    QStringList texts;
-    for (int row = 0; row < list->count(); ++row) {
-        texts.append(list->item(row)->text());
-    }
-    return texts;
-}
-
-QString BandName(Band band) {
-    switch (band) {
-        case Band::Client:
-            return QStringLiteral("ClientArea");
-        case Band::Frame1:
-            return QStringLiteral("Frame1");
-        case Band::Frame2:
-            return QStringLiteral("Frame2");
-        case Band::Frame3:
-            return QStringLiteral("Frame3");
-    }
-    return {};
-}
-
-// The caption as shown: "&&" shows one ampersand, a single "&" marks the
-// access key and is not drawn.
-QString ShownCaption(QString caption) {
-    caption.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
-    caption.remove(QLatin1Char('&'));
-    return caption.replace(QLatin1Char('\x01'), QLatin1Char('&'));
-}
+// Value rows are read with "." in every locale. The engine takes 33
+// variables; each row beyond gets its own box at every evaluation, and the
+// evaluation goes on.
+struct Evaluation {
+    const char* name;
+    const char* locale;
+    int additions;        // clicks on Add first
+    const char* formula;  // nullptr: the start-up formula
+    const char* button;
+    const char* result;
+    QStringList boxes;  // at each of two evaluations
+};
+const Evaluation kEvaluations[] = {
+    {"A+B with =", "en_US", 0, "A+B", kEquals, "300.000000000000000", {}},
+    {"A+B with Go", "en_US", 0, "A+B", kGo, "300.000000000000000", {}},
+    {"start-up values", "en_US", 0, "A+2*B+3*C+4*D+5*E", kEquals, "5,500.000000000000000", {}},
+    {"comma-decimal locale", "de_DE", 0, "A+B*10", kEquals, "2.100,000000000000000", {}},
+    {"start-up formula", "en_US", 0, nullptr, kEquals, "3,940.000000000000000", {}},
+    {"empty", "en_US", 0, "", kEquals, "0", {}},
+    {"division by zero", "en_US", 0, "1/0", kEquals, "0.000000000000000", {kInvalid.arg(11)}},
+    {"line breaks only", "en_US", 0, "\r\n\r\n", kGo, "0.000000000000000", {kInvalid.arg(9)}},
+    {"added variable", "en_US", 1, "VAR8+1", kEquals, "1.000000000000000", {}},
+    {"the last slot", "en_US", 28, "Var35+E", kEquals, "500.000000000000000", {}},
+    {"one row too many", "en_US", 29, "A+B", kEquals, "300.000000000000000", {kMax}},
+    {"three too many", "en_US", 31, "A+B", kEquals, "300.000000000000000", QStringList(3, kMax)},
+};
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public WindowTest {
     Q_OBJECT
 
 private slots:
     void initTestCase() { PrepareApplication(); }
-    void init() {
-        m_w = std::make_unique<StartedWindow>();
-        QVERIFY(m_w->WaitActive());
-    }
-    void cleanup() {
-        QCOMPARE(m_w->services.unexpected, QStringList());
-        QCOMPARE(Describe(m_w->services.messages), QStringList());
-        m_w.reset();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
+    void init() { StartWindow(); }
+    void cleanup() { EndWindow(); }
 
-    void startupShowsProductInformationBeforeAnythingElse() {
+    void startUp() {
         FakeServices services;
         Main window(services);
-        QStringList seenDuringDialog;
+        auto* names = window.findChild<QListWidget*>("List_Var");
+        auto* formula = window.findChild<FormulaBox*>("Text_Formula");
         services.onProductInformation = [&] {
-            seenDuringDialog << QString::number(window.isVisible())
-                             << QString::number(window.findChild<QComboBox*>("Combo1")->count())
-                             << QString::number(window.findChild<QListWidget*>("List_Var")->count())
-                             << window.findChild<FormulaBox*>("Text_Formula")->Text();
+            services.calls << QStringLiteral("shown %1, %2 rows, '%3'")
+                                  .arg(window.isVisible())
+                                  .arg(names->count())
+                                  .arg(formula->Text());
         };
         window.Form_Load();
-        QCOMPARE(services.calls, QStringList{"Dialog"});
-        QCOMPARE(seenDuringDialog, (QStringList{"0", "0", "0", ""}));
-    }
-
-    void startupState() {
-        QCOMPARE(m_w->Formula()->Text(), kExample1);
-        QCOMPARE(m_w->Result(), QString());
-        QCOMPARE(RowTexts(m_w->Control<QListWidget>("List_Var")),
-                 (QStringList{" Variable ", "-----------------", " A    ", " B    ", " C    ",
-                              " D    ", " E    "}));
-        QCOMPARE(RowTexts(m_w->Control<QListWidget>("List3")),
-                 (QStringList{" Value", "-----------------", " 100.00", " 200.00", " 300.00",
-                              " 400.00", " 500.00"}));
-        auto* examples = m_w->Control<QComboBox>("Combo1");
-        QCOMPARE(examples->currentIndex(), 0);
-        QStringList names;
-        for (int row = 0; row < examples->count(); ++row) {
-            names << examples->itemText(row);
-        }
-        QCOMPARE(names, (QStringList{"Example Expression 1", "Example Expression 2",
-                                     "Example Expression 3", "Example Expression 4"}));
-    }
-
-    void windowFrame() {
-        Main& window = *m_w->window;
-        QCOMPARE(window.windowTitle(), QStringLiteral("Vornel"));
-        QCOMPARE(window.centralWidget()->size(), QSize(545, 362));
-        QVERIFY(window.menuBar()->height() > 0);
-        QCOMPARE(window.centralWidget()->y(), window.menuBar()->geometry().bottom() + 1);
+        QCOMPARE(services.calls, (QStringList{"Dialog", "shown 0, 0 rows, ''"}));
+        QCOMPARE(formula->Text(), *ExampleExpression(0));
+        QCOMPARE(window.findChild<QComboBox*>("Combo1")->currentText(), "Example Expression 1");
+        QCOMPARE(window.findChild<QLineEdit*>("Text_CalResult")->text(), "");
+        QCOMPARE(names->count(), 7);
+        QCOMPARE(window.findChild<QListWidget*>("List3")->count(), 7);
+        QCOMPARE(window.windowTitle(), "Vornel");
         QCOMPARE(window.minimumSize(), window.maximumSize());
-        QCOMPARE(window.height(), 362 + window.menuBar()->height());
     }
 
-    void everyControlFromTheTable_data() {
-        QTest::addColumn<int>("index");
-        const auto& controls = MainControls();
-        for (int i = 0; i < int(controls.size()); ++i) {
-            QTest::newRow(qPrintable(controls[std::size_t(i)].objectName)) << i;
+    void everyControl_data() {
+        QTest::addColumn<int>("row");
+        for (std::size_t i = 0; i < MainControls().size(); ++i) {
+            QTest::newRow(qPrintable(MainControls()[i].objectName)) << int(i);
         }
     }
-    void everyControlFromTheTable() {
-        QFETCH(int, index);
-        const ControlSpec& spec = MainControls()[std::size_t(index)];
-        auto* control = m_w->Control<QWidget>(spec.objectName);
+    // Built as the table has it, inside its band without covering a neighbour,
+    // its caption showing whole.
+    void everyControl() {
+        const ControlSpec& entry = FetchCase(MainControls());
+        QWidget* control = m_w->Control(entry.objectName);
         QVERIFY(control != nullptr);
-        QCOMPARE(control->parentWidget()->objectName(), BandName(spec.band));
-        QCOMPARE(control->geometry(), TwipsToPixels(spec.twips));
-        QCOMPARE(control->toolTip(), spec.toolTip);
-        QCOMPARE(control->property("index").isValid(), spec.member.has_value());
-        if (spec.member) {
-            QCOMPARE(control->property("index").toInt(), *spec.member);
+        const char* const bands[] = {"ClientArea", "Frame1", "Frame2", "Frame3"};
+        const QWidget* band = control->parentWidget();
+        QCOMPARE(band->objectName(), bands[int(entry.band)]);
+        QCOMPARE(control->geometry(), TwipsToPixels(entry.twips));
+        QCOMPARE(control->toolTip(), entry.toolTip);
+        QVERIFY(band->rect().contains(control->geometry()));
+        for (const QWidget* other : band->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            QVERIFY2(other == control || entry.kind == ControlKind::Frame ||
+                         !other->geometry().intersects(control->geometry()),
+                     qPrintable(other->objectName()));
         }
-        if (auto* button = qobject_cast<QPushButton*>(control)) {
-            QCOMPARE(button->text(), spec.caption);
-        } else if (auto* label = qobject_cast<QLabel*>(control)) {
-            QCOMPARE(label->text(), spec.caption);
-        }
-    }
-
-    // Pixel positions worked out by hand from the twips of the layout, so a
-    // wrong table entry shows here as well.
-    void knownPositions_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("band");
-        QTest::addColumn<QRect>("pixels");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("Frame3") << "Frame3"
-                                << "ClientArea" << QRect(0, 4, 545, 45) << "";
-        QTest::newRow("Frame2") << "Frame2"
-                                << "ClientArea" << QRect(0, 48, 545, 177) << "";
-        QTest::newRow("Frame1") << "Frame1"
-                                << "ClientArea" << QRect(0, 224, 545, 137) << "";
-        QTest::newRow("Label1") << "Label1"
-                                << "Frame3" << QRect(16, 20, 101, 17) << "Calculate Result:";
-        QTest::newRow("Text_CalResult") << "Text_CalResult"
-                                        << "Frame3" << QRect(124, 16, 369, 21) << "";
-        QTest::newRow("Text_Formula") << "Text_Formula"
-                                      << "Frame2" << QRect(176, 16, 355, 134) << "";
-        QTest::newRow("List3") << "List3"
-                               << "Frame2" << QRect(88, 40, 76, 106) << "";
-        QTest::newRow("Go") << "Button_result_1"
-                            << "Frame2" << QRect(488, 152, 45, 21) << "";
-        QTest::newRow("7") << "Button_Num_7"
-                           << "Frame1" << QRect(12, 16, 33, 25) << "7";
-        QTest::newRow("*") << "Button_Num_15"
-                           << "Frame1" << QRect(132, 16, 33, 25) << "*";
-        QTest::newRow("If") << "Button_Num_23"
-                            << "Frame1" << QRect(180, 16, 49, 25) << "If";
-        QTest::newRow("EndIf") << "Button_Num_21"
-                               << "Frame1" << QRect(388, 16, 49, 25) << "EndIf";
-        QTest::newRow("<>") << "Button_Num_16"
-                            << "Frame1" << QRect(388, 44, 49, 25) << "<>";
-        QTest::newRow("Enter") << "Button_Num_38"
-                               << "Frame1" << QRect(452, 44, 81, 25) << "Enter";
-        QTest::newRow("Or") << "Button_Num_26"
-                            << "Frame1" << QRect(180, 72, 49, 25) << "|  Or";
-        QTest::newRow("And") << "Button_Num_27"
-                             << "Frame1" << QRect(232, 72, 49, 25) << "&& And";
-        QTest::newRow("Space") << "Button_Num_28"
-                               << "Frame1" << QRect(452, 72, 81, 25) << "Space";
-        QTest::newRow("00") << "Button_Num_10"
-                            << "Frame1" << QRect(48, 100, 33, 25) << "00";
-        QTest::newRow("Round") << "Button_Num_31"
-                               << "Frame1" << QRect(388, 100, 49, 25) << "Round";
-        QTest::newRow("=") << "Button_result_2"
-                           << "Frame1" << QRect(452, 16, 81, 25) << "=";
-        QTest::newRow("Close") << "Button_Close_0"
-                               << "Frame1" << QRect(452, 100, 81, 25) << "&Close";
-    }
-    void knownPositions() {
-        QFETCH(QString, name);
-        QFETCH(QString, band);
-        QFETCH(QRect, pixels);
-        QFETCH(QString, caption);
-        auto* control = m_w->Control<QWidget>(name);
-        QVERIFY(control != nullptr);
-        QCOMPARE(control->parentWidget()->objectName(), band);
-        QCOMPARE(control->geometry(), pixels);
-        if (auto* button = qobject_cast<QPushButton*>(control)) {
-            QCOMPARE(button->text(), caption);
+        // "&&" shows one ampersand; a single "&" marks the access key.
+        const QString caption = control->property("text").toString();
+        QCOMPARE(caption, entry.caption);
+        const auto* button = qobject_cast<QPushButton*>(control);
+        QString shown = caption;
+        shown.replace("&&", "\1").remove('&').replace('\1', '&');
+        QVERIFY(control->fontMetrics().horizontalAdvance(shown) + (button ? 6 : 0) <=
+                control->width());
+        QVERIFY(control->fontMetrics().height() + 2 <= control->height());
+        if (button) {
+            const QColor colour = button->palette().color(QPalette::Button);
+            QCOMPARE(colour.blue() > colour.red() + 40, entry.kind == ControlKind::KeypadButton);
+            QCOMPARE(button->icon().pixmap(button->iconSize()).isNull(),
+                     entry.kind != ControlKind::PictureButton);
         }
     }
 
-    void captionsFit_data() {
-        QTest::addColumn<QString>("name");
-        for (const ControlSpec& spec : MainControls()) {
-            if (!spec.caption.isEmpty()) {
-                QTest::newRow(qPrintable(spec.objectName)) << spec.objectName;
+    void menus() {
+        QStringList shown;
+        for (const QAction* menu : m_w->window.menuBar()->actions()) {
+            shown << menu->text() + ":";
+            for (const QAction* item : menu->menu()->actions()) {
+                shown.last() += item->isSeparator()
+                                    ? QStringLiteral(" -")
+                                    : " " + item->text() + " " + item->shortcut().toString();
             }
         }
-    }
-    void captionsFit() {
-        QFETCH(QString, name);
-        auto* control = m_w->Control<QWidget>(name);
-        const auto* button = qobject_cast<QPushButton*>(control);
-        const QString text = button ? button->text() : qobject_cast<QLabel*>(control)->text();
-        const QFontMetrics metrics(control->font());
-        // A button draws a frame and a little padding around its caption.
-        const int padding = button ? 6 : 0;
-        QVERIFY2(metrics.horizontalAdvance(ShownCaption(text)) + padding <= control->width(),
-                 qPrintable(QStringLiteral("caption %1 is %2 px wide")
-                                .arg(text)
-                                .arg(metrics.horizontalAdvance(ShownCaption(text)))));
-        QVERIFY(metrics.height() + 2 <= control->height());
+        QCOMPARE(shown, (QStringList{
+                            "&File: &Open Expression from... Ctrl+O &Save Expression as... Ctrl+S "
+                            "- &Exit Ctrl+E",
+                            "&Edit: Cut Ctrl+X Copy Ctrl+C Paste Ctrl+V Delete Del",
+                            "&Help: Help F1 About... ",
+                        }));
     }
 
-    void keypadIsLightBlue_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("lightBlue");
-        QTest::newRow("keypad") << "Button_Num_29" << true;
-        QTest::newRow("=") << "Button_result_2" << true;
-        QTest::newRow("Close") << "Button_Close_0" << false;
-    }
-    void keypadIsLightBlue() {
-        QFETCH(QString, name);
-        QFETCH(bool, lightBlue);
-        const QColor color = m_w->Control<QWidget>(name)->palette().color(QPalette::Button);
-        const bool isLightBlue = color.blue() > 200 && color.blue() > color.red() + 40;
-        QCOMPARE(isLightBlue, lightBlue);
-    }
-
-    void goButtonShowsItsPicture() {
-        auto* go = m_w->Control<QPushButton>("Button_result_1");
-        QVERIFY(go->text().isEmpty());
-        QCOMPARE(go->iconSize(), QSize(20, 16));
-        QVERIFY(!go->icon().pixmap(QSize(20, 16)).isNull());
-        QVERIFY(go->icon().availableSizes().contains(QSize(20, 16)));
-    }
-
-    void menus_data() {
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<QString>("menuTitle");
-        QTest::addColumn<QStringList>("items");
-        QTest::addColumn<QStringList>("texts");
-        QTest::addColumn<QStringList>("shortcuts");
-        QTest::newRow("File") << "MenuFile"
-                              << "&File"
-                              << QStringList{"MenuFile_Open", "MenuFile_Save", "r1",
-                                             "MenuOpen_Exit"}
-                              << QStringList{"&Open Expression from...", "&Save Expression as...",
-                                             "", "&Exit"}
-                              << QStringList{"Ctrl+O", "Ctrl+S", "", "Ctrl+E"};
-        QTest::newRow("Edit") << "MenuEdit"
-                              << "&Edit"
-                              << QStringList{"MenuEdit_Cut", "MenuEdit_Copy", "MenuEdit_Paste",
-                                             "MenuEdit_Delete"}
-                              << QStringList{"Cut", "Copy", "Paste", "Delete"}
-                              << QStringList{"Ctrl+X", "Ctrl+C", "Ctrl+V", "Del"};
-        QTest::newRow("Help") << "MenuHelp"
-                              << "&Help" << QStringList{"MenuHelp_Help", "MenuHelp_about"}
-                              << QStringList{"Help", "About..."} << QStringList{"F1", ""};
-    }
-    void menus() {
-        QFETCH(QString, menu);
-        QFETCH(QString, menuTitle);
-        QFETCH(QStringList, items);
-        QFETCH(QStringList, texts);
-        QFETCH(QStringList, shortcuts);
-        auto* shownMenu = m_w->Control<QMenu>(menu);
-        QVERIFY(shownMenu != nullptr);
-        QVERIFY(m_w->window->menuBar()->actions().contains(shownMenu->menuAction()));
-        QCOMPARE(shownMenu->title(), menuTitle);
-        QStringList names, shownTexts, keys;
-        for (const QAction* action : shownMenu->actions()) {
-            names << action->objectName();
-            shownTexts << action->text();
-            keys << action->shortcut().toString();
-            QCOMPARE(action->isSeparator(), action->objectName() == "r1");
-        }
-        QCOMPARE(names, items);
-        QCOMPARE(shownTexts, texts);
-        QCOMPARE(keys, shortcuts);
-    }
-
-    void evaluation_data() {
-        QTest::addColumn<QString>("formula");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("result");
-        QTest::addColumn<QStringList>("messages");
-        const QString equals = QStringLiteral("Button_result_2");
-        const QString go = QStringLiteral("Button_result_1");
-        QTest::newRow("A+B with =") << "A+B" << equals << "300.000000000000000" << QStringList();
-        QTest::newRow("A+B with Go") << "A+B" << go << "300.000000000000000" << QStringList();
-        QTest::newRow("lower-case names")
-            << "a*b+e" << go << "20,500.000000000000000" << QStringList();
-        QTest::newRow("grouping") << "E*E*E*10" << equals << "1,250,000,000.000000000000000"
-                                  << QStringList();
-        QTest::newRow("negative") << "A-B*2.25" << equals << "-350.000000000000000"
-                                  << QStringList();
-        QTest::newRow("example 1")
-            << kExample1 << equals << "3,940.000000000000000" << QStringList();
-        QTest::newRow("empty") << "" << equals << "0" << QStringList();
-        QTest::newRow("division by zero")
-            << "1/0" << equals << "0.000000000000000"
-            << QStringList{"Invalid Expression! | Error Number-11 | exclamation"};
-        QTest::newRow("spaces only")
-            << "   " << go << "0.000000000000000"
-            << QStringList{"Invalid Expression! | Error Number-9 | exclamation"};
-        QTest::newRow("line breaks only")
-            << "\r\n\r\n"
-            << equals << "0.000000000000000"
-            << QStringList{"Invalid Expression! | Error Number-9 | exclamation"};
-    }
+    void evaluation_data() { AddCaseRows(kEvaluations); }
     void evaluation() {
-        QFETCH(QString, formula);
-        QFETCH(QString, button);
-        QFETCH(QString, result);
-        QFETCH(QStringList, messages);
-        m_w->Formula()->SetText(formula);
-        m_w->Click(button);
-        QCOMPARE(m_w->Result(), result);
-        QCOMPARE(Describe(m_w->services.TakeMessages()), messages);
-    }
-
-    // Value rows are read with "." in every locale; only the display follows
-    // the user's locale.
-    void evaluationInOtherLocales_data() {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("formula");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << "A+B*10"
-                                << "2.100,000000000000000";
-        const QLocale swiss(QLocale::German, QLocale::Switzerland);
-        QTest::newRow("Swiss") << swiss << "A*C/8"
-                               << "3" + swiss.groupSeparator() + "750.000000000000000";
-        QTest::newRow("French small") << QLocale(QLocale::French, QLocale::France) << "A/8"
-                                      << "12,500000000000000";
-    }
-    void evaluationInOtherLocales() {
-        QFETCH(QLocale, locale);
-        QFETCH(QString, formula);
-        QFETCH(QString, result);
-        QLocale::setDefault(locale);
-        m_w->Formula()->SetText(formula);
-        m_w->Click("Button_result_2");
-        QCOMPARE(m_w->Result(), result);
-    }
-
-    void evaluationKeepsFormulaAndSelection() {
-        FormulaBox* formula = m_w->Formula();
-        formula->SetText("A+B\r\n");
-        QTextCursor cursor = formula->textCursor();
-        cursor.setPosition(1);
-        cursor.setPosition(3, QTextCursor::KeepAnchor);
-        formula->setTextCursor(cursor);
-        m_w->Click("Button_result_2");
-        QCOMPARE(formula->Text(), QStringLiteral("A+B\r\n"));
-        QCOMPARE(formula->textCursor().selectionStart(), 1);
-        QCOMPARE(formula->textCursor().selectionEnd(), 3);
+        const Evaluation& c = FetchCase(kEvaluations);
+        QLocale::setDefault(QLocale(c.locale));
+        for (int i = 0; i < c.additions; ++i) {
+            m_w->Click("Command2");
+        }
+        if (c.formula != nullptr) {
+            m_w->Formula()->SetText(c.formula);
+        }
+        for (int evaluation = 0; evaluation < 2; ++evaluation) {
+            m_w->Click(c.button);
+            QCOMPARE(m_w->Result(), c.result);
+            QCOMPARE(m_w->services.TakeMessages(), c.boxes);
+        }
     }
 
     void clear() {
         m_w->Formula()->SetText("A+B");
-        m_w->Click("Button_result_2");
+        m_w->Click(kEquals);
         m_w->Click("Button_ClearFormula");
-        QCOMPARE(m_w->Formula()->Text(), QString());
-        QCOMPARE(m_w->Result(), QStringLiteral("0"));
+        QCOMPARE(m_w->Formula()->Text(), "");
+        QCOMPARE(m_w->Result(), "0");
     }
 
     void close_data() {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("Close button") << "button";
-        QTest::newRow("File Exit") << "menu";
-        QTest::newRow("Ctrl+E in the formula") << "key";
-        QTest::newRow("Alt+C access key") << "access";
+        QTest::addColumn<QKeySequence>("keys");  // none: a click on the Close button
+        QTest::newRow("Close button") << QKeySequence();
+        QTest::newRow("Ctrl+E in the formula") << QKeySequence("Ctrl+E");
+        QTest::newRow("Alt+C access key") << QKeySequence("Alt+C");
     }
     void close() {
-        QFETCH(QString, how);
-        if (how == "button") {
+        QFETCH(QKeySequence, keys);
+        m_w->Formula()->setFocus();
+        if (keys.isEmpty()) {
             m_w->Click("Button_Close_0");
-        } else if (how == "menu") {
-            m_w->Control<QAction>("MenuOpen_Exit")->trigger();
-        } else if (how == "key") {
-            m_w->Formula()->setFocus();
-            QTest::keyClick(m_w->Formula(), Qt::Key_E, Qt::ControlModifier);
         } else {
-            m_w->Formula()->setFocus();
-            QTest::keyClick(m_w->Formula(), Qt::Key_C, Qt::AltModifier);
+            QTest::keySequence(m_w->Formula(), keys);
         }
         // An access key clicks its button with a short animation.
-        QTRY_VERIFY(!m_w->window->isVisible());
+        QTRY_VERIFY(!m_w->window.isVisible());
     }
 
-private:
-    std::unique_ptr<StartedWindow> m_w;
+    void informationWindows() {
+        frmAbout about;
+        Dialog dialog;
+        QCOMPARE(about.windowTitle(), "About Vornel");
+        QCOMPARE(about.findChild<QLabel*>("lblVersion")->text(), "Version 2.1");
+        QCOMPARE(dialog.findChild<QLabel*>("Label1")->text(), "Vornel V2.1");
+        // Every text shows whole, and both windows have their picture.
+        for (const QLabel* label : about.findChildren<QLabel*>() + dialog.findChildren<QLabel*>()) {
+            QVERIFY2(label->text().isEmpty()
+                         ? !label->pixmap().isNull()
+                         : label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+                     qPrintable(label->objectName()));
+        }
+        m_w->Run("MenuHelp_about");
+        QCOMPARE(m_w->services.calls, (QStringList{"Dialog", "frmAbout"}));
+    }
+
+    void aboutClosesWith_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Esc") << int(Qt::Key_Escape);
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+    }
+    void aboutClosesWith() {
+        QFETCH(int, key);
+        frmAbout about;
+        about.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QTest::keyClick(&about, Qt::Key(key));
+        QVERIFY(!about.isVisible());
+        QCOMPARE(about.result(), key == Qt::Key_Escape ? QDialog::Rejected : QDialog::Accepted);
+    }
+
+    void help_data() {
+        QTest::addColumn<QStringList>("holders");  // folders holding the document
+        QTest::addColumn<QString>("started");      // none: a box says so
+        QTest::newRow("beside the program") << QStringList{"program"} << "program";
+        QTest::newRow("both: the program's own wins")
+            << QStringList{"program", "data"} << "program";
+        QTest::newRow("installed only") << QStringList{"data"} << "data";
+        QTest::newRow("nowhere") << QStringList() << "";
+    }
+    void help() {
+        QFETCH(QStringList, holders);
+        QFETCH(QString, started);
+        QTemporaryDir root;
+        for (const QString& folder : {QStringLiteral("program"), QStringLiteral("data")}) {
+            QVERIFY(QDir(root.path()).mkpath(folder));
+            QFile document(root.filePath(folder + "/vornel-help.html"));
+            QVERIFY(!holders.contains(folder) || document.open(QIODevice::WriteOnly));
+        }
+        m_w->window.SetHelpDocumentCandidates(
+            HelpDocumentCandidates(root.filePath("program"), root.filePath("data")));
+        m_w->services.calls.clear();
+        QTest::keyClick(m_w->Formula(), Qt::Key_F1);
+        if (started.isEmpty()) {
+            QCOMPARE(m_w->services.TakeMessages(),
+                     QStringList{"The help document vornel-help.html cannot be found. | Vornel | "
+                                 "exclamation"});
+        }
+        const QString path = root.filePath(started + "/vornel-help.html");
+        QCOMPARE(m_w->services.calls,
+                 started.isEmpty() ? QStringList() : QStringList{"help " + path});
+    }
+
+    // The build puts the help document beside the programs, where start-up
+    // looks first. A viewer that does not start is reported.
+    void helpBesideTheProgram() {
+        const QString path =
+            QDir(QCoreApplication::applicationDirPath()).filePath("vornel-help.html");
+        QVERIFY(QFile::exists(path));
+        m_w->services.calls.clear();
+        m_w->services.helpViewerStarts = false;
+        m_w->Run("MenuHelp_Help");
+        QCOMPARE(m_w->services.calls, QStringList{"help " + path});
+        QCOMPARE(m_w->services.TakeMessages(),
+                 QStringList{"No viewer could be started for the help document " + path +
+                             ". | Vornel | exclamation"});
+    }
 };
 
 QTEST_MAIN(MainWindowTest)

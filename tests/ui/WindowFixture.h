@@ -1,15 +1,11 @@
 #pragma once
 
-// Shared by the window tests: a stand-in for every modal box and dialog, and
-// a started main window on the offscreen platform.
+// Shared by the window tests: a stand-in for every modal box and dialog, a
+// started main window on the offscreen platform, and formulas written with
+// their selection marked.
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QList>
-#include <QLocale>
-#include <QStringList>
-#include <QStyleFactory>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
 #include <memory>
@@ -22,82 +18,72 @@
 
 namespace vornel::test {
 
-struct ShownMessage {
-    QString prompt;
-    QString title;
-    MessageIcon icon;
-};
-
-// "prompt | title | icon", the icon as none, exclamation or critical.
-inline QString Describe(const ShownMessage& message) {
-    static const char* const icons[] = {"none", "exclamation", "critical"};
-    return QStringLiteral("%1 | %2 | %3")
-        .arg(message.prompt, message.title, QLatin1String(icons[int(message.icon)]));
-}
-
-inline QStringList Describe(const QList<ShownMessage>& messages) {
-    QStringList described;
-    for (const ShownMessage& message : messages) {
-        described.append(Describe(message));
-    }
-    return described;
-}
-
-// Records what the window asks of the user and answers file dialogs from
-// queues. Nothing here blocks; a dialog that a test did not plan for is
-// recorded in `unexpected`, which the fixture checks after every test.
+// Records each box as "prompt | title | icon" and answers the file dialogs in
+// turn from `answers`. Nothing blocks: a dialog no test planned for is
+// recorded as a box.
 class FakeServices : public WindowServices {
 public:
-    QList<ShownMessage> messages;
-    QStringList calls;
-    QStringList unexpected;
-    QStringList openAnswers;
-    QStringList saveAnswers;
+    QStringList messages, calls, answers;
     bool helpViewerStarts = true;
     std::function<void()> onProductInformation;
 
     void ShowMessage(QWidget*, const QString& prompt, const QString& title,
                      MessageIcon icon) override {
-        messages.append({prompt, title, icon});
+        const char* const icons[] = {"none", "exclamation", "critical"};
+        messages << prompt + " | " + title + " | " + icons[int(icon)];
     }
     void ShowProductInformation(QWidget*) override {
-        calls.append(QStringLiteral("Dialog"));
+        calls << "Dialog";
         if (onProductInformation) {
             onProductInformation();
         }
     }
-    void ShowAbout(QWidget*) override { calls.append(QStringLiteral("frmAbout")); }
+    void ShowAbout(QWidget*) override { calls << "frmAbout"; }
     bool StartHelpViewer(const QString& path) override {
-        calls.append(QStringLiteral("help ") + path);
+        calls << "help " + path;
         return helpViewerStarts;
     }
     QString GetOpenFileName(QWidget*, const QString& filter) override {
-        calls.append(QStringLiteral("open dialog ") + filter);
-        return Answer(openAnswers, QStringLiteral("open dialog"));
+        calls << "open " + filter;
+        return Answer();
     }
-    QString GetSaveFileName(QWidget*, const QString& fileName, const QString& filter,
-                            const QString& defaultSuffix) override {
-        calls.append(
-            QStringLiteral("save dialog %1 | %2 | %3").arg(fileName, filter, defaultSuffix));
-        return Answer(saveAnswers, QStringLiteral("save dialog"));
+    QString GetSaveFileName(QWidget*, const QString& name, const QString& filter,
+                            const QString& suffix) override {
+        calls << "save " + name + " | " + filter + " | " + suffix;
+        return Answer();
     }
-
-    QList<ShownMessage> TakeMessages() { return std::exchange(messages, {}); }
+    QStringList TakeMessages() { return std::exchange(messages, {}); }
 
 private:
-    QString Answer(QStringList& answers, const QString& what) {
+    QString Answer() {
         if (answers.isEmpty()) {
-            unexpected.append(what);
+            messages << "unplanned dialog";
             return {};
         }
         return answers.takeFirst();
     }
 };
 
+// A QTest data table from a list of cases, one row per case named by its
+// `name`; the test function takes its row's case with FetchCase.
+template <typename Cases>
+void AddCaseRows(const Cases& cases) {
+    QTest::addColumn<int>("row");
+    int row = 0;
+    for (const auto& c : cases) {
+        QTest::newRow(c.name) << row++;
+    }
+}
+template <typename Cases>
+const auto& FetchCase(const Cases& cases) {
+    QFETCH(int, row);
+    return cases[std::size_t(row)];
+}
+
 // Fixed style, font and locale, so that measurements and number formats do not
-// depend on the machine the tests run on.
+// depend on the machine.
 inline void PrepareApplication() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
     QApplication::setFont(WindowFont());
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
@@ -106,25 +92,66 @@ inline void PrepareApplication() {
 // shortcuts reach it.
 struct StartedWindow {
     FakeServices services;
-    std::unique_ptr<Main> window;
+    Main window{services};
 
-    StartedWindow() : window(std::make_unique<Main>(services)) {
-        window->Form_Load();
-        window->show();
-        window->activateWindow();
+    StartedWindow() {
+        window.Form_Load();
+        window.show();
+        window.activateWindow();
     }
-
-    bool WaitActive() { return QTest::qWaitForWindowActive(window.get()); }
-
-    template <typename T>
-    T* Control(const QString& name) const {
-        return window->findChild<T*>(name);
+    template <typename T = QWidget>
+    T* Control(const QString& name) {
+        return window.findChild<T*>(name);
     }
-    FormulaBox* Formula() const { return Control<FormulaBox>(QStringLiteral("Text_Formula")); }
-    QString Result() const { return Control<QLineEdit>(QStringLiteral("Text_CalResult"))->text(); }
-    void Click(const QString& buttonName) const {
-        QTest::mouseClick(Control<QWidget>(buttonName), Qt::LeftButton);
+    FormulaBox* Formula() { return Control<FormulaBox>("Text_Formula"); }
+    QString Result() { return Control<QLineEdit>("Text_CalResult")->text(); }
+    void Click(const QString& button) { QTest::mouseClick(Control(button), Qt::LeftButton); }
+    void Run(const QString& command) { Control<QAction>(command)->trigger(); }
+};
+
+// Every test function gets a fresh window and fails if it leaves a box
+// unchecked. Test classes call these from init() and cleanup().
+class WindowTest : public QObject {
+protected:
+    std::unique_ptr<StartedWindow> m_w;
+    void StartWindow() {
+        m_w = std::make_unique<StartedWindow>();
+        QVERIFY(QTest::qWaitForWindowActive(&m_w->window));
+    }
+    void EndWindow() {
+        QCOMPARE(m_w->services.messages, QStringList());
+        m_w.reset();
     }
 };
+
+// A formula with its selection marked: "[" is the anchor, "]" the caret, so
+// "a[]b" is a caret between a and b and "a]b[" b selected backwards. A line
+// break is one position in the box.
+inline void SetMarked(FormulaBox* box, QString marked) {
+    const auto position = [&marked](char marker) {
+        const QString before = marked.left(marked.indexOf(QLatin1Char(marker)));
+        return int(WithLineFeeds(QString(before).remove('[').remove(']')).size());
+    };
+    const int anchor = position('[');
+    const int caret = position(']');
+    box->SetText(marked.remove('[').remove(']'));
+    QTextCursor cursor = box->textCursor();
+    cursor.setPosition(anchor);
+    cursor.setPosition(caret, QTextCursor::KeepAnchor);
+    box->setTextCursor(cursor);
+}
+
+inline QString Marked(const FormulaBox* box) {
+    QString text = box->document()->toRawText();
+    const int anchor = box->textCursor().anchor();
+    const int caret = box->textCursor().position();
+    // The later marker goes in first, so the earlier position still holds.
+    if (anchor > caret) {
+        text.insert(anchor, '[').insert(caret, ']');
+    } else {
+        text.insert(caret, ']').insert(anchor, '[');
+    }
+    return WithCrLf(text);
+}
 
 }  // namespace vornel::test

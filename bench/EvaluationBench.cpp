@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <muParser.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 
 #include "Exp.h"
 #include "MuparserOneShot.h"
+#include "NumberText.h"
 #include "Workloads.h"
 
 namespace vornel::bench {
@@ -98,16 +100,41 @@ bool CheckValues(const std::vector<Workload>& workloads) {
     return agree;
 }
 
+// The engine's outcome as text: the value's number text, or "#N".
+std::string VornelOutcome(const std::string& expression) {
+    QuietSink sink;
+    const double value = VornelOneShot(sink, expression);
+    const std::string& title = sink.Failure();
+    return title.empty() ? NumberText(value) : "#" + title.substr(title.find('-') + 1);
+}
+
+// Every limit case must end as it is meant to before it is timed.
+bool CheckLimits(const std::vector<LimitCase>& cases) {
+    bool asMeant = true;
+    for (const auto& c : cases) {
+        const std::string outcome = VornelOutcome(c.text);
+        if (outcome != c.expected) {
+            std::fprintf(stderr, "%s: expected %s, the engine gives %s\n", c.name.c_str(),
+                         c.expected.c_str(), outcome.c_str());
+            asMeant = false;
+        }
+    }
+    return asMeant;
+}
+
 // muparser's length limit, seen from outside: the longest accepted text and
 // one character more.
 void ReportMuparserLimit() {
     for (const std::size_t length : {kMuparserMaxLength, kMuparserMaxLength + 1}) {
-        const std::string text = "1" + std::string(length - 1, '0');
+        std::string text = RepeatJoined("1", length);
+        if (text.size() < length) {
+            text.insert(0, "1");  // "11+1+...": any length
+        }
         try {
             MuparserOneShot(text);
             std::printf("muparser accepts a text of %zu characters\n", length);
         } catch (const mu::Parser::exception_type& e) {
-            std::printf("muparser refuses a text of %zu characters: %s\n", length,
+            std::printf("muparser refuses a text of %zu characters: %.60s\n", length,
                         e.GetMsg().c_str());
         }
     }
@@ -121,15 +148,19 @@ struct Timing {
 // The console output, followed by a table of both evaluators side by side.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
-    explicit SummaryReporter(std::vector<Workload> workloads) : m_workloads(std::move(workloads)) {}
+    SummaryReporter(std::vector<Workload> workloads, std::vector<LimitCase> limits)
+        : m_workloads(std::move(workloads)), m_limits(std::move(limits)) {}
 
     void ReportRuns(const std::vector<Run>& runs) override {
+        // With repetitions, the fastest run is the one least disturbed by
+        // whatever else the machine was doing.
         for (const auto& run : runs) {
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (run.error_occurred || (run.run_type == Run::RT_Aggregate && !median)) {
+            if (run.error_occurred || run.run_type != Run::RT_Iteration) {
                 continue;
             }
-            m_ns[run.run_name.function_name] = run.GetAdjustedCPUTime();
+            const auto [it, added] =
+                m_ns.try_emplace(run.run_name.function_name, run.GetAdjustedCPUTime());
+            it->second = std::min(it->second, run.GetAdjustedCPUTime());
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -137,6 +168,7 @@ public:
     void Finalize() override {
         ConsoleReporter::Finalize();
         PrintSummary();
+        PrintLimits();
     }
 
 private:
@@ -191,11 +223,22 @@ private:
         }
     }
 
+    void PrintLimits() const {
+        std::printf("\n%-16s %8s %10s %12s\n", "limit case", "chars", "outcome", "Vornel ns");
+        for (const auto& c : m_limits) {
+            if (const double* ns = Find("limits/" + c.name)) {
+                std::printf("%-16s %8zu %10s %12.0f\n", c.name.c_str(), c.text.size(),
+                            c.expected.c_str(), *ns);
+            }
+        }
+    }
+
     std::vector<Workload> m_workloads;
+    std::vector<LimitCase> m_limits;
     std::map<std::string, double> m_ns;
 };
 
-void RegisterAll(const std::vector<Workload>& workloads) {
+void RegisterAll(const std::vector<Workload>& workloads, const std::vector<LimitCase>& limits) {
     for (const auto& w : workloads) {
         benchmark::RegisterBenchmark(("vornel/" + w.name).c_str(), BM_Vornel, w.vornel)
             ->Unit(benchmark::kNanosecond);
@@ -203,6 +246,10 @@ void RegisterAll(const std::vector<Workload>& workloads) {
             benchmark::RegisterBenchmark(("muparser/" + w.name).c_str(), BM_Muparser, w.muparser)
                 ->Unit(benchmark::kNanosecond);
         }
+    }
+    for (const auto& c : limits) {
+        benchmark::RegisterBenchmark(("limits/" + c.name).c_str(), BM_Vornel, c.text)
+            ->Unit(benchmark::kNanosecond);
     }
     benchmark::RegisterBenchmark("floor/read_each_char", BM_ReadEachChar, workloads.back().vornel)
         ->Unit(benchmark::kNanosecond);
@@ -219,13 +266,18 @@ int main(int argc, char** argv) {
         return EXIT_FAILURE;
     }
     const std::vector<Workload> workloads = AllWorkloads();
+    const std::vector<LimitCase> limits = LimitCases();
     if (!CheckValues(workloads)) {
         std::fprintf(stderr, "the two evaluators disagree: nothing timed\n");
         return EXIT_FAILURE;
     }
+    if (!CheckLimits(limits)) {
+        std::fprintf(stderr, "a limit case ends otherwise than meant: nothing timed\n");
+        return EXIT_FAILURE;
+    }
     ReportMuparserLimit();
-    RegisterAll(workloads);
-    SummaryReporter reporter(workloads);
+    RegisterAll(workloads, limits);
+    SummaryReporter reporter(workloads, limits);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return EXIT_SUCCESS;

@@ -53,10 +53,10 @@ Workload Flat(const std::string& family, const std::string& unit, std::size_t le
 
 }  // namespace
 
-std::string RepeatJoined(const std::string& unit, std::size_t maxLength) {
+std::string RepeatJoined(const std::string& unit, std::size_t maxLength, char separator) {
     std::string text = unit;
     while (text.size() + 1 + unit.size() <= maxLength) {
-        text += '+';
+        text += separator;
         text += unit;
     }
     return text;
@@ -77,6 +77,41 @@ std::vector<Workload> AllWorkloads() {
         workloads.push_back(Flat("numbers", kNumberUnit, length));
     }
     return workloads;
+}
+
+std::vector<LimitCase> LimitCases() {
+    const std::string sum = RepeatJoined("1", 32765);                // "1+1+...+1", 16,383 ones
+    const std::string condition127 = RepeatJoined("1=1", 127, '&');  // 127 tokens
+    auto block = [](int conditions) {
+        // Only the last condition holds (A is 100).
+        std::string text;
+        for (int k = 1; k <= conditions; ++k) {
+            text += (k == 1 ? "If (A=" : "\r\nElseIf (A=") + std::to_string(84 + k) + ") Then " +
+                    std::to_string(k);
+        }
+        return text + "\r\nElse 0\r\nEndIf";
+    };
+    auto nested = [](int depth) {
+        return std::string(static_cast<std::size_t>(depth), '(') + "7" +
+               std::string(static_cast<std::size_t>(depth), ')');
+    };
+    // A file of 65,000 bytes, the most the window opens: mostly indentation
+    // around a small If block, and as one long sum.
+    std::string indented = "If (A=100) Then\r\n" + std::string(32000, ' ') + "A*2\r\nElse 1 EndIf";
+    indented += std::string(65000 - indented.size(), ' ');
+    return {
+        {"text32766", "1" + sum, "16393"},
+        {"text32767", "11" + sum, "#6"},
+        {"nested255", nested(255), "7"},
+        {"nested256", nested(256), "#9"},
+        {"nested257", nested(257), "#9"},
+        {"tokens127", "If " + condition127 + " Then 1 Else 2 EndIf", "1"},
+        {"tokens128", "If " + condition127 + " ) Then 1 Else 2 EndIf", "#9"},
+        {"conditions16", block(16), "16"},
+        {"conditions17", block(17), "#9"},
+        {"file65000_if", indented, "200"},
+        {"file65000_sum", RepeatJoined("1", 64999) + " ", "#6"},
+    };
 }
 
 }  // namespace vornel::bench

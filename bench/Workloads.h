@@ -18,15 +18,27 @@ struct Workload {
 inline constexpr const char* kVariableNames[] = {"A", "B", "C", "D", "E"};
 inline constexpr double kVariableValues[] = {100, 200, 300, 400, 500};
 
-// `unit` repeated and joined with "+", as many times as fit in `maxLength`
-// characters (at least once).
-std::string RepeatJoined(const std::string& unit, std::size_t maxLength);
+// `unit` repeated and joined with `separator`, as many times as fit in
+// `maxLength` characters (at least once).
+std::string RepeatJoined(const std::string& unit, std::size_t maxLength, char separator = '+');
 
 // The expressions the benchmark measures: the four examples, a short sum, and
 // long flat sums of several sizes.
 std::vector<Workload> AllWorkloads();
 
-// The longest text muparser accepts: its expressions are limited in length.
-inline constexpr std::size_t kMuparserMaxLength = 20000;
+// A text at one of the engine's limits and the outcome it must have: the
+// value's number text, or "#N" for failure number N.
+struct LimitCase {
+    std::string name;
+    std::string text;
+    std::string expected;
+};
+
+// The deepest and longest inputs the engine takes, and one step beyond each:
+// text length, nesting, condition tokens, conditions per block, file size.
+std::vector<LimitCase> LimitCases();
+
+// The longest text muparser accepts: it refuses 20,000 characters or more.
+inline constexpr std::size_t kMuparserMaxLength = 19999;
 
 }  // namespace vornel::bench

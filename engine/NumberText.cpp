@@ -102,7 +102,7 @@ Decimal RoundHalfAway(Decimal d, int places) {
         return d;
     }
     if (keep < 0) {
-        d.digits = "0";
+        d.digits.assign(1, '0');
         d.pointPos = 1;
         return d;
     }
@@ -121,7 +121,7 @@ Decimal RoundHalfAway(Decimal d, int places) {
         }
     }
     if (d.digits.empty()) {
-        d.digits = "0";
+        d.digits.assign(1, '0');
     }
     return d;
 }

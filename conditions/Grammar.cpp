@@ -177,15 +177,6 @@ std::string_view SymbolText(Symbol s) {
     return kSymbolTexts[static_cast<std::size_t>(s)];
 }
 
-std::optional<Symbol> TerminalFromText(std::string_view text) {
-    for (int t = 0; t < kTerminalCount; ++t) {
-        if (EqualIgnoringCase(text, kSymbolTexts[t])) {
-            return static_cast<Symbol>(t);
-        }
-    }
-    return std::nullopt;
-}
-
 bool IsNonterminal(std::string_view symbol) {
     for (std::size_t k = kTerminalCount; k < kSymbolTexts.size(); ++k) {
         if (EqualIgnoringCase(symbol, kSymbolTexts[k])) {

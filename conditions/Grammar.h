@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 // The grammar of conditions, as constant tables: the terminals, the
@@ -52,9 +51,6 @@ inline constexpr bool IsTerminal(Symbol s) {
 
 // The text a symbol is written as ("|", ">=", "n", "TRUE", "$", "E", ...).
 std::string_view SymbolText(Symbol s);
-
-// The terminal written as `text`, compared ignoring case; none for any other text.
-std::optional<Symbol> TerminalFromText(std::string_view text);
 
 // True when `symbol` is one of the nine nonterminal names, ignoring case.
 bool IsNonterminal(std::string_view symbol);

@@ -186,8 +186,12 @@ std::string RunFuzzCase(const FuzzCase& input) {
     if (!SameOutcome(first, second)) {
         Broken("the same text evaluated twice gave two outcomes");
     }
-    return first.failure.empty() ? NumberText(first.value)
-                                 : "#" + first.failure.substr(first.failure.find('-') + 1);
+    if (first.failure.empty()) {
+        return NumberText(first.value);
+    }
+    std::string outcome = first.failure.substr(first.failure.find('-'));
+    outcome[0] = '#';
+    return outcome;
 }
 
 }  // namespace vornel::fuzz

@@ -1,21 +1,14 @@
 #include "Workloads.h"
 
+#include "ExampleExpressions.h"
+
 namespace vornel::bench {
 
 namespace {
 
-// The example blocks exactly as the window's example chooser puts them in the
-// formula box: CR LF line breaks and eight-space indents.
-const std::string kExample1 =
-    "If (A>100 & B<200 ) Then\r\n"
-    "        B*C-(Max(D,E-100))\r\n"
-    "ElseIf (A<100 | B>=100) Then\r\n"
-    "        Ceil(B/5)+20*B-Min(E*10, A)\r\n"
-    "ElseIf (A=100) Then\r\n"
-    "        Round(B/5,3)*C-Min(E*20, D)\r\n"
-    "Else\r\n"
-    "        A*C-Round(E/12,2)\r\n"
-    "EndIf";
+// The window's examples as its chooser puts them in the formula box, and what
+// muparser's "?:" makes of the If blocks.
+const std::string kExample1(kExampleExpressions[0]);
 
 const std::string kExample1Muparser =
     "(A>100 && B<200) ? B*C-(Max(D,E-100)) : "
@@ -23,18 +16,13 @@ const std::string kExample1Muparser =
     "(A==100) ? Round(B/5,3)*C-Min(E*20, D) : "
     "A*C-Round(E/12,2)";
 
-const std::string kExample2 =
-    "If (B+C>=300) Then\r\n"
-    "        A*100+Round(B/C,3)-Exp(D,2)\r\n"
-    "Else\r\n"
-    "        B*10+Floor(B/C)+Exp(A,3)\r\n"
-    "EndIf";
+const std::string kExample2(kExampleExpressions[1]);
 
 const std::string kExample2Muparser =
     "(B+C>=300) ? A*100+Round(B/C,3)-Exp(D,2) : B*10+Floor(B/C)+Exp(A,3)";
 
-const std::string kExample3 = "A*B+B/C-D+Max(E,300)/B+Ceil(5000/A*3.2)+Exp(2,8)";
-const std::string kExample4 = "Round(1000*3+3200/13-Round(432*23/43,3)+6400/12,3)";
+const std::string kExample3(kExampleExpressions[2]);
+const std::string kExample4(kExampleExpressions[3]);
 
 // Every variable of the unit grows by four characters when its value is put
 // in, so a text of this unit normalises to a little over twice its length;

@@ -8,7 +8,7 @@ namespace vornel {
 
 // The example chooser's rows and the formulas they put in the formula box,
 // lines joined by CR LF with no line break after the last one.
-inline constexpr int kExampleCount = 4;
+inline constexpr int kExampleCount = 4;  // rows of kExampleExpressions
 
 // "Example Expression 1" to "Example Expression 4" for rows 0 to 3.
 QString ExampleName(int row);

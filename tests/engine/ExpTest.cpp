@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ExampleExpressions.h"
 #include "Normalizer.h"
 #include "TestSupport.h"
 
@@ -9,29 +10,11 @@ namespace {
 using test::Calculate;
 using test::RecordingSink;
 
-const char* const kExample1 =
-    "If (A>100 & B<200 ) Then\r\n"
-    "        B*C-(Max(D,E-100))\r\n"
-    "ElseIf (A<100 | B>=100) Then\r\n"
-    "        Ceil(B/5)+20*B-Min(E*10, A)\r\n"
-    "ElseIf (A=100) Then\r\n"
-    "        Round(B/5,3)*C-Min(E*20, D)\r\n"
-    "Else\r\n"
-    "        A*C-Round(E/12,2)\r\n"
-    "EndIf";
-
-const char* const kExample2 =
-    "If (B+C>=300) Then\r\n"
-    "        A*100+Round(B/C,3)-Exp(D,2)\r\n"
-    "Else\r\n"
-    "        B*10+Floor(B/C)+Exp(A,3)\r\n"
-    "EndIf";
-
 TEST(Exp, EvaluatesTheExampleExpressions) {
-    EXPECT_EQ(Calculate(kExample1), "3940");
-    EXPECT_EQ(Calculate(kExample2), "-149999.333");
-    EXPECT_EQ(Calculate("A*B+B/C-D+Max(E,300)/B+Ceil(5000/A*3.2)+Exp(2,8)"), "20019.1666666667");
-    EXPECT_EQ(Calculate("Round(1000*3+3200/13-Round(432*23/43,3)+6400/12,3)"), "3548.417");
+    const char* const expected[] = {"3940", "-149999.333", "20019.1666666667", "3548.417"};
+    for (std::size_t row = 0; row < kExampleExpressions.size(); ++row) {
+        EXPECT_EQ(Calculate(std::string(kExampleExpressions[row])), expected[row]) << row;
+    }
 }
 
 TEST(Exp, SetVariableStoresWithinTheTable) {

@@ -21,9 +21,10 @@ vornel_install_packages() {
     fi
 }
 
-# Configures and builds one CMake preset.
+# Configures and builds one CMake preset: all of it, or the targets named.
 vornel_build() {
     local preset=$1
+    shift
     cmake --preset "$preset" -S "$VORNEL_ROOT" >/dev/null
-    cmake --build --preset "$preset" --parallel "$(nproc)"
+    cmake --build --preset "$preset" --parallel "$(nproc)" ${1:+--target "$@"}
 }

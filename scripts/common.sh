@@ -7,10 +7,15 @@ vornel_sudo() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Installs every package of scripts/debian-packages.txt that is not installed yet.
+# Installs the packages named, or else every package of
+# scripts/debian-packages.txt, that are not installed yet.
 vornel_install_packages() {
     local wanted missing=()
-    wanted=$(grep -v '^#' "$VORNEL_ROOT/scripts/debian-packages.txt" | tr -s ' \n' '\n' | sed '/^$/d')
+    if [ $# -gt 0 ]; then
+        wanted="$*"
+    else
+        wanted=$(grep -v '^#' "$VORNEL_ROOT/scripts/debian-packages.txt" | tr -s ' \n' '\n' | sed '/^$/d')
+    fi
     for pkg in $wanted; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
     done

@@ -5,15 +5,7 @@
 # contract; the input that caused it is left in build/fuzz/artifacts/.
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
-missing=()
-for pkg in clang libclang-rt-14-dev; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    vornel_sudo apt-get update -qq
-    vornel_sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-fi
+vornel_install_packages clang libclang-rt-14-dev
 
 build="$VORNEL_ROOT/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$VORNEL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -47,6 +47,47 @@ const std::array<const char*, kKeypadMembers> kKeypadCaptions = {
     "Exp",  "Round", "Max", "Min", "Ceil", "(",      ")",     nullptr,  "Enter",
 };
 
+// Spoken names of the keypad keys whose caption is a symbol or reads badly
+// aloud; the others are read by their caption.
+struct SpokenKey {
+    int member;
+    const char* name;
+};
+constexpr std::array<SpokenKey, 15> kSpokenKeys = {{
+    {10, "Double zero"},
+    {11, "Decimal point"},
+    {12, "Plus"},
+    {13, "Minus"},
+    {14, "Divide"},
+    {15, "Multiply"},
+    {16, "Not equal"},
+    {17, "Less than"},
+    {18, "Greater than or equal"},
+    {19, "Less than or equal"},
+    {22, "Greater than"},
+    {26, "Or"},
+    {27, "And"},
+    {35, "Open parenthesis"},
+    {36, "Close parenthesis"},
+}};
+
+struct SpokenControl {
+    const char* objectName;
+    const char* name;
+};
+constexpr std::array<SpokenControl, 10> kSpokenControls = {{
+    {"Frame3", "Result"},
+    {"Frame2", "Formula and variables"},
+    {"Frame1", "Keypad"},
+    {"Text_CalResult", "Calculate Result"},
+    {"Combo1", "Example expressions"},
+    {"Text_Formula", "Expression"},
+    {"List_Var", "Variable names"},
+    {"List3", "Variable values"},
+    {"Button_result_1", "Evaluate"},
+    {"Button_result_2", "Evaluate"},
+}};
+
 constexpr int kKeypadDigitsEnd = 11;  // members 0 to 11 insert their caption
 constexpr int kOrMember = 26;
 constexpr int kAndMember = 27;
@@ -108,7 +149,7 @@ std::vector<ControlSpec> BuildMainControls() {
     };
     AddKeypad(c);
     c.push_back(Member("Button_result", 2, Band::Frame1, K::KeypadButton, {6780, 240, 1215, 375},
-                       QStringLiteral("=")));
+                       QStringLiteral("="), "Evaluate (Ctrl+Return or F9)"));
     c.push_back(Member("Button_Close", 0, Band::Frame1, K::Button, {6780, 1500, 1215, 375},
                        QStringLiteral("&Close")));
     return c;
@@ -130,6 +171,23 @@ QRect TwipsToPixels(const QRect& twips) {
 const std::vector<ControlSpec>& MainControls() {
     static const std::vector<ControlSpec> controls = BuildMainControls();
     return controls;
+}
+
+QString AccessibleName(const ControlSpec& spec) {
+    if (spec.objectName.startsWith(QLatin1String("Button_Num_"))) {
+        for (const SpokenKey& key : kSpokenKeys) {
+            if (key.member == spec.member) {
+                return QString::fromLatin1(key.name);
+            }
+        }
+        return {};
+    }
+    for (const SpokenControl& control : kSpokenControls) {
+        if (spec.objectName == QLatin1String(control.objectName)) {
+            return QString::fromLatin1(control.name);
+        }
+    }
+    return {};
 }
 
 QString KeypadCaption(int member) {

@@ -61,6 +61,11 @@ const std::vector<ControlSpec>& MainControls();
 // The keypad's member numbers run 0 to 38; 37 does not exist.
 inline constexpr int kKeypadMembers = 39;
 
+// What a screen reader calls the control: a word for a keypad symbol ("Or"
+// for "|  Or", "Less than" for "<") and a name for a control without a
+// caption; an empty text where the caption says it already.
+QString AccessibleName(const ControlSpec& spec);
+
 // The caption of keypad member `member`, or an empty text when there is none.
 QString KeypadCaption(int member);
 

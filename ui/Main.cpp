@@ -111,6 +111,7 @@ Main::Main(WindowServices& services, QWidget* parent)
     BuildMenus();
     ConnectHandlers();
     ConnectMenus();
+    BuildVariableCommands();
     setFixedSize(TwipsToPixels(kClientWidthTwips),
                  TwipsToPixels(kClientHeightTwips) + menuBar()->sizeHint().height());
 }
@@ -145,6 +146,9 @@ QWidget* Main::CreateControl(const ControlSpec& spec, QWidget* parent) {
     }
     if (spec.member) {
         control->setProperty("index", *spec.member);
+    }
+    if (const QString spoken = AccessibleName(spec); !spoken.isEmpty()) {
+        control->setAccessibleName(spoken);
     }
     control->installEventFilter(this);
     return control;
@@ -185,6 +189,16 @@ void Main::BuildMenus() {
     help->setObjectName(QStringLiteral("MenuHelp"));
     AddMenuAction(help, "MenuHelp_Help", QStringLiteral("Help"), QKeySequence(Qt::Key_F1));
     AddMenuAction(help, "MenuHelp_about", QStringLiteral("About..."), QKeySequence());
+
+    // Evaluating from the keyboard, wherever the focus is; Enter alone keeps
+    // starting a new line in the formula.
+    auto* evaluate = new QAction(QStringLiteral("Evaluate"), this);
+    evaluate->setObjectName(QStringLiteral("Evaluate"));
+    evaluate->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
+                            QKeySequence(Qt::CTRL | Qt::Key_Enter), QKeySequence(Qt::Key_F9)});
+    evaluate->setShortcutContext(Qt::WindowShortcut);
+    addAction(evaluate);
+    m_commands.append(evaluate);
 }
 
 void Main::ConnectHandlers() {
@@ -222,6 +236,7 @@ void Main::ConnectMenus() {
         {QStringLiteral("MenuEdit_Delete"), &Main::MenuEdit_Delete_Click},
         {QStringLiteral("MenuHelp_Help"), &Main::MenuHelp_Help_Click},
         {QStringLiteral("MenuHelp_about"), &Main::MenuHelp_about_Click},
+        {QStringLiteral("Evaluate"), &Main::Evaluate_Shortcut},
     };
     for (QAction* action : std::as_const(m_commands)) {
         if (action->objectName() == QLatin1String("MenuOpen_Exit")) {
@@ -236,7 +251,7 @@ bool Main::IsWindowShortcut(const QKeyEvent& key) const {
     const QKeySequence pressed(
         QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key())));
     return std::any_of(m_commands.begin(), m_commands.end(), [&pressed](const QAction* action) {
-        return !action->shortcut().isEmpty() && action->shortcut() == pressed;
+        return action->shortcuts().contains(pressed);
     });
 }
 
@@ -271,6 +286,10 @@ void Main::Button_result_Click(int /*index*/) {
         return;
     }
     m_result->setText(ResultText(engine.CalculateResult(formula.toStdString())));
+}
+
+void Main::Evaluate_Shortcut() {
+    Button_result_Click(2);
 }
 
 void Main::Button_ClearFormula_Click() {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 #include "MessageSink.h"
 #include "WindowServices.h"
 
@@ -12,6 +14,7 @@ class QComboBox;
 class QKeyEvent;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 
 namespace vornel {
 
@@ -35,6 +38,16 @@ private:
 // "." whatever the user's locale; spaces around it are allowed. A text that is
 // not a number gives 0.
 double ValueFromText(const QString& text);
+
+// A value typed by the user: a number written with "." or in the user's
+// locale's own form, spaces around it allowed. Nothing for any other text,
+// and for numbers beyond the range of a double.
+std::optional<double> ValueFromInput(const QString& text);
+
+// `value` as a value row holds it: written with "." and at least two
+// decimals, without an exponent and without losing a digit (0.125 stays
+// 0.125, 100 becomes 100.00).
+QString ValueRowText(double value);
 
 // `value` in the result box's form "#,###,##0.000000000000000" with the
 // separators of the user's locale.
@@ -76,6 +89,7 @@ private:
 
     // Evaluation, clear and close.
     void Button_result_Click(int index);
+    void Evaluate_Shortcut();
     void Button_ClearFormula_Click();
     void Button_Close_Click(int index);
 
@@ -95,8 +109,23 @@ private:
     void List_Var_Click(int row);
     void List3_Click(int row);
     void List_Var_DblClick();
+    void List3_DblClick(QListWidgetItem* item);
     void Command2_Click();
     void AddValueRow();
+
+    // Changing the variables: the lists' context menus and F2.
+    void BuildVariableCommands();
+    void ShowVariableMenu(QListWidget* list, const QPoint& position);
+    void UpdateVariableCommands();
+    int SelectedVariableRow() const;
+    void SelectVariableRow(int row);
+    void EditValue();
+    void List3_ItemCheck(int row, const QString& text);
+    void RenameVariable();
+    QString NameRefusal(const QString& name, int row) const;
+    void RemoveVariable();
+    QStringList VariableNames() const;
+    void VariablesChanged();
 
     // Expression files.
     void FileOpenProc();
@@ -116,6 +145,10 @@ private:
     WindowMessageSink m_messages;
     QStringList m_helpCandidates;
     QList<QAction*> m_commands;
+    QAction* m_editValue = nullptr;
+    QAction* m_rename = nullptr;
+    QAction* m_remove = nullptr;
+    QAction* m_addVariable = nullptr;
     FormulaBox* m_formula = nullptr;
     QLineEdit* m_result = nullptr;
     QListWidget* m_names = nullptr;

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
@@ -74,6 +75,18 @@ QString QtWindowServices::GetSaveFileName(QWidget* parent, const QString& fileNa
     dialog.setDefaultSuffix(defaultSuffix);
     dialog.selectFile(fileName);
     return ChosenFile(dialog);
+}
+
+std::optional<QString> QtWindowServices::GetText(QWidget* parent, const QString& title,
+                                                 const QString& label, const QString& text) {
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setTextValue(text);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.textValue();
 }
 
 }  // namespace vornel

@@ -16,6 +16,8 @@ public:
     QString GetOpenFileName(QWidget* parent, const QString& filter) override;
     QString GetSaveFileName(QWidget* parent, const QString& fileName, const QString& filter,
                             const QString& defaultSuffix) override;
+    std::optional<QString> GetText(QWidget* parent, const QString& title, const QString& label,
+                                   const QString& text) override;
 };
 
 }  // namespace vornel

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 #include "MessageSink.h"
 
 class QWidget;
@@ -39,6 +41,12 @@ public:
     // empty text when the user cancels.
     virtual QString GetSaveFileName(QWidget* parent, const QString& fileName, const QString& filter,
                                     const QString& defaultSuffix) = 0;
+
+    // A modal input of one line titled `title`, with `label` above the line
+    // and `text` in it. Returns the line as the user left it, or nothing when
+    // the user cancels.
+    virtual std::optional<QString> GetText(QWidget* parent, const QString& title,
+                                           const QString& label, const QString& text) = 0;
 };
 
 }  // namespace vornel

@@ -68,10 +68,6 @@ const EditKey kEditKeys[] = {
     {"no paste on a list", "List_Var", Qt::Key_V, "9", "[A]", "9", "[A]", kResultText},
 };
 
-QPoint RowCentre(QListWidget* list, int row) {
-    return list->visualItemRect(list->item(row)).center();
-}
-
 }  // namespace
 
 class FormulaEditingTest : public WindowTest {
@@ -88,11 +84,7 @@ private slots:
         m_w->Click("Command2");  // adds Var8
         SetMarked(m_w->Formula(), c.formula);
         if (c.row >= 0) {
-            auto* names = m_w->Control<QListWidget>("List_Var");
-            const QPoint centre = RowCentre(names, c.row);
-            // As the mouse delivers it: a click, then a press arriving as a double-click.
-            QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, centre);
-            QTest::mouseDClick(names->viewport(), Qt::LeftButton, {}, centre);
+            DoubleClickRow(m_w->Control<QListWidget>("List_Var"), c.row);
         } else {
             m_w->Click(QStringLiteral("Button_Num_%1").arg(c.member));
         }

@@ -107,12 +107,47 @@ private slots:
         QVERIFY(control->fontMetrics().horizontalAdvance(shown) + (button ? 6 : 0) <=
                 control->width());
         QVERIFY(control->fontMetrics().height() + 2 <= control->height());
+        // Screen readers get words for every control, never a symbol.
+        const QString spoken =
+            QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+        QVERIFY2(QRegularExpression("^[A-Za-z0-9][A-Za-z0-9 ]*:?$").match(spoken).hasMatch(),
+                 qPrintable(spoken));
         if (button) {
             const QColor colour = button->palette().color(QPalette::Button);
             QCOMPARE(colour.blue() > colour.red() + 40, entry.kind == ControlKind::KeypadButton);
             QCOMPARE(button->icon().pixmap(button->iconSize()).isNull(),
                      entry.kind != ControlKind::PictureButton);
         }
+    }
+
+    void spokenNames_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("Or") << "Button_Num_26"
+                            << "Or";
+        QTest::newRow("And") << "Button_Num_27"
+                             << "And";
+        QTest::newRow("Not equal") << "Button_Num_16"
+                                   << "Not equal";
+        QTest::newRow("a digit") << "Button_Num_7"
+                                 << "7";
+        QTest::newRow("Go picture") << "Button_result_1"
+                                    << "Evaluate";
+        QTest::newRow("=") << "Button_result_2"
+                           << "Evaluate";
+        QTest::newRow("access key") << "Button_Close_0"
+                                    << "Close";
+        QTest::newRow("formula") << "Text_Formula"
+                                 << "Expression";
+        QTest::newRow("values") << "List3"
+                                << "Variable values";
+    }
+    void spokenNames() {
+        QFETCH(QString, control);
+        QFETCH(QString, spoken);
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(m_w->Control(control))->text(QAccessible::Name),
+            spoken);
     }
 
     void menus() {

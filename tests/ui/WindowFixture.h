@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "ControlTable.h"
@@ -18,12 +19,13 @@
 
 namespace vornel::test {
 
-// Records each box as "prompt | title | icon" and answers the file dialogs in
-// turn from `answers`. Nothing blocks: a dialog no test planned for is
-// recorded as a box.
+// Records each box as "prompt | title | icon", answers the file dialogs in
+// turn from `answers` and the text inputs from `typed` (nothing: Cancel).
+// Nothing blocks: a dialog no test planned for is recorded as a box.
 class FakeServices : public WindowServices {
 public:
     QStringList messages, calls, answers;
+    QList<std::optional<QString>> typed;
     bool helpViewerStarts = true;
     std::function<void()> onProductInformation;
 
@@ -51,6 +53,15 @@ public:
                             const QString& suffix) override {
         calls << "save " + name + " | " + filter + " | " + suffix;
         return Answer();
+    }
+    std::optional<QString> GetText(QWidget*, const QString& title, const QString& label,
+                                   const QString& text) override {
+        calls << "input " + title + " | " + label + " | " + text;
+        if (typed.isEmpty()) {
+            messages << "unplanned dialog";
+            return std::nullopt;
+        }
+        return typed.takeFirst();
     }
     QStringList TakeMessages() { return std::exchange(messages, {}); }
 
@@ -108,6 +119,17 @@ struct StartedWindow {
     void Click(const QString& button) { QTest::mouseClick(Control(button), Qt::LeftButton); }
     void Run(const QString& command) { Control<QAction>(command)->trigger(); }
 };
+
+inline QPoint RowCentre(QListWidget* list, int row) {
+    return list->visualItemRect(list->item(row)).center();
+}
+
+// As the mouse delivers it: a click, then a press arriving as a double-click.
+inline void DoubleClickRow(QListWidget* list, int row) {
+    const QPoint centre = RowCentre(list, row);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+}
 
 // Every test function gets a fresh window and fails if it leaves a box
 // unchecked. Test classes call these from init() and cleanup().

@@ -1,5 +1,6 @@
 #include "FormulaBox.h"
 
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -63,6 +64,12 @@ void FormulaBox::DeleteSelection() {
     }
     cursor.removeSelectedText();
     setTextCursor(cursor);
+}
+
+QMimeData* FormulaBox::createMimeDataFromSelection() const {
+    auto* data = new QMimeData;
+    data->setText(SelectedText());
+    return data;
 }
 
 }  // namespace vornel

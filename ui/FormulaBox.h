@@ -38,6 +38,11 @@ public:
     // caret, where a line break counts as one character. Nothing happens with
     // the caret at the very end.
     void DeleteSelection();
+
+protected:
+    // The box's own copy and drag carry the plain text only, never the colours
+    // the formula is shown in.
+    QMimeData* createMimeDataFromSelection() const override;
 };
 
 }  // namespace vornel

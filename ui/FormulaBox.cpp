@@ -67,9 +67,9 @@ void FormulaBox::DeleteSelection() {
 }
 
 QMimeData* FormulaBox::createMimeDataFromSelection() const {
-    auto* data = new QMimeData;
-    data->setText(SelectedText());
-    return data;
+    auto* mime = new QMimeData;
+    mime->setText(SelectedText());
+    return mime;
 }
 
 }  // namespace vornel

@@ -1,0 +1,183 @@
+#include "FormulaHighlighter.h"
+
+#include <QColor>
+#include <QFont>
+#include <QGuiApplication>
+
+#include <algorithm>
+
+namespace vornel {
+
+namespace {
+
+using Category = FormulaHighlighter::Category;
+
+// Indexed by Category. Each set keeps a contrast of at least 5.5:1 with its
+// base (white, or a dark grey such as #2b2b2b); operators sit a little
+// quieter than plain text.
+constexpr std::array<QRgb, 6> kOnLightBase = {0x1f4e9c, 0x7b3f9e, 0x9a5100,
+                                              0x276e2b, 0x555555, 0x00686f};
+constexpr std::array<QRgb, 6> kOnDarkBase = {0x7fa7dc, 0xc5a0dc, 0xe0a868,
+                                             0x9ccb8a, 0xb4b4b4, 0x6cc4c4};
+
+// TRUE and FALSE are the condition's truth values; they read best with the
+// keywords.
+constexpr std::array<QStringView, 7> kKeywords = {u"If",    u"Then", u"ElseIf", u"Else",
+                                                  u"EndIf", u"True", u"False"};
+constexpr std::array<QStringView, 6> kFunctions = {u"Max", u"Min",  u"Round",
+                                                   u"Exp", u"Ceil", u"Floor"};
+
+// Character classes go by the character code: a letter of another script
+// neither starts nor continues a name, as in the engine.
+bool IsLetter(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+bool IsNameStart(char16_t c) {
+    return IsLetter(c) || c == u'_';
+}
+bool IsNameChar(char16_t c) {
+    return IsNameStart(c) || IsDigit(c);
+}
+bool IsNumberChar(char16_t c) {
+    return IsDigit(c) || c == u'.';
+}
+bool IsOperator(char16_t c) {
+    return QStringView(u"+-*/(),<>=&|^").contains(QChar(c));
+}
+
+bool IsName(QStringView text) {
+    return !text.isEmpty() && IsNameStart(text.front().unicode()) &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return IsNameChar(c.unicode()); });
+}
+
+template <std::size_t N>
+bool IsOneOf(QStringView word, const std::array<QStringView, N>& words) {
+    return std::any_of(words.begin(), words.end(), [word](QStringView candidate) {
+        return word.compare(candidate, Qt::CaseInsensitive) == 0;
+    });
+}
+
+enum class TokenKind { Name, Number, String, Operator, Other };
+
+struct Token {
+    TokenKind kind;
+    qsizetype length;
+};
+
+// How many characters from `from` on pass `test`.
+qsizetype RunLength(QStringView line, qsizetype from, bool (*test)(char16_t)) {
+    qsizetype end = from;
+    while (end < line.size() && test(line[end].unicode())) {
+        ++end;
+    }
+    return end - from;
+}
+
+// The token that starts at `from`, which lies inside `line`. A number is a
+// digit, or a point before a digit, then digits and points ("1.2.3" is one
+// token, which the engine rejects as a whole); a string literal without its
+// closing quote runs to the end of the line.
+Token ScanToken(QStringView line, qsizetype from) {
+    const char16_t c = line[from].unicode();
+    const bool pointBeforeDigit =
+        c == u'.' && from + 1 < line.size() && IsDigit(line[from + 1].unicode());
+    if (IsNameStart(c)) {
+        return {TokenKind::Name, 1 + RunLength(line, from + 1, IsNameChar)};
+    }
+    if (IsDigit(c) || pointBeforeDigit) {
+        return {TokenKind::Number, 1 + RunLength(line, from + 1, IsNumberChar)};
+    }
+    if (c == u'"') {
+        const qsizetype close = line.indexOf(QChar(u'"'), from + 1);
+        return {TokenKind::String, (close < 0 ? line.size() : close + 1) - from};
+    }
+    return {IsOperator(c) ? TokenKind::Operator : TokenKind::Other, 1};
+}
+
+std::optional<Category> CategoryOfSymbol(TokenKind kind) {
+    switch (kind) {
+        case TokenKind::Number:
+            return Category::Number;
+        case TokenKind::String:
+            return Category::String;
+        case TokenKind::Operator:
+            return Category::Operator;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+FormulaHighlighter::FormulaHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {
+    ChooseColours(QGuiApplication::palette().color(QPalette::Base));
+}
+
+void FormulaHighlighter::SetVariableNames(const QStringList& names) {
+    QSet<QString> variables;
+    for (const QString& name : names) {
+        // Only a name the scanner can read can ever match, and keeping to
+        // those keeps the upper-casing to A-Z.
+        if (IsName(name)) {
+            variables.insert(name.toUpper());
+        }
+    }
+    if (variables != m_variables) {
+        m_variables = std::move(variables);
+        rehighlight();
+    }
+}
+
+void FormulaHighlighter::SetPalette(const QPalette& palette) {
+    ChooseColours(palette.color(QPalette::Base));
+    rehighlight();
+}
+
+QTextCharFormat FormulaHighlighter::Format(Category category) const {
+    return m_formats[static_cast<std::size_t>(category)];
+}
+
+void FormulaHighlighter::highlightBlock(const QString& text) {
+    const QStringView line(text);
+    for (qsizetype at = 0; at < line.size();) {
+        const Token token = ScanToken(line, at);
+        const std::optional<Category> category = token.kind == TokenKind::Name
+                                                     ? CategoryOfName(line.mid(at, token.length))
+                                                     : CategoryOfSymbol(token.kind);
+        if (category) {
+            setFormat(static_cast<int>(at), static_cast<int>(token.length), Format(*category));
+        }
+        at += token.length;
+    }
+}
+
+std::optional<Category> FormulaHighlighter::CategoryOfName(QStringView word) const {
+    // Keywords first: an If block is cut at them whatever the variables are
+    // called. A variable before a function: its value replaces the name.
+    if (IsOneOf(word, kKeywords)) {
+        return Category::Keyword;
+    }
+    if (m_variables.contains(word.toString().toUpper())) {
+        return Category::Variable;
+    }
+    if (IsOneOf(word, kFunctions)) {
+        return Category::Function;
+    }
+    return std::nullopt;
+}
+
+void FormulaHighlighter::ChooseColours(const QColor& base) {
+    const bool dark = qGray(base.rgb()) < 128;
+    const std::array<QRgb, 6>& colours = dark ? kOnDarkBase : kOnLightBase;
+    for (std::size_t i = 0; i < kCategoryCount; ++i) {
+        QTextCharFormat format;
+        format.setForeground(QColor(colours[i]));
+        m_formats[i] = format;
+    }
+    m_formats[static_cast<std::size_t>(Category::Keyword)].setFontWeight(QFont::Bold);
+}
+
+}  // namespace vornel

@@ -1,9 +1,13 @@
 #include "FormulaBox.h"
 
+#include <QEvent>
+
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include "FormulaHighlighter.h"
 
 namespace vornel {
 
@@ -27,7 +31,9 @@ QString WithLineFeeds(const QString& text) {
     return result.replace(LineBreak(), QStringLiteral("\n"));
 }
 
-FormulaBox::FormulaBox(QWidget* parent) : QPlainTextEdit(parent) {
+FormulaBox::FormulaBox(QWidget* parent)
+    : QPlainTextEdit(parent), m_highlighter(new FormulaHighlighter(document())) {
+    m_highlighter->SetPalette(palette());
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -64,6 +70,17 @@ void FormulaBox::DeleteSelection() {
     }
     cursor.removeSelectedText();
     setTextCursor(cursor);
+}
+
+void FormulaBox::SetVariableNames(const QStringList& names) {
+    m_highlighter->SetVariableNames(names);
+}
+
+void FormulaBox::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) {
+        m_highlighter->SetPalette(palette());
+    }
+    QPlainTextEdit::changeEvent(event);
 }
 
 QMimeData* FormulaBox::createMimeDataFromSelection() const {

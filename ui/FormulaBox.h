@@ -2,8 +2,11 @@
 
 #include <QPlainTextEdit>
 #include <QString>
+#include <QStringList>
 
 namespace vornel {
+
+class FormulaHighlighter;
 
 // `text` with every line break (CR LF, lone CR, LF, or a text document's
 // paragraph and line separators) written as CR LF.
@@ -39,10 +42,20 @@ public:
     // the caret at the very end.
     void DeleteSelection();
 
+    // The names of the variables the formula may use, so that they are shown
+    // in their own colour.
+    void SetVariableNames(const QStringList& names);
+
 protected:
+    // A new palette (a dark or light desktop theme) gets its own colours.
+    void changeEvent(QEvent* event) override;
+
     // The box's own copy and drag carry the plain text only, never the colours
     // the formula is shown in.
     QMimeData* createMimeDataFromSelection() const override;
+
+private:
+    FormulaHighlighter* m_highlighter;
 };
 
 }  // namespace vornel

@@ -321,6 +321,7 @@ void Main::RemoveVariable() {
 
 void Main::VariablesChanged() {
     UpdateVariableCommands();
+    m_formula->SetVariableNames(VariableNames());
 }
 
 }  // namespace vornel

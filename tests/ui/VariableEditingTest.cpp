@@ -165,6 +165,19 @@ const Renaming kRenamings[] = {
      "\"b\" cannot be a variable name: the variable \"B\" has it already."},
 };
 
+// The colour the first character of `span` is shown in.
+QColor ShownColour(const FormulaBox* box, const QString& span) {
+    const auto at = int(box->document()->toPlainText().indexOf(span));
+    const QTextBlock block = box->document()->findBlock(at);
+    for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+        if (at - block.position() >= range.start &&
+            at - block.position() < range.start + range.length) {
+            return range.format.foreground().color();
+        }
+    }
+    return {};
+}
+
 QStringList Rows(const QListWidget* list) {
     QStringList rows;
     for (int row = 0; row < list->count(); ++row) {
@@ -374,6 +387,30 @@ private slots:
         m_w->Click("Command2");
         QCOMPARE(Rows(Names()).mid(2), (QStringList{" var12", " B    ", " C    ", " D    ",
                                                     " E    ", "Var9", "Var10", "Var11", "Var13"}));
+    }
+
+    // The formula shows the listed variables in their own colour, as they
+    // come and go; the colours never reach the text.
+    void highlighting() {
+        const QString formula = "If (Rate>1) Then\r\n  Rate*A\r\nElse \"x\" EndIf";
+        FormulaBox* box = m_w->Formula();
+        box->SetText(formula);
+        QCoreApplication::processEvents();
+        const QColor unknown = ShownColour(box, "Rate");
+        QVERIFY(ShownColour(box, "If") != unknown);
+        m_w->services.typed << "rate";
+        Select(3);
+        m_w->Run("VariableRename");
+        QCOMPARE(ShownColour(box, "Rate"), ShownColour(box, "A"));
+        QVERIFY(ShownColour(box, "Rate") != unknown);
+        m_w->Run("VariableRemove");
+        QCOMPARE(ShownColour(box, "Rate"), unknown);
+        QCOMPARE(box->Text(), formula);
+        box->selectAll();
+        box->copy();
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(copied->formats(), QStringList{"text/plain"});
+        QCOMPARE(copied->text(), QString(formula).replace("\r\n", "\n"));
     }
 
     void evaluateFromTheKeyboard_data() {

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+#include "Operations.h"
+#include "Text.h"
+
 namespace vornel {
 
 namespace {
@@ -24,38 +27,30 @@ constexpr std::array<QRgb, 6> kOnDarkBase = {0x7fa7dc, 0xc5a0dc, 0xe0a868,
 // keywords.
 constexpr std::array<QStringView, 7> kKeywords = {u"If",    u"Then", u"ElseIf", u"Else",
                                                   u"EndIf", u"True", u"False"};
-constexpr std::array<QStringView, 6> kFunctions = {u"Max", u"Min",  u"Round",
-                                                   u"Exp", u"Ceil", u"Floor"};
 
-// Character classes go by the character code: a letter of another script
-// neither starts nor continues a name, as in the engine.
-bool IsLetter(char16_t c) {
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+// The engine's character classes, on the ASCII range where they are defined:
+// a letter of another script neither starts nor continues a name.
+template <bool (*Test)(char)>
+bool InAscii(char16_t c) {
+    return c < 0x80 && Test(static_cast<char>(c));
 }
-bool IsDigit(char16_t c) {
-    return c >= u'0' && c <= u'9';
-}
-bool IsNameStart(char16_t c) {
-    return IsLetter(c) || c == u'_';
-}
-bool IsNameChar(char16_t c) {
-    return IsNameStart(c) || IsDigit(c);
-}
-bool IsNumberChar(char16_t c) {
-    return IsDigit(c) || c == u'.';
-}
+constexpr auto IsWideDigit = InAscii<IsAsciiDigit>;
+constexpr auto IsWideNameStart = InAscii<IsNameStart>;
+constexpr auto IsWideNameChar = InAscii<IsNameChar>;
+constexpr auto IsWideNumberChar = InAscii<IsNumberChar>;
+
 bool IsOperator(char16_t c) {
     return QStringView(u"+-*/(),<>=&|^").contains(QChar(c));
 }
 
 bool IsName(QStringView text) {
-    return !text.isEmpty() && IsNameStart(text.front().unicode()) &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return IsNameChar(c.unicode()); });
+    return !text.isEmpty() && IsWideNameStart(text.front().unicode()) &&
+           std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return IsWideNameChar(c.unicode()); });
 }
 
-template <std::size_t N>
-bool IsOneOf(QStringView word, const std::array<QStringView, N>& words) {
-    return std::any_of(words.begin(), words.end(), [word](QStringView candidate) {
+bool IsKeyword(QStringView word) {
+    return std::any_of(kKeywords.begin(), kKeywords.end(), [word](QStringView candidate) {
         return word.compare(candidate, Qt::CaseInsensitive) == 0;
     });
 }
@@ -83,12 +78,12 @@ qsizetype RunLength(QStringView line, qsizetype from, bool (*test)(char16_t)) {
 Token ScanToken(QStringView line, qsizetype from) {
     const char16_t c = line[from].unicode();
     const bool pointBeforeDigit =
-        c == u'.' && from + 1 < line.size() && IsDigit(line[from + 1].unicode());
-    if (IsNameStart(c)) {
-        return {TokenKind::Name, 1 + RunLength(line, from + 1, IsNameChar)};
+        c == u'.' && from + 1 < line.size() && IsWideDigit(line[from + 1].unicode());
+    if (IsWideNameStart(c)) {
+        return {TokenKind::Name, 1 + RunLength(line, from + 1, IsWideNameChar)};
     }
-    if (IsDigit(c) || pointBeforeDigit) {
-        return {TokenKind::Number, 1 + RunLength(line, from + 1, IsNumberChar)};
+    if (IsWideDigit(c) || pointBeforeDigit) {
+        return {TokenKind::Number, 1 + RunLength(line, from + 1, IsWideNumberChar)};
     }
     if (c == u'"') {
         const qsizetype close = line.indexOf(QChar(u'"'), from + 1);
@@ -157,13 +152,13 @@ void FormulaHighlighter::highlightBlock(const QString& text) {
 std::optional<Category> FormulaHighlighter::CategoryOfName(QStringView word) const {
     // Keywords first: an If block is cut at them whatever the variables are
     // called. A variable before a function: its value replaces the name.
-    if (IsOneOf(word, kKeywords)) {
+    if (IsKeyword(word)) {
         return Category::Keyword;
     }
     if (m_variables.contains(word.toString().toUpper())) {
         return Category::Variable;
     }
-    if (IsOneOf(word, kFunctions)) {
+    if (IsFunctionName(word.toLatin1().toStdString())) {
         return Category::Function;
     }
     return std::nullopt;

@@ -42,7 +42,9 @@ QPushButton* CreateButton(const ControlSpec& spec, QWidget* parent) {
     auto* button = new QPushButton(spec.caption, parent);
     if (spec.kind == ControlKind::KeypadButton) {
         QPalette palette = button->palette();
+        // The light blue stays in a dark desktop theme, and so must dark text on it.
         palette.setColor(QPalette::Button, kKeypadColor);
+        palette.setColor(QPalette::ButtonText, Qt::black);
         button->setPalette(palette);
     } else if (spec.kind == ControlKind::PictureButton) {
         button->setIcon(QIcon(QStringLiteral(":/go.png")));

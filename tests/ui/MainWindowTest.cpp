@@ -150,6 +150,25 @@ private slots:
             spoken);
     }
 
+    // The keypad keeps its light blue in a dark theme, with dark text on it.
+    void keypadReadableInADarkTheme() {
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Button, QColor(0x45, 0x45, 0x45));
+        dark.setColor(QPalette::ButtonText, Qt::white);
+        QApplication::setPalette(dark);
+        FakeServices services;
+        Main window(services);
+        QApplication::setPalette(light);
+        for (const char* key : {"Button_Num_7", "Button_Num_26", "Button_result_2"}) {
+            const QPalette shown = window.findChild<QPushButton*>(key)->palette();
+            QVERIFY2(shown.color(QPalette::Button).lightness() -
+                             shown.color(QPalette::ButtonText).lightness() >
+                         150,
+                     key);
+        }
+    }
+
     void menus() {
         QStringList shown;
         for (const QAction* menu : m_w->window.menuBar()->actions()) {

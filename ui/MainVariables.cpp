@@ -321,7 +321,8 @@ void Main::RemoveVariable() {
 
 void Main::VariablesChanged() {
     UpdateVariableCommands();
-    m_formula->SetVariableNames(VariableNames());
+    // Only the names that reach the engine are variables to a formula.
+    m_formula->SetVariableNames(VariableNames().mid(0, kVariableSlots));
 }
 
 }  // namespace vornel

@@ -343,6 +343,8 @@ private slots:
         }
         QCOMPARE(Evaluate("C"), "300.000000000000000");
         QCOMPARE(m_w->services.TakeMessages(), QStringList{"Max number is32 | Vornel | none"});
+        m_w->Formula()->SetText("C+Var36");  // the 34th variable, not the engine's
+        QVERIFY(ShownColour(m_w->Formula(), "Var36") != ShownColour(m_w->Formula(), "C"));
         m_w->services.typed << "5";
         Select(35);
         m_w->Run("VariableEditValue");
@@ -355,6 +357,7 @@ private slots:
         QCOMPARE(Names()->currentRow(), 3);
         QCOMPARE(Values()->currentRow(), 3);
         QCOMPARE(Evaluate("Var36+C"), "305.000000000000000");
+        QCOMPARE(ShownColour(m_w->Formula(), "Var36"), ShownColour(m_w->Formula(), "C"));
         QCOMPARE(Evaluate("B"), "0.000000000000000");
         QCOMPARE(m_w->services.TakeMessages(),
                  QStringList{"Invalid Expression! | Error Number-9 | exclamation"});

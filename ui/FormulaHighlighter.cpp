@@ -137,6 +137,9 @@ QTextCharFormat FormulaHighlighter::Format(Category category) const {
 
 void FormulaHighlighter::highlightBlock(const QString& text) {
     const QStringView line(text);
+    if (line.size() > kLongestColouredLine) {
+        return;
+    }
     for (qsizetype at = 0; at < line.size();) {
         const Token token = ScanToken(line, at);
         const std::optional<Category> category = token.kind == TokenKind::Name

@@ -24,6 +24,11 @@ public:
     enum class Category { Keyword, Function, Number, String, Operator, Variable };
     Q_ENUM(Category)
 
+    // A longer line is shown without colours: laying out a line costs time
+    // for every coloured stretch, and at this length a keystroke already
+    // takes some 25 ms.
+    static constexpr qsizetype kLongestColouredLine = 10000;
+
     // Attaches to `document` with the colours for the application's palette
     // and no variable names.
     explicit FormulaHighlighter(QTextDocument* document);

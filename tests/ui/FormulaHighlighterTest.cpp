@@ -219,17 +219,20 @@ private slots:
         QCOMPARE(coloured.CategoriesOf("12").first(), "Number");
     }
 
-    // A line as long as the engine takes is coloured to its end.
-    void longLineIsColouredToItsEnd() {
+    // A long line is coloured to its end; beyond the limit it stays plain.
+    void longLines() {
         QString line;
-        while (line.size() < 32000) {
+        while (line.size() < FormulaHighlighter::kLongestColouredLine - 4) {
             line += "Max(A1,.5)+\"s\"*";
         }
-        line += "Rate";
+        line = line.left(FormulaHighlighter::kLongestColouredLine - 5) + "*Rate";
         Coloured coloured;
         coloured.highlighter.SetVariableNames({"rate"});
         coloured.document.setPlainText(line);
         QCOMPARE(coloured.CategoriesOf("Rate").first(), "Variable");
+        coloured.document.setPlainText(line + "*Rate\nRate");
+        QCOMPARE(coloured.CategoriesOf("Max").first(), "none");
+        QCOMPARE(coloured.CategoriesOf("\nRate").last(), "Variable");
     }
 };
 

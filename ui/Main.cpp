@@ -16,10 +16,10 @@
 
 #include "ControlTable.h"
 #include "Examples.h"
-#include "Exp.h"
+#include <vornel/Exp.h>
 #include "FormulaBox.h"
 #include "HelpLocator.h"
-#include "NumberText.h"
+#include <vornel/Display.h>
 #include "VornelVersion.h"
 
 namespace vornel {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "VariableName.h"
+#include <vornel/Names.h>
 
 namespace vornel::test {
 namespace {

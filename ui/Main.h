@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "MessageSink.h"
+#include <vornel/MessageSink.h>
 #include "WindowServices.h"
 
 class QAction;

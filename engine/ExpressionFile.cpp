@@ -151,11 +151,51 @@ std::optional<std::string> TryWindows1252(std::string_view utf8Text) {
     return out;
 }
 
+bool IsValidUtf8(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const DecodedCharacter character = ReadUtf8(text, pos);
+        // A U+FFFD written out takes three bytes; a replaced byte takes one.
+        if (character.codePoint == kReplacementCharacter && character.length == 1) {
+            return false;
+        }
+        pos += character.length;
+    }
+    return true;
+}
+
+bool IsAscii(std::string_view text) {
+    for (const char byte : text) {
+        if (static_cast<unsigned char>(byte) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string WithMark(std::string_view utf8Text) {
+    return std::string(kByteOrderMark) + SanitizeUtf8(utf8Text);
+}
+
 }  // namespace
 
-std::string DecodeExpressionFile(std::string_view bytes) {
+FileEncoding DetectFileEncoding(std::string_view bytes) {
     if (bytes.starts_with(kByteOrderMark)) {
-        return SanitizeUtf8(bytes.substr(kByteOrderMark.size()));
+        return FileEncoding::Utf8WithMark;
+    }
+    if (!IsAscii(bytes) && IsValidUtf8(bytes)) {
+        return FileEncoding::Utf8;
+    }
+    return FileEncoding::Windows1252;
+}
+
+std::string DecodeExpressionFile(std::string_view bytes) {
+    switch (DetectFileEncoding(bytes)) {
+        case FileEncoding::Utf8WithMark:
+            return SanitizeUtf8(bytes.substr(kByteOrderMark.size()));
+        case FileEncoding::Utf8:
+            return std::string(bytes);
+        case FileEncoding::Windows1252:
+            break;
     }
     std::string out;
     out.reserve(bytes.size());
@@ -165,12 +205,22 @@ std::string DecodeExpressionFile(std::string_view bytes) {
     return out;
 }
 
-std::string EncodeExpressionFile(std::string_view utf8Text) {
+std::string EncodeExpressionFile(std::string_view utf8Text, std::optional<FileEncoding> openedAs) {
+    switch (openedAs.value_or(FileEncoding::Windows1252)) {
+        case FileEncoding::Utf8WithMark:
+            return WithMark(utf8Text);
+        case FileEncoding::Utf8: {
+            std::string utf8 = SanitizeUtf8(utf8Text);
+            return utf8.starts_with(kByteOrderMark) ? std::string(kByteOrderMark) + utf8 : utf8;
+        }
+        case FileEncoding::Windows1252:
+            break;
+    }
     std::optional<std::string> ansi = TryWindows1252(utf8Text);
-    if (ansi && !ansi->starts_with(kByteOrderMark)) {
+    if (ansi && DetectFileEncoding(*ansi) == FileEncoding::Windows1252) {
         return std::move(*ansi);
     }
-    return std::string(kByteOrderMark) + SanitizeUtf8(utf8Text);
+    return WithMark(utf8Text);
 }
 
 FileReadResult ReadExpressionFile(const std::string& path) {
@@ -204,7 +254,7 @@ FileReadResult ReadExpressionFile(const std::string& path) {
     if (bytes.size() > kMaxExpressionFileBytes) {
         return tooLarge;
     }
-    return {FileReadStatus::Ok, DecodeExpressionFile(bytes)};
+    return {FileReadStatus::Ok, DecodeExpressionFile(bytes), DetectFileEncoding(bytes)};
 }
 
 }  // namespace vornel

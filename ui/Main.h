@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "ExpressionFile.h"
 #include "MessageSink.h"
 #include "WindowServices.h"
 
@@ -154,6 +155,9 @@ private:
     QListWidget* m_names = nullptr;
     QListWidget* m_values = nullptr;
     QComboBox* m_examples = nullptr;
+    // The encoding of the file the formula was last opened from; a formula
+    // that comes from no file is saved as a new file.
+    std::optional<FileEncoding> m_openedEncoding;
 };
 
 }  // namespace vornel

@@ -56,6 +56,7 @@ void Main::OpenFile(const QString& fileName) {
     switch (read.status) {
         case FileReadStatus::Ok:
             m_formula->SetText(QString::fromStdString(read.text));
+            m_openedEncoding = read.encoding;
             break;
         case FileReadStatus::TooLarge:
             ShowWarning(QStringLiteral("The file is too large, can not be opened."));
@@ -81,7 +82,8 @@ void Main::SaveFileAs(const QString& fileName) {
     bool saved = false;
     {
         BusyCursor busy;
-        saved = WriteWholeFile(fileName, EncodeExpressionFile(m_formula->Text().toStdString()));
+        saved = WriteWholeFile(
+            fileName, EncodeExpressionFile(m_formula->Text().toStdString(), m_openedEncoding));
     }
     if (!saved) {
         ShowWarning(QStringLiteral("Can not save the file: ") + fileName);

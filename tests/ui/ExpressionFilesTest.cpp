@@ -120,6 +120,27 @@ private slots:
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList{"Expression.txt"});
     }
 
+    void savedInTheEncodingItWasOpenedIn_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("formula");
+        QTest::newRow("UTF-8 without a mark") << QByteArray("A+1 \xc3\xa9\xe2\x82\xac") << "A+1 é€";
+        QTest::newRow("UTF-8 with a mark") << QByteArray("\xef\xbb\xbf\xc3\xa9+1") << "é+1";
+        QTest::newRow("Windows-1252") << QByteArray("\xe9+1") << "é+1";
+    }
+    // Opened, shown as written, and saved back byte for byte.
+    void savedInTheEncodingItWasOpenedIn() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, formula);
+        const QString path = m_folder->filePath("Expression.txt");
+        QVERIFY(WriteBytes(path, bytes));
+        m_w->services.answers = {path, path};
+        m_w->Run("MenuFile_Open");
+        QCOMPARE(m_w->Formula()->Text(), formula);
+        QVERIFY(WriteBytes(path, "something else"));
+        m_w->Run("MenuFile_Save");
+        QCOMPARE(ReadBytes(path), bytes);
+    }
+
     // A write that fails part way must not cost the user the file that was
     // there before.
     void failedSaveKeepsTheOldFile() {

@@ -1,8 +1,8 @@
 // Expression files from the window: the open and save commands with their
 // dialogs faked, the size limit, encodings and a failed save.
+#include <csignal>
 #include <optional>
 
-#include <signal.h>
 #include <sys/resource.h>
 
 #include "WindowFixture.h"
@@ -154,7 +154,6 @@ private slots:
         getrlimit(RLIMIT_FSIZE, &old);
         rlimit lowered = old;
         lowered.rlim_cur = 1000;
-        signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &lowered);
         m_w->Run("MenuFile_Save");
         setrlimit(RLIMIT_FSIZE, &old);
@@ -164,6 +163,30 @@ private slots:
         QCOMPARE(ReadBytes(path), QByteArray("A+B"));
         QCOMPARE(m_w->Formula()->Text(), formula);
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList{"Expression.txt"});
+    }
+
+    // The program itself ignores SIGXFSZ, so that any write over a file-size
+    // limit fails and is reported instead of ending it.
+    void programIgnoresTheFileSizeSignal() {
+        QProcess program;
+        program.start(VORNEL_PROGRAM, {});
+        QVERIFY(program.waitForStarted());
+        const auto ignored = [&program] {
+            QFile status(QString("/proc/%1/status").arg(program.processId()));
+            if (!status.open(QIODevice::ReadOnly)) {
+                return false;
+            }
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("SigIgn:")) {
+                    return ((line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGXFSZ - 1)) &
+                            1) != 0;
+                }
+            }
+            return false;
+        };
+        QTRY_VERIFY(ignored());
+        program.kill();
+        program.waitForFinished();
     }
 };
 

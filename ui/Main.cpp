@@ -277,6 +277,9 @@ void Main::Form_Load() {
     m_examples->setCurrentIndex(0);
     Combo1_Click(0);
     FillVariables();
+    // Typing right away replaces the example.
+    m_formula->selectAll();
+    m_formula->setFocus();
 }
 
 void Main::Button_result_Click(int /*index*/) {

@@ -75,6 +75,15 @@ private slots:
         QCOMPARE(window.minimumSize(), window.maximumSize());
     }
 
+    // The formula box has the keyboard focus, with the example selected.
+    void typingAfterStartUp() {
+        QCOMPARE(QApplication::focusWidget(), m_w->Formula());
+        QTest::keyClicks(QApplication::focusWidget(), "5+5");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+        QCOMPARE(m_w->Formula()->Text(), "5+5");
+        QCOMPARE(m_w->Result(), "10.000000000000000");
+    }
+
     void everyControl_data() {
         QTest::addColumn<int>("row");
         for (std::size_t i = 0; i < MainControls().size(); ++i) {

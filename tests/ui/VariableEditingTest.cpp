@@ -165,6 +165,21 @@ const Renaming kRenamings[] = {
      "\"b\" cannot be a variable name: the variable \"B\" has it already."},
 };
 
+// A value or name too wide for its list shows whole in a tool tip.
+struct LongRow {
+    const char* name;
+    const char* list;   // where the tip is asked for
+    const char* typed;  // a value for A, or a new name for it
+    bool tip;
+};
+const LongRow kLongRows[] = {
+    {"huge value", "List3", "1e20", true},
+    {"tiny value", "List3", "0.000000000000001", true},
+    {"short value", "List3", "12", false},
+    {"long name", "List_Var", "A_rather_long_name", true},
+    {"short name", "List_Var", "Rate", false},
+};
+
 // The colour the first character of `span` is shown in.
 QColor ShownColour(const FormulaBox* box, const QString& span) {
     const auto at = int(box->document()->toPlainText().indexOf(span));
@@ -265,6 +280,21 @@ private slots:
     }
 
     // A row made by Add has no indent, and keeps none.
+    void longRowsShowWholeInATip_data() { AddCaseRows(kLongRows); }
+    void longRowsShowWholeInATip() {
+        const LongRow& c = FetchCase(kLongRows);
+        auto* list = m_w->Control<QListWidget>(c.list);
+        m_w->services.typed << QString(c.typed);
+        Select(2);
+        m_w->Run(list == Names() ? "VariableRename" : "VariableEditValue");
+        const QPoint at = RowCentre(list, 2);
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &help);
+        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(),
+                 c.tip ? list->item(2)->text().trimmed() : QString());
+        QToolTip::hideText();
+    }
+
     void editAnAddedValue() {
         m_w->Click("Command2");
         m_w->services.typed << "3";

@@ -1,8 +1,10 @@
 #include "QtWindowServices.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
@@ -26,6 +28,17 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Window managers draw the title in a bold font, beside an icon and up to
+// three buttons, and cut a title that does not fit. A box's title may be its
+// only diagnostic ("Error Number-11"), so the box is made wide enough for it.
+int WidthForTitle(const QString& title, const QFont& font) {
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    constexpr int kTitleBarItems = 4;
+    return metrics.horizontalAdvance(title) * 5 / 4 + kTitleBarItems * 2 * metrics.height();
+}
+
 QString ChosenFile(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted) {
         return {};
@@ -38,6 +51,11 @@ QString ChosenFile(QFileDialog& dialog) {
 void QtWindowServices::ShowMessage(QWidget* parent, const QString& prompt, const QString& title,
                                    MessageIcon icon) {
     QMessageBox box(BoxIcon(icon), title, prompt, QMessageBox::Ok, parent);
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(WidthForTitle(title, box.font()), 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.exec();
 }
 

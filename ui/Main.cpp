@@ -172,6 +172,10 @@ Main::Main(WindowServices& services, QWidget* parent)
     ConnectHandlers();
     ConnectMenus();
     BuildVariableCommands();
+    // The window has a fixed size, so it offers no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(TwipsToPixels(kClientWidthTwips),
                  TwipsToPixels(kClientHeightTwips) + menuBar()->sizeHint().height());
 }
@@ -375,7 +379,7 @@ void Main::MenuHelp_Help_Click() {
                         .arg(QLatin1String(kHelpDocumentName)));
     } else if (!m_services.StartHelpViewer(path)) {
         ShowWarning(
-            QStringLiteral("No viewer could be started for the help document %1.").arg(path));
+            QStringLiteral("No viewer could be started for the help document:\n%1").arg(path));
     }
 }
 

@@ -281,7 +281,9 @@ void Main::RenameVariable() {
 
 // Why `name` cannot be given to the variable in `row`, or an empty text.
 QString Main::NameRefusal(const QString& name, int row) const {
-    const QString cannot = QStringLiteral("%1 cannot be a variable name: ").arg(Quoted(name));
+    // The reason goes on a line of its own, so that no line breaks inside the
+    // quoted name.
+    const QString cannot = QStringLiteral("%1 cannot be a variable name:\n").arg(Quoted(name));
     switch (CheckVariableName(name.toStdString())) {
         case NameProblem::None:
             break;

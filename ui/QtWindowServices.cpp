@@ -8,6 +8,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSettings>
 #include <QUrl>
 
 #include "InfoWindows.h"
@@ -39,11 +40,32 @@ int WidthForTitle(const QString& title, const QFont& font) {
     return metrics.horizontalAdvance(title) * 5 / 4 + kTitleBarItems * 2 * metrics.height();
 }
 
+// The open and save dialogs start in the folder last chosen in either, in
+// this run or an earlier one.
+const QString kLastFolderKey = QStringLiteral("files/lastFolder");
+
+QString SettingsScope() {
+    return QStringLiteral("vornel");
+}
+
+void StartInLastFolder(QFileDialog& dialog) {
+    const QString folder =
+        QSettings(SettingsScope(), SettingsScope()).value(kLastFolderKey).toString();
+    if (!folder.isEmpty() && QDir(folder).exists()) {
+        dialog.setDirectory(folder);
+    }
+}
+
 QString ChosenFile(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted) {
         return {};
     }
-    return dialog.selectedFiles().value(0);
+    const QString chosen = dialog.selectedFiles().value(0);
+    if (!chosen.isEmpty()) {
+        QSettings(SettingsScope(), SettingsScope())
+            .setValue(kLastFolderKey, QFileInfo(chosen).absolutePath());
+    }
+    return chosen;
 }
 
 }  // namespace
@@ -82,6 +104,7 @@ QString QtWindowServices::GetOpenFileName(QWidget* parent, const QString& filter
     QFileDialog dialog(parent, QString(), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    StartInLastFolder(dialog);
     return ChosenFile(dialog);
 }
 
@@ -91,6 +114,7 @@ QString QtWindowServices::GetSaveFileName(QWidget* parent, const QString& fileNa
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
+    StartInLastFolder(dialog);
     dialog.selectFile(fileName);
     return ChosenFile(dialog);
 }

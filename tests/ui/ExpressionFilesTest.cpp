@@ -5,6 +5,7 @@
 
 #include <sys/resource.h>
 
+#include "QtWindowServices.h"
 #include "WindowFixture.h"
 
 using namespace vornel;
@@ -163,6 +164,33 @@ private slots:
         QCOMPARE(ReadBytes(path), QByteArray("A+B"));
         QCOMPARE(m_w->Formula()->Text(), formula);
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList{"Expression.txt"});
+    }
+
+    // The open and save dialogs start in the folder last chosen in either,
+    // also after a restart.
+    void dialogsStartInTheLastFolder() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder->path());
+        QVERIFY(QDir(m_folder->path()).mkpath("first"));
+        QVERIFY(QDir(m_folder->path()).mkpath("second"));
+        QVERIFY(WriteBytes(m_folder->filePath("first/chosen.txt"), "1"));
+        QStringList startedIn;
+        const auto choose = [&startedIn](const QString& file) {
+            QTimer::singleShot(0, [&startedIn, file] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                startedIn << dialog->directory().dirName();
+                dialog->selectFile(file);
+                QMetaObject::invokeMethod(dialog, "accept");
+            });
+        };
+        choose(m_folder->filePath("first/chosen.txt"));
+        QtWindowServices().GetOpenFileName(&m_w->window, kFilter);
+        choose(m_folder->filePath("second/saved.txt"));
+        QtWindowServices().GetSaveFileName(&m_w->window, "Expression.txt", kFilter, "txt");
+        choose(m_folder->filePath("first/chosen.txt"));
+        QCOMPARE(QtWindowServices().GetOpenFileName(&m_w->window, kFilter),
+                 m_folder->filePath("first/chosen.txt"));
+        QCOMPARE(startedIn.mid(1), (QStringList{"first", "second"}));
     }
 
     // The program itself ignores SIGXFSZ, so that any write over a file-size

@@ -74,6 +74,9 @@ private slots:
         QCOMPARE(window.findChild<QListWidget*>("List3")->count(), 7);
         QCOMPARE(window.windowTitle(), "Vornel");
         QCOMPARE(window.minimumSize(), window.maximumSize());
+        QVERIFY(window.windowFlags().testFlag(Qt::CustomizeWindowHint));
+        QVERIFY(!window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     }
 
     // The formula box has the keyboard focus, with the example selected.
@@ -345,8 +348,8 @@ private slots:
         m_w->Run("MenuHelp_Help");
         QCOMPARE(m_w->services.calls, QStringList{"help " + path});
         QCOMPARE(m_w->services.TakeMessages(),
-                 QStringList{"No viewer could be started for the help document " + path +
-                             ". | Vornel | exclamation"});
+                 QStringList{"No viewer could be started for the help document:\n" + path +
+                             " | Vornel | exclamation"});
     }
 };
 

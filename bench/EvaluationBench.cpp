@@ -1,5 +1,5 @@
 // Measures the evaluation command as the calculator window performs it (a new
-// Exp, five SetVariable calls, one CalculateResult) against the same one-shot
+// Exp, five SetVariable calls, one Evaluate) against the same one-shot
 // work done by muparser, and prints a summary table with the ratios.
 
 #include <benchmark/benchmark.h>
@@ -14,33 +14,24 @@
 #include <string>
 #include <vector>
 
-#include "Exp.h"
+#include <vornel/Display.h>
+#include <vornel/Exp.h>
+
 #include "MuparserOneShot.h"
-#include "NumberText.h"
 #include "Workloads.h"
 
 namespace vornel::bench {
 
 namespace {
 
-// Remembers whether the engine reported a failure; shows nothing.
-class QuietSink : public MessageSink {
-public:
-    void ShowMessage(std::string_view, std::string_view title, MessageIcon) override {
-        m_failure = std::string(title);
-    }
-    const std::string& Failure() const { return m_failure; }
-
-private:
-    std::string m_failure;
-};
-
-double VornelOneShot(MessageSink& sink, const std::string& expression) {
-    Exp engine(sink);
+// One evaluation command as the window runs it: a new engine, the variables
+// stored, one evaluation.
+Outcome VornelOneShot(const std::string& expression) {
+    Exp engine;
     for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
         engine.SetVariable(static_cast<std::int16_t>(k), kVariableNames[k], kVariableValues[k]);
     }
-    return engine.CalculateResult(expression);
+    return engine.Evaluate(expression);
 }
 
 void SetPerCharCounter(benchmark::State& state, std::size_t chars) {
@@ -50,9 +41,8 @@ void SetPerCharCounter(benchmark::State& state, std::size_t chars) {
 }
 
 void BM_Vornel(benchmark::State& state, const std::string& expression) {
-    QuietSink sink;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(VornelOneShot(sink, expression));
+        benchmark::DoNotOptimize(VornelOneShot(expression));
     }
     SetPerCharCounter(state, expression.size());
 }
@@ -79,14 +69,13 @@ void BM_ReadEachChar(benchmark::State& state, const std::string& text) {
 bool CheckValues(const std::vector<Workload>& workloads) {
     bool agree = true;
     for (const auto& w : workloads) {
-        QuietSink sink;
-        const double vornel = VornelOneShot(sink, w.vornel);
-        if (!sink.Failure().empty()) {
-            std::fprintf(stderr, "%s: the engine failed (%s)\n", w.name.c_str(),
-                         sink.Failure().c_str());
+        const Outcome outcome = VornelOneShot(w.vornel);
+        if (!outcome.Succeeded()) {
+            std::fprintf(stderr, "%s: the engine failed (%d)\n", w.name.c_str(), outcome.failure);
             agree = false;
             continue;
         }
+        const double vornel = outcome.value;
         if (w.muparser.empty()) {
             continue;
         }
@@ -102,10 +91,8 @@ bool CheckValues(const std::vector<Workload>& workloads) {
 
 // The engine's outcome as text: the value's number text, or "#N".
 std::string VornelOutcome(const std::string& expression) {
-    QuietSink sink;
-    const double value = VornelOneShot(sink, expression);
-    const std::string& title = sink.Failure();
-    return title.empty() ? NumberText(value) : "#" + title.substr(title.find('-') + 1);
+    const Outcome outcome = VornelOneShot(expression);
+    return outcome.Succeeded() ? NumberText(outcome.value) : "#" + std::to_string(outcome.failure);
 }
 
 // Every limit case must end as it is meant to before it is timed.

@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "Exp.h"
+#include <vornel/Display.h>
+#include <vornel/Exp.h>
+#include <vornel/Names.h>
+
 #include "ExpressionFile.h"
-#include "NumberText.h"
-#include "Text.h"
 
 namespace {
 
@@ -41,24 +42,22 @@ constexpr std::string_view kUsage =
     "Exit status: 0 success, 1 the expression is invalid (the value printed is 0),\n"
     "2 usage error, 3 the output could not be written.\n";
 
-// Shows the engine's messages on stderr and remembers whether an evaluation
-// failed.
+// Shows the engine's messages about variables on stderr.
 class StderrMessages : public vornel::MessageSink {
 public:
     void ShowMessage(std::string_view prompt, std::string_view title,
                      vornel::MessageIcon) override {
-        if (title.empty()) {
-            std::cerr << "Vornel: " << prompt << '\n';
-        } else {
-            std::cerr << title << ": " << prompt << '\n';
-            m_failed = true;
-        }
+        std::cerr << (title.empty() ? "Vornel" : title) << ": " << prompt << '\n';
     }
-    bool Failed() const { return m_failed; }
-
-private:
-    bool m_failed = false;
 };
+
+std::string_view TrimSpaces(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
 
 struct Variable {
     std::string name;
@@ -79,7 +78,7 @@ struct UsageError {
 };
 
 std::optional<double> ParseValue(std::string_view text) {
-    text = vornel::TrimSpaces(text);
+    text = TrimSpaces(text);
     if (!text.empty() && text[0] == '+') {
         text.remove_prefix(1);
     }
@@ -100,7 +99,13 @@ Variable ParseVariable(std::string_view argument) {
     if (equals == std::string_view::npos) {
         throw UsageError{"-v expects NAME=VALUE, got \"" + std::string(argument) + "\""};
     }
-    const std::string name = vornel::ToUpper(vornel::TrimSpaces(argument.substr(0, equals)));
+    // Names are matched ignoring case; the window stores them upper-cased too.
+    std::string name(TrimSpaces(argument.substr(0, equals)));
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
     const auto value = ParseValue(argument.substr(equals + 1));
     if (!value) {
         throw UsageError{"the value of " + name + " is not a number: \"" +
@@ -222,9 +227,13 @@ int Run(const Options& options) {
             static_cast<std::int16_t>(std::min<std::size_t>(slot, vornel::kVariableSlots)),
             variable.name, variable.value);
     }
-    const double result = engine.CalculateResult(expression);
-    return WriteOutput((options.raw ? RawText(result) : vornel::FormatDisplay(result)) + '\n',
-                       messages.Failed() ? kExitEvaluationFailed : kExitSuccess);
+    const vornel::Outcome outcome = engine.Evaluate(expression);
+    if (!outcome.Succeeded()) {
+        std::cerr << "Error Number-" << outcome.failure << ": Invalid Expression!\n";
+    }
+    return WriteOutput(
+        (options.raw ? RawText(outcome.value) : vornel::FormatDisplay(outcome.value)) + '\n',
+        outcome.Succeeded() ? kExitSuccess : kExitEvaluationFailed);
 }
 
 }  // namespace

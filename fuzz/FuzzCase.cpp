@@ -6,10 +6,9 @@
 #include <cstring>
 #include <iterator>
 #include <limits>
-#include <vector>
 
-#include "Exp.h"
-#include "NumberText.h"
+#include <vornel/Display.h>
+#include <vornel/Exp.h>
 
 namespace vornel::fuzz {
 
@@ -49,76 +48,42 @@ constexpr double kValueTable[] = {
 
 constexpr std::uint8_t kRawValue = 0xF0;
 
-struct Shown {
-    std::string prompt;
-    std::string title;
-    MessageIcon icon;
-};
-
-class RecordingSink : public MessageSink {
-public:
-    void ShowMessage(std::string_view prompt, std::string_view title, MessageIcon icon) override {
-        shown.push_back({std::string(prompt), std::string(title), icon});
-    }
-    std::vector<Shown> shown;
-};
-
 [[noreturn]] void Broken(const char* what) {
     std::fprintf(stderr, "engine contract broken: %s\n", what);
     std::abort();
 }
 
-bool IsFailureTitle(const std::string& title) {
-    for (const char* number : {"5", "6", "9", "11", "13"}) {
-        if (title == std::string("Error Number-") + number) {
+bool IsFailureNumber(int number) {
+    for (const int known :
+         {failure::kInvalidArgument, failure::kOverflow, failure::kSubscriptOutOfRange,
+          failure::kDivisionByZero, failure::kTypeMismatch}) {
+        if (number == known) {
             return true;
         }
     }
     return false;
 }
 
-// A slot index from 0 to 32 stores silently; any other shows its one box.
-void CheckSetVariable(Exp& engine, RecordingSink& sink, const FuzzVariable& variable) {
-    sink.shown.clear();
+// A slot index from 0 to 32 stores; any other is refused.
+void CheckSetVariable(Exp& engine, const FuzzVariable& variable) {
     const auto stored = engine.SetVariable(variable.index, variable.name, variable.value);
     const bool valid = variable.index >= 0 && variable.index <= engine.MaxFactor();
-    if (stored != (valid ? 1 : 0) || sink.shown.size() != (valid ? 0u : 1u)) {
+    if (stored != (valid ? 1 : 0)) {
         Broken("SetVariable's result does not match the slot index");
-    }
-    if (valid) {
-        return;
-    }
-    const Shown& message = sink.shown.front();
-    const bool tooHigh = message.prompt == "Max number is32" && message.title.empty() &&
-                         message.icon == MessageIcon::None;
-    const bool negative =
-        message.title == "Error Number-9" && message.icon == MessageIcon::Critical;
-    if (variable.index > engine.MaxFactor() ? !tooHigh : !negative) {
-        Broken("SetVariable showed the wrong box for a slot out of range");
     }
 }
 
-// One evaluation's outcome: the value's bits, or the failure's title.
-struct Outcome {
-    double value;
-    std::string failure;
-};
-
-Outcome Evaluate(Exp& engine, RecordingSink& sink, const std::string& expression) {
-    sink.shown.clear();
-    const double value = engine.CalculateResult(expression);
-    if (sink.shown.empty()) {
-        return {value, ""};
+// One evaluation's outcome, checked: a failure is one of the defined numbers
+// and comes with the value 0.
+Outcome Evaluate(const Exp& engine, const std::string& expression) {
+    const Outcome outcome = engine.Evaluate(expression);
+    if (!outcome.Succeeded() && !IsFailureNumber(outcome.failure)) {
+        Broken("an evaluation failed with an undefined number");
     }
-    const Shown& message = sink.shown.front();
-    if (sink.shown.size() != 1 || message.prompt != "Invalid Expression!" ||
-        message.icon != MessageIcon::Exclamation || !IsFailureTitle(message.title)) {
-        Broken("an evaluation showed a message other than one failure box");
-    }
-    if (value != 0 || std::signbit(value)) {
+    if (!outcome.Succeeded() && (outcome.value != 0 || std::signbit(outcome.value))) {
         Broken("a failed evaluation did not return 0");
     }
-    return {value, message.title};
+    return outcome;
 }
 
 bool SameOutcome(const Outcome& a, const Outcome& b) {
@@ -176,22 +141,16 @@ FuzzCase DecodeFuzzInput(const std::uint8_t* data, std::size_t size) {
 }
 
 std::string RunFuzzCase(const FuzzCase& input) {
-    RecordingSink sink;
-    Exp engine(sink);
+    Exp engine;
     for (const auto& variable : input.variables) {
-        CheckSetVariable(engine, sink, variable);
+        CheckSetVariable(engine, variable);
     }
-    const Outcome first = Evaluate(engine, sink, input.expression);
-    const Outcome second = Evaluate(engine, sink, input.expression);
+    const Outcome first = Evaluate(engine, input.expression);
+    const Outcome second = Evaluate(engine, input.expression);
     if (!SameOutcome(first, second)) {
         Broken("the same text evaluated twice gave two outcomes");
     }
-    if (first.failure.empty()) {
-        return NumberText(first.value);
-    }
-    std::string outcome = first.failure.substr(first.failure.find('-'));
-    outcome[0] = '#';
-    return outcome;
+    return first.Succeeded() ? NumberText(first.value) : "#" + std::to_string(first.failure);
 }
 
 }  // namespace vornel::fuzz

@@ -6,8 +6,7 @@
 
 #include <algorithm>
 
-#include "Operations.h"
-#include "Text.h"
+#include <vornel/Names.h>
 
 namespace vornel {
 
@@ -22,11 +21,6 @@ constexpr std::array<QRgb, 6> kOnLightBase = {0x1f4e9c, 0x7b3f9e, 0x9a5100,
                                               0x276e2b, 0x555555, 0x00686f};
 constexpr std::array<QRgb, 6> kOnDarkBase = {0x7fa7dc, 0xc5a0dc, 0xe0a868,
                                              0x9ccb8a, 0xb4b4b4, 0x6cc4c4};
-
-// TRUE and FALSE are the condition's truth values; they read best with the
-// keywords.
-constexpr std::array<QStringView, 7> kKeywords = {u"If",    u"Then", u"ElseIf", u"Else",
-                                                  u"EndIf", u"True", u"False"};
 
 // The engine's character classes, on the ASCII range where they are defined:
 // a letter of another script neither starts nor continues a name.
@@ -49,10 +43,14 @@ bool IsName(QStringView text) {
                        [](QChar c) { return IsWideNameChar(c.unicode()); });
 }
 
+// A keyword of If blocks, or a truth value, which reads best with them.
 bool IsKeyword(QStringView word) {
-    return std::any_of(kKeywords.begin(), kKeywords.end(), [word](QStringView candidate) {
-        return word.compare(candidate, Qt::CaseInsensitive) == 0;
-    });
+    const auto matches = [word](std::string_view candidate) {
+        return word.compare(QLatin1StringView(candidate.data(), qsizetype(candidate.size())),
+                            Qt::CaseInsensitive) == 0;
+    };
+    return std::any_of(kKeywords.begin(), kKeywords.end(), matches) || matches(kTrue) ||
+           matches(kFalse);
 }
 
 enum class TokenKind { Name, Number, String, Operator, Other };

@@ -17,12 +17,12 @@
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
+#include <vornel/Display.h>
+#include <vornel/Exp.h>
 #include "ControlTable.h"
 #include "Examples.h"
-#include "Exp.h"
 #include "FormulaBox.h"
 #include "HelpLocator.h"
-#include "NumberText.h"
 #include "VornelVersion.h"
 
 namespace vornel {

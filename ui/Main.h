@@ -6,8 +6,8 @@
 
 #include <optional>
 
+#include <vornel/MessageSink.h>
 #include "ExpressionFile.h"
-#include "MessageSink.h"
 #include "WindowServices.h"
 
 class QAction;

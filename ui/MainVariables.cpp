@@ -13,10 +13,10 @@
 #include <cmath>
 #include <limits>
 
-#include "Exp.h"
+#include <vornel/Exp.h>
+#include <vornel/Names.h>
 #include "FormulaBox.h"
 #include "Main.h"
-#include "VariableName.h"
 
 namespace vornel {
 

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "MessageSink.h"
+#include <vornel/MessageSink.h>
 
 class QWidget;
 

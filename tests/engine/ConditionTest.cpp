@@ -11,7 +11,7 @@ namespace vornel {
 namespace {
 
 using test::Calculate;
-using test::Outcome;
+using test::OutcomeText;
 using test::RecordingSink;
 
 // A condition's outcome: "TRUE", "FALSE" or "#N", with A..E = 100..500.
@@ -129,7 +129,7 @@ TEST(ConditionArithmetic, RoundsNumberTokensAndUsesPositionZero) {
         {"MAX(1.2.3,1)", "#13"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Outcome([&] { return EvaluateConditionArithmetic(c.text); }), c.expected)
+        EXPECT_EQ(OutcomeText([&] { return EvaluateConditionArithmetic(c.text); }), c.expected)
             << c.text;
     }
 }
@@ -137,7 +137,8 @@ TEST(ConditionArithmetic, RoundsNumberTokensAndUsesPositionZero) {
 TEST(EvaluateReduction, CombinesTruthValuesNumbersAndTexts) {
     auto reduce = [](const char* left, const char* middle, const char* right, int production) {
         HandleValues values{"", left, middle, right};
-        return Outcome([&] { return EvaluateReduction(values, production) == "TRUE" ? 1.0 : 0.0; });
+        return OutcomeText(
+            [&] { return EvaluateReduction(values, production) == "TRUE" ? 1.0 : 0.0; });
     };
     EXPECT_EQ(reduce("TRUE", "|", "FALSE", 1), "1");
     EXPECT_EQ(reduce("false", "|", "FALSE", 1), "0");
@@ -279,8 +280,8 @@ TEST(ParseCondition, HoldsAtMost127Tokens) {
 }
 
 TEST(ParseCondition, ALongConditionOverflows) {
-    EXPECT_EQ(Decide(std::string(32767, ' ')), "#6");
-    EXPECT_EQ(Decide(std::string(32766, ' ')), "FALSE");
+    EXPECT_EQ(Decide(std::string(32768, ' ')), "#6");
+    EXPECT_EQ(Decide(std::string(32767, ' ')), "FALSE");
 }
 
 TEST(ParseCondition, VariablesMatchInAnyCaseLowestSlotFirst) {
@@ -349,6 +350,10 @@ TEST(SelectBranch, KeywordsBeyondThe16BitRangeOverflow) {
     const std::string pad(33000, ' ');
     EXPECT_EQ(Calculate("IF TRUE THEN 1 ELSE 2 ENDIF" + pad + "X"), "1");
     EXPECT_EQ(Calculate("IF TRUE THEN 1 ELSE 2" + pad + "ENDIF"), "#6");
+    // Nothing is searched after ENDIF: only its own position must fit, and
+    // here it stands at 32,767 and then 32,768.
+    EXPECT_EQ(Calculate("IF TRUE THEN 1 ELSE 2" + std::string(32745, ' ') + "ENDIF"), "1");
+    EXPECT_EQ(Calculate("IF TRUE THEN 1 ELSE 2" + std::string(32746, ' ') + "ENDIF"), "#6");
     EXPECT_EQ(Calculate("IF" + pad + "TRUE THEN 1 ELSE 2 ENDIF"), "#6");
 }
 

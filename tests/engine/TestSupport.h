@@ -4,7 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "Exp.h"
+#include <vornel/Exp.h>
+
 #include "Failure.h"
 #include "NumberText.h"
 
@@ -27,7 +28,7 @@ public:
 // The outcome of an evaluation written as one text: the value's number text
 // ("7", "-0.5"), or "#N" for failure number N.
 template <class F>
-std::string Outcome(F&& evaluate) {
+std::string OutcomeText(F&& evaluate) {
     try {
         return NumberText(std::forward<F>(evaluate)());
     } catch (const EvaluationFailure& failure) {
@@ -44,19 +45,14 @@ inline void SetStartupVariables(Exp& engine) {
 }
 
 // Evaluates through the engine's surface with A..E = 100..500 unless told
-// otherwise; a failure shows as "#N" read back from the message's title.
+// otherwise; a failure shows as "#N".
 inline std::string Calculate(const std::string& text, bool startupVariables = true) {
-    RecordingSink sink;
-    Exp engine(sink);
+    Exp engine;
     if (startupVariables) {
         SetStartupVariables(engine);
     }
-    const double value = engine.CalculateResult(text);
-    if (!sink.messages.empty()) {
-        const std::string& title = sink.messages.back().title;
-        return "#" + title.substr(title.find('-') + 1);
-    }
-    return NumberText(value);
+    const vornel::Outcome outcome = engine.Evaluate(text);
+    return outcome.Succeeded() ? NumberText(outcome.value) : "#" + std::to_string(outcome.failure);
 }
 
 // Readable names for table rows in test output.

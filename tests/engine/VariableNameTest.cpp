@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include <vornel/Names.h>
 #include "TestSupport.h"
-#include "VariableName.h"
 
 namespace vornel::test {
 namespace {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include <vornel/Names.h>
+
 // The operators and built-in functions that the evaluators apply. All
 // operations are pure functions of doubles; failures are EvaluationFailure.
 namespace vornel {
@@ -76,7 +78,6 @@ inline bool IsFunctionInitial(char c) {
 inline bool IsFunctionName(OpKind kind) {
     return kind >= OpKind::Max;
 }
-bool IsFunctionName(std::string_view word);
 
 // 2 for the four operators and max, min, round, exp; 1 for ceil and floor;
 // 0 for anything else.

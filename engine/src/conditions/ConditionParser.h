@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "Exp.h"
+#include <vornel/VariableTable.h>
 #include "Grammar.h"
 
 namespace vornel {

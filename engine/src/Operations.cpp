@@ -80,16 +80,10 @@ OpKind ClassifyOperator(std::string_view text) {
     if (text.size() == 1) {
         return ClassifySymbol(text[0]);
     }
-    static constexpr struct {
-        std::string_view name;
-        OpKind kind;
-    } kFunctions[] = {
-        {"MAX", OpKind::Max}, {"MIN", OpKind::Min},   {"ROUND", OpKind::Round},
-        {"EXP", OpKind::Exp}, {"CEIL", OpKind::Ceil}, {"FLOOR", OpKind::Floor},
-    };
-    for (const auto& f : kFunctions) {
-        if (EqualsIgnoringAsciiCase(text, f.name)) {
-            return f.kind;
+    // kFunctionNames lists the functions in the order of their kinds.
+    for (std::size_t i = 0; i < kFunctionNames.size(); ++i) {
+        if (EqualsIgnoringAsciiCase(text, kFunctionNames[i])) {
+            return static_cast<OpKind>(static_cast<int>(OpKind::Max) + static_cast<int>(i));
         }
     }
     return OpKind::Other;

@@ -229,9 +229,9 @@ private:
     }
 
     bool AppendIdentifier() {
-        if (EqualsIgnoringAsciiCase(m_tokenText, "TRUE")) {
+        if (EqualsIgnoringAsciiCase(m_tokenText, kTrue)) {
             Append(Symbol::True, m_tokenText);
-        } else if (EqualsIgnoringAsciiCase(m_tokenText, "FALSE")) {
+        } else if (EqualsIgnoringAsciiCase(m_tokenText, kFalse)) {
             Append(Symbol::False, m_tokenText);
         } else if (const VariableSlot* slot = FindVariable(m_tokenText, m_variables)) {
             Append(Symbol::Number, slot->valueText);
@@ -276,7 +276,7 @@ public:
             const Token& incoming = m_tokens[static_cast<std::size_t>(input)];
             if (topTerminal == Symbol::End && incoming.symbol == Symbol::End) {
                 return EqualsIgnoringAsciiCase(m_stack[static_cast<std::size_t>(m_top)].Value(),
-                                               "TRUE");
+                                               kTrue);
             }
             switch (grammar::Relation(topTerminal, incoming.symbol)) {
                 case grammar::kYield:
@@ -358,7 +358,7 @@ int FindTopTerminal(const StackEntry* stack, int top) {
 }
 
 bool ParseCondition(std::string_view condition, const VariableTable& variables) {
-    if (condition.size() >= kPositionLimit && CharCount(condition) >= kPositionLimit) {
+    if (condition.size() > kPositionLimit && CharCount(condition) > kPositionLimit) {
         Fail(EvaluationFailure::kOverflow);
     }
     // Every value of this condition lives in the text, the variable table or

@@ -11,9 +11,6 @@ namespace vornel {
 
 namespace {
 
-constexpr std::string_view kTrue = "TRUE";
-constexpr std::string_view kFalse = "FALSE";
-
 // Whether upper-casing could change the text: a lower-case ASCII letter, or
 // any character outside ASCII.
 bool MayChangeInUpperCase(std::string_view text) {

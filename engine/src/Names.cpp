@@ -1,4 +1,4 @@
-#include "VariableName.h"
+#include <vornel/Names.h>
 
 #include <algorithm>
 #include <array>
@@ -11,10 +11,9 @@ namespace vornel {
 
 namespace {
 
-constexpr std::array<std::string_view, 5> kKeywords = {"IF", "THEN", "ELSEIF", "ELSE", "ENDIF"};
-
 // The words that cut an If block wherever they stand; "ELSEIF" holds "ELSE".
-constexpr std::array<std::string_view, 3> kCuttingWords = {"THEN", "ELSE", "ENDIF"};
+constexpr std::array<std::string_view, 3> kCuttingWords = {kKeywordThen, kKeywordElse,
+                                                           kKeywordEndIf};
 
 std::string AsciiUpper(std::string_view name) {
     std::string upper(name);
@@ -40,7 +39,7 @@ NameProblem CheckVariableName(std::string_view name) {
         return NameProblem::FunctionName;
     }
     const std::string upper = AsciiUpper(name);
-    if (upper == "TRUE" || upper == "FALSE") {
+    if (upper == kTrue || upper == kFalse) {
         return NameProblem::TruthValue;
     }
     if (std::find(kKeywords.begin(), kKeywords.end(), upper) != kKeywords.end()) {
@@ -52,7 +51,7 @@ NameProblem CheckVariableName(std::string_view name) {
     if (std::any_of(kCuttingWords.begin(), kCuttingWords.end(), holds)) {
         return NameProblem::HoldsKeyword;
     }
-    if (upper.starts_with("IF")) {
+    if (upper.starts_with(kKeywordIf)) {
         return NameProblem::BeginsWithIf;
     }
     return NameProblem::None;

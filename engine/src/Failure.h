@@ -2,16 +2,18 @@
 
 #include <string>
 
+#include <vornel/Outcome.h>
+
 namespace vornel {
 
 // A failure anywhere inside the engine. Thrown where the fault is found and
 // caught only at the engine's surface (Exp), which reports it by number.
 struct EvaluationFailure {
-    static constexpr int kInvalidArgument = 5;
-    static constexpr int kOverflow = 6;
-    static constexpr int kSubscriptOutOfRange = 9;
-    static constexpr int kDivisionByZero = 11;
-    static constexpr int kTypeMismatch = 13;
+    static constexpr int kInvalidArgument = failure::kInvalidArgument;
+    static constexpr int kOverflow = failure::kOverflow;
+    static constexpr int kSubscriptOutOfRange = failure::kSubscriptOutOfRange;
+    static constexpr int kDivisionByZero = failure::kDivisionByZero;
+    static constexpr int kTypeMismatch = failure::kTypeMismatch;
 
     int number;
 };

@@ -16,11 +16,22 @@ class BlockCutter {
 public:
     explicit BlockCutter(std::string_view statement) : m_text(statement) {}
 
-    // Where `keyword` occurs first from `start`, or npos.
+    // Where `keyword` occurs first from `start`, or npos. The next search
+    // starts right after it, and that position must fit 16 bits.
     std::size_t Find(std::string_view keyword, std::size_t start) const {
         const auto found = m_text.find(keyword, start);
         if (found != std::string_view::npos) {
-            CheckPosition(found + keyword.size() - 1);
+            CheckPosition(found + keyword.size());
+        }
+        return found;
+    }
+
+    // Where the closing keyword occurs first from `start`, or npos. Nothing
+    // is searched after it, so only its own position must fit 16 bits.
+    std::size_t FindLast(std::string_view keyword, std::size_t start) const {
+        const auto found = m_text.find(keyword, start);
+        if (found != std::string_view::npos) {
+            CheckPosition(found);
         }
         return found;
     }
@@ -35,10 +46,10 @@ public:
     }
 
 private:
-    // The position after a keyword (the next search's start) must fit 16 bits.
-    void CheckPosition(std::size_t lastByte) const {
+    // The 1-based character position of the byte at `offset` must fit 16 bits.
+    void CheckPosition(std::size_t offset) const {
         if (m_text.size() >= kPositionLimit &&
-            CharCount(m_text.substr(0, lastByte + 1)) + 1 > kPositionLimit) {
+            CharCount(m_text.substr(0, offset)) + 1 > kPositionLimit) {
             Fail(EvaluationFailure::kOverflow);
         }
     }
@@ -58,27 +69,27 @@ std::string SelectBranch(std::string_view statement, const VariableTable& variab
     std::array<std::string_view, kMaxConditions> branches;
     int count = 0;
 
-    std::size_t start = cutter.Find("IF", 0) + 2;
-    std::size_t then = cutter.Find("THEN", start);
+    std::size_t start = cutter.Find(kKeywordIf, 0) + kKeywordIf.size();
+    std::size_t then = cutter.Find(kKeywordThen, start);
     conditions[count++] = cutter.Piece(start, then);
-    start = then + 4;
+    start = then + kKeywordThen.size();
     // "ELSEIF" is looked for before "ELSE" at every step, since it contains it.
-    for (auto elseIf = cutter.Find("ELSEIF", start); elseIf != std::string_view::npos;
-         elseIf = cutter.Find("ELSEIF", start)) {
+    for (auto elseIf = cutter.Find(kKeywordElseIf, start); elseIf != std::string_view::npos;
+         elseIf = cutter.Find(kKeywordElseIf, start)) {
         branches[static_cast<std::size_t>(count - 1)] = cutter.Piece(start, elseIf);
-        start = elseIf + 6;
-        then = cutter.Find("THEN", start);
+        start = elseIf + kKeywordElseIf.size();
+        then = cutter.Find(kKeywordThen, start);
         const std::string_view condition = cutter.Piece(start, then);
         if (count == kMaxConditions) {
             Fail(EvaluationFailure::kSubscriptOutOfRange);
         }
         conditions[static_cast<std::size_t>(count++)] = condition;
-        start = then + 4;
+        start = then + kKeywordThen.size();
     }
-    const std::size_t elseAt = cutter.Find("ELSE", start);
+    const std::size_t elseAt = cutter.Find(kKeywordElse, start);
     branches[static_cast<std::size_t>(count - 1)] = cutter.Piece(start, elseAt);
-    start = elseAt + 4;
-    const std::string_view elseText = cutter.Piece(start, cutter.Find("ENDIF", start));
+    start = elseAt + kKeywordElse.size();
+    const std::string_view elseText = cutter.Piece(start, cutter.FindLast(kKeywordEndIf, start));
 
     for (int k = 0; k < count; ++k) {
         if (TestCondition(conditions[static_cast<std::size_t>(k)], variables)) {

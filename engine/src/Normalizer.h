@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "Exp.h"
+#include <vornel/VariableTable.h>
 
 namespace vornel {
 

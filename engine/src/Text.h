@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include <vornel/Names.h>
+
 // Helpers for the engine's texts, which are UTF-8. Lengths and positions that
 // the engine limits count characters, not bytes; a byte that does not start a
 // valid UTF-8 sequence counts as one character of its own.
@@ -47,28 +49,6 @@ inline bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
         }
     }
     return true;
-}
-
-inline bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// A to Z or a to z, decided on the character's code.
-inline bool IsLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-// Characters that may start a name, and that may continue one.
-inline bool IsNameStart(char c) {
-    return IsLetter(c) || c == '_';
-}
-inline bool IsNameChar(char c) {
-    return IsNameStart(c) || IsAsciiDigit(c);
-}
-
-// A digit or ".": the characters of a number.
-inline bool IsNumberChar(char c) {
-    return IsAsciiDigit(c) || c == '.';
 }
 
 }  // namespace vornel

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <vornel/MessageSink.h>
+#include <vornel/Outcome.h>
+#include <vornel/VariableTable.h>
+
+namespace vornel {
+
+// The calculating engine. Store the variables with SetVariable, then evaluate
+// formulas with Evaluate (which shows nothing) or CalculateResult (which shows
+// a failure through the MessageSink).
+//
+// Thread safety: an Exp holds no shared state. One object must be used by one
+// thread at a time; separate objects may be used on separate threads at once.
+// Memory exhaustion while evaluating terminates the program.
+class Exp {
+public:
+    // An engine whose messages (from SetVariable and CalculateResult) are
+    // discarded. Evaluate reports everything through its outcome.
+    Exp() noexcept;
+
+    // An engine that shows its messages through `messages`, which must outlive
+    // the object.
+    explicit Exp(MessageSink& messages) noexcept;
+
+    // Stores `name` (unchanged) and `value` in slot `index` (0 to 32) and
+    // returns 1. An index above 32 shows "Max number is32" (no icon, no title)
+    // and returns 0; a negative index shows a critical box titled
+    // "Error Number-9" and returns 0. The table is unchanged when 0 is returned.
+    // A name is matched in formulas ignoring letter case; the lower slot wins
+    // when two slots hold the same name. Names that a formula can reach are
+    // those CheckVariableName (vornel/Names.h) accepts.
+    std::int16_t SetVariable(std::int16_t index, std::string name, double value);
+
+    // The highest valid slot index: always 32.
+    std::int16_t MaxFactor() const { return kVariableSlots - 1; }
+
+    // Evaluates an arithmetic expression or an If block over the stored
+    // variables, without showing anything. The text is UTF-8; lengths and
+    // positions count characters. On failure the outcome carries its number
+    // and the value 0. Evaluating does not change the object, so the same
+    // object may evaluate any number of formulas.
+    Outcome Evaluate(std::string_view expression) const noexcept;
+
+    // Evaluate, then on failure shows "Invalid Expression!" titled
+    // "Error Number-N" (exclamation icon) and returns 0.
+    double CalculateResult(const std::string& expressionString);
+
+    // The stored variables, slot by slot.
+    const VariableTable& Variables() const { return m_variables; }
+
+private:
+    MessageSink* m_messages;
+    VariableTable m_variables;
+};
+
+}  // namespace vornel

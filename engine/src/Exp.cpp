@@ -1,0 +1,78 @@
+#include <vornel/Exp.h>
+
+#include "ArithmeticEvaluator.h"
+#include "Failure.h"
+#include "Normalizer.h"
+#include "NumberText.h"
+#include "SelectBranch.h"
+#include "Text.h"
+
+namespace vornel {
+
+namespace {
+
+constexpr std::string_view kInvalidExpression = "Invalid Expression!";
+
+// The sink of an engine made without one.
+class DiscardingSink final : public MessageSink {
+public:
+    void ShowMessage(std::string_view, std::string_view, MessageIcon) override {}
+};
+
+DiscardingSink g_discardingSink;
+
+// Upper-cases the text, lets an If block choose its branch, and replaces the
+// variables by their values.
+std::string PrepareExpression(std::string_view text, const VariableTable& variables) {
+    std::string upper = ToUpper(TrimSpaces(text));
+    if (upper.starts_with(kKeywordIf)) {
+        upper = SelectBranch(upper, variables);
+    }
+    return NormalizeExpression(upper, variables);
+}
+
+}  // namespace
+
+Exp::Exp() noexcept : m_messages(&g_discardingSink) {}
+
+Exp::Exp(MessageSink& messages) noexcept : m_messages(&messages) {}
+
+std::int16_t Exp::SetVariable(std::int16_t index, std::string name, double value) {
+    if (index > MaxFactor()) {
+        m_messages->ShowMessage("Max number is" + std::to_string(MaxFactor()), "",
+                                MessageIcon::None);
+        return 0;
+    }
+    if (index < 0) {
+        constexpr int kFailure = failure::kSubscriptOutOfRange;
+        m_messages->ShowMessage(FailureDescription(kFailure), FailureTitle(kFailure),
+                                MessageIcon::Critical);
+        return 0;
+    }
+    VariableSlot& slot = m_variables[static_cast<std::size_t>(index)];
+    slot.matchName = MatchName(name);
+    slot.valueText = NumberText(value);
+    slot.name = std::move(name);
+    slot.value = value;
+    return 1;
+}
+
+Outcome Exp::Evaluate(std::string_view expression) const noexcept {
+    try {
+        return {EvaluateArithmetic(PrepareExpression(TrimSpaces(expression), m_variables)),
+                failure::kNone};
+    } catch (const EvaluationFailure& fault) {
+        return {0.0, fault.number};
+    }
+}
+
+double Exp::CalculateResult(const std::string& expressionString) {
+    const Outcome outcome = Evaluate(expressionString);
+    if (!outcome.Succeeded()) {
+        m_messages->ShowMessage(kInvalidExpression, FailureTitle(outcome.failure),
+                                MessageIcon::Exclamation);
+    }
+    return outcome.value;
+}
+
+}  // namespace vornel

@@ -21,14 +21,40 @@ public:
 
 DiscardingSink g_discardingSink;
 
-// Upper-cases the text, lets an If block choose its branch, and replaces the
-// variables by their values.
-std::string PrepareExpression(std::string_view text, const VariableTable& variables) {
-    std::string upper = ToUpper(TrimSpaces(text));
-    if (upper.starts_with(kKeywordIf)) {
-        upper = SelectBranch(upper, variables);
+// Lets an If block choose its branch from the upper-cased text: the text to
+// evaluate, a view of `upper`.
+std::string_view PrepareExpression(std::string_view upper, const VariableTable& variables) {
+    return upper.starts_with(kKeywordIf) ? SelectBranch(upper, variables) : upper;
+}
+
+// Replaces the variables by their values and evaluates; a failure is carried
+// back from the normalised text into `text`.
+double EvaluatePrepared(std::string_view text, const VariableTable& variables) {
+    const std::string normal = NormalizeExpression(text, variables);
+    try {
+        return EvaluateArithmetic(normal);
+    } catch (EvaluationFailure& fault) {
+        PlaceInSource(fault, text, variables);
+        throw;
     }
-    return NormalizeExpression(upper, variables);
+}
+
+// The outcome of a failure whose range lies in `upper`, the upper-cased form
+// of `trimmed`, which is `expression` without its outer spaces. Upper-casing
+// keeps every character one character, so character counts carry over.
+Outcome FailedOutcome(const EvaluationFailure& fault, std::string_view expression,
+                      std::string_view trimmed, std::string_view upper) {
+    Outcome outcome{0.0, fault.number};
+    outcome.cause = fault.cause;
+    if (upper.empty() || !fault.Placed()) {
+        outcome.begin = 0;
+        outcome.end = CharCount(expression);
+        return outcome;
+    }
+    const auto lead = static_cast<std::size_t>(trimmed.data() - expression.data());  // spaces
+    outcome.begin = lead + CharCount(upper.substr(0, fault.begin));
+    outcome.end = outcome.begin + CharCount(upper.substr(fault.begin, fault.end - fault.begin));
+    return outcome;
 }
 
 }  // namespace
@@ -58,11 +84,17 @@ std::int16_t Exp::SetVariable(std::int16_t index, std::string name, double value
 }
 
 Outcome Exp::Evaluate(std::string_view expression) const noexcept {
+    const std::string_view trimmed = TrimSpaces(expression);
+    const std::string upper = ToUpper(trimmed);
+    std::string_view chosen = upper;
     try {
-        return {EvaluateArithmetic(PrepareExpression(TrimSpaces(expression), m_variables)),
-                failure::kNone};
-    } catch (const EvaluationFailure& fault) {
-        return {0.0, fault.number};
+        chosen = PrepareExpression(upper, m_variables);
+        return {EvaluatePrepared(chosen, m_variables), failure::kNone};
+    } catch (EvaluationFailure& fault) {
+        if (fault.Placed() && chosen.data() != upper.data()) {
+            fault.Shift(static_cast<std::size_t>(chosen.data() - upper.data()));  // in the branch
+        }
+        return FailedOutcome(fault, expression, trimmed, upper);
     }
 }
 

@@ -27,18 +27,6 @@ std::string_view PrepareExpression(std::string_view upper, const VariableTable& 
     return upper.starts_with(kKeywordIf) ? SelectBranch(upper, variables) : upper;
 }
 
-// Replaces the variables by their values and evaluates; a failure is carried
-// back from the normalised text into `text`.
-double EvaluatePrepared(std::string_view text, const VariableTable& variables) {
-    const std::string normal = NormalizeExpression(text, variables);
-    try {
-        return EvaluateArithmetic(normal);
-    } catch (EvaluationFailure& fault) {
-        PlaceInSource(fault, text, variables);
-        throw;
-    }
-}
-
 // The outcome of a failure whose range lies in `upper`, the upper-cased form
 // of `trimmed`, which is `expression` without its outer spaces. Upper-casing
 // keeps every character one character, so character counts carry over.
@@ -87,10 +75,17 @@ Outcome Exp::Evaluate(std::string_view expression) const noexcept {
     const std::string_view trimmed = TrimSpaces(expression);
     const std::string upper = ToUpper(trimmed);
     std::string_view chosen = upper;
+    std::string normal;
+    bool normalized = false;
     try {
         chosen = PrepareExpression(upper, m_variables);
-        return {EvaluatePrepared(chosen, m_variables), failure::kNone};
+        normal = NormalizeExpression(chosen, m_variables);
+        normalized = true;
+        return {EvaluateArithmetic(normal), failure::kNone};
     } catch (EvaluationFailure& fault) {
+        if (normalized) {
+            PlaceInSource(fault, chosen, m_variables);  // from the normalised text
+        }
         if (fault.Placed() && chosen.data() != upper.data()) {
             fault.Shift(static_cast<std::size_t>(chosen.data() - upper.data()));  // in the branch
         }
@@ -99,12 +94,16 @@ Outcome Exp::Evaluate(std::string_view expression) const noexcept {
 }
 
 double Exp::CalculateResult(const std::string& expressionString) {
-    const Outcome outcome = Evaluate(expressionString);
+    return CalculateOutcome(expressionString).value;
+}
+
+Outcome Exp::CalculateOutcome(std::string_view expression) {
+    const Outcome outcome = Evaluate(expression);
     if (!outcome.Succeeded()) {
         m_messages->ShowMessage(kInvalidExpression, FailureTitle(outcome.failure),
                                 MessageIcon::Exclamation);
     }
-    return outcome.value;
+    return outcome;
 }
 
 }  // namespace vornel

@@ -75,4 +75,9 @@ std::string_view CauseText(Cause cause) noexcept;
 // CauseText followed by " (Error Number-N)", or "" on success.
 std::string Explanation(const Outcome& outcome);
 
+// The byte offset in the UTF-8 `text` at which the character numbered
+// `index` (0-based, counted as Outcome counts them) starts; text.size() when
+// `index` is at or past the end.
+std::size_t CharacterOffset(std::string_view text, std::size_t index) noexcept;
+
 }  // namespace vornel

@@ -54,9 +54,9 @@ constexpr std::uint8_t kRawValue = 0xF0;
 }
 
 bool IsFailureNumber(int number) {
-    for (const int known : {failure::kInvalidArgument, failure::kOverflow,
-                            failure::kSubscriptOutOfRange, failure::kDivisionByZero,
-                            failure::kTypeMismatch}) {
+    for (const int known :
+         {failure::kInvalidArgument, failure::kOverflow, failure::kSubscriptOutOfRange,
+          failure::kDivisionByZero, failure::kTypeMismatch}) {
         if (number == known) {
             return true;
         }

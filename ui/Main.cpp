@@ -14,12 +14,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <vornel/Display.h>
+#include <vornel/Exp.h>
 #include "ControlTable.h"
 #include "Examples.h"
-#include <vornel/Exp.h>
 #include "FormulaBox.h"
 #include "HelpLocator.h"
-#include <vornel/Display.h>
 #include "VornelVersion.h"
 
 namespace vornel {

@@ -13,9 +13,9 @@
 #include <limits>
 
 #include <vornel/Exp.h>
+#include <vornel/Names.h>
 #include "FormulaBox.h"
 #include "Main.h"
-#include <vornel/Names.h>
 
 namespace vornel {
 

@@ -13,7 +13,7 @@ namespace {
 
 // The words that cut an If block wherever they stand; "ELSEIF" holds "ELSE".
 constexpr std::array<std::string_view, 3> kCuttingWords = {kKeywordThen, kKeywordElse,
-                                                             kKeywordEndIf};
+                                                           kKeywordEndIf};
 
 std::string AsciiUpper(std::string_view name) {
     std::string upper(name);

@@ -23,7 +23,8 @@ const std::string kProductTooLarge = "1" + std::string(308, '0') + "*10";
 class Evaluates : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Evaluates, ToTheExpectedValueOrFailure) {
-    EXPECT_EQ(OutcomeText([&] { return EvaluateArithmetic(GetParam().text); }), GetParam().expected);
+    EXPECT_EQ(OutcomeText([&] { return EvaluateArithmetic(GetParam().text); }),
+              GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Precedence, Evaluates,

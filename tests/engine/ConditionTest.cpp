@@ -137,7 +137,8 @@ TEST(ConditionArithmetic, RoundsNumberTokensAndUsesPositionZero) {
 TEST(EvaluateReduction, CombinesTruthValuesNumbersAndTexts) {
     auto reduce = [](const char* left, const char* middle, const char* right, int production) {
         HandleValues values{"", left, middle, right};
-        return OutcomeText([&] { return EvaluateReduction(values, production) == "TRUE" ? 1.0 : 0.0; });
+        return OutcomeText(
+            [&] { return EvaluateReduction(values, production) == "TRUE" ? 1.0 : 0.0; });
     };
     EXPECT_EQ(reduce("TRUE", "|", "FALSE", 1), "1");
     EXPECT_EQ(reduce("false", "|", "FALSE", 1), "0");

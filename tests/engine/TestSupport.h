@@ -52,8 +52,7 @@ inline std::string Calculate(const std::string& text, bool startupVariables = tr
         SetStartupVariables(engine);
     }
     const vornel::Outcome outcome = engine.Evaluate(text);
-    return outcome.Succeeded() ? NumberText(outcome.value)
-                               : "#" + std::to_string(outcome.failure);
+    return outcome.Succeeded() ? NumberText(outcome.value) : "#" + std::to_string(outcome.failure);
 }
 
 // Readable names for table rows in test output.

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "TestSupport.h"
 #include <vornel/Names.h>
+#include "TestSupport.h"
 
 namespace vornel::test {
 namespace {

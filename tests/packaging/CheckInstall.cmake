@@ -100,6 +100,8 @@ if(install_result)
 endif()
 
 expect_program(vornel-eval)
+expect_file("${DATADIR}/doc/vornel/LICENSE")
+expect_file("${DATADIR}/doc/vornel/copyright")
 set(help "${DATADIR}/vornel/vornel-help.html")
 expect_file("${help}")
 if(EXISTS "${PREFIX}/${help}")

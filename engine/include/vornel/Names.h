@@ -26,8 +26,8 @@ inline constexpr std::string_view kFalse = "FALSE";
 
 // The built-in functions: Max, Min, Round and Exp take two arguments, Ceil
 // and Floor one.
-inline constexpr std::array<std::string_view, 6> kFunctionNames = {"MAX",  "MIN",  "ROUND",
-                                                                   "EXP",  "CEIL", "FLOOR"};
+inline constexpr std::array<std::string_view, 6> kFunctionNames = {"MAX", "MIN",  "ROUND",
+                                                                   "EXP", "CEIL", "FLOOR"};
 
 // True when `word` is one of kFunctionNames, ignoring case.
 bool IsFunctionName(std::string_view word);

@@ -34,7 +34,7 @@ constexpr int kExitUsage = 2;
 constexpr int kExitWriteFailed = 3;
 
 constexpr std::string_view kUsage =
-    "Usage: vornel-eval [-v NAME=VALUE]... [--raw] [-f FILE | EXPRESSION]\n"
+    "Usage: vornel-eval [-v NAME=VALUE]... [--raw | --json] [-f FILE | EXPRESSION]\n"
     "\n"
     "Evaluates an expression or an If block and prints its value with fifteen\n"
     "decimals. Without EXPRESSION or -f, the expression is read from standard input.\n"
@@ -42,9 +42,12 @@ constexpr std::string_view kUsage =
     "  -v NAME=VALUE  store a variable (slots 0, 1, 2, ... in the order given);\n"
     "                 VALUE is a decimal number written with \".\"\n"
     "  --raw          print the value as the shortest text that reads back exactly\n"
+    "  --json         print one JSON object: value, failure, begin, end, message\n"
     "  -f FILE        read the expression from an expression file\n"
     "  --help         show this help\n"
     "  --             what follows is the expression, even if it begins with \"-\"\n"
+    "\n"
+    "An invalid expression is reported on stderr with the place of the fault marked.\n"
     "\n"
     "Exit status: 0 success, 1 the expression is invalid (the value printed is 0),\n"
     "2 usage error, 3 the output could not be written.\n";
@@ -74,6 +77,7 @@ struct Variable {
 struct Options {
     std::vector<Variable> variables;
     bool raw = false;
+    bool json = false;
     std::optional<std::string> file;
     std::optional<std::string> expression;
     bool help = false;
@@ -148,6 +152,8 @@ Options ParseArguments(int argc, char** argv) {
                 options.file = std::string(next());
             } else if (argument == "--raw") {
                 options.raw = true;
+            } else if (argument == "--json") {
+                options.json = true;
             } else if (argument == "--help" || argument == "-h") {
                 options.help = true;
             } else {
@@ -158,6 +164,9 @@ Options ParseArguments(int argc, char** argv) {
         } else {
             options.expression = std::string(argument);
         }
+    }
+    if (options.raw && options.json) {
+        throw UsageError{"give either --raw or --json, not both"};
     }
     if (options.file && options.expression) {
         throw UsageError{"give either -f FILE or an expression, not both"};
@@ -220,6 +229,72 @@ int WriteOutput(std::string_view text, int status) {
     return status;
 }
 
+// The line of `expression` that holds the failure's range, and under it "^"
+// under each character of the range (one "^" for an empty range), then the
+// cause in plain words: the layout compilers use. Lines are numbered when the
+// expression has more than one.
+void ShowPlace(std::ostream& out, std::string_view expression, const vornel::Outcome& outcome) {
+    const std::size_t begin = vornel::CharacterOffset(expression, outcome.begin);
+    const std::size_t end = std::max(begin, vornel::CharacterOffset(expression, outcome.end));
+    const std::size_t lineStart = expression.rfind('\n', begin == 0 ? 0 : begin - 1);
+    const std::size_t first =
+        (lineStart == std::string_view::npos || begin == 0) ? 0 : lineStart + 1;
+    std::size_t last = expression.find('\n', begin);
+    last = last == std::string_view::npos ? expression.size() : last;
+    std::string_view line = expression.substr(first, last - first);
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
+    }
+    std::string gutter;
+    const std::size_t lastText = expression.find_last_not_of("\r\n");
+    if (lastText != std::string_view::npos &&
+        expression.substr(0, lastText).find('\n') != std::string_view::npos) {
+        const auto number = std::count(expression.begin(), expression.begin() + first, '\n') + 1;
+        gutter = "line " + std::to_string(number) + ": ";
+    }
+    // Tabs stay tabs under the text so that the marks line up.
+    std::string marks(gutter.size(), ' ');
+    const std::size_t rangeEnd = std::min(end, first + line.size());
+    for (std::size_t i = first; i < std::max(begin, rangeEnd);) {
+        const std::size_t next = vornel::CharacterOffset(expression.substr(i), 1) + i;
+        marks += i >= begin ? '^' : (expression[i] == '\t' ? '\t' : ' ');
+        i = next;
+    }
+    if (begin >= rangeEnd) {
+        marks += '^';
+    }
+    out << gutter << line << '\n' << marks << '\n' << vornel::CauseText(outcome.cause) << '\n';
+}
+
+// A JSON string literal of UTF-8 text.
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
+}
+
+std::string JsonOutcome(const vornel::Outcome& outcome) {
+    const auto number = [&](std::size_t n) {
+        return outcome.Succeeded() ? std::string("null") : std::to_string(n);
+    };
+    return "{\"value\": " + RawText(outcome.value) +
+           ", \"failure\": " + std::to_string(outcome.failure) +
+           ", \"begin\": " + number(outcome.begin) + ", \"end\": " + number(outcome.end) +
+           ", \"message\": " +
+           (outcome.Succeeded() ? "null" : JsonString(vornel::CauseText(outcome.cause))) + "}";
+}
+
 int Run(const Options& options) {
     const std::string expression = options.file         ? ReadFile(*options.file)
                                    : options.expression ? *options.expression
@@ -237,10 +312,13 @@ int Run(const Options& options) {
     const vornel::Outcome outcome = engine.Evaluate(expression);
     if (!outcome.Succeeded()) {
         std::cerr << "Error Number-" << outcome.failure << ": Invalid Expression!\n";
+        ShowPlace(std::cerr, expression, outcome);
     }
-    return WriteOutput(
-        (options.raw ? RawText(outcome.value) : vornel::FormatDisplay(outcome.value)) + '\n',
-        outcome.Succeeded() ? kExitSuccess : kExitEvaluationFailed);
+    return WriteOutput((options.json  ? JsonOutcome(outcome)
+                        : options.raw ? RawText(outcome.value)
+                                      : vornel::FormatDisplay(outcome.value)) +
+                           '\n',
+                       outcome.Succeeded() ? kExitSuccess : kExitEvaluationFailed);
 }
 
 int Main(int argc, char** argv) {

@@ -38,6 +38,7 @@ FormulaBox::FormulaBox(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
+    connect(document(), &QTextDocument::contentsChanged, this, &FormulaBox::ClearFaultWhenChanged);
 }
 
 // The raw text keeps characters such as no-break spaces that the plain-text
@@ -74,6 +75,52 @@ void FormulaBox::DeleteSelection() {
 
 void FormulaBox::SetVariableNames(const QStringList& names) {
     m_highlighter->SetVariableNames(names);
+}
+
+int FormulaBox::PositionOf(std::size_t index) const {
+    const QString raw = document()->toRawText();
+    std::size_t seen = 0;
+    int position = 0;
+    while (position < raw.size() && seen < index) {
+        const QChar c = raw[position];
+        const bool pair = position + 1 < raw.size() &&
+                          ((c == '\r' && raw[position + 1] == '\n') ||
+                           (c.isHighSurrogate() && raw[position + 1].isLowSurrogate()));
+        const bool lineBreak =
+            c == '\r' || c == '\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+        seen += lineBreak ? 2 : 1;  // CR LF outside, one engine character per code point
+        position += pair ? 2 : 1;
+    }
+    return position;
+}
+
+void FormulaBox::MarkFault(std::size_t begin, std::size_t end, const QString& explanation) {
+    QTextCursor cursor(document());
+    cursor.setPosition(PositionOf(begin));
+    cursor.setPosition(PositionOf(end), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+
+    QTextEdit::ExtraSelection underline;
+    underline.cursor = cursor;
+    underline.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    underline.format.setUnderlineColor(Qt::red);
+    setExtraSelections({underline});
+    setToolTip(explanation);
+    m_faultyText = document()->toRawText();
+}
+
+void FormulaBox::ClearFaultWhenChanged() {
+    // Colouring and marking do not change the text; only an edit does.
+    if (m_faultyText && *m_faultyText != document()->toRawText()) {
+        ClearFault();
+    }
+}
+
+void FormulaBox::ClearFault() {
+    m_faultyText.reset();
+    setExtraSelections({});
+    setToolTip(QString());
 }
 
 void FormulaBox::changeEvent(QEvent* event) {

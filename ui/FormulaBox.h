@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+#include <optional>
+
 namespace vornel {
 
 class FormulaHighlighter;
@@ -46,6 +49,21 @@ public:
     // in their own colour.
     void SetVariableNames(const QStringList& names);
 
+    // Points at the part of the formula a failed evaluation concerns:
+    // characters [begin, end) of Text() as the engine counts them. Selects it
+    // (an empty range places the caret there), scrolls it into view, and
+    // underlines it with a red wavy line and shows `explanation` as the tool
+    // tip until the formula changes. Colours, text and undo history are
+    // untouched.
+    void MarkFault(std::size_t begin, std::size_t end, const QString& explanation);
+
+    // Removes the mark of MarkFault; editing the formula also removes it.
+    void ClearFault();
+
+    // The box position of the character numbered `index` of Text(): a line
+    // break is two characters there (CR LF) and one position here.
+    int PositionOf(std::size_t index) const;
+
 protected:
     // A new palette (a dark or light desktop theme) gets its own colours.
     void changeEvent(QEvent* event) override;
@@ -55,7 +73,10 @@ protected:
     QMimeData* createMimeDataFromSelection() const override;
 
 private:
+    void ClearFaultWhenChanged();
+
     FormulaHighlighter* m_highlighter;
+    std::optional<QString> m_faultyText;  // the formula as it was when marked
 };
 
 }  // namespace vornel

@@ -352,7 +352,17 @@ void Main::Button_result_Click(int /*index*/) {
         m_result->setText(QStringLiteral("0"));
         return;
     }
-    m_result->setText(ResultText(engine.CalculateResult(formula.toStdString())));
+    const Outcome outcome = engine.CalculateOutcome(formula.toStdString());
+    m_result->setText(ResultText(outcome.value));
+    // The box has been dismissed: point at the place it is about.
+    const QString explanation = QString::fromStdString(Explanation(outcome));
+    m_result->setToolTip(explanation);
+    if (outcome.Succeeded()) {
+        m_formula->ClearFault();
+    } else {
+        m_formula->MarkFault(outcome.begin, outcome.end, explanation);
+        m_formula->setFocus();
+    }
 }
 
 void Main::Evaluate_Shortcut() {

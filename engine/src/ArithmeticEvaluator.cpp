@@ -18,7 +18,7 @@ int ComparePrecedence(std::string_view upper, std::string_view lower) {
 }
 
 double EvaluateArithmetic(std::string_view text) {
-    return ArithmeticEvaluator<ArithmeticPolicy>(text).Run();
+    return EvaluatePlacingFailures<ArithmeticPolicy>(text);
 }
 
 }  // namespace vornel

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 #include "Failure.h"
 #include "Operations.h"
@@ -77,13 +78,35 @@ int ComparePrecedence(std::string_view upper, std::string_view lower);
 // Failures: 9 for a missing operand or operator, an empty text or a stack
 // beyond 256 entries; 13 for a malformed number; 6 for a number beyond a
 // double or a text of 32,767 characters or more; and those of the operations.
+// A failure carries its range in `text` (see EvaluationFailure).
 double EvaluateArithmetic(std::string_view text);
+
+// Where the evaluator stands in its text: what a run that is known to fail
+// keeps, so that it can say where it failed (byte offsets).
+struct EvaluatorPlaces {
+    struct Span {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+    };
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    Span token;                                    // the token being read
+    bool atEnd = false;                            // reading is over: finishing
+    std::array<Span, kStackSize + 1> operators{};  // beside the operator stack
+    int reducing = -1;                             // the operator whose operands are fetched
+    int applying = -1;                             // the operator being applied
+    Span unknownWord{kNone, kNone};                // the first word that names nothing
+};
 
 // One left-to-right pass with an operand stack and an operator stack of 256
 // entries each, in the manner of an operator-precedence evaluator. The rules
 // are exact, including on text that is not a well-formed expression, so the
 // pass reads stale entries above the counts on purpose and never validates
 // what it pops.
+//
+// kLocate makes a second, slower variant for the failure path only: it keeps
+// EvaluatorPlaces as it goes, and Locate() runs the same text again to find
+// where it fails. The variant that evaluates keeps nothing of the sort.
 //
 // The evaluator runs in two variants that differ only in the Policy:
 //   kBottom            lowest readable stack position (1, or 0 when position
@@ -92,7 +115,7 @@ double EvaluateArithmetic(std::string_view text);
 //                      only when it holds an operator
 //   ReadNumber(token)  the value of a number token
 //   ApplyUnary(x, op)  ceil and floor
-template <class Policy>
+template <class Policy, bool kLocate = false>
 class ArithmeticEvaluator {
 public:
     explicit ArithmeticEvaluator(std::string_view text) : m_text(text) {
@@ -109,6 +132,7 @@ public:
             if (IsNumberChar(ch) || (ch == '-' && StartsSignedNumber(i))) {
                 i = ReadNumber(i);
             } else if (IsOperatorSymbol(ch)) {
+                NoteToken(i, i + 1);
                 PushOperator(ClassifySymbol(ch));
                 i = Advance(i, 1);
                 if (m_oc > 1) {
@@ -120,7 +144,23 @@ public:
                 i = Advance(i, CharLength(m_text, i));
             }
         }
+        NoteToken(m_text.size(), m_text.size());
+        if constexpr (kLocate) {
+            m_places.atEnd = true;
+        }
         return Finish();
+    }
+
+    // Evaluates again a text on which Run failed, and returns that failure
+    // with its range in this text. A run that succeeds returns number 0.
+    EvaluationFailure Locate() requires kLocate {
+        try {
+            Run();
+        } catch (EvaluationFailure& fault) {
+            PlaceFailure(fault);
+            return fault;
+        }
+        return {failure::kNone};
     }
 
 private:
@@ -137,7 +177,7 @@ private:
     std::size_t Advance(std::size_t i, std::size_t by) const {
         i += by;
         if (i >= m_positionLimit) {
-            Fail(EvaluationFailure::kOverflow);
+            Fail(EvaluationFailure::kOverflow, Cause::TooLong);
         }
         return i;
     }
@@ -147,6 +187,7 @@ private:
         while (end < m_text.size() && IsNumberChar(m_text[end])) {
             ++end;
         }
+        NoteToken(start, end);
         Advance(end, 0);
         PushOperand(Policy::ReadNumber(m_text.substr(start, end - start)));
         return end;
@@ -159,35 +200,84 @@ private:
         while (end < m_text.size() && IsLetter(m_text[end])) {
             ++end;
         }
+        NoteToken(start, end);
         Advance(end, 0);
-        PushOperator(ClassifyOperator(m_text.substr(start, end - start)));
+        const OpKind kind = ClassifyOperator(m_text.substr(start, end - start));
+        if constexpr (kLocate) {
+            if (kind == OpKind::Other && m_places.unknownWord.begin == EvaluatorPlaces::kNone) {
+                m_places.unknownWord = m_places.token;
+            }
+        }
+        PushOperator(kind);
         return end;
     }
 
     double& Operand(int p) {
         if (p < Policy::kBottom || p > kStackSize) {
-            Fail(EvaluationFailure::kSubscriptOutOfRange);
+            Fail(EvaluationFailure::kSubscriptOutOfRange,
+                 p > kStackSize ? Cause::TooDeep : Cause::MissingOperand);
         }
         return m_operands[static_cast<std::size_t>(p)];
     }
 
     OpKind& Operator(int p) {
         if (p < Policy::kBottom || p > kStackSize) {
-            Fail(EvaluationFailure::kSubscriptOutOfRange);
+            Fail(EvaluationFailure::kSubscriptOutOfRange,
+                 p > kStackSize ? Cause::TooDeep : Cause::NothingToClose);
         }
         return m_operators[static_cast<std::size_t>(p)];
     }
 
     void PushOperand(double value) { Operand(++m_nc) = value; }
-    void PushOperator(OpKind op) { Operator(++m_oc) = op; }
+    void PushOperator(OpKind op) {
+        Operator(++m_oc) = op;
+        if constexpr (kLocate) {
+            m_places.operators[static_cast<std::size_t>(m_oc)] = m_places.token;
+        }
+    }
+
+    // Moves the operator at `from` down to `to`; or puts `kind` there, which
+    // stands for the token being read.
+    void PutOperator(int to, int from) {
+        Operator(to) = Operator(from);
+        if constexpr (kLocate) {
+            m_places.operators[static_cast<std::size_t>(to)] =
+                m_places.operators[static_cast<std::size_t>(from)];
+        }
+    }
+    void PutOperator(int to, OpKind kind) {
+        Operator(to) = kind;
+        if constexpr (kLocate) {
+            m_places.operators[static_cast<std::size_t>(to)] = m_places.token;
+        }
+    }
 
     // Applies the operator at position p to the two top operands; the
     // operator entry itself stays where it is.
     void Reduce(int p) {
+        if constexpr (kLocate) {
+            m_places.reducing = p;
+        }
         double& left = Operand(m_nc - 1);
         const double right = Operand(m_nc);
-        left = ApplyBinary(left, right, Operator(p));
+        const OpKind op = Operator(p);
+        NoteApplying(p);
+        left = ApplyBinary(left, right, op);
+        NoteApplying(-1);
         --m_nc;
+    }
+
+    void NoteToken(std::size_t begin, std::size_t end) {
+        if constexpr (kLocate) {
+            m_places.token = {begin, end};
+        }
+    }
+
+    void NoteApplying(int p) {
+        if constexpr (kLocate) {
+            m_places.applying = p;
+            m_places.reducing = -1;
+        }
     }
 
     // After a ")" has removed its "(": a function standing below it is now
@@ -204,7 +294,9 @@ private:
             Reduce(m_oc);
         } else {
             double& x = Operand(m_nc);
+            NoteApplying(m_oc);
             x = Policy::ApplyUnary(x, top);
+            NoteApplying(-1);
         }
         --m_oc;
     }
@@ -228,7 +320,7 @@ private:
             return CloseGroup();
         }
         Reduce(m_oc - 1);
-        Operator(m_oc - 1) = OpKind::Close;
+        PutOperator(m_oc - 1, OpKind::Close);
         --m_oc;
         if (Operator(m_oc - 1) == OpKind::Open) {
             m_oc -= 2;
@@ -246,7 +338,7 @@ private:
             return;
         }
         Reduce(m_oc - 1);
-        Operator(m_oc - 1) = OpKind::Comma;
+        PutOperator(m_oc - 1, OpKind::Comma);
         --m_oc;
         if (Operator(m_oc - 1) == OpKind::Open) {
             --m_oc;
@@ -259,7 +351,7 @@ private:
     void PlaceArithmetic() {
         while (ComparePrecedence(Operator(m_oc), Operator(m_oc - 1)) <= 0) {
             Reduce(m_oc - 1);
-            Operator(m_oc - 1) = Operator(m_oc);
+            PutOperator(m_oc - 1, m_oc);
             --m_oc;
             if (m_oc <= 1) {
                 return;
@@ -277,10 +369,73 @@ private:
         }
         for (int k = 1; k <= m_oc; ++k) {
             double& next = Operand(k + 1);
-            next = ApplyBinary(Operand(k), next, Operator(k));
+            const double left = Operand(k);
+            const OpKind op = Operator(k);
+            NoteApplying(k);
+            next = ApplyBinary(left, next, op);
+            NoteApplying(-1);
         }
         return Operand(m_nc);
     }
+
+    // Fills the range of a failure of this run, and sharpens its cause where
+    // the place tells more than the number.
+    void PlaceFailure(EvaluationFailure& fault) const {
+        const EvaluatorPlaces& at = m_places;
+        if (fault.cause == Cause::TooLong) {
+            // The character at which the position counter passes its range.
+            fault.Place(OffsetAfterChars(m_text, kPositionLimit - 1), m_positionLimit);
+            return;
+        }
+        if (at.applying >= 0) {
+            const auto& op = at.operators[static_cast<std::size_t>(at.applying)];
+            fault.Place(op.begin, op.end);
+            return;
+        }
+        if (fault.cause == Cause::MissingOperand) {
+            PlaceMissingOperand(fault);
+            return;
+        }
+        if (fault.cause == Cause::TooDeep && m_oc > kStackSize) {
+            // The operator stack is full: its top entry is the innermost of
+            // the pending operations, usually the 256th "(".
+            const auto& top = at.operators[kStackSize];
+            fault.Place(top.begin, top.end);
+            return;
+        }
+        fault.Place(at.token.begin, at.token.end);
+    }
+
+    void PlaceMissingOperand(EvaluationFailure& fault) const {
+        const EvaluatorPlaces& at = m_places;
+        const bool reducingFunction =
+            at.reducing >= 0 && at.reducing <= kStackSize &&
+            IsFunctionName(m_operators[static_cast<std::size_t>(at.reducing)]);
+        if (at.unknownWord.begin != EvaluatorPlaces::kNone) {
+            // A word that names nothing stood on the operator stack and took
+            // no operand: that is what left another operator without one.
+            fault.cause = Cause::UnknownWord;
+            fault.Place(at.unknownWord.begin, at.unknownWord.end);
+        } else if (m_text.empty()) {
+            fault.cause = Cause::EmptyFormula;
+            fault.Place(0, 0);
+        } else if (reducingFunction) {
+            const auto& name = at.operators[static_cast<std::size_t>(at.reducing)];
+            fault.cause = Cause::MissingArgument;
+            fault.Place(name.begin, name.end);
+        } else if (at.atEnd) {
+            fault.cause = Cause::MissingOperandAtEnd;
+            fault.Place(m_text.size(), m_text.size());
+        } else {
+            const std::size_t b = at.token.begin;
+            if (m_text[b] == '-' && b > 0 && IsArithmeticSymbol(m_text[b - 1])) {
+                fault.cause = Cause::SignAfterOperator;
+            }
+            fault.Place(b, at.token.end);
+        }
+    }
+
+    static bool IsArithmeticSymbol(char c) { return c == '+' || c == '-' || c == '*' || c == '/'; }
 
     std::string_view m_text;
     std::size_t m_positionLimit;
@@ -288,6 +443,25 @@ private:
     std::array<OpKind, kStackSize + 1> m_operators{};
     int m_nc = 0;
     int m_oc = 0;
+    struct NoPlaces {};
+    [[no_unique_address]] std::conditional_t<kLocate, EvaluatorPlaces, NoPlaces> m_places;
 };
+
+// Evaluates `text` with ArithmeticEvaluator<Policy>; when it fails, runs it
+// again to find where, and throws the failure with its range in `text`.
+template <class Policy>
+double EvaluatePlacingFailures(std::string_view text) {
+    try {
+        return ArithmeticEvaluator<Policy>(text).Run();
+    } catch (const EvaluationFailure& fault) {
+        EvaluationFailure placed = ArithmeticEvaluator<Policy, true>(text).Locate();
+        if (placed.number != fault.number) {
+            // Cannot happen (the run is the same); keep the number, blame it all.
+            placed = fault;
+            placed.Place(0, text.size());
+        }
+        throw placed;
+    }
+}
 
 }  // namespace vornel

@@ -21,14 +21,28 @@ public:
 
 DiscardingSink g_discardingSink;
 
-// Upper-cases the text, lets an If block choose its branch, and replaces the
-// variables by their values.
-std::string PrepareExpression(std::string_view text, const VariableTable& variables) {
-    std::string upper = ToUpper(TrimSpaces(text));
-    if (upper.starts_with(kKeywordIf)) {
-        upper = SelectBranch(upper, variables);
+// Lets an If block choose its branch from the upper-cased text: the text to
+// evaluate, a view of `upper`.
+std::string_view PrepareExpression(std::string_view upper, const VariableTable& variables) {
+    return upper.starts_with(kKeywordIf) ? SelectBranch(upper, variables) : upper;
+}
+
+// The outcome of a failure whose range lies in `upper`, the upper-cased form
+// of `trimmed`, which is `expression` without its outer spaces. Upper-casing
+// keeps every character one character, so character counts carry over.
+Outcome FailedOutcome(const EvaluationFailure& fault, std::string_view expression,
+                      std::string_view trimmed, std::string_view upper) {
+    Outcome outcome{0.0, fault.number};
+    outcome.cause = fault.cause;
+    if (upper.empty() || !fault.Placed()) {
+        outcome.begin = 0;
+        outcome.end = CharCount(expression);
+        return outcome;
     }
-    return NormalizeExpression(upper, variables);
+    const auto lead = static_cast<std::size_t>(trimmed.data() - expression.data());  // spaces
+    outcome.begin = lead + CharCount(upper.substr(0, fault.begin));
+    outcome.end = outcome.begin + CharCount(upper.substr(fault.begin, fault.end - fault.begin));
+    return outcome;
 }
 
 }  // namespace
@@ -58,21 +72,38 @@ std::int16_t Exp::SetVariable(std::int16_t index, std::string name, double value
 }
 
 Outcome Exp::Evaluate(std::string_view expression) const noexcept {
+    const std::string_view trimmed = TrimSpaces(expression);
+    const std::string upper = ToUpper(trimmed);
+    std::string_view chosen = upper;
+    std::string normal;
+    bool normalized = false;
     try {
-        return {EvaluateArithmetic(PrepareExpression(TrimSpaces(expression), m_variables)),
-                failure::kNone};
-    } catch (const EvaluationFailure& fault) {
-        return {0.0, fault.number};
+        chosen = PrepareExpression(upper, m_variables);
+        normal = NormalizeExpression(chosen, m_variables);
+        normalized = true;
+        return {EvaluateArithmetic(normal), failure::kNone};
+    } catch (EvaluationFailure& fault) {
+        if (normalized) {
+            PlaceInSource(fault, chosen, m_variables);  // from the normalised text
+        }
+        if (fault.Placed() && chosen.data() != upper.data()) {
+            fault.Shift(static_cast<std::size_t>(chosen.data() - upper.data()));  // in the branch
+        }
+        return FailedOutcome(fault, expression, trimmed, upper);
     }
 }
 
 double Exp::CalculateResult(const std::string& expressionString) {
-    const Outcome outcome = Evaluate(expressionString);
+    return CalculateOutcome(expressionString).value;
+}
+
+Outcome Exp::CalculateOutcome(std::string_view expression) {
+    const Outcome outcome = Evaluate(expression);
     if (!outcome.Succeeded()) {
         m_messages->ShowMessage(kInvalidExpression, FailureTitle(outcome.failure),
                                 MessageIcon::Exclamation);
     }
-    return outcome.value;
+    return outcome;
 }
 
 }  // namespace vornel

@@ -5,13 +5,22 @@
 
 #include <vornel/VariableTable.h>
 
+#include "Failure.h"
+
 namespace vornel {
 
 // Removes white space (space, tab, CR, LF) and replaces every name that a
 // variable slot holds (compared ignoring case, lowest slot first) by "(" +
 // its number text + ")". Everything else passes through in order.
-// Fails with 6 for a text of 32,767 characters or more.
+// Fails with 6 for a text of 32,767 characters or more (placed on the whole
+// text).
 std::string NormalizeExpression(std::string_view text, const VariableTable& variables);
+
+// Carries the range of a failure found in NormalizeExpression(text) back into
+// `text`: a place inside a variable's value becomes the variable's name, and
+// a text grown too long blames the variable whose value made it so. For the
+// failure path only: it walks the text again.
+void PlaceInSource(EvaluationFailure& fault, std::string_view text, const VariableTable& variables);
 
 // The slot whose name matches `name` ignoring case, lowest index first, or
 // nullptr. An empty slot name never matches.

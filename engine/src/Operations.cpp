@@ -22,14 +22,17 @@ constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
 double Checked(double result) {
     if (!std::isfinite(result)) {
-        Fail(EvaluationFailure::kOverflow);
+        Fail(EvaluationFailure::kOverflow, Cause::ResultTooLarge);
     }
     return result;
 }
 
 double Divide(double a, double b) {
     if (b == 0) {
-        Fail(a == 0 ? EvaluationFailure::kOverflow : EvaluationFailure::kDivisionByZero);
+        if (a == 0) {
+            Fail(EvaluationFailure::kOverflow, Cause::ZeroByZero);
+        }
+        Fail(EvaluationFailure::kDivisionByZero, Cause::DivisionByZero);
     }
     return Checked(a / b);
 }
@@ -42,7 +45,7 @@ double Power(double a, double b) {
     // The multiplication counter is 16-bit: after the 32,767th multiplication
     // it steps past its range.
     if (n == kInt16Max) {
-        Fail(EvaluationFailure::kOverflow);
+        Fail(EvaluationFailure::kOverflow, Cause::ArgumentOutOfRange);
     }
     double r = 1;
     for (std::int64_t k = 0; k < n; ++k) {
@@ -54,7 +57,7 @@ double Power(double a, double b) {
 double Round(double a, double b) {
     const auto d = RoundHalfEvenChecked(b, kInt32Min, kInt32Max);
     if (d < 0) {
-        Fail(EvaluationFailure::kInvalidArgument);
+        Fail(EvaluationFailure::kInvalidArgument, Cause::NegativePlaces);
     }
     return RoundToPlaces(a, static_cast<int>(d));
 }
@@ -159,11 +162,11 @@ double ApplyUnary(double x, std::string_view op) {
     return ApplyUnary(x, ClassifyOperator(op));
 }
 
-std::int64_t RoundHalfEvenChecked(double x, std::int64_t low, std::int64_t high) {
+std::int64_t RoundHalfEvenChecked(double x, std::int64_t low, std::int64_t high, Cause cause) {
     // nearbyint rounds halves to even in the default rounding mode.
     const double r = std::nearbyint(x);
     if (!(r >= static_cast<double>(low) && r <= static_cast<double>(high))) {
-        Fail(EvaluationFailure::kOverflow);
+        Fail(EvaluationFailure::kOverflow, cause);
     }
     return static_cast<std::int64_t>(r);
 }
@@ -246,11 +249,11 @@ double ReadNumber(std::string_view text, std::chars_format format) {
     const char* const end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value, format);
     if (result.ec == std::errc::invalid_argument || result.ptr != end) {
-        Fail(EvaluationFailure::kTypeMismatch);
+        Fail(EvaluationFailure::kTypeMismatch, Cause::MalformedNumber);
     }
     if (result.ec == std::errc::result_out_of_range) {
         if (DecimalMagnitude(text) > 0) {
-            Fail(EvaluationFailure::kOverflow);
+            Fail(EvaluationFailure::kOverflow, Cause::NumberTooLarge);
         }
         return 0;
     }
@@ -308,14 +311,14 @@ double ReadConditionNumber(std::string_view text) {
     if (!text.empty() && text[0] == '+') {
         text.remove_prefix(1);
         if (!text.empty() && text[0] == '-') {
-            Fail(EvaluationFailure::kTypeMismatch);
+            Fail(EvaluationFailure::kTypeMismatch, Cause::NotANumber);
         }
     }
     // Only digits and "." may start the number itself: "INF" and "NAN" are
     // not numbers here.
     const std::size_t first = (!text.empty() && text[0] == '-') ? 1 : 0;
     if (first >= text.size() || !IsNumberChar(text[first])) {
-        Fail(EvaluationFailure::kTypeMismatch);
+        Fail(EvaluationFailure::kTypeMismatch, Cause::NotANumber);
     }
     return ReadNumber(text, std::chars_format::general);
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include <vornel/Names.h>
+#include <vornel/Outcome.h>
 
 // The operators and built-in functions that the evaluators apply. All
 // operations are pure functions of doubles; failures are EvaluationFailure.
@@ -97,8 +98,9 @@ double ApplyUnary(double x, OpKind op);
 double ApplyUnary(double x, std::string_view op);
 
 // Rounds to the nearest whole number, halves to the even neighbour, and
-// fails with 6 when the result lies outside [low, high].
-std::int64_t RoundHalfEvenChecked(double x, std::int64_t low, std::int64_t high);
+// fails with 6 (for `cause`) when the result lies outside [low, high].
+std::int64_t RoundHalfEvenChecked(double x, std::int64_t low, std::int64_t high,
+                                  Cause cause = Cause::ArgumentOutOfRange);
 
 // a rounded to d decimal places, halfway judged on a's shortest round-trip
 // decimal (the number as written), ties to even.

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include <vornel/Names.h>
+#include <vornel/Outcome.h>
 
 // Helpers for the engine's texts, which are UTF-8. Lengths and positions that
 // the engine limits count characters, not bytes; a byte that does not start a

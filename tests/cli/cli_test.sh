@@ -46,7 +46,7 @@ while IFS=$'\t' read -r expected expression; do
     status=$?
     if [[ "$expected" == ERROR* ]]; then
         number=${expected#ERROR }
-        check "$expression (stderr)" "Error Number-$number: Invalid Expression!" "$(cat "$WORK/err")"
+        check "$expression (stderr)" "Error Number-$number: Invalid Expression!" "$(head -n 1 "$WORK/err")"
         check "$expression (status)" "1" "$status"
         check "$expression (value)" "0.000000000000000" "$out"
     else
@@ -56,6 +56,19 @@ while IFS=$'\t' read -r expected expression; do
     # The same text piped in must give the same answer.
     check "$expression (stdin)" "$out" "$(printf '%s' "$text" | vornel_eval "${VARS[@]}" 2>/dev/null)"
 done < "$GOLDEN"
+
+# The place of a failure: the line holding it, "^" under it and the cause on
+# stderr after the first line; the same as one JSON object with --json.
+while IFS=$'\t' read -r expression marked json; do
+    [[ -z "$expression" || "$expression" == \#* ]] && continue
+    text=$(printf '%b' "$expression")
+    [[ "$marked" == "-" ]] && marked=""
+    check "$expression (place)" "$(printf '%b' "$marked")" \
+        "$("$EVAL" "${VARS[@]}" -- "$text" 2>&1 >/dev/null | tail -n +2)"
+    check "$expression (json)" "$json" "$("$EVAL" "${VARS[@]}" --json -- "$text" 2>/dev/null)"
+done < "$(dirname "$GOLDEN")/places.tsv"
+check "json status" "1" "$("$EVAL" --json 1/0 >/dev/null 2>&1; echo $?)"
+check "raw with json" "2" "$("$EVAL" --raw --json 1 >/dev/null 2>&1; echo $?)"
 
 # Raw output and standard input, byte for byte.
 check "raw stdin" "7" "$(printf '  7  ' | vornel_eval --raw)"
@@ -115,7 +128,7 @@ if [ -n "$WINDOWS" ]; then nl=$'\r\n'; else nl=$'\n'; fi
 bytes() { od -An -tx1 | xargs; }
 check "line end" "$(printf '7%s' "$nl" | bytes)" "$("${RUNNER[@]}" "$EVAL" --raw 7 | bytes)"
 check "line end of messages" "$(printf 'Error Number-11: Invalid Expression!%s' "$nl" | bytes)" \
-    "$("${RUNNER[@]}" "$EVAL" 1/0 2>&1 >/dev/null | bytes)"
+    "$("${RUNNER[@]}" "$EVAL" 1/0 2>&1 >/dev/null | head -n 1 | bytes)"
 
 # Files are read in the ANSI code page: on Windows the system's (under Wine it
 # follows the locale), elsewhere always Windows-1252. Byte 0x80 is the euro

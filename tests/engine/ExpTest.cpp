@@ -113,6 +113,119 @@ TEST(Exp, UpperCasesLettersBeyondAToZ) {
     EXPECT_TRUE(sink.messages.empty());
 }
 
+// Where a failure was found, in characters of the text as given.
+struct PlaceCase {
+    std::string name;
+    std::string text;
+    int failure;
+    std::size_t begin;
+    std::size_t end;
+    Cause cause;
+    std::vector<std::pair<const char*, double>> variables = {
+        {"A", 100}, {"B", 200}, {"C", 300}, {"D", 400}, {"E", 500}};
+};
+
+std::string Repeated(std::string_view piece, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += piece;
+    return text;
+}
+
+std::vector<PlaceCase> PlaceCases() {
+    const std::string seventeen =
+        "IF " + Repeated("FALSE THEN 1 ELSEIF ", 16) + "TRUE THEN 1 ELSE 2 ENDIF";
+    const std::size_t lastElseIf = seventeen.rfind("ELSEIF");
+    const std::string sumOf64 = "1" + Repeated("+1", 63);     // 127 tokens
+    const std::string growing = "A" + Repeated("+A", 6999);   // "(100)+" per "A+"
+    const std::string tooLong = "1" + Repeated("+1", 16383);  // 32,767 characters
+    const std::string farEndIf = "IF TRUE THEN 1 ELSE 2" + std::string(32760, ' ') + "ENDIF";
+    const std::string eAcute = "\xC3\xA9";
+    const std::string dotlessI = "\xC4\xB1";  // upper-cases to the one byte "I"
+    return {
+        // The token at which the evaluator gave up.
+        {"sign", "2*-3", 9, 2, 3, Cause::SignAfterOperator},
+        {"sign_spaced", "  1+  2 * -3", 9, 10, 11, Cause::SignAfterOperator},
+        {"sign_after_non_ascii", eAcute + "+2*-3", 9, 4, 5, Cause::SignAfterOperator},
+        {"sign_after_shrinking_upper_case", dotlessI + "+2*-3", 9, 4, 5, Cause::SignAfterOperator},
+        {"operator_after_operator", "2**3", 9, 2, 3, Cause::MissingOperand},
+        {"unmatched_close", "1+2)", 9, 3, 4, Cause::NothingToClose},
+        {"stray_comma", "1+2,", 9, 3, 4, Cause::NothingToClose},
+        {"unknown_word", "CX*2+1", 9, 0, 2, Cause::UnknownWord},
+        {"missing_argument", "Max(5)", 9, 0, 3, Cause::MissingArgument},
+        {"missing_at_end", "5*(  ", 9, 3, 3, Cause::MissingOperandAtEnd},
+        {"empty", "", 9, 0, 0, Cause::EmptyFormula},
+        {"blank", "   ", 9, 0, 3, Cause::EmptyFormula},
+        {"257_open", std::string(257, '(') + "7", 9, 255, 256, Cause::TooDeep},
+        {"256_open_closed", std::string(256, '(') + "7" + std::string(256, ')'), 9, 255, 256,
+         Cause::TooDeep},
+        // Numbers and operations.
+        {"lone_minus", "-(5)", 13, 0, 1, Cause::MalformedNumber},
+        {"two_points", "7+1.2.3", 13, 2, 7, Cause::MalformedNumber},
+        {"number_too_large", "1" + std::string(309, '0') + "+1", 6, 0, 310, Cause::NumberTooLarge},
+        {"division_by_zero", "1/0", 11, 1, 2, Cause::DivisionByZero},
+        {"zero_by_zero", "0/0", 6, 1, 2, Cause::ZeroByZero},
+        {"negative_places", "Round(2,-1)", 5, 0, 5, Cause::NegativePlaces},
+        {"power_out_of_range", "Exp(2,40000)", 6, 0, 3, Cause::ArgumentOutOfRange},
+        {"result_too_large", "1+Exp(10,400)", 6, 2, 5, Cause::ResultTooLarge},
+        // After substitution: positions map back to the text as typed.
+        {"after_variables", "A + B*-C", 9, 6, 7, Cause::SignAfterOperator},
+        {"variable_divisor", "A/(B-200)", 11, 1, 2, Cause::DivisionByZero},
+        {"variable_grows_text", growing, 6, 10922, 10923, Cause::TooLong},
+        {"text_too_long", tooLong, 6, 0, 32767, Cause::TooLong},
+        // If blocks: keywords, conditions, and faults inside the chosen branch.
+        {"missing_then", "IF (TRUE) 1 ELSE 2 ENDIF", 5, 12, 12, Cause::MissingThen},
+        {"missing_else", "IF (TRUE) THEN 1 ENDIF", 5, 17, 17, Cause::MissingElse},
+        {"missing_endif", "IF (TRUE) THEN 1 ELSE 2  ", 5, 23, 23, Cause::MissingEndIf},
+        {"17th_condition", seventeen, 9, lastElseIf, seventeen.find("THEN", lastElseIf) + 4,
+         Cause::TooManyConditions},
+        {"endif_too_far", farEndIf, 6, 32781, 32786, Cause::KeywordTooFar},
+        {"no_relation", "IF  1<A<3  THEN 1 ELSE 2 ENDIF", 9, 4, 9, Cause::NoRelation},
+        {"128th_token", "IF " + sumOf64 + ">1 THEN 1 ELSE 2 ENDIF", 9, 130, 131,
+         Cause::TooManyTokens},
+        {"sign_in_condition", "IF A>-5 THEN 1 ELSE 2 ENDIF", 13, 5, 6, Cause::NotANumber},
+        {"truth_value_added", "IF (A>1)+1 THEN 1 ELSE 2 ENDIF", 9, 8, 9, Cause::WrongKindOfOperand},
+        {"division_in_condition", "if (1/0>1) then 1 else 2 endif", 11, 5, 6,
+         Cause::DivisionByZero},
+        {"call_in_condition", "IF 1 < MAX (A,B)/0 THEN 1 ELSE 2 ENDIF", 11, 16, 17,
+         Cause::DivisionByZero},
+        {"call_argument_too_large",
+         "IF MAX (BIG,1) > 1 THEN 1 ELSE 2 ENDIF",
+         6,
+         8,
+         11,
+         Cause::WholeNumberRange,
+         {{"BIG", 3e9}}},
+        {"ceil_in_condition", "IF CEIL(40000) > 1 THEN 1 ELSE 2 ENDIF", 6, 3, 7,
+         Cause::WholeNumberRange},
+        {"in_first_branch", "IF TRUE THEN 2*-3 ELSE 2 ENDIF", 9, 15, 16, Cause::SignAfterOperator},
+        {"in_else_branch", "  if false then 1 else a/0 endif", 11, 24, 25, Cause::DivisionByZero},
+        {"non_ascii_before_branch",
+         "IF \"" + eAcute + "\"=\"" + eAcute + "\" THEN 1/0 ELSE 2 ENDIF", 11, 17, 18,
+         Cause::DivisionByZero},
+        {"empty_branch", "IF TRUE THEN ELSE 2 ENDIF", 9, 12, 13, Cause::EmptyFormula},
+    };
+}
+
+class Places : public testing::TestWithParam<PlaceCase> {};
+
+TEST_P(Places, FailuresNameTheirPlace) {
+    const PlaceCase& c = GetParam();
+    Exp engine;
+    for (std::size_t slot = 0; slot < c.variables.size(); ++slot) {
+        engine.SetVariable(static_cast<std::int16_t>(slot), c.variables[slot].first,
+                           c.variables[slot].second);
+    }
+    const Outcome outcome = engine.Evaluate(c.text);
+    EXPECT_EQ(outcome.failure, c.failure);
+    EXPECT_EQ(outcome.begin, c.begin);
+    EXPECT_EQ(outcome.end, c.end);
+    EXPECT_EQ(outcome.cause, c.cause) << Explanation(outcome);
+}
+
+INSTANTIATE_TEST_SUITE_P(Exp, Places, testing::ValuesIn(PlaceCases()),
+                         [](const auto& row) { return row.param.name; });
+
 struct NormalizeCase {
     const char* text;
     const char* expected;

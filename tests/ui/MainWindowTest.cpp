@@ -44,6 +44,26 @@ const Evaluation kEvaluations[] = {
     {"three too many", "en_US", 31, "A+B", kEquals, "300.000000000000000", QStringList(3, kMax)},
 };
 
+// After a failure the formula box points at its place: the selection
+// ("[" anchor, "]" caret), the underlined text and the tool tip.
+struct FaultMark {
+    const char* name;
+    const char* formula;
+    const char* marked;
+    const char* underlined;
+    const char* explanation;
+};
+const FaultMark kFaultMarks[] = {
+    {"sign", "1+2*-3", "1+2*[-]3", "-", "A sign cannot follow an operator here (Error Number-9)"},
+    {"second line", "If (A>1) Then\r\n  A/0\r\nElse\r\n  0\r\nEndIf",
+     "If (A>1) Then\r\n  A[/]0\r\nElse\r\n  0\r\nEndIf", "/",
+     "A number cannot be divided by zero (Error Number-11)"},
+    {"missing keyword", "IF (TRUE) THEN 1 ENDIF", "IF (TRUE) THEN 1 []ENDIF", "",
+     "An If block needs Else, and it is missing here (Error Number-5)"},
+    {"after a character of two UTF-16 units", "\U0001D465+2*-3", "\U0001D465+2*[-]3", "-",
+     "A sign cannot follow an operator here (Error Number-9)"},
+};
+
 }  // namespace
 
 class MainWindowTest : public WindowTest {
@@ -245,6 +265,36 @@ private slots:
             QCOMPARE(m_w->Result(), c.result);
             QCOMPARE(m_w->services.TakeMessages(), c.boxes);
         }
+    }
+
+    void faultMark_data() { AddCaseRows(kFaultMarks); }
+    void faultMark() {
+        const FaultMark& c = FetchCase(kFaultMarks);
+        FormulaBox* box = m_w->Formula();
+        box->SetText(QString::fromUtf8(c.formula));
+        const auto colours = box->document()->lastBlock().layout()->formats();
+        const int undoSteps = box->document()->availableUndoSteps();
+        m_w->Click(kEquals);
+        QCOMPARE(m_w->services.TakeMessages().size(), 1);
+        QCOMPARE(Marked(box), QString::fromUtf8(c.marked));
+        QVERIFY(box->hasFocus());
+        const auto marks = box->extraSelections();
+        QCOMPARE(marks.size(), 1);
+        QCOMPARE(marks[0].cursor.selectedText(), QString::fromUtf8(c.underlined));
+        QCOMPARE(marks[0].format.underlineStyle(), QTextCharFormat::WaveUnderline);
+        QCOMPARE(marks[0].format.underlineColor(), QColor(Qt::red));
+        QCOMPARE(box->toolTip(), c.explanation);
+        QCOMPARE(m_w->Control<QLineEdit>("Text_CalResult")->toolTip(), c.explanation);
+        // Marking leaves the text, its colours and the undo history alone.
+        QCOMPARE(box->Text(), QString::fromUtf8(c.formula));
+        QCOMPARE(box->document()->lastBlock().layout()->formats(), colours);
+        QCOMPARE(box->document()->availableUndoSteps(), undoSteps);
+        // Colouring again is no edit; typing is.
+        box->SetVariableNames({"A", "B"});
+        QCOMPARE(box->extraSelections().size(), 1);
+        QTest::keyClicks(box, "7");
+        QVERIFY(box->extraSelections().isEmpty());
+        QCOMPARE(box->toolTip(), QString());
     }
 
     void clear() {

@@ -41,14 +41,20 @@ public:
 
     // Evaluates an arithmetic expression or an If block over the stored
     // variables, without showing anything. The text is UTF-8; lengths and
-    // positions count characters. On failure the outcome carries its number
-    // and the value 0. Evaluating does not change the object, so the same
-    // object may evaluate any number of formulas.
+    // positions count characters. On failure the outcome carries its number,
+    // its cause, the range of `expression` it concerns, and the value 0. The
+    // range is worked out only when a failure happens. Evaluating does not change the object, so
+    // the same object may evaluate any number of formulas.
     Outcome Evaluate(std::string_view expression) const noexcept;
 
     // Evaluate, then on failure shows "Invalid Expression!" titled
     // "Error Number-N" (exclamation icon) and returns 0.
     double CalculateResult(const std::string& expressionString);
+
+    // CalculateResult, returning the whole outcome: the same box is shown
+    // (and has been dismissed when this returns), and the caller can point
+    // at the place of the failure.
+    Outcome CalculateOutcome(std::string_view expression);
 
     // The stored variables, slot by slot.
     const VariableTable& Variables() const { return m_variables; }

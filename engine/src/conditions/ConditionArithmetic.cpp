@@ -14,7 +14,7 @@ constexpr double kInt16Max = std::numeric_limits<std::int16_t>::max();
 
 double CheckedInt16(double x) {
     if (x < kInt16Min || x > kInt16Max) {
-        Fail(EvaluationFailure::kOverflow);
+        Fail(EvaluationFailure::kOverflow, Cause::WholeNumberRange);
     }
     return x;
 }
@@ -24,9 +24,9 @@ struct ConditionPolicy {
     static constexpr bool kCloseNeedsGroup = false;
 
     static double ReadNumber(std::string_view token) {
-        return static_cast<double>(RoundHalfEvenChecked(ReadNumberToken(token),
-                                                        std::numeric_limits<std::int32_t>::min(),
-                                                        std::numeric_limits<std::int32_t>::max()));
+        return static_cast<double>(RoundHalfEvenChecked(
+            ReadNumberToken(token), std::numeric_limits<std::int32_t>::min(),
+            std::numeric_limits<std::int32_t>::max(), Cause::WholeNumberRange));
     }
 
     static double ApplyUnary(double x, OpKind op) {
@@ -45,7 +45,7 @@ struct ConditionPolicy {
 }  // namespace
 
 double EvaluateConditionArithmetic(std::string_view text) {
-    return ArithmeticEvaluator<ConditionPolicy>(text).Run();
+    return EvaluatePlacingFailures<ConditionPolicy>(text);
 }
 
 }  // namespace vornel

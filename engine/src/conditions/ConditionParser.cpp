@@ -20,6 +20,14 @@ using grammar::Symbol;
 // function call's value kept in the condition's ValueArena.
 using Token = StackEntry;
 
+// Where each token stands in the condition (byte offsets), for the failure
+// path. Left uninitialised: only the entries of tokens read are ever read.
+struct TokenSpan {
+    std::size_t begin;
+    std::size_t end;
+};
+using TokenSpans = std::array<TokenSpan, kTokenListSize>;
+
 enum class TokenKind {
     None,
     Identifier,
@@ -71,8 +79,8 @@ Symbol OperatorSymbol(std::string_view text) {
 class Tokenizer {
 public:
     Tokenizer(std::string_view text, const VariableTable& variables,
-              std::array<Token, kTokenListSize>& tokens, ValueArena& arena)
-        : m_text(text), m_variables(variables), m_tokens(tokens), m_arena(arena) {}
+              std::array<Token, kTokenListSize>& tokens, TokenSpans& spans, ValueArena& arena)
+        : m_text(text), m_variables(variables), m_tokens(tokens), m_spans(spans), m_arena(arena) {}
 
     bool Run() {
         while (true) {
@@ -87,6 +95,8 @@ public:
                 break;  // a function name ended the text
             }
         }
+        m_tokenStart = m_text.size();
+        m_pos = m_text.size();
         Append(Symbol::End, "$");
         return true;
     }
@@ -114,6 +124,7 @@ private:
     }
 
     bool ReadToken() {
+        m_tokenStart = m_pos;
         const char c = m_text[m_pos];
         if (IsNameStart(c)) {
             return ReadName();
@@ -192,6 +203,7 @@ private:
         if (m_text[m_pos] != '(') {
             return false;
         }
+        m_callParen = m_pos;
         int depth = 0;
         std::size_t i = m_pos;
         do {
@@ -216,12 +228,9 @@ private:
             case TokenKind::StringLiteral:
                 Append(Symbol::Text, m_tokenText);
                 return true;
-            case TokenKind::FunctionCall: {
-                const double value =
-                    EvaluateConditionArithmetic(NormalizeExpression(m_tokenText, m_variables));
-                Append(Symbol::Number, m_arena.Keep(FormatCallValue(value)));
+            case TokenKind::FunctionCall:
+                Append(Symbol::Number, m_arena.Keep(FormatCallValue(EvaluateCall())));
                 return true;
-            }
             default:
                 Append(OperatorSymbol(m_tokenText), m_tokenText);
                 return true;
@@ -241,19 +250,52 @@ private:
         return true;
     }
 
+    // The value of the call in m_callText; a failure is carried back from
+    // the normalised text to the call and from there into the condition.
+    double EvaluateCall() {
+        bool normalized = false;
+        try {
+            const std::string normal = NormalizeExpression(m_callText, m_variables);
+            normalized = true;
+            return EvaluateConditionArithmetic(normal);
+        } catch (EvaluationFailure& fault) {
+            if (normalized) {
+                PlaceInSource(fault, m_callText, m_variables);
+            }
+            fault.Place(CallToCondition(fault.begin), CallToCondition(fault.end));
+            throw;
+        }
+    }
+
+    // The call text is the name followed by everything from its "(": the
+    // blanks between them are left out.
+    std::size_t CallToCondition(std::size_t offset) const {
+        const std::size_t name = m_callText.size() - (m_pos - m_callParen);
+        return offset <= name ? m_tokenStart + offset : m_callParen + (offset - name);
+    }
+
     void Append(Symbol symbol, std::string_view value) {
         if (m_count == kTokenListSize) {
-            Fail(EvaluationFailure::kSubscriptOutOfRange);
+            // The 128th token took the end marker's place.
+            const TokenSpan last = m_spans[kTokenListSize - 1];
+            EvaluationFailure fault{EvaluationFailure::kSubscriptOutOfRange, Cause::TooManyTokens};
+            fault.Place(last.begin, last.end);
+            throw fault;
         }
-        m_tokens[static_cast<std::size_t>(m_count++)] = Token::Of(symbol, value);
+        m_spans[static_cast<std::size_t>(m_count)] = {m_tokenStart, m_pos};
+        m_tokens[static_cast<std::size_t>(m_count)] = Token::Of(symbol, value, m_count);
+        ++m_count;
     }
 
     std::string_view m_text;
     const VariableTable& m_variables;
     std::array<Token, kTokenListSize>& m_tokens;
+    TokenSpans& m_spans;
     ValueArena& m_arena;
     int m_count = 0;
     std::size_t m_pos = 0;
+    std::size_t m_tokenStart = 0;
+    std::size_t m_callParen = 0;
     std::string_view m_tokenText;  // the last token's text, read by the sign rule
     std::string m_callText;
     TokenKind m_kind = TokenKind::None;
@@ -263,12 +305,23 @@ private:
 // evaluated when it is made, so the stack carries values.
 class Parser {
 public:
-    Parser(const std::array<Token, kTokenListSize>& tokens, ValueArena& arena)
-        : m_tokens(tokens), m_arena(arena) {
+    Parser(std::string_view condition, const std::array<Token, kTokenListSize>& tokens,
+           const TokenSpans& spans, ValueArena& arena)
+        : m_condition(condition), m_tokens(tokens), m_spans(spans), m_arena(arena) {
         m_stack[0] = StackEntry::Of(Symbol::End, "$");
     }
 
     bool Run() {
+        try {
+            return Parse();
+        } catch (EvaluationFailure& fault) {
+            PlaceFailure(fault);
+            throw;
+        }
+    }
+
+private:
+    bool Parse() {
         int input = 0;
         Symbol topTerminal = Symbol::End;
         int topPosition = 0;
@@ -290,17 +343,33 @@ public:
                 default:
                     // No relation: the pair can never parse, and taking no step
                     // would meet it again forever.
-                    Fail(EvaluationFailure::kSubscriptOutOfRange);
+                    Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::NoRelation);
             }
             topPosition = FindTopTerminal(m_stack.data(), m_top);
             topTerminal = m_stack[static_cast<std::size_t>(topPosition)].symbol;
         }
     }
 
-private:
+    // A pair without relation concerns the whole condition; anything else
+    // failed in the last reduction, at its operator (the top terminal).
+    void PlaceFailure(EvaluationFailure& fault) const {
+        if (fault.cause == Cause::NoRelation) {
+            const auto first = m_condition.find_first_not_of(kBlanks);
+            const auto last = m_condition.find_last_not_of(kBlanks);
+            fault.Place(first == std::string_view::npos ? 0 : first,
+                        last == std::string_view::npos ? 0 : last + 1);
+            return;
+        }
+        if (fault.cause == Cause::MalformedNumber) {
+            fault.cause = Cause::NotANumber;  // a value of the condition, not a typed number
+        }
+        const TokenSpan span = m_spans[m_reducing];
+        fault.Place(span.begin, span.end);
+    }
+
     StackEntry& At(int position) {
         if (position < 0 || position > kParseStackTop) {
-            Fail(EvaluationFailure::kSubscriptOutOfRange);
+            Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::MissingOperand);
         }
         return m_stack[static_cast<std::size_t>(position)];
     }
@@ -314,10 +383,11 @@ private:
     // The handle is counted down from the top by the production's length;
     // its symbols are not compared with the production's right-hand side.
     void Reduce(int topPosition) {
-        const Symbol topTerminal = At(topPosition).symbol;
-        const int production = grammar::FindProduction(topTerminal, At(topPosition - 1).symbol);
+        const StackEntry& top = At(topPosition);
+        m_reducing = top.token;
+        const int production = grammar::FindProduction(top.symbol, At(topPosition - 1).symbol);
         if (production < 0) {
-            Fail(EvaluationFailure::kSubscriptOutOfRange);
+            Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::WrongKindOfOperand);
         }
         const grammar::Production& rule = grammar::GetProduction(production);
         const int bottom = m_top - rule.handleLength + 1;
@@ -331,10 +401,15 @@ private:
         At(m_top) = StackEntry::Of(rule.left, value);
     }
 
+    static constexpr std::string_view kBlanks = " \r\n\t";
+
+    std::string_view m_condition;
     const std::array<Token, kTokenListSize>& m_tokens;
+    const TokenSpans& m_spans;
     ValueArena& m_arena;
     std::array<StackEntry, kParseStackTop + 1> m_stack;
     int m_top = 0;
+    std::size_t m_reducing = 0;  // the token of the last reduction's operator
 };
 
 }  // namespace
@@ -354,21 +429,24 @@ int FindTopTerminal(const StackEntry* stack, int top) {
             return p;
         }
     }
-    Fail(EvaluationFailure::kSubscriptOutOfRange);
+    Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::MissingOperand);
 }
 
 bool ParseCondition(std::string_view condition, const VariableTable& variables) {
     if (condition.size() > kPositionLimit && CharCount(condition) > kPositionLimit) {
-        Fail(EvaluationFailure::kOverflow);
+        EvaluationFailure tooLong{EvaluationFailure::kOverflow, Cause::TooLong};
+        tooLong.Place(0, condition.size());
+        throw tooLong;
     }
     // Every value of this condition lives in the text, the variable table or
     // the arena, all of which outlast the parse.
     ValueArena arena;
     std::array<Token, kTokenListSize> tokens;
-    if (!Tokenizer(condition, variables, tokens, arena).Run()) {
+    TokenSpans spans;
+    if (!Tokenizer(condition, variables, tokens, spans, arena).Run()) {
         return false;
     }
-    return Parser(tokens, arena).Run();
+    return Parser(condition, tokens, spans, arena).Run();
 }
 
 }  // namespace vornel

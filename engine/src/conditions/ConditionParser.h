@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,8 @@ inline constexpr int kParseStackTop = 128;  // positions 0 to 128
 // unclosed string literal, an unknown name); the rest fail: 9 for more than
 // 127 tokens, a pair of symbols with no relation, a handle without a
 // production or a stack underrun; 6 for a condition of 32,767 characters or
-// more; and whatever evaluating a function call or a reduction raises.
+// more; and whatever evaluating a function call or a reduction raises. A
+// failure carries its range in `condition`.
 bool ParseCondition(std::string_view condition, const VariableTable& variables);
 
 // "Number" when a slot holds `name` (ignoring case), else "Error".
@@ -32,13 +34,16 @@ std::string GetVariableText(std::string_view name, const VariableTable& variable
 // table, or the texts reductions made). Trivially constructible on purpose:
 // both arrays are written before they are read, and clearing their entries
 // at every condition used to cost more than parsing it.
+// `token` is the position in the token list of the token a terminal came
+// from, so that a failure can name its place in the condition.
 struct StackEntry {
     grammar::Symbol symbol;
+    std::uint8_t token;
     const char* valueData;
     std::size_t valueSize;
 
-    static StackEntry Of(grammar::Symbol s, std::string_view value) {
-        return {s, value.data(), value.size()};
+    static StackEntry Of(grammar::Symbol s, std::string_view value, int token = 0) {
+        return {s, static_cast<std::uint8_t>(token), value.data(), value.size()};
     }
     std::string_view Value() const { return {valueData, valueSize}; }
 };

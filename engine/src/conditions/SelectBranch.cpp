@@ -1,5 +1,6 @@
 #include "SelectBranch.h"
 
+#include <algorithm>
 #include <array>
 
 #include "ConditionParser.h"
@@ -21,7 +22,7 @@ public:
     std::size_t Find(std::string_view keyword, std::size_t start) const {
         const auto found = m_text.find(keyword, start);
         if (found != std::string_view::npos) {
-            CheckPosition(found + keyword.size());
+            CheckPosition(found + keyword.size(), found, keyword);
         }
         return found;
     }
@@ -31,27 +32,46 @@ public:
     std::size_t FindLast(std::string_view keyword, std::size_t start) const {
         const auto found = m_text.find(keyword, start);
         if (found != std::string_view::npos) {
-            CheckPosition(found);
+            CheckPosition(found, found, keyword);
         }
         return found;
     }
 
     // The text from `start` up to the keyword at `end`; a keyword that was
-    // not found leaves the piece a negative length: invalid argument.
-    std::string_view Piece(std::size_t start, std::size_t end) const {
+    // not found leaves the piece a negative length: invalid argument, placed
+    // where the keyword was expected.
+    std::string_view Piece(std::size_t start, std::size_t end, Cause missing) const {
         if (end == std::string_view::npos) {
-            Fail(EvaluationFailure::kInvalidArgument);
+            EvaluationFailure fault{EvaluationFailure::kInvalidArgument, missing};
+            const std::size_t at = ExpectedAt(start, missing);
+            fault.Place(at, at);
+            throw fault;
         }
         return m_text.substr(start, end - start);
     }
 
 private:
     // The 1-based character position of the byte at `offset` must fit 16 bits.
-    void CheckPosition(std::size_t offset) const {
+    void CheckPosition(std::size_t offset, std::size_t found, std::string_view keyword) const {
         if (m_text.size() >= kPositionLimit &&
             CharCount(m_text.substr(0, offset)) + 1 > kPositionLimit) {
-            Fail(EvaluationFailure::kOverflow);
+            EvaluationFailure fault{EvaluationFailure::kOverflow, Cause::KeywordTooFar};
+            fault.Place(found, found + keyword.size());
+            throw fault;
         }
+    }
+
+    // Where a missing keyword belongs: before the keyword that should follow
+    // it, or at the end of the statement.
+    std::size_t ExpectedAt(std::size_t start, Cause missing) const {
+        std::size_t at = m_text.size();
+        if (missing != Cause::MissingEndIf) {
+            at = std::min(at, m_text.find(kKeywordEndIf, start));
+        }
+        if (missing == Cause::MissingThen) {
+            at = std::min(at, m_text.find(kKeywordElse, start));  // also finds ELSEIF
+        }
+        return at;
     }
 
     std::string_view m_text;
@@ -63,7 +83,7 @@ bool TestCondition(std::string_view condition, const VariableTable& variables) {
     return ParseCondition(condition, variables);
 }
 
-std::string SelectBranch(std::string_view statement, const VariableTable& variables) {
+std::string_view SelectBranch(std::string_view statement, const VariableTable& variables) {
     const BlockCutter cutter(statement);
     std::array<std::string_view, kMaxConditions> conditions;
     std::array<std::string_view, kMaxConditions> branches;
@@ -71,32 +91,44 @@ std::string SelectBranch(std::string_view statement, const VariableTable& variab
 
     std::size_t start = cutter.Find(kKeywordIf, 0) + kKeywordIf.size();
     std::size_t then = cutter.Find(kKeywordThen, start);
-    conditions[count++] = cutter.Piece(start, then);
+    conditions[count++] = cutter.Piece(start, then, Cause::MissingThen);
     start = then + kKeywordThen.size();
     // "ELSEIF" is looked for before "ELSE" at every step, since it contains it.
     for (auto elseIf = cutter.Find(kKeywordElseIf, start); elseIf != std::string_view::npos;
          elseIf = cutter.Find(kKeywordElseIf, start)) {
-        branches[static_cast<std::size_t>(count - 1)] = cutter.Piece(start, elseIf);
+        branches[static_cast<std::size_t>(count - 1)] = cutter.Piece(start, elseIf, Cause::None);
         start = elseIf + kKeywordElseIf.size();
         then = cutter.Find(kKeywordThen, start);
-        const std::string_view condition = cutter.Piece(start, then);
+        const std::string_view condition = cutter.Piece(start, then, Cause::MissingThen);
         if (count == kMaxConditions) {
-            Fail(EvaluationFailure::kSubscriptOutOfRange);
+            EvaluationFailure fault{EvaluationFailure::kSubscriptOutOfRange,
+                                    Cause::TooManyConditions};
+            fault.Place(elseIf, then + kKeywordThen.size());
+            throw fault;
         }
         conditions[static_cast<std::size_t>(count++)] = condition;
         start = then + kKeywordThen.size();
     }
     const std::size_t elseAt = cutter.Find(kKeywordElse, start);
-    branches[static_cast<std::size_t>(count - 1)] = cutter.Piece(start, elseAt);
+    branches[static_cast<std::size_t>(count - 1)] = cutter.Piece(start, elseAt, Cause::MissingElse);
     start = elseAt + kKeywordElse.size();
-    const std::string_view elseText = cutter.Piece(start, cutter.FindLast(kKeywordEndIf, start));
+    const std::string_view elseText =
+        cutter.Piece(start, cutter.FindLast(kKeywordEndIf, start), Cause::MissingEndIf);
 
     for (int k = 0; k < count; ++k) {
-        if (TestCondition(conditions[static_cast<std::size_t>(k)], variables)) {
-            return std::string(branches[static_cast<std::size_t>(k)]);
+        const std::string_view condition = conditions[static_cast<std::size_t>(k)];
+        bool holds = false;
+        try {
+            holds = TestCondition(condition, variables);
+        } catch (EvaluationFailure& fault) {
+            fault.Shift(static_cast<std::size_t>(condition.data() - statement.data()));
+            throw;
+        }
+        if (holds) {
+            return branches[static_cast<std::size_t>(k)];
         }
     }
-    return std::string(elseText);
+    return elseText;
 }
 
 }  // namespace vornel

@@ -12,10 +12,11 @@ inline constexpr int kMaxConditions = 16;
 // Given an upper-cased statement that begins with "IF", returns the text of
 // the expression its conditions select: the characters between the keywords,
 // blanks and line breaks included. The block is cut into pieces by keyword
-// search before any condition is tested. Failures: 5 for a missing THEN, ELSE
-// or ENDIF; 9 for a 17th condition; 6 when a keyword position passes 32,767;
-// and those of the conditions.
-std::string SelectBranch(std::string_view statement, const VariableTable& variables);
+// search before any condition is tested. The result views `statement`.
+// Failures: 5 for a missing THEN, ELSE or ENDIF (placed where it belongs);
+// 9 for a 17th condition; 6 when a keyword position passes 32,767; and those
+// of the conditions, all with their range in `statement`.
+std::string_view SelectBranch(std::string_view statement, const VariableTable& variables);
 
 // True when the condition holds.
 bool TestCondition(std::string_view condition, const VariableTable& variables);

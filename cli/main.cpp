@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cwchar>
 #include <iostream>
 #include <iterator>
 #include <optional>
@@ -15,6 +16,12 @@
 #include <vornel/Names.h>
 
 #include "ExpressionFile.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -197,9 +204,7 @@ int Run(const Options& options) {
     return outcome.Succeeded() ? kExitSuccess : kExitEvaluationFailed;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     try {
         const Options options = ParseArguments(argc, argv);
         if (options.help) {
@@ -215,3 +220,35 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows hands the arguments over in UTF-16; the program takes them in
+// UTF-8, like the engine's text and file names. Standard input is read as
+// bytes: no "\r\n" turned into "\n", no end at Ctrl+Z. Standard output and
+// error keep the C runtime's text mode, so their lines end in "\r\n", as the
+// lines of Windows programs do.
+int wmain(int argc, wchar_t** argv) {
+    _setmode(_fileno(stdin), _O_BINARY);
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i) {
+        const int length = static_cast<int>(std::wcslen(argv[i]));
+        std::string argument(static_cast<std::size_t>(length) * 3, '\0');
+        argument.resize(static_cast<std::size_t>(
+            WideCharToMultiByte(CP_UTF8, 0, argv[i], length, argument.data(),
+                                static_cast<int>(argument.size()), nullptr, nullptr)));
+        arguments.push_back(std::move(argument));
+    }
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) {
+        pointers.push_back(argument.data());
+    }
+    pointers.push_back(nullptr);
+    return Main(argc, pointers.data());
+}
+#else
+int main(int argc, char** argv) {
+    return Main(argc, argv);
+}
+#endif

@@ -8,6 +8,10 @@
 #include <system_error>
 #include <utility>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace vornel {
 
 namespace {
@@ -151,12 +155,7 @@ std::optional<std::string> TryWindows1252(std::string_view utf8Text) {
     return out;
 }
 
-}  // namespace
-
-std::string DecodeExpressionFile(std::string_view bytes) {
-    if (bytes.starts_with(kByteOrderMark)) {
-        return SanitizeUtf8(bytes.substr(kByteOrderMark.size()));
-    }
+std::string Windows1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (const char byte : bytes) {
@@ -165,7 +164,89 @@ std::string DecodeExpressionFile(std::string_view bytes) {
     return out;
 }
 
-std::string EncodeExpressionFile(std::string_view utf8Text) {
+#ifdef _WIN32
+// The system's ANSI code page, through Windows' own converters. The text goes
+// through UTF-16 on the way; UTF-8 is read and written here, so invalid UTF-8
+// is treated exactly as on other platforms.
+
+std::string FromAnsiCodePage(std::string_view bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(bytes.size());
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), size)));
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        char32_t unit = wide[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+            wide[i + 1] <= 0xDFFF) {
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (wide[++i] - 0xDC00);
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            unit = kReplacementCharacter;
+        }
+        AppendUtf8(out, unit);
+    }
+    return out;
+}
+
+std::optional<std::string> TryAnsiCodePage(std::string_view utf8Text) {
+    std::wstring wide;
+    wide.reserve(utf8Text.size());
+    for (std::size_t pos = 0; pos < utf8Text.size();) {
+        const DecodedCharacter character = ReadUtf8(utf8Text, pos);
+        if (character.codePoint == kReplacementCharacter) {
+            return std::nullopt;  // invalid UTF-8 or U+FFFD: no code page has it
+        }
+        if (character.codePoint >= 0x10000) {
+            wide.push_back(static_cast<wchar_t>(0xD800 + ((character.codePoint - 0x10000) >> 10)));
+            wide.push_back(
+                static_cast<wchar_t>(0xDC00 + ((character.codePoint - 0x10000) & 0x3FF)));
+        } else {
+            wide.push_back(static_cast<wchar_t>(character.codePoint));
+        }
+        pos += character.length;
+    }
+    if (wide.empty()) {
+        return std::string();
+    }
+    const int size = static_cast<int>(wide.size());
+    const int needed = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr,
+                                           0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(needed), '\0');
+    BOOL lossy = FALSE;
+    if (needed == 0 ||
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), needed,
+                            nullptr, &lossy) != needed ||
+        lossy) {
+        return std::nullopt;
+    }
+    return out;
+}
+#endif
+
+// A path given in UTF-8. Windows takes file names in UTF-16, so the name is
+// converted there; elsewhere the bytes are the name.
+std::filesystem::path FilePath(const std::string& utf8Path) {
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end()));
+#else
+    return std::filesystem::path(utf8Path);
+#endif
+}
+
+}  // namespace
+
+std::string DecodeWindows1252File(std::string_view bytes) {
+    if (bytes.starts_with(kByteOrderMark)) {
+        return SanitizeUtf8(bytes.substr(kByteOrderMark.size()));
+    }
+    return Windows1252ToUtf8(bytes);
+}
+
+std::string EncodeWindows1252File(std::string_view utf8Text) {
     std::optional<std::string> ansi = TryWindows1252(utf8Text);
     if (ansi && !ansi->starts_with(kByteOrderMark)) {
         return std::move(*ansi);
@@ -173,11 +254,37 @@ std::string EncodeExpressionFile(std::string_view utf8Text) {
     return std::string(kByteOrderMark) + SanitizeUtf8(utf8Text);
 }
 
-FileReadResult ReadExpressionFile(const std::string& path) {
+#ifdef _WIN32
+std::string DecodeExpressionFile(std::string_view bytes) {
+    if (bytes.starts_with(kByteOrderMark)) {
+        return SanitizeUtf8(bytes.substr(kByteOrderMark.size()));
+    }
+    return FromAnsiCodePage(bytes);
+}
+
+std::string EncodeExpressionFile(std::string_view utf8Text) {
+    std::optional<std::string> ansi = TryAnsiCodePage(utf8Text);
+    if (ansi && !ansi->starts_with(kByteOrderMark)) {
+        return std::move(*ansi);
+    }
+    return std::string(kByteOrderMark) + SanitizeUtf8(utf8Text);
+}
+#else
+std::string DecodeExpressionFile(std::string_view bytes) {
+    return DecodeWindows1252File(bytes);
+}
+
+std::string EncodeExpressionFile(std::string_view utf8Text) {
+    return EncodeWindows1252File(utf8Text);
+}
+#endif
+
+FileReadResult ReadExpressionFile(const std::string& utf8Path) {
     namespace fs = std::filesystem;
     const FileReadResult cannotOpen{FileReadStatus::CannotOpen, {}};
     const FileReadResult tooLarge{FileReadStatus::TooLarge, {}};
 
+    const fs::path path = FilePath(utf8Path);
     std::error_code error;
     if (!fs::is_regular_file(path, error)) {
         return cannotOpen;

@@ -8,10 +8,11 @@ namespace vornel {
 
 // Expression files hold one formula as plain text. They are written in the
 // ANSI code page so that files from older versions and other editors stay
-// interchangeable; here that code page is Windows-1252 on every platform (on
-// Windows it would be the system's ANSI code page). A formula with characters
-// outside Windows-1252 is written as UTF-8 behind a byte-order mark instead,
-// so saving never loses a character.
+// interchangeable: on Windows the system's ANSI code page, elsewhere
+// Windows-1252. A formula with characters outside that code page is written
+// as UTF-8 behind a byte-order mark instead, so saving never loses a
+// character. The contracts below speak of Windows-1252; on Windows read "the
+// ANSI code page" for it (its bytes map as Windows' own converters map them).
 
 // Files larger than this are refused on opening; a file of exactly this size
 // opens.
@@ -37,6 +38,12 @@ std::string DecodeExpressionFile(std::string_view bytes);
 // So DecodeExpressionFile(EncodeExpressionFile(t)) == t for all valid UTF-8 t.
 std::string EncodeExpressionFile(std::string_view utf8Text);
 
+// The Windows-1252 codec on every platform: what DecodeExpressionFile and
+// EncodeExpressionFile are everywhere but on Windows, where the ANSI code page
+// takes its place (under code page 1252 the two agree byte for byte).
+std::string DecodeWindows1252File(std::string_view bytes);
+std::string EncodeWindows1252File(std::string_view utf8Text);
+
 enum class FileReadStatus { Ok, TooLarge, CannotOpen };
 
 // `text` is the decoded content when `status` is Ok, empty otherwise.
@@ -45,13 +52,14 @@ struct FileReadResult {
     std::string text;
 };
 
-// Reads and decodes the file at `path` (see DecodeExpressionFile).
+// Reads and decodes the file at `utf8Path` (see DecodeExpressionFile). The
+// path is UTF-8 on every platform, Windows included.
 // - TooLarge: the file holds more than kMaxExpressionFileBytes bytes.
 // - CannotOpen: `path` names no regular file (missing, a directory, a device
 //   or pipe), its size cannot be read, or it cannot be opened or read.
 // The size is checked before the file is opened, so an unreadable file that is
 // too large reports TooLarge. A file that grows past the limit while it is read
 // is TooLarge too.
-FileReadResult ReadExpressionFile(const std::string& path);
+FileReadResult ReadExpressionFile(const std::string& utf8Path);
 
 }  // namespace vornel

@@ -1,13 +1,33 @@
 #!/usr/bin/env bash
 # Checks vornel-eval against the golden expressions and its command-line
 # interface: options, standard input, files, messages and exit statuses.
+# cli_test.sh VORNEL-EVAL GOLDEN.TSV [RUNNER...]: a cross-built vornel-eval.exe
+# runs through RUNNER (Wine); its output must match the Linux build's once its
+# "\r\n" line ends are read as "\n".
 set -u
 EVAL=$1
 GOLDEN=$2
+shift 2
+RUNNER=("$@")
+WINDOWS=
+[[ "$EVAL" == *.exe ]] && WINDOWS=1
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 failures=0
 passed=0
+
+vornel_eval() {  # runs the program under test; standard input passes through
+    if [ -z "$WINDOWS" ]; then
+        "$EVAL" "$@"
+        return
+    fi
+    local status
+    "${RUNNER[@]}" "$EVAL" "$@" >"$WORK/out.crlf" 2>"$WORK/err.crlf"
+    status=$?
+    sed 's/\r$//' "$WORK/out.crlf"
+    sed 's/\r$//' "$WORK/err.crlf" >&2
+    return $status
+}
 
 check() {  # check NAME EXPECTED ACTUAL
     if [ "$2" == "$3" ]; then
@@ -22,7 +42,7 @@ VARS=(-v A=100 -v B=200 -v C=300 -v D=400 -v E=500)
 while IFS=$'\t' read -r expected expression; do
     [[ -z "$expected" || "$expected" == \#* ]] && continue
     text=$(printf '%b' "$expression")
-    out=$("$EVAL" "${VARS[@]}" -- "$text" 2>"$WORK/err")
+    out=$(vornel_eval "${VARS[@]}" -- "$text" 2>"$WORK/err")
     status=$?
     if [[ "$expected" == ERROR* ]]; then
         number=${expected#ERROR }
@@ -34,43 +54,64 @@ while IFS=$'\t' read -r expected expression; do
         check "$expression (status)" "0" "$status"
     fi
     # The same text piped in must give the same answer.
-    check "$expression (stdin)" "$out" "$(printf '%s' "$text" | "$EVAL" "${VARS[@]}" 2>/dev/null)"
+    check "$expression (stdin)" "$out" "$(printf '%s' "$text" | vornel_eval "${VARS[@]}" 2>/dev/null)"
 done < "$GOLDEN"
 
 # Raw output and standard input, byte for byte.
-check "raw stdin" "7" "$(printf '  7  ' | "$EVAL" --raw)"
-check "raw third" "0.3333333333333333" "$("$EVAL" --raw 1/3)"
-check "negative expression argument" "-2.000000000000000" "$("$EVAL" -5+3)"
+check "raw stdin" "7" "$(printf '  7  ' | vornel_eval --raw)"
+check "raw third" "0.3333333333333333" "$(vornel_eval --raw 1/3)"
+check "negative expression argument" "-2.000000000000000" "$(vornel_eval -5+3)"
 
 # Variables: names trimmed and upper-cased, values read with "." in any locale.
-check "variable case" "1.500000000000000" "$(LC_ALL=de_DE.UTF-8 "$EVAL" -v ' rate =1.5' 'RATE')"
-check "variable exponent" "1,000.000000000000000" "$("$EVAL" -v X=1e3 X)"
+check "variable case" "1.500000000000000" "$(LC_ALL=de_DE.UTF-8 vornel_eval -v ' rate =1.5' 'RATE')"
+check "variable exponent" "1,000.000000000000000" "$(vornel_eval -v X=1e3 X)"
 args=()
 for i in $(seq 1 34); do args+=(-v "V$i=$i"); done
-check "34th variable message" "Vornel: Max number is32" "$("$EVAL" "${args[@]}" 'V33*2' 2>&1 >/dev/null)"
-check "34th variable value" "66.000000000000000" "$("$EVAL" "${args[@]}" 'V33*2' 2>/dev/null)"
-"$EVAL" "${args[@]}" 'V1' >/dev/null 2>&1
+check "34th variable message" "Vornel: Max number is32" "$(vornel_eval "${args[@]}" 'V33*2' 2>&1 >/dev/null)"
+check "34th variable value" "66.000000000000000" "$(vornel_eval "${args[@]}" 'V33*2' 2>/dev/null)"
+vornel_eval "${args[@]}" 'V1' >/dev/null 2>&1
 check "34th variable status" "0" "$?"
 
 # Usage errors exit 2.
 for bad in "--bogus 1" "-v A 1" "-v A=x 1" "-v A=nan 1" "-f" "1 2" "-f $WORK/missing"; do
     # shellcheck disable=SC2086
-    "$EVAL" $bad >/dev/null 2>&1 </dev/null
+    vornel_eval $bad >/dev/null 2>&1 </dev/null
     check "usage error: $bad" "2" "$?"
 done
-check "help" "0" "$("$EVAL" --help >/dev/null; echo $?)"
+check "help" "0" "$(vornel_eval --help >/dev/null; echo $?)"
 
 # Files: the 65000-byte limit and the Windows-1252 / UTF-8 rules.
 printf 'If (A>1) Then\r\n  A*2\r\nElse\r\n  0\r\nEndIf' > "$WORK/block.txt"
-check "file block" "200.000000000000000" "$("$EVAL" -v A=100 -f "$WORK/block.txt")"
+check "file block" "200.000000000000000" "$(vornel_eval -v A=100 -f "$WORK/block.txt")"
 { printf '1'; head -c 64999 /dev/zero | tr '\0' ' '; } > "$WORK/at-limit.txt"
-check "65000 bytes" "1.000000000000000" "$("$EVAL" -f "$WORK/at-limit.txt" 2>&1)"
+check "65000 bytes" "1.000000000000000" "$(vornel_eval -f "$WORK/at-limit.txt" 2>&1)"
 { printf '1'; head -c 65000 /dev/zero | tr '\0' ' '; } > "$WORK/over-limit.txt"
 check "65001 bytes" "vornel-eval: The file is too large, can not be opened." \
-    "$("$EVAL" -f "$WORK/over-limit.txt" 2>&1)"
-"$EVAL" -f "$WORK/over-limit.txt" >/dev/null 2>&1
+    "$(vornel_eval -f "$WORK/over-limit.txt" 2>&1)"
+vornel_eval -f "$WORK/over-limit.txt" >/dev/null 2>&1
 check "65001 bytes status" "2" "$?"
-check "missing file" "vornel-eval: Can not open the file: $WORK/nope.txt" "$("$EVAL" -f "$WORK/nope.txt" 2>&1)"
+check "missing file" "vornel-eval: Can not open the file: $WORK/nope.txt" "$(vornel_eval -f "$WORK/nope.txt" 2>&1)"
+
+# Names outside ASCII, in arguments, files and messages.
+printf 'A*2' > "$WORK/Ausdrücke.txt"
+check "non-ASCII file name" "200.000000000000000" "$(vornel_eval -v A=100 -f "$WORK/Ausdrücke.txt")"
+check "non-ASCII name in message" "vornel-eval: Can not open the file: $WORK/Ausdrücke-fehlt.txt" \
+    "$(vornel_eval -f "$WORK/Ausdrücke-fehlt.txt" 2>&1)"
+
+# Line ends: "\r\n" on Windows, as its programs write them; "\n" elsewhere.
+if [ -n "$WINDOWS" ]; then nl=$'\r\n'; else nl=$'\n'; fi
+bytes() { od -An -tx1 | xargs; }
+check "line end" "$(printf '7%s' "$nl" | bytes)" "$("${RUNNER[@]}" "$EVAL" --raw 7 | bytes)"
+check "line end of messages" "$(printf 'Error Number-11: Invalid Expression!%s' "$nl" | bytes)" \
+    "$("${RUNNER[@]}" "$EVAL" 1/0 2>&1 >/dev/null | bytes)"
+
+# Files are read in the ANSI code page: on Windows the system's (under Wine it
+# follows the locale), elsewhere always Windows-1252. Byte 0x80 is the euro
+# sign in code page 1252 and a Cyrillic letter, before 0xC0, in 1251.
+printf 'If ("\x80" > "\xC0") Then 1 Else 2 EndIf' > "$WORK/ansi.txt"
+check "code page 1252" "1.000000000000000" "$(vornel_eval -f "$WORK/ansi.txt")"
+if [ -n "$WINDOWS" ]; then in_1251="2.000000000000000"; else in_1251="1.000000000000000"; fi
+check "code page of a Russian locale" "$in_1251" "$(LC_ALL=ru_RU.UTF-8 vornel_eval -f "$WORK/ansi.txt")"
 
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -2,6 +2,8 @@
 #include <QIcon>
 #include <QStyleFactory>
 
+#include <csignal>
+
 #include "ControlTable.h"
 #include "Main.h"
 #include "QtWindowServices.h"
@@ -20,6 +22,11 @@ QIcon ApplicationIcon() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef SIGXFSZ
+    // Over a file-size limit a write fails and is reported ("Can not save the
+    // file: ..."), instead of the signal ending the program with the formula.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(vornel::version::kTitle));
     // Lets the desktop match the window to the installed desktop entry.

@@ -1,11 +1,14 @@
 // vornel-eval: evaluates one expression or If block with the calculator's
 // engine, for scripts and batch work.
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -28,6 +31,7 @@ namespace {
 constexpr int kExitSuccess = 0;
 constexpr int kExitEvaluationFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitWriteFailed = 3;
 
 constexpr std::string_view kUsage =
     "Usage: vornel-eval [-v NAME=VALUE]... [--raw] [-f FILE | EXPRESSION]\n"
@@ -43,7 +47,7 @@ constexpr std::string_view kUsage =
     "  --             what follows is the expression, even if it begins with \"-\"\n"
     "\n"
     "Exit status: 0 success, 1 the expression is invalid (the value printed is 0),\n"
-    "2 usage error.\n";
+    "2 usage error, 3 the output could not be written.\n";
 
 // Shows the engine's messages about variables on stderr.
 class StderrMessages : public vornel::MessageSink {
@@ -161,21 +165,40 @@ Options ParseArguments(int argc, char** argv) {
     return options;
 }
 
-std::string ReadAll(std::istream& in) {
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+const std::string kTooLarge = "The file is too large, can not be opened.";
+
+// Standard input is read like an expression file: in blocks, at most one byte
+// past the size limit, and decoded by the same rules.
+std::string ReadStandardInput() {
+    std::string bytes;
+    char block[4096];
+    while (bytes.size() <= vornel::kMaxExpressionFileBytes) {
+        const std::size_t read = std::fread(block, 1, sizeof block, stdin);
+        bytes.append(block, read);
+        if (read < sizeof block) {
+            break;
+        }
+    }
+    if (std::ferror(stdin)) {
+        throw UsageError{"cannot read standard input: " + std::string(std::strerror(errno)), false};
+    }
+    if (bytes.size() > vornel::kMaxExpressionFileBytes) {
+        throw UsageError{kTooLarge, false};
+    }
+    return vornel::DecodeExpressionFile(bytes);
 }
 
 // Expression files are read by the same rules as in the window: the size
-// limit, and Windows-1252 unless the file starts with a UTF-8 byte-order mark.
+// limit, and UTF-8 or Windows-1252 as the bytes tell.
 std::string ReadFile(const std::string& path) {
-    auto [status, text] = vornel::ReadExpressionFile(path);
-    switch (status) {
+    vornel::FileReadResult read = vornel::ReadExpressionFile(path);
+    switch (read.status) {
         case vornel::FileReadStatus::TooLarge:
-            throw UsageError{"The file is too large, can not be opened.", false};
+            throw UsageError{kTooLarge, false};
         case vornel::FileReadStatus::CannotOpen:
             throw UsageError{"Can not open the file: " + path, false};
         default:
-            return std::move(text);
+            return std::move(read.text);
     }
 }
 
@@ -185,31 +208,46 @@ std::string RawText(double value) {
     return std::string(buffer, result.ptr);
 }
 
+// Writes `text` to standard output and flushes it. A write that fails (a full
+// disk, a closed output, a file-size limit) is reported on stderr with the
+// system's reason and gives kExitWriteFailed; otherwise `status` is returned.
+int WriteOutput(std::string_view text, int status) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
+        std::cerr << "vornel-eval: cannot write the output: " << std::strerror(errno) << '\n';
+        return kExitWriteFailed;
+    }
+    return status;
+}
+
 int Run(const Options& options) {
     const std::string expression = options.file         ? ReadFile(*options.file)
                                    : options.expression ? *options.expression
-                                                        : ReadAll(std::cin);
+                                                        : ReadStandardInput();
     StderrMessages messages;
     vornel::Exp engine(messages);
+    // Every -v past the last slot asks for slot 33, which the engine refuses;
+    // slot numbers never wrap around to valid or negative ones.
     for (std::size_t slot = 0; slot < options.variables.size(); ++slot) {
         const auto& variable = options.variables[slot];
-        engine.SetVariable(static_cast<std::int16_t>(slot), variable.name, variable.value);
+        engine.SetVariable(
+            static_cast<std::int16_t>(std::min<std::size_t>(slot, vornel::kVariableSlots)),
+            variable.name, variable.value);
     }
     const vornel::Outcome outcome = engine.Evaluate(expression);
     if (!outcome.Succeeded()) {
         std::cerr << "Error Number-" << outcome.failure << ": Invalid Expression!\n";
     }
-    std::cout << (options.raw ? RawText(outcome.value) : vornel::FormatDisplay(outcome.value))
-              << '\n';
-    return outcome.Succeeded() ? kExitSuccess : kExitEvaluationFailed;
+    return WriteOutput(
+        (options.raw ? RawText(outcome.value) : vornel::FormatDisplay(outcome.value)) + '\n',
+        outcome.Succeeded() ? kExitSuccess : kExitEvaluationFailed);
 }
 
 int Main(int argc, char** argv) {
     try {
         const Options options = ParseArguments(argc, argv);
         if (options.help) {
-            std::cout << kUsage;
-            return kExitSuccess;
+            return WriteOutput(kUsage, kExitSuccess);
         }
         return Run(options);
     } catch (const UsageError& error) {
@@ -249,6 +287,9 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+    // Over a file-size limit the write fails and is reported, instead of the
+    // signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     return Main(argc, argv);
 }
 #endif

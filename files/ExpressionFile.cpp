@@ -155,13 +155,29 @@ std::optional<std::string> TryWindows1252(std::string_view utf8Text) {
     return out;
 }
 
-std::string Windows1252ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char byte : bytes) {
-        AppendUtf8(out, FromWindows1252(static_cast<unsigned char>(byte)));
+bool IsValidUtf8(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const DecodedCharacter character = ReadUtf8(text, pos);
+        // A U+FFFD written out takes three bytes; a replaced byte takes one.
+        if (character.codePoint == kReplacementCharacter && character.length == 1) {
+            return false;
+        }
+        pos += character.length;
     }
-    return out;
+    return true;
+}
+
+bool IsAscii(std::string_view text) {
+    for (const char byte : text) {
+        if (static_cast<unsigned char>(byte) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string WithMark(std::string_view utf8Text) {
+    return std::string(kByteOrderMark) + SanitizeUtf8(utf8Text);
 }
 
 #ifdef _WIN32
@@ -227,6 +243,61 @@ std::optional<std::string> TryAnsiCodePage(std::string_view utf8Text) {
 }
 #endif
 
+// One byte per character: how the bytes of a file in the ANSI code page are
+// read, and how a text is written there (nothing when a character lacks a
+// byte).
+struct SingleByteCodec {
+    std::string (*decode)(std::string_view bytes);
+    std::optional<std::string> (*tryEncode)(std::string_view utf8Text);
+};
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char byte : bytes) {
+        AppendUtf8(out, FromWindows1252(static_cast<unsigned char>(byte)));
+    }
+    return out;
+}
+
+constexpr SingleByteCodec kWindows1252{Windows1252ToUtf8, TryWindows1252};
+#ifdef _WIN32
+constexpr SingleByteCodec kAnsiCodePage{FromAnsiCodePage, TryAnsiCodePage};
+#else
+constexpr SingleByteCodec kAnsiCodePage = kWindows1252;
+#endif
+
+std::string Decode(std::string_view bytes, const SingleByteCodec& codec) {
+    switch (DetectFileEncoding(bytes)) {
+        case FileEncoding::Utf8WithMark:
+            return SanitizeUtf8(bytes.substr(kByteOrderMark.size()));
+        case FileEncoding::Utf8:
+            return std::string(bytes);
+        case FileEncoding::AnsiCodePage:
+            break;
+    }
+    return codec.decode(bytes);
+}
+
+std::string Encode(std::string_view utf8Text, std::optional<FileEncoding> openedAs,
+                   const SingleByteCodec& codec) {
+    switch (openedAs.value_or(FileEncoding::AnsiCodePage)) {
+        case FileEncoding::Utf8WithMark:
+            return WithMark(utf8Text);
+        case FileEncoding::Utf8: {
+            std::string utf8 = SanitizeUtf8(utf8Text);
+            return utf8.starts_with(kByteOrderMark) ? std::string(kByteOrderMark) + utf8 : utf8;
+        }
+        case FileEncoding::AnsiCodePage:
+            break;
+    }
+    std::optional<std::string> ansi = codec.tryEncode(utf8Text);
+    if (ansi && DetectFileEncoding(*ansi) == FileEncoding::AnsiCodePage) {
+        return std::move(*ansi);
+    }
+    return WithMark(utf8Text);
+}
+
 // A path given in UTF-8. Windows takes file names in UTF-16, so the name is
 // converted there; elsewhere the bytes are the name.
 std::filesystem::path FilePath(const std::string& utf8Path) {
@@ -239,45 +310,31 @@ std::filesystem::path FilePath(const std::string& utf8Path) {
 
 }  // namespace
 
+FileEncoding DetectFileEncoding(std::string_view bytes) {
+    if (bytes.starts_with(kByteOrderMark)) {
+        return FileEncoding::Utf8WithMark;
+    }
+    if (!IsAscii(bytes) && IsValidUtf8(bytes)) {
+        return FileEncoding::Utf8;
+    }
+    return FileEncoding::AnsiCodePage;
+}
+
+std::string DecodeExpressionFile(std::string_view bytes) {
+    return Decode(bytes, kAnsiCodePage);
+}
+
+std::string EncodeExpressionFile(std::string_view utf8Text, std::optional<FileEncoding> openedAs) {
+    return Encode(utf8Text, openedAs, kAnsiCodePage);
+}
+
 std::string DecodeWindows1252File(std::string_view bytes) {
-    if (bytes.starts_with(kByteOrderMark)) {
-        return SanitizeUtf8(bytes.substr(kByteOrderMark.size()));
-    }
-    return Windows1252ToUtf8(bytes);
+    return Decode(bytes, kWindows1252);
 }
 
-std::string EncodeWindows1252File(std::string_view utf8Text) {
-    std::optional<std::string> ansi = TryWindows1252(utf8Text);
-    if (ansi && !ansi->starts_with(kByteOrderMark)) {
-        return std::move(*ansi);
-    }
-    return std::string(kByteOrderMark) + SanitizeUtf8(utf8Text);
+std::string EncodeWindows1252File(std::string_view utf8Text, std::optional<FileEncoding> openedAs) {
+    return Encode(utf8Text, openedAs, kWindows1252);
 }
-
-#ifdef _WIN32
-std::string DecodeExpressionFile(std::string_view bytes) {
-    if (bytes.starts_with(kByteOrderMark)) {
-        return SanitizeUtf8(bytes.substr(kByteOrderMark.size()));
-    }
-    return FromAnsiCodePage(bytes);
-}
-
-std::string EncodeExpressionFile(std::string_view utf8Text) {
-    std::optional<std::string> ansi = TryAnsiCodePage(utf8Text);
-    if (ansi && !ansi->starts_with(kByteOrderMark)) {
-        return std::move(*ansi);
-    }
-    return std::string(kByteOrderMark) + SanitizeUtf8(utf8Text);
-}
-#else
-std::string DecodeExpressionFile(std::string_view bytes) {
-    return DecodeWindows1252File(bytes);
-}
-
-std::string EncodeExpressionFile(std::string_view utf8Text) {
-    return EncodeWindows1252File(utf8Text);
-}
-#endif
 
 FileReadResult ReadExpressionFile(const std::string& utf8Path) {
     namespace fs = std::filesystem;
@@ -311,7 +368,7 @@ FileReadResult ReadExpressionFile(const std::string& utf8Path) {
     if (bytes.size() > kMaxExpressionFileBytes) {
         return tooLarge;
     }
-    return {FileReadStatus::Ok, DecodeExpressionFile(bytes)};
+    return {FileReadStatus::Ok, DecodeExpressionFile(bytes), DetectFileEncoding(bytes)};
 }
 
 }  // namespace vornel

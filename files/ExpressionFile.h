@@ -1,55 +1,80 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace vornel {
 
-// Expression files hold one formula as plain text. They are written in the
-// ANSI code page so that files from older versions and other editors stay
+// Expression files hold one formula as plain text. A new file is written in
+// the ANSI code page so that files from older versions and other editors stay
 // interchangeable: on Windows the system's ANSI code page, elsewhere
 // Windows-1252. A formula with characters outside that code page is written
 // as UTF-8 behind a byte-order mark instead, so saving never loses a
-// character. The contracts below speak of Windows-1252; on Windows read "the
-// ANSI code page" for it (its bytes map as Windows' own converters map them).
+// character. A file that was opened is written back in the encoding it was
+// read in, so UTF-8 without a mark stays so. The contracts below speak of
+// Windows-1252; on Windows read "the ANSI code page" for it (its bytes map as
+// Windows' own converters map them).
 
 // Files larger than this are refused on opening; a file of exactly this size
 // opens.
 inline constexpr std::size_t kMaxExpressionFileBytes = 65000;
 
-// Bytes of a file -> UTF-8 text. Bytes that begin with the UTF-8 byte-order
-// mark EF BB BF are UTF-8: the mark is dropped and every byte that is not part
-// of a valid UTF-8 sequence becomes U+FFFD. Any other bytes are Windows-1252;
-// its five unassigned bytes 0x81 0x8D 0x8F 0x90 0x9D become U+0081, U+008D,
-// U+008F, U+0090 and U+009D, as Windows maps them. The result is always valid
-// UTF-8; line breaks and every other character are kept as they are.
+// How the bytes of an expression file are read.
+enum class FileEncoding {
+    AnsiCodePage,  // Windows-1252 (on Windows the ANSI code page); plain ASCII too
+    Utf8,          // UTF-8 without a byte-order mark
+    Utf8WithMark,  // UTF-8 behind the byte-order mark EF BB BF
+};
+
+// The encoding DecodeExpressionFile reads `bytes` in: Utf8WithMark when they
+// begin with EF BB BF; Utf8 when they are valid UTF-8 and hold at least one
+// byte above 0x7F (plain ASCII is not enough to tell); AnsiCodePage otherwise.
+FileEncoding DetectFileEncoding(std::string_view bytes);
+
+// Bytes of a file -> UTF-8 text, in the encoding DetectFileEncoding finds.
+// UTF-8 with a mark: the mark is dropped and every byte that is not part of a
+// valid UTF-8 sequence becomes U+FFFD. UTF-8 without a mark: taken as it is.
+// Windows-1252: its five unassigned bytes 0x81 0x8D 0x8F 0x90 0x9D become
+// U+0081, U+008D, U+008F, U+0090 and U+009D, as Windows maps them. The result
+// is always valid UTF-8; line breaks and every other character are kept.
 std::string DecodeExpressionFile(std::string_view bytes);
 
-// UTF-8 text -> bytes. Windows-1252 when every character has a byte there
-// (including the five unassigned bytes, mapped back), otherwise the byte-order
-// mark followed by the text in UTF-8. Nothing is added: no line break at the
-// end. Two cases take the UTF-8 branch although they would fit:
-// - a byte of `utf8Text` that is not part of a valid UTF-8 sequence stands for
-//   U+FFFD, which has no Windows-1252 byte;
-// - text whose Windows-1252 bytes would begin with EF BB BF (the text starts
-//   with "ï»¿") would read back as a byte-order mark and lose those three
-//   characters.
-// So DecodeExpressionFile(EncodeExpressionFile(t)) == t for all valid UTF-8 t.
-std::string EncodeExpressionFile(std::string_view utf8Text);
+// UTF-8 text -> bytes, for a file opened in `openedAs`, or for a new file when
+// `openedAs` is empty. Nothing is added: no line break at the end.
+// - New file or AnsiCodePage: Windows-1252 when every character has a byte
+//   there (including the five unassigned bytes, mapped back) and those bytes
+//   read back as Windows-1252; otherwise the byte-order mark followed by the
+//   text in UTF-8. So the UTF-8 branch is also taken when a byte of
+//   `utf8Text` is not part of a valid UTF-8 sequence (it stands for U+FFFD,
+//   which Windows-1252 lacks), when the bytes would begin with EF BB BF (the
+//   text starts with "ï»¿"), and when they would form valid UTF-8 (such as
+//   "Ã©", which would read back as "é").
+// - Utf8: the text in UTF-8 without a mark, unless it begins with U+FEFF,
+//   which would read back as a mark: then with the mark.
+// - Utf8WithMark: the mark followed by the text in UTF-8.
+// Invalid UTF-8 in `utf8Text` is written as U+FFFD. So
+// DecodeExpressionFile(EncodeExpressionFile(t, e)) == t for all valid UTF-8 t
+// and every `e`.
+std::string EncodeExpressionFile(std::string_view utf8Text,
+                                 std::optional<FileEncoding> openedAs = std::nullopt);
 
 // The Windows-1252 codec on every platform: what DecodeExpressionFile and
 // EncodeExpressionFile are everywhere but on Windows, where the ANSI code page
-// takes its place (under code page 1252 the two agree byte for byte).
+// takes Windows-1252's place (under code page 1252 the two agree byte for byte).
 std::string DecodeWindows1252File(std::string_view bytes);
-std::string EncodeWindows1252File(std::string_view utf8Text);
+std::string EncodeWindows1252File(std::string_view utf8Text,
+                                  std::optional<FileEncoding> openedAs = std::nullopt);
 
 enum class FileReadStatus { Ok, TooLarge, CannotOpen };
 
-// `text` is the decoded content when `status` is Ok, empty otherwise.
+// `text` is the decoded content and `encoding` the one it was read in when
+// `status` is Ok; otherwise `text` is empty.
 struct FileReadResult {
     FileReadStatus status;
     std::string text;
+    FileEncoding encoding = FileEncoding::AnsiCodePage;
 };
 
 // Reads and decodes the file at `utf8Path` (see DecodeExpressionFile). The

@@ -13,6 +13,9 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 
 #include <vornel/Display.h>
 #include <vornel/Exp.h>
@@ -53,12 +56,67 @@ QPushButton* CreateButton(const ControlSpec& spec, QWidget* parent) {
     return button;
 }
 
-// The dashed heading is wider than a list; it is cut off rather than
-// scrolled, which keeps the two lists' rows side by side.
+constexpr int kHeadingRows = 2;
+
+// Rows of the variables list. A name or value too wide for its list ends in
+// "…" and shows whole in a tool tip. The dashed heading is wider than a list;
+// it is cut off rather than scrolled, which keeps the two lists' rows side by
+// side.
+class VariableRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip || index.row() < kHeadingRows) {
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        }
+        QStyleOptionViewItem item = Visible(option, view);
+        initStyleOption(&item, index);
+        if (Fits(item, view)) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(event->globalPos(), item.text.trimmed(), view->viewport());
+        }
+        return true;
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, Visible(option, option.widget), index);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = index.row() < kHeadingRows ? Qt::ElideNone : Qt::ElideRight;
+    }
+
+private:
+    // A row is as wide as the widest text in the list; only the part inside
+    // the list shows, and that is where the text is fitted.
+    static QStyleOptionViewItem Visible(const QStyleOptionViewItem& option, const QWidget* view) {
+        QStyleOptionViewItem visible = option;
+        if (const auto* items = qobject_cast<const QAbstractItemView*>(view)) {
+            visible.rect.setRight(
+                std::min(visible.rect.right(), items->viewport()->rect().right()));
+        }
+        return visible;
+    }
+
+    // Whether the row's text shows whole, measured as the style lays it out.
+    static bool Fits(const QStyleOptionViewItem& item, const QWidget* view) {
+        const QStyle* style = view->style();
+        const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &item, view);
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        return item.fontMetrics.horizontalAdvance(item.text) <= text.width() - 2 * margin;
+    }
+};
+
 QListWidget* CreateListBox(QWidget* parent) {
     auto* list = new QListWidget(parent);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list->setTextElideMode(Qt::ElideNone);
+    list->setItemDelegate(new VariableRowDelegate(list));
     return list;
 }
 
@@ -114,6 +172,10 @@ Main::Main(WindowServices& services, QWidget* parent)
     ConnectHandlers();
     ConnectMenus();
     BuildVariableCommands();
+    // The window has a fixed size, so it offers no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(TwipsToPixels(kClientWidthTwips),
                  TwipsToPixels(kClientHeightTwips) + menuBar()->sizeHint().height());
 }
@@ -277,6 +339,9 @@ void Main::Form_Load() {
     m_examples->setCurrentIndex(0);
     Combo1_Click(0);
     FillVariables();
+    // Typing right away replaces the example.
+    m_formula->selectAll();
+    m_formula->setFocus();
 }
 
 void Main::Button_result_Click(int /*index*/) {
@@ -314,7 +379,7 @@ void Main::MenuHelp_Help_Click() {
                         .arg(QLatin1String(kHelpDocumentName)));
     } else if (!m_services.StartHelpViewer(path)) {
         ShowWarning(
-            QStringLiteral("No viewer could be started for the help document %1.").arg(path));
+            QStringLiteral("No viewer could be started for the help document:\n%1").arg(path));
     }
 }
 

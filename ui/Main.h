@@ -7,6 +7,7 @@
 #include <optional>
 
 #include <vornel/MessageSink.h>
+#include "ExpressionFile.h"
 #include "WindowServices.h"
 
 class QAction;
@@ -154,6 +155,9 @@ private:
     QListWidget* m_names = nullptr;
     QListWidget* m_values = nullptr;
     QComboBox* m_examples = nullptr;
+    // The encoding of the file the formula was last opened from; a formula
+    // that comes from no file is saved as a new file.
+    std::optional<FileEncoding> m_openedEncoding;
 };
 
 }  // namespace vornel

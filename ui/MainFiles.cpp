@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QSaveFile>
 
+#if __has_include(<sys/resource.h>)
+#include <sys/resource.h>
+#endif
+
 #include "ExpressionFile.h"
 #include "FormulaBox.h"
 #include "Main.h"
@@ -24,10 +28,25 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+// False when the process may not write a file of `size` bytes (ulimit -f):
+// such a save is refused before anything is written.
+bool WithinFileSizeLimit(qint64 size) {
+#if __has_include(<sys/resource.h>)
+    rlimit limit{};
+    return getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+           rlim_t(size) <= limit.rlim_cur;
+#else
+    return size >= 0;
+#endif
+}
+
 // The old file is replaced only once the new content is completely on disk.
 // Unbuffered, because a write that fails while QSaveFile flushes its buffer
 // inside commit() goes unnoticed and a cut-off file would replace the old one.
 bool WriteWholeFile(const QString& fileName, const std::string& bytes) {
+    if (!WithinFileSizeLimit(qint64(bytes.size()))) {
+        return false;
+    }
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return false;
@@ -56,6 +75,7 @@ void Main::OpenFile(const QString& fileName) {
     switch (read.status) {
         case FileReadStatus::Ok:
             m_formula->SetText(QString::fromStdString(read.text));
+            m_openedEncoding = read.encoding;
             break;
         case FileReadStatus::TooLarge:
             ShowWarning(QStringLiteral("The file is too large, can not be opened."));
@@ -81,7 +101,8 @@ void Main::SaveFileAs(const QString& fileName) {
     bool saved = false;
     {
         BusyCursor busy;
-        saved = WriteWholeFile(fileName, EncodeExpressionFile(m_formula->Text().toStdString()));
+        saved = WriteWholeFile(
+            fileName, EncodeExpressionFile(m_formula->Text().toStdString(), m_openedEncoding));
     }
     if (!saved) {
         ShowWarning(QStringLiteral("Can not save the file: ") + fileName);

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -182,6 +183,16 @@ void Main::BuildVariableCommands() {
                 [this, list](const QPoint& position) { ShowVariableMenu(list, position); });
     }
     connect(m_values, &QListWidget::itemDoubleClicked, this, &Main::List3_DblClick);
+    // The two lists show the same rows however either one is scrolled: wheel,
+    // scroll bar, keyboard, or rows added and removed.
+    QScrollBar* names = m_names->verticalScrollBar();
+    QScrollBar* values = m_values->verticalScrollBar();
+    connect(names, &QScrollBar::valueChanged, values, &QScrollBar::setValue);
+    connect(values, &QScrollBar::valueChanged, names, &QScrollBar::setValue);
+    connect(names, &QScrollBar::rangeChanged, this,
+            [names, values] { values->setValue(names->value()); });
+    connect(values, &QScrollBar::rangeChanged, this,
+            [names, values] { names->setValue(values->value()); });
     UpdateVariableCommands();
 }
 
@@ -270,7 +281,9 @@ void Main::RenameVariable() {
 
 // Why `name` cannot be given to the variable in `row`, or an empty text.
 QString Main::NameRefusal(const QString& name, int row) const {
-    const QString cannot = QStringLiteral("%1 cannot be a variable name: ").arg(Quoted(name));
+    // The reason goes on a line of its own, so that no line breaks inside the
+    // quoted name.
+    const QString cannot = QStringLiteral("%1 cannot be a variable name:\n").arg(Quoted(name));
     switch (CheckVariableName(name.toStdString())) {
         case NameProblem::None:
             break;

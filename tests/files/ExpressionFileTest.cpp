@@ -133,9 +133,11 @@ INSTANTIATE_TEST_SUITE_P(
                     CodecCase{"MarkThenUtf8", kBom + "\u03A9 \u20AC \U0001F600",
                               "\u03A9 \u20AC \U0001F600"},
                     CodecCase{"SecondMarkIsText", kBom + kBom + "x", "\uFEFFx"},
-                    CodecCase{"MarkNotAtStartIsAnsi", "x\xEF\xBB\xBF", "x\u00EF\u00BB\u00BF"},
+                    CodecCase{"MarkNotAtStartIsText", "x\xEF\xBB\xBF", "x\uFEFF"},
                     CodecCase{"HalfAMarkIsAnsi", "\xEF\xBB", "\u00EF\u00BB"},
-                    CodecCase{"Utf8WithoutMarkIsAnsi", "\xC3\xA9", "\u00C3\u00A9"},
+                    CodecCase{"Utf8WithoutMark", "A+1 \xC3\xA9\xE2\x82\xAC", "A+1 \u00E9\u20AC"},
+                    CodecCase{"InvalidUtf8IsAnsi", "\xC3\xA9\xFF", "\u00C3\u00A9\u00FF"},
+                    CodecCase{"TruncatedUtf8IsAnsi", "\xE2\x82", "\u00E2\u201A"},
                     CodecCase{"InvalidUtf8AfterMarkReplaced",
                               kBom + "a\xFF"
                                      "b\xC3",
@@ -146,6 +148,7 @@ struct EncodeCase {
     const char* name;
     std::string text;
     std::string bytes;
+    std::optional<FileEncoding> openedAs = std::nullopt;  // nothing: a new file
 };
 
 std::ostream& operator<<(std::ostream& out, const EncodeCase& c) {
@@ -155,7 +158,20 @@ std::ostream& operator<<(std::ostream& out, const EncodeCase& c) {
 class EncodeTest : public testing::TestWithParam<EncodeCase> {};
 
 TEST_P(EncodeTest, TextBecomesBytes) {
-    EXPECT_EQ(EncodeExpressionFile(GetParam().text), GetParam().bytes);
+    EXPECT_EQ(EncodeExpressionFile(GetParam().text, GetParam().openedAs), GetParam().bytes);
+}
+
+// Whatever the file was opened in, what is saved reads back as the same text.
+TEST(Encodings, SavedTextReadsBack) {
+    const std::optional<FileEncoding> encodings[] = {
+        std::nullopt, FileEncoding::AnsiCodePage, FileEncoding::Utf8, FileEncoding::Utf8WithMark};
+    for (const std::string text : {"", "1+2", "\u00E9\u20AC", "\u00C3\u00A9", "1\u00EF\u00BB\u00BF",
+                                   "\u00EF\u00BB\u00BF1", "\uFEFF1", "\u03A9\r\n"}) {
+        for (const auto& encoding : encodings) {
+            EXPECT_EQ(DecodeExpressionFile(EncodeExpressionFile(text, encoding)), text)
+                << text << " in encoding " << (encoding ? int(*encoding) : -1);
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -177,7 +193,17 @@ INSTANTIATE_TEST_SUITE_P(
         EncodeCase{"TextThatLooksLikeAMarkIsUtf8", "\u00EF\u00BB\u00BF1",
                    kBom + "\xC3\xAF\xC2\xBB\xC2\xBF"
                           "1"},
-        EncodeCase{"MarkLookalikeLaterStaysAnsi", "1\u00EF\u00BB\u00BF", "1\xEF\xBB\xBF"}),
+        EncodeCase{"Utf8LookalikeIsUtf8", "1\u00C3\u00A9", kBom + "1\xC3\x83\xC2\xA9"},
+        EncodeCase{"Utf8StaysWithoutMark", "A+1 \u00E9\u20AC", "A+1 \xC3\xA9\xE2\x82\xAC",
+                   FileEncoding::Utf8},
+        EncodeCase{"Utf8LeadingMarkCharacterKeepsMark", "\uFEFF1",
+                   kBom + "\xEF\xBB\xBF"
+                          "1",
+                   FileEncoding::Utf8},
+        EncodeCase{"MarkStays", "\u00E9", kBom + "\xC3\xA9", FileEncoding::Utf8WithMark},
+        EncodeCase{"Windows1252Stays", "\u00E9", "\xE9", FileEncoding::AnsiCodePage},
+        EncodeCase{"Windows1252FileGetsMarkWhenNeeded", "\u03A9", kBom + "\xCE\xA9",
+                   FileEncoding::AnsiCodePage}),
     RowName<EncodeCase>);
 
 // Text that is not valid UTF-8: each offending byte stands for U+FFFD, which
@@ -229,6 +255,7 @@ struct FileCase {
     std::string bytes;
     FileReadStatus status;
     std::string text;
+    FileEncoding encoding = FileEncoding::AnsiCodePage;
     std::string fileName = "expression.txt";
 };
 
@@ -242,6 +269,9 @@ TEST_P(ReadContentTest, ReadsOrRefuses) {
     const FileReadResult result = ReadExpressionFile(Write(GetParam().fileName, GetParam().bytes));
     EXPECT_EQ(result.status, GetParam().status);
     EXPECT_EQ(result.text, GetParam().text);
+    if (result.status == FileReadStatus::Ok) {
+        EXPECT_EQ(result.encoding, GetParam().encoding);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -259,9 +289,13 @@ INSTANTIATE_TEST_SUITE_P(
                      }
                      return text;
                  }()},
-        FileCase{"Utf8WithMark", kBom + "\u03A9+1", FileReadStatus::Ok, "\u03A9+1"},
-        FileCase{"NonAsciiName", "A\xFC", FileReadStatus::Ok, "A\u00FC", "Ausdr\u00FCcke.txt"},
-        FileCase{"NameOutsideTheCodePage", "1", FileReadStatus::Ok, "1", "\u03A9\u8A08\u7B97.txt"}),
+        FileCase{"Utf8WithMark", kBom + "\u03A9+1", FileReadStatus::Ok, "\u03A9+1",
+                 FileEncoding::Utf8WithMark},
+        FileCase{"Utf8WithoutMark", "\u03A9+1", FileReadStatus::Ok, "\u03A9+1", FileEncoding::Utf8},
+        FileCase{"NonAsciiName", "A\xFC", FileReadStatus::Ok, "A\u00FC", FileEncoding::AnsiCodePage,
+                 "Ausdr\u00FCcke.txt"},
+        FileCase{"NameOutsideTheCodePage", "1", FileReadStatus::Ok, "1", FileEncoding::AnsiCodePage,
+                 "\u03A9\u8A08\u7B97.txt"}),
     RowName<FileCase>);
 
 TEST_F(ReadFileTest, MissingFileCannotBeOpened) {

@@ -1,10 +1,11 @@
 // Expression files from the window: the open and save commands with their
 // dialogs faked, the size limit, encodings and a failed save.
+#include <csignal>
 #include <optional>
 
-#include <signal.h>
 #include <sys/resource.h>
 
+#include "QtWindowServices.h"
 #include "WindowFixture.h"
 
 using namespace vornel;
@@ -120,6 +121,27 @@ private slots:
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList{"Expression.txt"});
     }
 
+    void savedInTheEncodingItWasOpenedIn_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("formula");
+        QTest::newRow("UTF-8 without a mark") << QByteArray("A+1 \xc3\xa9\xe2\x82\xac") << "A+1 é€";
+        QTest::newRow("UTF-8 with a mark") << QByteArray("\xef\xbb\xbf\xc3\xa9+1") << "é+1";
+        QTest::newRow("Windows-1252") << QByteArray("\xe9+1") << "é+1";
+    }
+    // Opened, shown as written, and saved back byte for byte.
+    void savedInTheEncodingItWasOpenedIn() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, formula);
+        const QString path = m_folder->filePath("Expression.txt");
+        QVERIFY(WriteBytes(path, bytes));
+        m_w->services.answers = {path, path};
+        m_w->Run("MenuFile_Open");
+        QCOMPARE(m_w->Formula()->Text(), formula);
+        QVERIFY(WriteBytes(path, "something else"));
+        m_w->Run("MenuFile_Save");
+        QCOMPARE(ReadBytes(path), bytes);
+    }
+
     // A write that fails part way must not cost the user the file that was
     // there before.
     void failedSaveKeepsTheOldFile() {
@@ -133,7 +155,6 @@ private slots:
         getrlimit(RLIMIT_FSIZE, &old);
         rlimit lowered = old;
         lowered.rlim_cur = 1000;
-        signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &lowered);
         m_w->Run("MenuFile_Save");
         setrlimit(RLIMIT_FSIZE, &old);
@@ -143,6 +164,57 @@ private slots:
         QCOMPARE(ReadBytes(path), QByteArray("A+B"));
         QCOMPARE(m_w->Formula()->Text(), formula);
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList{"Expression.txt"});
+    }
+
+    // The open and save dialogs start in the folder last chosen in either,
+    // also after a restart.
+    void dialogsStartInTheLastFolder() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder->path());
+        QVERIFY(QDir(m_folder->path()).mkpath("first"));
+        QVERIFY(QDir(m_folder->path()).mkpath("second"));
+        QVERIFY(WriteBytes(m_folder->filePath("first/chosen.txt"), "1"));
+        QStringList startedIn;
+        const auto choose = [&startedIn](const QString& file) {
+            QTimer::singleShot(0, [&startedIn, file] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                startedIn << dialog->directory().dirName();
+                dialog->selectFile(file);
+                QMetaObject::invokeMethod(dialog, "accept");
+            });
+        };
+        choose(m_folder->filePath("first/chosen.txt"));
+        QtWindowServices().GetOpenFileName(&m_w->window, kFilter);
+        choose(m_folder->filePath("second/saved.txt"));
+        QtWindowServices().GetSaveFileName(&m_w->window, "Expression.txt", kFilter, "txt");
+        choose(m_folder->filePath("first/chosen.txt"));
+        QCOMPARE(QtWindowServices().GetOpenFileName(&m_w->window, kFilter),
+                 m_folder->filePath("first/chosen.txt"));
+        QCOMPARE(startedIn.mid(1), (QStringList{"first", "second"}));
+    }
+
+    // The program itself ignores SIGXFSZ, so that any write over a file-size
+    // limit fails and is reported instead of ending it.
+    void programIgnoresTheFileSizeSignal() {
+        QProcess program;
+        program.start(VORNEL_PROGRAM, {});
+        QVERIFY(program.waitForStarted());
+        const auto ignored = [&program] {
+            QFile status(QString("/proc/%1/status").arg(program.processId()));
+            if (!status.open(QIODevice::ReadOnly)) {
+                return false;
+            }
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("SigIgn:")) {
+                    return ((line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGXFSZ - 1)) &
+                            1) != 0;
+                }
+            }
+            return false;
+        };
+        QTRY_VERIFY(ignored());
+        program.kill();
+        program.waitForFinished();
     }
 };
 

@@ -142,6 +142,52 @@ private slots:
         QVERIFY(names->currentItem()->isSelected());
     }
 
+    // With 40 rows the two lists still show the same rows side by side,
+    // however either one is scrolled.
+    void listsScrollInStep_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("way");
+        for (const char* list : {"List_Var", "List3"}) {
+            for (const char* way : {"wheel", "scroll bar", "End key", "remove"}) {
+                QTest::addRow("%s, %s", way, list) << list << way;
+            }
+        }
+    }
+    void listsScrollInStep() {
+        QFETCH(QString, list);
+        QFETCH(QString, way);
+        for (int i = 0; i < 33; ++i) {
+            m_w->Click("Command2");
+        }
+        auto* names = m_w->Control<QListWidget>("List_Var");
+        auto* values = m_w->Control<QListWidget>("List3");
+        auto* scrolled = m_w->Control<QListWidget>(list);
+        QCOMPARE(values->count(), 40);
+        // The lists lay out their rows when the event loop runs.
+        QTRY_VERIFY(names->verticalScrollBar()->maximum() > 0);
+        QTRY_VERIFY(values->verticalScrollBar()->maximum() > 0);
+        if (way == "wheel") {
+            const QPoint at = scrolled->viewport()->rect().center();
+            QWheelEvent wheel(at, scrolled->viewport()->mapToGlobal(at), {}, {0, -120},
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(scrolled->viewport(), &wheel);
+        } else if (way == "scroll bar") {
+            scrolled->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        } else if (way == "End key") {
+            scrolled->setFocus();
+            QTest::keyClick(scrolled, Qt::Key_End);
+        } else {
+            scrolled->setCurrentRow(39);
+            m_w->Run("VariableRemove");
+            QCOMPARE(names->count(), 39);
+        }
+        QVERIFY(names->verticalScrollBar()->value() > 0);
+        QCOMPARE(values->verticalScrollBar()->value(), names->verticalScrollBar()->value());
+        for (const int y : {2, names->viewport()->height() - 2}) {
+            QCOMPARE(values->indexAt({2, y}).row(), names->indexAt({2, y}).row());
+        }
+    }
+
     void addAppendsVariables() {
         for (int i = 0; i < 3; ++i) {
             m_w->Click("Command2");

@@ -4,6 +4,7 @@
 #include "Examples.h"
 #include "HelpLocator.h"
 #include "InfoWindows.h"
+#include "QtWindowServices.h"
 #include "WindowFixture.h"
 
 using namespace vornel;
@@ -73,6 +74,48 @@ private slots:
         QCOMPARE(window.findChild<QListWidget*>("List3")->count(), 7);
         QCOMPARE(window.windowTitle(), "Vornel");
         QCOMPARE(window.minimumSize(), window.maximumSize());
+        QVERIFY(window.windowFlags().testFlag(Qt::CustomizeWindowHint));
+        QVERIFY(!window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    }
+
+    // The formula box has the keyboard focus, with the example selected.
+    void typingAfterStartUp() {
+        QCOMPARE(QApplication::focusWidget(), m_w->Formula());
+        QTest::keyClicks(QApplication::focusWidget(), "5+5");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+        QCOMPARE(m_w->Formula()->Text(), "5+5");
+        QCOMPARE(m_w->Result(), "10.000000000000000");
+    }
+
+    // A box is wide enough for its whole title in a bold title-bar font
+    // beside the window manager's icon and three buttons.
+    void boxTitlesShowWhole_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("prompt");
+        QTest::newRow("failure number") << "Error Number-11"
+                                        << "Invalid Expression!";
+        QTest::newRow("application title") << "Vornel"
+                                           << "Max number is32";
+        QTest::newRow("no title") << ""
+                                  << "x";
+    }
+    void boxTitlesShowWhole() {
+        QFETCH(QString, title);
+        QFETCH(QString, prompt);
+        int width = 0;
+        QTimer::singleShot(0, [&width] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            width = box->width();
+            box->accept();
+        });
+        QtWindowServices().ShowMessage(&m_w->window, prompt, title, MessageIcon::Exclamation);
+        QFont bold = m_w->window.font();
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        QVERIFY2(width >= metrics.horizontalAdvance(title) + 4 * 24,
+                 qPrintable(QString::number(width)));
     }
 
     void everyControl_data() {
@@ -305,8 +348,8 @@ private slots:
         m_w->Run("MenuHelp_Help");
         QCOMPARE(m_w->services.calls, QStringList{"help " + path});
         QCOMPARE(m_w->services.TakeMessages(),
-                 QStringList{"No viewer could be started for the help document " + path +
-                             ". | Vornel | exclamation"});
+                 QStringList{"No viewer could be started for the help document:\n" + path +
+                             " | Vornel | exclamation"});
     }
 };
 

@@ -142,27 +142,42 @@ const Renaming kRenamings[] = {
     {"its own name in lower case", "a", " a", nullptr},
     {"empty", " ", " A    ", "A variable needs a name."},
     {"digit first", "2x", " A    ",
-     "\"2x\" cannot be a variable name: a name begins with a letter (A to Z) or \"_\"."},
+     "\"2x\" cannot be a variable name:\na name begins with a letter (A to Z) or \"_\"."},
     {"space inside", "net rate", " A    ",
-     "\"net rate\" cannot be a variable name: a name holds only letters (A to Z), digits and "
+     "\"net rate\" cannot be a variable name:\na name holds only letters (A to Z), digits and "
      "\"_\"."},
     {"accented letter", "caf\u00e9", " A    ",
-     "\"caf\u00e9\" cannot be a variable name: a name holds only letters (A to Z), digits and "
+     "\"caf\u00e9\" cannot be a variable name:\na name holds only letters (A to Z), digits and "
      "\"_\"."},
     {"function", "round", " A    ",
-     "\"round\" cannot be a variable name: it is the name of a function."},
+     "\"round\" cannot be a variable name:\nit is the name of a function."},
     {"truth value", "False", " A    ",
-     "\"False\" cannot be a variable name: conditions read it as a truth value."},
+     "\"False\" cannot be a variable name:\nconditions read it as a truth value."},
     {"keyword", "ElseIf", " A    ",
-     "\"ElseIf\" cannot be a variable name: it is a keyword of If blocks."},
+     "\"ElseIf\" cannot be a variable name:\nit is a keyword of If blocks."},
     {"holds a keyword", "Lengthen", " A    ",
-     "\"Lengthen\" cannot be a variable name: it holds THEN, ELSE or ENDIF, which would break "
+     "\"Lengthen\" cannot be a variable name:\nit holds THEN, ELSE or ENDIF, which would break "
      "If blocks."},
     {"begins with If", "Iffy", " A    ",
-     "\"Iffy\" cannot be a variable name: a formula beginning with it would be read as an If "
+     "\"Iffy\" cannot be a variable name:\na formula beginning with it would be read as an If "
      "block."},
     {"taken, in another case", "b", " A    ",
-     "\"b\" cannot be a variable name: the variable \"B\" has it already."},
+     "\"b\" cannot be a variable name:\nthe variable \"B\" has it already."},
+};
+
+// A value or name too wide for its list shows whole in a tool tip.
+struct LongRow {
+    const char* name;
+    const char* list;   // where the tip is asked for
+    const char* typed;  // a value for A, or a new name for it
+    bool tip;
+};
+const LongRow kLongRows[] = {
+    {"huge value", "List3", "1e20", true},
+    {"tiny value", "List3", "0.000000000000001", true},
+    {"short value", "List3", "12", false},
+    {"long name", "List_Var", "A_rather_long_name", true},
+    {"short name", "List_Var", "Rate", false},
 };
 
 // The colour the first character of `span` is shown in.
@@ -265,6 +280,21 @@ private slots:
     }
 
     // A row made by Add has no indent, and keeps none.
+    void longRowsShowWholeInATip_data() { AddCaseRows(kLongRows); }
+    void longRowsShowWholeInATip() {
+        const LongRow& c = FetchCase(kLongRows);
+        auto* list = m_w->Control<QListWidget>(c.list);
+        m_w->services.typed << QString(c.typed);
+        Select(2);
+        m_w->Run(list == Names() ? "VariableRename" : "VariableEditValue");
+        const QPoint at = RowCentre(list, 2);
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &help);
+        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(),
+                 c.tip ? list->item(2)->text().trimmed() : QString());
+        QToolTip::hideText();
+    }
+
     void editAnAddedValue() {
         m_w->Click("Command2");
         m_w->services.typed << "3";

@@ -4,6 +4,8 @@
 
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -39,6 +41,8 @@ FormulaBox::FormulaBox(QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
     connect(document(), &QTextDocument::contentsChanged, this, &FormulaBox::ClearFaultWhenChanged);
+    // After an edit: the document is laid out again by then.
+    connect(document(), &QTextDocument::contentsChanged, this, &FormulaBox::ColourShownText);
 }
 
 // The raw text keeps characters such as no-break spaces that the plain-text
@@ -128,6 +132,28 @@ void FormulaBox::changeEvent(QEvent* event) {
         m_highlighter->SetPalette(palette());
     }
     QPlainTextEdit::changeEvent(event);
+}
+
+void FormulaBox::scrollContentsBy(int dx, int dy) {
+    QPlainTextEdit::scrollContentsBy(dx, dy);
+    ColourShownText();
+}
+
+void FormulaBox::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    ColourShownText();
+}
+
+void FormulaBox::ColourShownText() {
+    const qreal left = horizontalScrollBar()->value();
+    m_highlighter->SetShownPixels(left, left + viewport()->width());
+    const QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        if (blockBoundingGeometry(block).translated(offset).top() > viewport()->height()) {
+            break;
+        }
+        m_highlighter->ColourShownPart(block);
+    }
 }
 
 QMimeData* FormulaBox::createMimeDataFromSelection() const {

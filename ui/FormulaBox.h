@@ -72,8 +72,16 @@ protected:
     // the formula is shown in.
     QMimeData* createMimeDataFromSelection() const override;
 
+    // A long line is coloured only around the part in view, so scrolling and
+    // resizing colour the part that comes into view.
+    void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void ClearFaultWhenChanged();
+    // Tells the colouring which part of the document is in view, and has it
+    // colour what it has not yet coloured there.
+    void ColourShownText();
 
     FormulaHighlighter* m_highlighter;
     std::optional<QString> m_faultyText;  // the formula as it was when marked

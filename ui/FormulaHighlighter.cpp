@@ -2,9 +2,13 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QTextDocument>
+#include <QTextOption>
 
 #include <algorithm>
+#include <cmath>
 
 #include <vornel/Names.h>
 
@@ -90,6 +94,12 @@ Token ScanToken(QStringView line, qsizetype from) {
     return {IsOperator(c) ? TokenKind::Operator : TokenKind::Other, 1};
 }
 
+// The characters of a long line that were coloured last time.
+struct ColouredPart : QTextBlockUserData {
+    qsizetype from = 0;
+    qsizetype to = 0;
+};
+
 std::optional<Category> CategoryOfSymbol(TokenKind kind) {
     switch (kind) {
         case TokenKind::Number:
@@ -133,21 +143,93 @@ QTextCharFormat FormulaHighlighter::Format(Category category) const {
     return m_formats[static_cast<std::size_t>(category)];
 }
 
-void FormulaHighlighter::highlightBlock(const QString& text) {
-    const QStringView line(text);
-    if (line.size() > kLongestColouredLine) {
+void FormulaHighlighter::SetShownPixels(qreal left, qreal right) {
+    m_shownLeft = left;
+    m_shownRight = right;
+}
+
+void FormulaHighlighter::ColourShownPart(const QTextBlock& block) {
+    if (document() == nullptr || block.document() != document() ||
+        block.length() - 1 <= kLongestWholeLine) {
         return;
     }
-    for (qsizetype at = 0; at < line.size();) {
-        const Token token = ScanToken(line, at);
-        const std::optional<Category> category = token.kind == TokenKind::Name
-                                                     ? CategoryOfName(line.mid(at, token.length))
-                                                     : CategoryOfSymbol(token.kind);
-        if (category) {
-            setFormat(static_cast<int>(at), static_cast<int>(token.length), Format(*category));
-        }
-        at += token.length;
+    const auto [first, last] = ShownCharacters(block.text());
+    const auto* part = static_cast<const ColouredPart*>(block.userData());
+    if (part == nullptr || first < part->from || last > part->to) {
+        rehighlightBlock(block);
     }
+}
+
+void FormulaHighlighter::highlightBlock(const QString& text) {
+    const QStringView line(text);
+    // The whole line is scanned, since a string literal may open before the
+    // coloured part, but only the names inside it are looked up.
+    const auto [from, to] = ColouredSpan(line);
+    for (qsizetype at = 0; at < to;) {
+        const Token token = ScanToken(line, at);
+        const qsizetype end = at + token.length;
+        if (end > from) {
+            const std::optional<Category> category =
+                token.kind == TokenKind::Name ? CategoryOfName(line.mid(at, token.length))
+                                              : CategoryOfSymbol(token.kind);
+            if (category) {
+                const qsizetype start = std::max(at, from);
+                setFormat(static_cast<int>(start), static_cast<int>(std::min(end, to) - start),
+                          Format(*category));
+            }
+        }
+        at = end;
+    }
+}
+
+std::pair<qsizetype, qsizetype> FormulaHighlighter::ColouredSpan(QStringView line) {
+    if (line.size() <= kLongestWholeLine) {
+        return {0, line.size()};
+    }
+    const auto [first, last] = ShownCharacters(line);
+    auto* part = static_cast<ColouredPart*>(currentBlockUserData());
+    if (part == nullptr) {
+        part = new ColouredPart;
+        setCurrentBlockUserData(part);
+    }
+    part->from = std::max(first - kShownMargin, qsizetype(0));
+    part->to = std::min(last + kShownMargin, line.size());
+    return {part->from, part->to};
+}
+
+// Worked out from each character's advance rather than from the line's
+// layout, which is cleared by every edit and costs a whole shaping of the
+// line to ask. Kerning and bold keywords put it a few pixels off, well
+// inside the margins.
+std::pair<qsizetype, qsizetype> FormulaHighlighter::ShownCharacters(QStringView line) {
+    const QFont font = document()->defaultFont();
+    if (font != m_advancesFont) {  // also when no font was measured yet
+        const QFontMetricsF metrics(font);
+        for (std::size_t c = 0; c < m_advances.size(); ++c) {
+            m_advances[c] = metrics.horizontalAdvance(QChar(char16_t(c)));
+        }
+        m_advancesFont = font;
+    }
+    const qreal margin = document()->documentMargin();
+    const qreal tab = document()->defaultTextOption().tabStopDistance();
+    qreal x = margin;
+    qsizetype first = line.size();
+    for (qsizetype at = 0; at < line.size(); ++at) {
+        const char16_t c = line[at].unicode();
+        if (c == u'\t' && tab > 0) {
+            x = margin + (std::floor((x - margin) / tab) + 1) * tab;
+        } else {
+            x += c < m_advances.size() ? m_advances[c]
+                                       : QFontMetricsF(font).horizontalAdvance(QChar(c));
+        }
+        if (x > m_shownLeft && first == line.size()) {
+            first = at;
+        }
+        if (x >= m_shownRight) {
+            return {std::min(first, at), at + 1};
+        }
+    }
+    return {first, line.size()};
 }
 
 std::optional<Category> FormulaHighlighter::CategoryOfName(QStringView word) const {

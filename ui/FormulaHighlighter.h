@@ -1,15 +1,18 @@
 #pragma once
 
+#include <QFont>
 #include <QPalette>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 #include <QSyntaxHighlighter>
+#include <QTextBlock>
 #include <QTextCharFormat>
 
 #include <array>
 #include <optional>
+#include <utility>
 
 namespace vornel {
 
@@ -24,10 +27,12 @@ public:
     enum class Category { Keyword, Function, Number, String, Operator, Variable };
     Q_ENUM(Category)
 
-    // A longer line is shown without colours: laying out a line costs time
-    // for every coloured stretch, and at this length a keystroke already
-    // takes some 25 ms.
-    static constexpr qsizetype kLongestColouredLine = 10000;
+    // A line up to this length is coloured whole. A longer one is coloured
+    // only where it is shown and kShownMargin characters either side: laying
+    // out a line costs time for every coloured stretch, and a whole coloured
+    // line of 32,000 characters takes some 70 ms per keystroke.
+    static constexpr qsizetype kLongestWholeLine = 2000;
+    static constexpr qsizetype kShownMargin = 500;
 
     // Attaches to `document` with the colours for the application's palette
     // and no variable names.
@@ -46,6 +51,16 @@ public:
     // The format of `category` for the current palette.
     QTextCharFormat Format(Category category) const;
 
+    // The horizontal stretch of the document that the box shows, in pixels
+    // from the document's left edge. A long line coloured from now on is
+    // coloured around the characters that stretch shows.
+    void SetShownPixels(qreal left, qreal right);
+
+    // Colours `block` again when it is a long line whose coloured characters
+    // do not cover the ones the shown stretch holds. Call it for each block in
+    // view after scrolling, resizing and editing.
+    void ColourShownPart(const QTextBlock& block);
+
 protected:
     void highlightBlock(const QString& text) override;
 
@@ -54,10 +69,20 @@ private:
 
     // The category of the whole name `word`, if any.
     std::optional<Category> CategoryOfName(QStringView word) const;
+    // The characters of the current block to colour: all of a short line,
+    // the shown part and its margins of a long one.
+    std::pair<qsizetype, qsizetype> ColouredSpan(QStringView line);
+    // The characters of `line` that the shown stretch holds, at least partly.
+    std::pair<qsizetype, qsizetype> ShownCharacters(QStringView line);
     void ChooseColours(const QColor& base);
 
     std::array<QTextCharFormat, kCategoryCount> m_formats;
     QSet<QString> m_variables;  // upper-cased
+    qreal m_shownLeft = 0;
+    qreal m_shownRight = 0;
+    // The advance of each ASCII character in m_advancesFont.
+    std::array<qreal, 128> m_advances{};
+    std::optional<QFont> m_advancesFont;
 };
 
 }  // namespace vornel

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "FormulaBox.h"
 #include "FormulaHighlighter.h"
 
 using vornel::FormulaHighlighter;
@@ -42,6 +43,28 @@ double Contrast(const QColor& a, const QColor& b) {
     return (light + 0.05) / (dark + 0.05);
 }
 
+// The category of every character of the first `span` in `document`.
+QStringList CategoriesOf(const QTextDocument& document, const FormulaHighlighter& highlighter,
+                         const QString& span) {
+    const auto from = int(document.toPlainText().indexOf(span));
+    if (from < 0) {
+        return {"missing " + span};
+    }
+    QStringList names;
+    for (int position = from; position < from + span.size(); ++position) {
+        const QTextBlock block = document.findBlock(position);
+        const int inBlock = position - block.position();
+        QTextCharFormat format;
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            if (inBlock >= range.start && inBlock < range.start + range.length) {
+                format = range.format;
+            }
+        }
+        names << NameOf(highlighter, format);
+    }
+    return names;
+}
+
 // A document laid out and coloured as in the formula box, once the event loop
 // has run: a document reports edits to its highlighter only when it has a
 // layout, and a new highlighter waits for the event loop to colour it whole.
@@ -54,25 +77,8 @@ struct Coloured {
         QCoreApplication::processEvents();
     }
 
-    // The category of every character of the first `span` in the document.
     QStringList CategoriesOf(const QString& span) const {
-        const auto from = int(document.toPlainText().indexOf(span));
-        if (from < 0) {
-            return {"missing " + span};
-        }
-        QStringList names;
-        for (int position = from; position < from + span.size(); ++position) {
-            const QTextBlock block = document.findBlock(position);
-            const int inBlock = position - block.position();
-            QTextCharFormat format;
-            for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
-                if (inBlock >= range.start && inBlock < range.start + range.length) {
-                    format = range.format;
-                }
-            }
-            names << NameOf(highlighter, format);
-        }
-        return names;
+        return ::CategoriesOf(document, highlighter, span);
     }
 
     // The text colour of each category, in the order of the enumeration.
@@ -219,20 +225,55 @@ private slots:
         QCOMPARE(coloured.CategoriesOf("12").first(), "Number");
     }
 
-    // A long line is coloured to its end; beyond the limit it stays plain.
+    // The longest lines are coloured wherever the box is scrolled to: a
+    // string literal opened far to the left still runs on into view.
+    void longLines_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("atEnd");
+        QTest::addColumn<QString>("span");
+        QTest::addColumn<QString>("expected");
+        const auto longest = [](const QString& unit, const QString& last) {
+            QString line;
+            while (line.size() < 32766) {
+                line += unit;
+            }
+            return line.left(32766 - last.size()) + last;
+        };
+        const QString names = longest("Max(A1,.5)+\"s\"*", "*Rate");
+        QTest::newRow("start in view") << names << false << "Max"
+                                       << "Function";
+        QTest::newRow("end in view") << names << true << "Rate"
+                                     << "Variable";
+        QTest::newRow("next line, start in view") << names + "\nRate" << false << "\nRate"
+                                                  << "Variable";
+        QTest::newRow("string opened far to the left")
+            << "A=\"" + longest("+Max(A1,.5)", "Rate") << true << "Rate"
+            << "String";
+    }
     void longLines() {
-        QString line;
-        while (line.size() < FormulaHighlighter::kLongestColouredLine - 4) {
-            line += "Max(A1,.5)+\"s\"*";
+        QFETCH(QString, text);
+        QFETCH(bool, atEnd);
+        QFETCH(QString, span);
+        QFETCH(QString, expected);
+        vornel::FormulaBox box;
+        box.resize(300, 100);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        box.SetVariableNames({"rate"});
+        box.SetText(text);
+        box.document()->setModified(false);
+        const int undoSteps = box.document()->availableUndoSteps();
+        box.moveCursor(atEnd ? QTextCursor::End : QTextCursor::Start);
+        QCoreApplication::processEvents();
+        QCOMPARE(box.Text(), vornel::WithCrLf(text));
+        QVERIFY(!box.document()->isModified());
+        QCOMPARE(box.document()->availableUndoSteps(), undoSteps);
+        const auto* highlighter = box.document()->findChild<FormulaHighlighter*>();
+        QStringList categories = CategoriesOf(*box.document(), *highlighter, span);
+        if (span.startsWith('\n')) {
+            categories.removeFirst();  // the line break has no colour
         }
-        line = line.left(FormulaHighlighter::kLongestColouredLine - 5) + "*Rate";
-        Coloured coloured;
-        coloured.highlighter.SetVariableNames({"rate"});
-        coloured.document.setPlainText(line);
-        QCOMPARE(coloured.CategoriesOf("Rate").first(), "Variable");
-        coloured.document.setPlainText(line + "*Rate\nRate");
-        QCOMPARE(coloured.CategoriesOf("Max").first(), "none");
-        QCOMPARE(coloured.CategoriesOf("\nRate").last(), "Variable");
+        QCOMPARE(categories, QStringList(categories.size(), expected));
     }
 };
 

@@ -6,6 +6,7 @@
 #include "NumberText.h"
 #include "SelectBranch.h"
 #include "Text.h"
+#include "VariableLookup.h"
 
 namespace vornel {
 
@@ -23,7 +24,7 @@ DiscardingSink g_discardingSink;
 
 // Upper-cases the text, lets an If block choose its branch, and replaces the
 // variables by their values.
-std::string PrepareExpression(std::string_view text, const VariableTable& variables) {
+std::string PrepareExpression(std::string_view text, const VariableLookup& variables) {
     std::string upper = ToUpper(TrimSpaces(text));
     if (upper.starts_with(kKeywordIf)) {
         upper = SelectBranch(upper, variables);
@@ -50,8 +51,6 @@ std::int16_t Exp::SetVariable(std::int16_t index, std::string name, double value
         return 0;
     }
     VariableSlot& slot = m_variables[static_cast<std::size_t>(index)];
-    slot.matchName = MatchName(name);
-    slot.valueText = NumberText(value);
     slot.name = std::move(name);
     slot.value = value;
     return 1;

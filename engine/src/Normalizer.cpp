@@ -11,58 +11,12 @@ bool IsWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The slots that a name can match, lowest index first: an empty slot never
-// matches, and most of the 33 are empty. Gathered once per text, so that each
-// name is compared with the few slots in use only.
-class UsedSlots {
-public:
-    explicit UsedSlots(const VariableTable& variables) {
-        for (const auto& slot : variables) {
-            if (!slot.matchName.empty()) {
-                m_slots[m_count++] = &slot;
-            }
-        }
-    }
-
-    // The same answer as FindVariable.
-    const VariableSlot* Find(std::string_view name) const {
-        for (std::size_t k = 0; k < m_count; ++k) {
-            const VariableSlot* slot = m_slots[k];
-            if (slot->matchName.size() == name.size() &&
-                EqualsIgnoringAsciiCase(slot->matchName, name)) {
-                return slot;
-            }
-        }
-        return nullptr;
-    }
-
-private:
-    std::array<const VariableSlot*, kVariableSlots> m_slots;
-    std::size_t m_count = 0;
-};
-
 }  // namespace
 
-std::string MatchName(std::string_view name) {
-    return ToUpper(name);
-}
-
-const VariableSlot* FindVariable(std::string_view name, const VariableTable& variables) {
-    // Slot names are kept upper-cased in matchName, and names read from an
-    // expression are plain ASCII, so folding A-Z is all the matching needs.
-    for (const auto& slot : variables) {
-        if (!slot.matchName.empty() && EqualsIgnoringAsciiCase(slot.matchName, name)) {
-            return &slot;
-        }
-    }
-    return nullptr;
-}
-
-std::string NormalizeExpression(std::string_view text, const VariableTable& variables) {
+std::string NormalizeExpression(std::string_view text, const VariableLookup& variables) {
     if (text.size() >= kPositionLimit && CharCount(text) >= kPositionLimit) {
         Fail(EvaluationFailure::kOverflow);
     }
-    const UsedSlots slots(variables);
     std::string out;
     out.reserve(text.size() + 16);
     std::size_t i = 0;
@@ -85,9 +39,9 @@ std::string NormalizeExpression(std::string_view text, const VariableTable& vari
             ++i;
         }
         const std::string_view name = text.substr(start, i - start);
-        if (const VariableSlot* slot = slots.Find(name)) {
+        if (const int entry = variables.Find(name); entry >= 0) {
             out += '(';
-            out += slot->valueText;
+            out += variables.ValueText(entry);
             out += ')';
         } else {
             out += name;

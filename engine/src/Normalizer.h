@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include <vornel/VariableTable.h>
+#include "VariableLookup.h"
 
 namespace vornel {
 
@@ -11,13 +11,6 @@ namespace vornel {
 // variable slot holds (compared ignoring case, lowest slot first) by "(" +
 // its number text + ")". Everything else passes through in order.
 // Fails with 6 for a text of 32,767 characters or more.
-std::string NormalizeExpression(std::string_view text, const VariableTable& variables);
-
-// The slot whose name matches `name` ignoring case, lowest index first, or
-// nullptr. An empty slot name never matches.
-const VariableSlot* FindVariable(std::string_view name, const VariableTable& variables);
-
-// The name as the variable table matches it: upper-cased.
-std::string MatchName(std::string_view name);
+std::string NormalizeExpression(std::string_view text, const VariableLookup& variables);
 
 }  // namespace vornel

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include <vornel/VariableTable.h>
+#include "VariableLookup.h"
 
 namespace vornel {
 
@@ -15,9 +15,9 @@ inline constexpr int kMaxConditions = 16;
 // search before any condition is tested. Failures: 5 for a missing THEN, ELSE
 // or ENDIF; 9 for a 17th condition; 6 when a keyword position passes 32,767;
 // and those of the conditions.
-std::string SelectBranch(std::string_view statement, const VariableTable& variables);
+std::string SelectBranch(std::string_view statement, const VariableLookup& variables);
 
 // True when the condition holds.
-bool TestCondition(std::string_view condition, const VariableTable& variables);
+bool TestCondition(std::string_view condition, const VariableLookup& variables);
 
 }  // namespace vornel

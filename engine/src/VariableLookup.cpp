@@ -18,12 +18,30 @@ VariableLookup::VariableLookup(const VariableTable& variables) {
         if (slot.name.empty()) {
             continue;  // an empty slot never matches
         }
+        Entry& entry = m_entries[m_count];
         if (IsAscii(slot.name)) {
-            m_names[m_count] = slot.name;
+            entry.name = slot.name.data();
+            entry.nameSize = slot.name.size();
         } else {
-            m_names[m_count] = m_upperNames[m_count].emplace(ToUpper(slot.name));
+            const std::string& upper =
+                *new (&m_upperNames[m_count].text) std::string(ToUpper(slot.name));
+            m_upperNamesMade |= Bit(m_count);
+            entry.name = upper.data();
+            entry.nameSize = upper.size();
         }
-        m_values[m_count++] = slot.value;
+        entry.value = slot.value;
+        ++m_count;
+    }
+}
+
+VariableLookup::~VariableLookup() {
+    for (std::size_t k = 0; k < m_count; ++k) {
+        if (m_upperNamesMade & Bit(k)) {
+            m_upperNames[k].text.~basic_string();
+        }
+        if (m_textsMade & Bit(k)) {
+            m_texts[k].text.~basic_string();
+        }
     }
 }
 

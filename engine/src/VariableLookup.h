@@ -2,7 +2,8 @@
 
 #include <array>
 #include <cstddef>
-#include <optional>
+#include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -22,16 +23,19 @@ class VariableLookup {
 public:
     // Implicit, so that a table can stand wherever a lookup is asked for.
     VariableLookup(const VariableTable& variables);  // NOLINT(google-explicit-constructor)
+    ~VariableLookup();
 
     VariableLookup(const VariableLookup&) = delete;
     VariableLookup& operator=(const VariableLookup&) = delete;
 
-    // The entry whose name, upper-cased, is `name` (plain ASCII, as names in
-    // an upper-cased text are), lowest slot first; -1 when none is.
+    // The entry whose name, upper-cased, is `name` ignoring the case of A-Z
+    // (names in an upper-cased text are plain ASCII), lowest slot first; -1
+    // when none is.
     int Find(std::string_view name) const {
         for (std::size_t k = 0; k < m_count; ++k) {
-            const std::string_view candidate = m_names[k];
-            if (candidate.size() == name.size() && EqualsIgnoringAsciiCase(candidate, name)) {
+            const Entry& entry = m_entries[k];
+            if (entry.nameSize == name.size() &&
+                EqualsIgnoringAsciiCase(std::string_view(entry.name, entry.nameSize), name)) {
                 return static_cast<int>(k);
             }
         }
@@ -40,23 +44,39 @@ public:
 
     // The number text of entry `entry`'s value.
     std::string_view ValueText(int entry) const {
-        std::optional<std::string>& text = m_valueTexts[static_cast<std::size_t>(entry)];
-        if (!text) {
-            text = NumberText(m_values[static_cast<std::size_t>(entry)]);
+        const auto k = static_cast<std::size_t>(entry);
+        if (!(m_textsMade & Bit(k))) {
+            new (&m_texts[k].text) std::string(NumberText(m_entries[k].value));
+            m_textsMade |= Bit(k);
         }
-        return *text;
+        return m_texts[k].text;
     }
 
 private:
-    // The names as they are matched: the slot's own name when it is ASCII
-    // (matching ignores the case of A-Z), else its upper case.
-    std::array<std::string_view, kVariableSlots> m_names;
-    std::array<double, kVariableSlots> m_values;
+    static_assert(kVariableSlots <= 64, "one bit per slot");
+    static std::uint64_t Bit(std::size_t k) { return std::uint64_t{1} << k; }
+
+    // Trivial, so that only the entries in use are ever written.
+    struct Entry {
+        const char* name;  // the slot's name if ASCII, else its upper case
+        std::size_t nameSize;
+        double value;
+    };
+    // A text made only when first needed: the storage is set up by hand.
+    union LazyText {
+        LazyText() {}
+        ~LazyText() {}
+        std::string text;
+    };
+
+    std::array<Entry, kVariableSlots> m_entries;
     std::size_t m_count = 0;
     // Names outside ASCII, upper-cased once: their upper case can be another
     // length, or ASCII ("ı" is "I").
-    std::array<std::optional<std::string>, kVariableSlots> m_upperNames;
-    mutable std::array<std::optional<std::string>, kVariableSlots> m_valueTexts;
+    std::array<LazyText, kVariableSlots> m_upperNames;
+    std::uint64_t m_upperNamesMade = 0;
+    mutable std::array<LazyText, kVariableSlots> m_texts;
+    mutable std::uint64_t m_textsMade = 0;
 };
 
 }  // namespace vornel

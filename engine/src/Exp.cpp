@@ -1,5 +1,7 @@
 #include <vornel/Exp.h>
 
+#include <algorithm>
+
 #include "ArithmeticEvaluator.h"
 #include "Failure.h"
 #include "Normalizer.h"
@@ -25,7 +27,12 @@ DiscardingSink g_discardingSink;
 // Upper-cases the text, lets an If block choose its branch, and replaces the
 // variables by their values.
 std::string PrepareExpression(std::string_view text, const VariableLookup& variables) {
-    std::string upper = ToUpper(TrimSpaces(text));
+    const bool startsWithIf = text.size() >= 2 && (text[0] == 'I' || text[0] == 'i') &&
+                              (text[1] == 'F' || text[1] == 'f');
+    if (!startsWithIf && IsAscii(text)) {
+        return NormalizeAsciiExpression(text, variables);
+    }
+    std::string upper = ToUpper(text);
     if (upper.starts_with(kKeywordIf)) {
         upper = SelectBranch(upper, variables);
     }
@@ -53,12 +60,14 @@ std::int16_t Exp::SetVariable(std::int16_t index, std::string name, double value
     VariableSlot& slot = m_variables[static_cast<std::size_t>(index)];
     slot.name = std::move(name);
     slot.value = value;
+    m_slotsInUse = std::max<std::int16_t>(m_slotsInUse, index + 1);
     return 1;
 }
 
 Outcome Exp::Evaluate(std::string_view expression) const noexcept {
     try {
-        return {EvaluateArithmetic(PrepareExpression(TrimSpaces(expression), m_variables)),
+        const VariableLookup variables(m_variables, static_cast<std::size_t>(m_slotsInUse));
+        return {EvaluateArithmetic(PrepareExpression(TrimSpaces(expression), variables)),
                 failure::kNone};
     } catch (const EvaluationFailure& fault) {
         return {0.0, fault.number};

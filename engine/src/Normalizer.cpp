@@ -11,9 +11,10 @@ bool IsWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-}  // namespace
-
-std::string NormalizeExpression(std::string_view text, const VariableLookup& variables) {
+// Names are the only runs that hold letters, so for a plain ASCII text
+// upper-casing the names that are not variables upper-cases the whole text.
+template <bool kUpperCaseNames>
+std::string Normalize(std::string_view text, const VariableLookup& variables) {
     if (text.size() >= kPositionLimit && CharCount(text) >= kPositionLimit) {
         Fail(EvaluationFailure::kOverflow);
     }
@@ -43,11 +44,25 @@ std::string NormalizeExpression(std::string_view text, const VariableLookup& var
             out += '(';
             out += variables.ValueText(entry);
             out += ')';
+        } else if constexpr (kUpperCaseNames) {
+            for (const char n : name) {
+                out += (n >= 'a' && n <= 'z') ? static_cast<char>(n - 'a' + 'A') : n;
+            }
         } else {
             out += name;
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::string NormalizeExpression(std::string_view text, const VariableLookup& variables) {
+    return Normalize<false>(text, variables);
+}
+
+std::string NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables) {
+    return Normalize<true>(text, variables);
 }
 
 }  // namespace vornel

@@ -13,4 +13,8 @@ namespace vornel {
 // Fails with 6 for a text of 32,767 characters or more.
 std::string NormalizeExpression(std::string_view text, const VariableLookup& variables);
 
+// NormalizeExpression of the upper-cased text, for a text that is plain ASCII,
+// in one pass.
+std::string NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables);
+
 }  // namespace vornel

@@ -1,20 +1,10 @@
 #include "VariableLookup.h"
 
-#include <algorithm>
-
 namespace vornel {
 
-namespace {
-
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-}  // namespace
-
-VariableLookup::VariableLookup(const VariableTable& variables) {
-    for (const auto& slot : variables) {
+VariableLookup::VariableLookup(const VariableTable& variables, std::size_t slotsInUse) {
+    for (std::size_t s = 0; s < slotsInUse; ++s) {
+        const VariableSlot& slot = variables[s];
         if (slot.name.empty()) {
             continue;  // an empty slot never matches
         }

@@ -22,7 +22,9 @@ namespace vornel {
 class VariableLookup {
 public:
     // Implicit, so that a table can stand wherever a lookup is asked for.
-    VariableLookup(const VariableTable& variables);  // NOLINT(google-explicit-constructor)
+    // Only the first `slotsInUse` slots are looked at.
+    VariableLookup(const VariableTable& variables,  // NOLINT(google-explicit-constructor)
+                   std::size_t slotsInUse = kVariableSlots);
     ~VariableLookup();
 
     VariableLookup(const VariableLookup&) = delete;

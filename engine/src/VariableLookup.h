@@ -36,7 +36,7 @@ public:
     int Find(std::string_view name) const {
         for (std::size_t k = 0; k < m_count; ++k) {
             const Entry& entry = m_entries[k];
-            if (entry.nameSize == name.size() &&
+            if (entry.nameSize == name.size() && (entry.name[0] | 0x20) == (name[0] | 0x20) &&
                 EqualsIgnoringAsciiCase(std::string_view(entry.name, entry.nameSize), name)) {
                 return static_cast<int>(k);
             }

@@ -169,7 +169,9 @@ Main::Main(WindowServices& services, QWidget* parent)
     BuildClientArea();
     BuildMenus();
     BuildVariableCommands();
-    // The window has a fixed size, so it offers no maximise button.
+    // The window has a fixed size, so it offers no maximise button. Openbox
+    // still draws one, disabled, beside the minimise button it gives every
+    // window: equal minimum and maximum sizes are what disable it there.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,39 @@
 #include "MuparserOneShot.h"
 #include "Workloads.h"
 
+// Every heap allocation of the program is counted, so that the summary can say
+// how many one evaluation command makes.
+namespace {
+std::size_t g_allocations = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    ++g_allocations;
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
 namespace vornel::bench {
 
 namespace {
+
+// The heap allocations one call of `work` makes.
+template <class Work>
+std::size_t AllocationsOf(Work&& work) {
+    const std::size_t before = g_allocations;
+    work();
+    return g_allocations - before;
+}
 
 // One evaluation command as the window runs it: a new engine, the variables
 // stored, one evaluation.
@@ -178,8 +209,8 @@ private:
     }
 
     void PrintSummary() const {
-        std::printf("\n%-16s %8s %12s %12s %9s %8s\n", "expression", "chars", "Vornel ns",
-                    "muparser ns", "ratio", "ns/char");
+        std::printf("\n%-16s %8s %12s %12s %9s %8s %8s %8s\n", "expression", "chars", "Vornel ns",
+                    "muparser ns", "ratio", "ns/char", "V alloc", "mu alloc");
         for (const auto& w : m_workloads) {
             const double* vornel = Find("vornel/" + w.name);
             if (!vornel) {
@@ -187,23 +218,29 @@ private:
             }
             const double perChar = *vornel / static_cast<double>(w.vornel.size());
             const double* muparser = w.muparser.empty() ? nullptr : Find("muparser/" + w.name);
+            const std::size_t vornelAllocations = AllocationsOf([&] { VornelOneShot(w.vornel); });
             if (muparser) {
-                std::printf("%-16s %8zu %12.0f %12.0f %9.1f %8.2f\n", w.name.c_str(),
-                            w.vornel.size(), *vornel, *muparser, *muparser / *vornel, perChar);
+                const std::size_t muparserAllocations =
+                    AllocationsOf([&] { MuparserOneShot(w.muparser); });
+                std::printf("%-16s %8zu %12.0f %12.0f %9.1f %8.2f %8zu %8zu\n", w.name.c_str(),
+                            w.vornel.size(), *vornel, *muparser, *muparser / *vornel, perChar,
+                            vornelAllocations, muparserAllocations);
             } else if (const Workload* near = NearestMuparser(w)) {
                 // Compared per character against the longest text muparser takes.
                 const double nearPerChar =
                     *Find("muparser/" + near->name) / static_cast<double>(near->muparser.size());
-                std::printf("%-16s %8zu %12.0f %12s %8.1f* %8.2f\n", w.name.c_str(),
-                            w.vornel.size(), *vornel, "refused", nearPerChar / perChar, perChar);
+                std::printf("%-16s %8zu %12.0f %12s %8.1f* %8.2f %8zu %8s\n", w.name.c_str(),
+                            w.vornel.size(), *vornel, "refused", nearPerChar / perChar, perChar,
+                            vornelAllocations, "-");
             } else {
-                std::printf("%-16s %8zu %12.0f %12s %9s %8.2f\n", w.name.c_str(), w.vornel.size(),
-                            *vornel, "-", "-", perChar);
+                std::printf("%-16s %8zu %12.0f %12s %9s %8.2f %8zu %8s\n", w.name.c_str(),
+                            w.vornel.size(), *vornel, "-", "-", perChar, vornelAllocations, "-");
             }
         }
         std::printf(
             "ratio = muparser time / Vornel time (how many times faster Vornel is);\n"
-            "* per character, against muparser's longest accepted text.\n");
+            "* per character, against muparser's longest accepted text;\n"
+            "V alloc, mu alloc = heap allocations of one evaluation command.\n");
         if (const double* floor = Find("floor/read_each_char")) {
             std::printf("reading each character alone: %.2f ns/char\n",
                         *floor / static_cast<double>(m_workloads.back().vornel.size()));

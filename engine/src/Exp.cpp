@@ -1,11 +1,14 @@
 #include <vornel/Exp.h>
 
+#include <algorithm>
+
 #include "ArithmeticEvaluator.h"
 #include "Failure.h"
 #include "Normalizer.h"
 #include "NumberText.h"
 #include "SelectBranch.h"
 #include "Text.h"
+#include "VariableLookup.h"
 
 namespace vornel {
 
@@ -23,7 +26,7 @@ DiscardingSink g_discardingSink;
 
 // Lets an If block choose its branch from the upper-cased text: the text to
 // evaluate, a view of `upper`.
-std::string_view PrepareExpression(std::string_view upper, const VariableTable& variables) {
+std::string_view PrepareExpression(std::string_view upper, const VariableLookup& variables) {
     return upper.starts_with(kKeywordIf) ? SelectBranch(upper, variables) : upper;
 }
 
@@ -64,32 +67,45 @@ std::int16_t Exp::SetVariable(std::int16_t index, std::string name, double value
         return 0;
     }
     VariableSlot& slot = m_variables[static_cast<std::size_t>(index)];
-    slot.matchName = MatchName(name);
-    slot.valueText = NumberText(value);
     slot.name = std::move(name);
     slot.value = value;
+    m_slotsInUse = std::max<std::int16_t>(m_slotsInUse, index + 1);
     return 1;
 }
 
 Outcome Exp::Evaluate(std::string_view expression) const noexcept {
     const std::string_view trimmed = TrimSpaces(expression);
-    const std::string upper = ToUpper(trimmed);
-    std::string_view chosen = upper;
-    std::string normal;
+    const VariableLookup variables(m_variables, static_cast<std::size_t>(m_slotsInUse));
+    // A plain ASCII formula that is no If block is upper-cased while it is
+    // normalised; upper-casing keeps its characters where they are, so it is
+    // its own upper-cased form for placing a failure.
+    const bool startsWithIf = trimmed.size() >= 2 && (trimmed[0] == 'I' || trimmed[0] == 'i') &&
+                              (trimmed[1] == 'F' || trimmed[1] == 'f');
+    const bool direct = !startsWithIf && IsAscii(trimmed);
+    std::string upper;
+    std::string_view source = trimmed;  // the upper-cased text, as far as places go
+    std::string_view chosen = trimmed;
     bool normalized = false;
     try {
-        chosen = PrepareExpression(upper, m_variables);
-        normal = NormalizeExpression(chosen, m_variables);
+        std::string normal;
+        if (direct) {
+            normal = NormalizeAsciiExpression(trimmed, variables);
+        } else {
+            upper = ToUpper(trimmed);
+            source = chosen = upper;
+            chosen = PrepareExpression(upper, variables);
+            normal = NormalizeExpression(chosen, variables);
+        }
         normalized = true;
         return {EvaluateArithmetic(normal), failure::kNone};
     } catch (EvaluationFailure& fault) {
         if (normalized) {
-            PlaceInSource(fault, chosen, m_variables);  // from the normalised text
+            PlaceInSource(fault, chosen, variables);  // from the normalised text
         }
-        if (fault.Placed() && chosen.data() != upper.data()) {
-            fault.Shift(static_cast<std::size_t>(chosen.data() - upper.data()));  // in the branch
+        if (fault.Placed() && chosen.data() != source.data()) {
+            fault.Shift(static_cast<std::size_t>(chosen.data() - source.data()));  // in the branch
         }
-        return FailedOutcome(fault, expression, trimmed, upper);
+        return FailedOutcome(fault, expression, trimmed, source);
     }
 }
 

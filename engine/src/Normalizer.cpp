@@ -1,5 +1,8 @@
 #include "Normalizer.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -10,66 +13,93 @@ namespace vornel {
 
 namespace {
 
-bool IsWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+enum CharClass : std::uint8_t { kPlain, kBlank, kNameStart, kNameRest };
+
+// What each byte is to the normaliser: a blank (space, tab, CR, LF), a
+// character that starts a name, one that only continues it, or plain.
+constexpr auto kCharClasses = [] {
+    std::array<CharClass, 256> classes{};
+    for (int c = 0; c < 256; ++c) {
+        const char ch = static_cast<char>(c);
+        classes[static_cast<std::size_t>(c)] = (ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n')
+                                                   ? kBlank
+                                               : IsNameStart(ch) ? kNameStart
+                                               : IsNameChar(ch)  ? kNameRest
+                                                                 : kPlain;
+    }
+    return classes;
+}();
+
+CharClass ClassOf(char c) {
+    return kCharClasses[static_cast<unsigned char>(c)];
 }
 
-// The slots that a name can match, lowest index first: an empty slot never
-// matches, and most of the 33 are empty. Gathered once per text, so that each
-// name is compared with the few slots in use only.
-class UsedSlots {
-public:
-    explicit UsedSlots(const VariableTable& variables) {
-        for (const auto& slot : variables) {
-            if (!slot.matchName.empty()) {
-                m_slots[m_count++] = &slot;
-            }
-        }
-    }
-
-    // The same answer as FindVariable.
-    const VariableSlot* Find(std::string_view name) const {
-        for (std::size_t k = 0; k < m_count; ++k) {
-            const VariableSlot* slot = m_slots[k];
-            if (slot->matchName.size() == name.size() &&
-                EqualsIgnoringAsciiCase(slot->matchName, name)) {
-                return slot;
-            }
-        }
-        return nullptr;
-    }
-
-private:
-    std::array<const VariableSlot*, kVariableSlots> m_slots;
-    std::size_t m_count = 0;
-};
-
 // Walks the text as NormalizeExpression reads it and hands each piece of the
-// result to `emit` in order: emit(begin, end, slot) copies text[begin, end)
-// when slot is null, and otherwise stands for the slot's value in
-// parentheses in place of the name text[begin, end).
+// result to `emit` in order: emit(begin, end, entry) stands for text[begin,
+// end) when `entry` is -1, and otherwise for the value of the variable
+// `entry` in parentheses in place of the name text[begin, end).
 template <class Emit>
-void WalkNormalized(std::string_view text, const UsedSlots& slots, Emit&& emit) {
+void WalkNormalized(std::string_view text, const VariableLookup& variables, Emit&& emit) {
     std::size_t i = 0;
     while (i < text.size()) {
-        const char c = text[i];
-        if (IsWhiteSpace(c)) {
-            ++i;
-            continue;
-        }
         const std::size_t start = i;
-        if (!IsNameStart(c)) {
-            // Everything up to the next blank or name passes as it is.
-            while (++i < text.size() && !IsWhiteSpace(text[i]) && !IsNameStart(text[i])) {
-            }
-            emit(start, i, nullptr);
-            continue;
+        switch (ClassOf(text[i])) {
+            case kBlank:
+                ++i;
+                continue;
+            case kPlain:
+            case kNameRest:
+                // Everything up to the next blank or name passes as it is.
+                while (++i < text.size() && ClassOf(text[i]) != kBlank &&
+                       ClassOf(text[i]) != kNameStart) {
+                }
+                emit(start, i, -1);
+                continue;
+            case kNameStart:
+                break;
         }
-        while (i < text.size() && IsNameChar(text[i])) {
-            ++i;
+        while (++i < text.size() && ClassOf(text[i]) >= kNameStart) {
         }
-        emit(start, i, slots.Find(text.substr(start, i - start)));
+        emit(start, i, variables.Find(text.substr(start, i - start)));
     }
+}
+
+// Names are the only runs that hold letters, so for a plain ASCII text
+// upper-casing the names that are not variables upper-cases the whole text.
+// The output is written into a buffer that only a value can outgrow:
+// everything else is at most as long as the text it comes from.
+template <bool kUpperCaseNames>
+std::string Normalize(std::string_view text, const VariableLookup& variables) {
+    if (text.size() >= kPositionLimit && CharCount(text) >= kPositionLimit) {
+        EvaluationFailure tooLong{EvaluationFailure::kOverflow, Cause::TooLong};
+        tooLong.Place(0, text.size());
+        throw tooLong;
+    }
+    std::string out(text.size(), '\0');
+    std::size_t w = 0;
+    WalkNormalized(text, variables, [&](std::size_t begin, std::size_t end, int entry) {
+        if (entry >= 0) {
+            const std::string_view value = variables.ValueText(entry);
+            const std::size_t needed = w + value.size() + 2 + (text.size() - end);
+            if (needed > out.size()) {
+                out.resize(std::max(needed, 2 * out.size()));
+            }
+            out[w++] = '(';
+            value.copy(out.data() + w, value.size());
+            w += value.size();
+            out[w++] = ')';
+        } else if (kUpperCaseNames && ClassOf(text[begin]) == kNameStart) {
+            for (std::size_t k = begin; k < end; ++k) {
+                const char n = text[k];
+                out[w++] = (n >= 'a' && n <= 'z') ? static_cast<char>(n - 'a' + 'A') : n;
+            }
+        } else {
+            text.copy(out.data() + w, end - begin, begin);
+            w += end - begin;
+        }
+    });
+    out.resize(w);
+    return out;
 }
 
 // A piece of the normalised text and the source text it came from.
@@ -116,52 +146,23 @@ std::optional<Piece> GrowingVariable(const std::vector<Piece>& pieces, std::size
 
 }  // namespace
 
-std::string MatchName(std::string_view name) {
-    return ToUpper(name);
+std::string NormalizeExpression(std::string_view text, const VariableLookup& variables) {
+    return Normalize<false>(text, variables);
 }
 
-const VariableSlot* FindVariable(std::string_view name, const VariableTable& variables) {
-    // Slot names are kept upper-cased in matchName, and names read from an
-    // expression are plain ASCII, so folding A-Z is all the matching needs.
-    for (const auto& slot : variables) {
-        if (!slot.matchName.empty() && EqualsIgnoringAsciiCase(slot.matchName, name)) {
-            return &slot;
-        }
-    }
-    return nullptr;
-}
-
-std::string NormalizeExpression(std::string_view text, const VariableTable& variables) {
-    if (text.size() >= kPositionLimit && CharCount(text) >= kPositionLimit) {
-        EvaluationFailure tooLong{EvaluationFailure::kOverflow, Cause::TooLong};
-        tooLong.Place(0, text.size());
-        throw tooLong;
-    }
-    std::string out;
-    out.reserve(text.size() + 16);
-    WalkNormalized(text, UsedSlots(variables),
-                   [&](std::size_t begin, std::size_t end, const VariableSlot* slot) {
-                       if (slot) {
-                           out += '(';
-                           out += slot->valueText;
-                           out += ')';
-                       } else {
-                           out += text.substr(begin, end - begin);
-                       }
-                   });
-    return out;
+std::string NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables) {
+    return Normalize<true>(text, variables);
 }
 
 void PlaceInSource(EvaluationFailure& fault, std::string_view text,
-                   const VariableTable& variables) {
+                   const VariableLookup& variables) {
     std::vector<Piece> pieces;
     std::size_t out = 0;
-    WalkNormalized(text, UsedSlots(variables),
-                   [&](std::size_t begin, std::size_t end, const VariableSlot* slot) {
-                       const std::size_t length = slot ? slot->valueText.size() + 2 : end - begin;
-                       pieces.push_back({out, out + length, begin, end, slot != nullptr});
-                       out += length;
-                   });
+    WalkNormalized(text, variables, [&](std::size_t begin, std::size_t end, int entry) {
+        const std::size_t length = entry >= 0 ? variables.ValueText(entry).size() + 2 : end - begin;
+        pieces.push_back({out, out + length, begin, end, entry >= 0});
+        out += length;
+    });
     if (!fault.Placed() || pieces.empty()) {
         fault.Place(0, text.size());
         return;

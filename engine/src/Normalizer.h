@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include <vornel/VariableTable.h>
+#include "VariableLookup.h"
 
 #include "Failure.h"
 
@@ -14,19 +14,17 @@ namespace vornel {
 // its number text + ")". Everything else passes through in order.
 // Fails with 6 for a text of 32,767 characters or more (placed on the whole
 // text).
-std::string NormalizeExpression(std::string_view text, const VariableTable& variables);
+std::string NormalizeExpression(std::string_view text, const VariableLookup& variables);
+
+// NormalizeExpression of the upper-cased text, for a text that is plain ASCII,
+// in one pass.
+std::string NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables);
 
 // Carries the range of a failure found in NormalizeExpression(text) back into
 // `text`: a place inside a variable's value becomes the variable's name, and
 // a text grown too long blames the variable whose value made it so. For the
 // failure path only: it walks the text again.
-void PlaceInSource(EvaluationFailure& fault, std::string_view text, const VariableTable& variables);
-
-// The slot whose name matches `name` ignoring case, lowest index first, or
-// nullptr. An empty slot name never matches.
-const VariableSlot* FindVariable(std::string_view name, const VariableTable& variables);
-
-// The name as the variable table matches it: upper-cased.
-std::string MatchName(std::string_view name);
+void PlaceInSource(EvaluationFailure& fault, std::string_view text,
+                   const VariableLookup& variables);
 
 }  // namespace vornel

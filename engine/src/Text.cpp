@@ -151,6 +151,11 @@ std::size_t CharacterOffset(std::string_view text, std::size_t index) noexcept {
     return std::min(i, text.size());
 }
 
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::string ToUpper(std::string_view text) {
     // The ASCII part first, in a loop the compiler can vectorise.
     const auto ascii = static_cast<std::size_t>(

@@ -30,6 +30,9 @@ std::size_t OffsetAfterChars(std::string_view text, std::size_t count);
 // A character whose upper case is not a single character stays as it is.
 std::string ToUpper(std::string_view text);
 
+// True when every byte of `text` is below 128.
+bool IsAscii(std::string_view text);
+
 // Removes leading and trailing space characters (code 32 only).
 std::string_view TrimSpaces(std::string_view text);
 

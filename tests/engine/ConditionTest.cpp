@@ -12,12 +12,10 @@ namespace {
 
 using test::Calculate;
 using test::OutcomeText;
-using test::RecordingSink;
 
 // A condition's outcome: "TRUE", "FALSE" or "#N", with A..E = 100..500.
 std::string Decide(const std::string& condition) {
-    RecordingSink sink;
-    Exp engine(sink);
+    Exp engine;
     test::SetStartupVariables(engine);
     try {
         return ParseCondition(condition, engine.Variables()) ? "TRUE" : "FALSE";
@@ -295,8 +293,7 @@ TEST(ParseCondition, ALongConditionOverflows) {
 }
 
 TEST(ParseCondition, VariablesMatchInAnyCaseLowestSlotFirst) {
-    RecordingSink sink;
-    Exp engine(sink);
+    Exp engine;
     engine.SetVariable(4, "v", 1);
     engine.SetVariable(2, "V", 2);
     EXPECT_TRUE(ParseCondition("V=2", engine.Variables()));
@@ -335,8 +332,7 @@ TEST(SelectBranch, CutsTheBlockBeforeTestingAnyCondition) {
 }
 
 TEST(SelectBranch, ReturnsTheTextBetweenTheKeywords) {
-    RecordingSink sink;
-    Exp engine(sink);
+    Exp engine;
     EXPECT_EQ(SelectBranch("IF (FALSE) THEN 1 ELSE 2 ENDIF", engine.Variables()), " 2 ");
     EXPECT_EQ(SelectBranch("IF (TRUE) THEN 1 ELSE 2 ENDIF 3", engine.Variables()), " 1 ");
     EXPECT_EQ(SelectBranch("IF TRUE THEN\r\n  X\r\nELSE\r\nY\r\nENDIF", engine.Variables()),

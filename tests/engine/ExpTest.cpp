@@ -41,8 +41,7 @@ TEST(Exp, SetVariableStoresWithinTheTable) {
 }
 
 TEST(Exp, StoringIntoAUsedSlotReplacesNameAndValue) {
-    RecordingSink sink;
-    Exp engine(sink);
+    Exp engine;
     engine.SetVariable(0, "A", 1);
     engine.SetVariable(0, "B", 2);
     EXPECT_EQ(engine.CalculateResult("B"), 2);
@@ -50,8 +49,7 @@ TEST(Exp, StoringIntoAUsedSlotReplacesNameAndValue) {
 }
 
 TEST(Exp, TheLowerOfTwoSlotsWithOneNameWins) {
-    RecordingSink sink;
-    Exp engine(sink);
+    Exp engine;
     engine.SetVariable(3, "x", 30);
     engine.SetVariable(1, "X", 10);
     EXPECT_EQ(engine.CalculateResult("x*2"), 20);
@@ -71,8 +69,7 @@ TEST(Exp, FailuresAreShownAndGiveZero) {
 }
 
 TEST(Exp, LeavesTheCallersTextAlone) {
-    RecordingSink sink;
-    Exp engine(sink);
+    Exp engine;
     const std::string text = "  if (true) then 1 else 2 endif  ";
     const std::string copy = text;
     EXPECT_EQ(engine.CalculateResult(text), 1);
@@ -232,8 +229,7 @@ struct NormalizeCase {
 };
 
 TEST(NormalizeExpression, ReplacesVariablesAndDropsWhiteSpace) {
-    RecordingSink sink;
-    Exp engine(sink);
+    Exp engine;
     engine.SetVariable(0, "A", 1);
     engine.SetVariable(1, "B", 2);
     engine.SetVariable(2, "C", -3);
@@ -263,15 +259,13 @@ TEST(NormalizeExpression, ReplacesVariablesAndDropsWhiteSpace) {
 }
 
 TEST(NormalizeExpression, AVariableNamedLikeAFunctionReplacesIt) {
-    RecordingSink sink;
-    Exp engine(sink);
+    Exp engine;
     engine.SetVariable(0, "MAX", 7);
     EXPECT_EQ(NormalizeExpression("MAX(1,2)", engine.Variables()), "(7)(1,2)");
 }
 
 TEST(NormalizeExpression, LargeAndSmallValuesStayOneNumber) {
-    RecordingSink sink;
-    Exp engine(sink);
+    Exp engine;
     engine.SetVariable(0, "BIG", 1e20);
     engine.SetVariable(1, "TINY", 1.5e-20);
     EXPECT_EQ(engine.CalculateResult("BIG/1000"), 1e17);

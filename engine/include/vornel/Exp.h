@@ -62,6 +62,7 @@ public:
 private:
     MessageSink* m_messages;
     VariableTable m_variables;
+    std::int16_t m_slotsInUse = 0;  // the highest slot stored, plus one
 };
 
 }  // namespace vornel

@@ -14,10 +14,6 @@ struct VariableSlot {
 
     std::string name;
     double value = 0.0;
-    // Derived when the slot is stored, so an evaluation never recomputes them:
-    // the name upper-cased for matching, the value as number text.
-    std::string matchName;
-    std::string valueText = "0";
 };
 
 // The number of slots of a variable table, index 0 to 32.

@@ -78,7 +78,7 @@ Symbol OperatorSymbol(std::string_view text) {
 // is quietly false.
 class Tokenizer {
 public:
-    Tokenizer(std::string_view text, const VariableTable& variables,
+    Tokenizer(std::string_view text, const VariableLookup& variables,
               std::array<Token, kTokenListSize>& tokens, TokenSpans& spans, ValueArena& arena)
         : m_text(text), m_variables(variables), m_tokens(tokens), m_spans(spans), m_arena(arena) {}
 
@@ -242,8 +242,8 @@ private:
             Append(Symbol::True, m_tokenText);
         } else if (EqualsIgnoringAsciiCase(m_tokenText, kFalse)) {
             Append(Symbol::False, m_tokenText);
-        } else if (const VariableSlot* slot = FindVariable(m_tokenText, m_variables)) {
-            Append(Symbol::Number, slot->valueText);
+        } else if (const int entry = m_variables.Find(m_tokenText); entry >= 0) {
+            Append(Symbol::Number, m_variables.ValueText(entry));
         } else {
             return false;  // an unknown name
         }
@@ -288,7 +288,7 @@ private:
     }
 
     std::string_view m_text;
-    const VariableTable& m_variables;
+    const VariableLookup& m_variables;
     std::array<Token, kTokenListSize>& m_tokens;
     TokenSpans& m_spans;
     ValueArena& m_arena;
@@ -414,13 +414,13 @@ private:
 
 }  // namespace
 
-std::string GetVariableType(std::string_view name, const VariableTable& variables) {
-    return FindVariable(name, variables) ? "Number" : "Error";
+std::string GetVariableType(std::string_view name, const VariableLookup& variables) {
+    return variables.Find(name) >= 0 ? "Number" : "Error";
 }
 
-std::string GetVariableText(std::string_view name, const VariableTable& variables) {
-    const VariableSlot* slot = FindVariable(TrimSpaces(name), variables);
-    return slot ? slot->valueText : std::string(name);
+std::string GetVariableText(std::string_view name, const VariableLookup& variables) {
+    const int entry = variables.Find(TrimSpaces(name));
+    return entry >= 0 ? std::string(variables.ValueText(entry)) : std::string(name);
 }
 
 int FindTopTerminal(const StackEntry* stack, int top) {
@@ -432,7 +432,7 @@ int FindTopTerminal(const StackEntry* stack, int top) {
     Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::MissingOperand);
 }
 
-bool ParseCondition(std::string_view condition, const VariableTable& variables) {
+bool ParseCondition(std::string_view condition, const VariableLookup& variables) {
     if (condition.size() > kPositionLimit && CharCount(condition) > kPositionLimit) {
         EvaluationFailure tooLong{EvaluationFailure::kOverflow, Cause::TooLong};
         tooLong.Place(0, condition.size());

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include <vornel/VariableTable.h>
 #include "Grammar.h"
+#include "VariableLookup.h"
 
 namespace vornel {
 
@@ -20,14 +20,14 @@ inline constexpr int kParseStackTop = 128;  // positions 0 to 128
 // production or a stack underrun; 6 for a condition of 32,767 characters or
 // more; and whatever evaluating a function call or a reduction raises. A
 // failure carries its range in `condition`.
-bool ParseCondition(std::string_view condition, const VariableTable& variables);
+bool ParseCondition(std::string_view condition, const VariableLookup& variables);
 
 // "Number" when a slot holds `name` (ignoring case), else "Error".
-std::string GetVariableType(std::string_view name, const VariableTable& variables);
+std::string GetVariableType(std::string_view name, const VariableLookup& variables);
 
 // The number text of the slot holding `name` (trimmed of spaces), or `name`
 // unchanged when no slot holds it.
-std::string GetVariableText(std::string_view name, const VariableTable& variables);
+std::string GetVariableText(std::string_view name, const VariableLookup& variables);
 
 // A symbol with its value, as the token list and the parse stack hold them.
 // The value views text that outlasts the parse (the condition, the variable

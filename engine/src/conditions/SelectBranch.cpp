@@ -79,11 +79,11 @@ private:
 
 }  // namespace
 
-bool TestCondition(std::string_view condition, const VariableTable& variables) {
+bool TestCondition(std::string_view condition, const VariableLookup& variables) {
     return ParseCondition(condition, variables);
 }
 
-std::string_view SelectBranch(std::string_view statement, const VariableTable& variables) {
+std::string_view SelectBranch(std::string_view statement, const VariableLookup& variables) {
     const BlockCutter cutter(statement);
     std::array<std::string_view, kMaxConditions> conditions;
     std::array<std::string_view, kMaxConditions> branches;

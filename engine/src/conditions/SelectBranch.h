@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include <vornel/VariableTable.h>
+#include "VariableLookup.h"
 
 namespace vornel {
 
@@ -16,9 +16,9 @@ inline constexpr int kMaxConditions = 16;
 // Failures: 5 for a missing THEN, ELSE or ENDIF (placed where it belongs);
 // 9 for a 17th condition; 6 when a keyword position passes 32,767; and those
 // of the conditions, all with their range in `statement`.
-std::string_view SelectBranch(std::string_view statement, const VariableTable& variables);
+std::string_view SelectBranch(std::string_view statement, const VariableLookup& variables);
 
 // True when the condition holds.
-bool TestCondition(std::string_view condition, const VariableTable& variables);
+bool TestCondition(std::string_view condition, const VariableLookup& variables);
 
 }  // namespace vornel

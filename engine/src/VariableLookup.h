@@ -1,0 +1,84 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include <vornel/VariableTable.h>
+
+#include "NumberText.h"
+#include "Text.h"
+
+namespace vornel {
+
+// The variables one evaluation can reach: the slots in use, lowest index
+// first. A name is matched as the engine reads names, upper-cased, and a
+// value's number text is worked out the first time a text uses it, so
+// variables a formula never names cost nothing. Lives no longer than the
+// table it was made from; the texts it gives live as long as it does.
+class VariableLookup {
+public:
+    // Implicit, so that a table can stand wherever a lookup is asked for.
+    // Only the first `slotsInUse` slots are looked at.
+    VariableLookup(const VariableTable& variables,  // NOLINT(google-explicit-constructor)
+                   std::size_t slotsInUse = kVariableSlots);
+    ~VariableLookup();
+
+    VariableLookup(const VariableLookup&) = delete;
+    VariableLookup& operator=(const VariableLookup&) = delete;
+
+    // The entry whose name, upper-cased, is `name` ignoring the case of A-Z
+    // (names in an upper-cased text are plain ASCII), lowest slot first; -1
+    // when none is.
+    int Find(std::string_view name) const {
+        for (std::size_t k = 0; k < m_count; ++k) {
+            const Entry& entry = m_entries[k];
+            if (entry.nameSize == name.size() &&
+                EqualsIgnoringAsciiCase(std::string_view(entry.name, entry.nameSize), name)) {
+                return static_cast<int>(k);
+            }
+        }
+        return -1;
+    }
+
+    // The number text of entry `entry`'s value.
+    std::string_view ValueText(int entry) const {
+        const auto k = static_cast<std::size_t>(entry);
+        if (!(m_textsMade & Bit(k))) {
+            new (&m_texts[k].text) std::string(NumberText(m_entries[k].value));
+            m_textsMade |= Bit(k);
+        }
+        return m_texts[k].text;
+    }
+
+private:
+    static_assert(kVariableSlots <= 64, "one bit per slot");
+    static std::uint64_t Bit(std::size_t k) { return std::uint64_t{1} << k; }
+
+    // Trivial, so that only the entries in use are ever written.
+    struct Entry {
+        const char* name;  // the slot's name if ASCII, else its upper case
+        std::size_t nameSize;
+        double value;
+    };
+    // A text made only when first needed: the storage is set up by hand.
+    union LazyText {
+        LazyText() {}
+        ~LazyText() {}
+        std::string text;
+    };
+
+    std::array<Entry, kVariableSlots> m_entries;
+    std::size_t m_count = 0;
+    // Names outside ASCII, upper-cased once: their upper case can be another
+    // length, or ASCII ("ı" is "I").
+    std::array<LazyText, kVariableSlots> m_upperNames;
+    std::uint64_t m_upperNamesMade = 0;
+    mutable std::array<LazyText, kVariableSlots> m_texts;
+    mutable std::uint64_t m_textsMade = 0;
+};
+
+}  // namespace vornel

@@ -1,5 +1,7 @@
 #include "ControlTable.h"
 
+#include "Main.h"
+
 #include <array>
 
 namespace vornel {
@@ -94,24 +96,49 @@ constexpr int kAndMember = 27;
 constexpr int kSpaceMember = 28;
 constexpr int kEnterMember = 38;
 
+// A control that runs nothing: a band, a label or a text box.
 ControlSpec Fixed(const char* name, Band band, ControlKind kind, QRect twips,
                   const char* caption = "", const char* toolTip = "") {
     return {QString::fromLatin1(name),    band,        kind, twips, QString::fromLatin1(caption),
             QString::fromLatin1(toolTip), std::nullopt};
 }
 
-ControlSpec Member(const char* group, int member, Band band, ControlKind kind, QRect twips,
-                   const QString& caption, const char* toolTip = "") {
-    return {QStringLiteral("%1_%2").arg(QLatin1String(group)).arg(member),
-            band,
-            kind,
-            twips,
-            caption,
-            QString::fromLatin1(toolTip),
-            member};
+ControlSpec Button(const char* name, QRect twips, const char* caption, const char* toolTip,
+                   Handler onClick) {
+    ControlSpec spec = Fixed(name, Band::Frame2, ControlKind::Button, twips, caption, toolTip);
+    spec.onClick = onClick;
+    return spec;
 }
 
-void AddKeypad(std::vector<ControlSpec>& controls) {
+ControlSpec List(const char* name, QRect twips, IndexHandler onCurrentRow,
+                 IndexHandler onDoubleClick) {
+    ControlSpec spec = Fixed(name, Band::Frame2, ControlKind::ListBox, twips);
+    spec.onIndex = onCurrentRow;
+    spec.onDoubleClick = onDoubleClick;
+    return spec;
+}
+
+ControlSpec Chooser(const char* name, QRect twips, IndexHandler onChoice) {
+    ControlSpec spec = Fixed(name, Band::Frame2, ControlKind::ExampleChooser, twips);
+    spec.onIndex = onChoice;
+    return spec;
+}
+
+// A button of a group; its click runs `onClick` with its member number.
+ControlSpec Member(const char* group, int member, Band band, ControlKind kind, QRect twips,
+                   const QString& caption, const char* toolTip, IndexHandler onClick) {
+    ControlSpec spec{QStringLiteral("%1_%2").arg(QLatin1String(group)).arg(member),
+                     band,
+                     kind,
+                     twips,
+                     caption,
+                     QString::fromLatin1(toolTip),
+                     member};
+    spec.onIndex = onClick;
+    return spec;
+}
+
+void AddKeypad(std::vector<ControlSpec>& controls, IndexHandler onClick) {
     for (std::size_t row = 0; row < kKeypadGrid.size(); ++row) {
         for (std::size_t column = 0; column < kKeypadColumns.size(); ++column) {
             const int member = kKeypadGrid[row][column];
@@ -121,10 +148,12 @@ void AddKeypad(std::vector<ControlSpec>& controls) {
             const QRect twips(kKeypadColumns[column].left, kKeypadRowTops[row],
                               kKeypadColumns[column].width, kKeypadButtonHeight);
             controls.push_back(Member("Button_Num", member, Band::Frame1, ControlKind::KeypadButton,
-                                      twips, KeypadCaption(member)));
+                                      twips, KeypadCaption(member), "", onClick));
         }
     }
 }
+
+}  // namespace
 
 std::vector<ControlSpec> BuildMainControls() {
     using K = ControlKind;
@@ -136,26 +165,25 @@ std::vector<ControlSpec> BuildMainControls() {
         Fixed("Label1", Band::Frame3, K::Label, {240, 300, 1515, 255}, "Calculate Result:"),
         Fixed("Text_CalResult", Band::Frame3, K::ResultBox, {1860, 240, 5535, 315}),
 
-        Fixed("Combo1", Band::Frame2, K::ExampleChooser, {180, 240, 2295, 315}),
+        Chooser("Combo1", {180, 240, 2295, 315}, &Main::Combo1_Click),
         Fixed("Text_Formula", Band::Frame2, K::FormulaBox, {2640, 240, 5325, 2010}, "",
               "Edit the expression "),
-        Fixed("List_Var", Band::Frame2, K::ListBox, {180, 600, 1140, 1590}),
-        Fixed("List3", Band::Frame2, K::ListBox, {1320, 600, 1140, 1590}),
-        Fixed("Command2", Band::Frame2, K::Button, {180, 2280, 735, 315}, "Add", "Add variable..."),
-        Fixed("Button_ClearFormula", Band::Frame2, K::Button, {2640, 2280, 735, 315}, "Clear",
-              "Clear the expression"),
+        List("List_Var", {180, 600, 1140, 1590}, &Main::List_Var_Click, &Main::List_Var_DblClick),
+        List("List3", {1320, 600, 1140, 1590}, &Main::List3_Click, &Main::List3_DblClick),
+        Button("Command2", {180, 2280, 735, 315}, "Add", "Add variable...", &Main::Command2_Click),
+        Button("Button_ClearFormula", {2640, 2280, 735, 315}, "Clear", "Clear the expression",
+               &Main::Button_ClearFormula_Click),
         Member("Button_result", 1, Band::Frame2, K::PictureButton, {7320, 2280, 675, 315}, "",
-               "Go..."),
+               "Go...", &Main::Button_result_Click),
     };
-    AddKeypad(c);
+    AddKeypad(c, &Main::Button_Num_Click);
     c.push_back(Member("Button_result", 2, Band::Frame1, K::KeypadButton, {6780, 240, 1215, 375},
-                       QStringLiteral("="), "Evaluate (Ctrl+Return or F9)"));
+                       QStringLiteral("="), "Evaluate (Ctrl+Return or F9)",
+                       &Main::Button_result_Click));
     c.push_back(Member("Button_Close", 0, Band::Frame1, K::Button, {6780, 1500, 1215, 375},
-                       QStringLiteral("&Close")));
+                       QStringLiteral("&Close"), "", &Main::Button_Close_Click));
     return c;
 }
-
-}  // namespace
 
 QFont WindowFont() {
     QFont font(QStringLiteral("DejaVu Sans"));

@@ -9,6 +9,13 @@
 
 namespace vornel {
 
+class Main;
+
+// What a control runs when used; the window connects it as it makes the
+// control, so every command named here is checked by the compiler.
+using Handler = void (Main::*)();
+using IndexHandler = void (Main::*)(int);
+
 // Window measures are kept in twips, as the layout was drawn: 1440 twips to
 // the inch, so 15 twips are one pixel at 96 dpi.
 inline constexpr int kTwipsPerPixel = 15;
@@ -53,10 +60,22 @@ struct ControlSpec {
     QString caption;
     QString toolTip;
     std::optional<int> member;
+    // A button's click runs `onClick`, or `onIndex` with its member number
+    // for a group member. The example chooser runs `onIndex` with the example
+    // chosen; a list runs `onIndex` with the row that becomes current and
+    // `onDoubleClick` with the row double-clicked. Frames, labels and text
+    // boxes run nothing.
+    Handler onClick = nullptr;
+    IndexHandler onIndex = nullptr;
+    IndexHandler onDoubleClick = nullptr;
 };
 
 // Every control of the main window, bands first, in the order they are built.
 const std::vector<ControlSpec>& MainControls();
+
+// Builds the table MainControls() keeps; it names the window's private
+// handlers, so Main lets it.
+std::vector<ControlSpec> BuildMainControls();
 
 // The keypad's member numbers run 0 to 38; 37 does not exist.
 inline constexpr int kKeypadMembers = 39;

@@ -5,7 +5,6 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -169,10 +168,10 @@ Main::Main(WindowServices& services, QWidget* parent)
     setFont(WindowFont());
     BuildClientArea();
     BuildMenus();
-    ConnectHandlers();
-    ConnectMenus();
     BuildVariableCommands();
-    // The window has a fixed size, so it offers no maximise button.
+    // The window has a fixed size, so it offers no maximise button. Openbox
+    // still draws one, disabled, beside the minimise button it gives every
+    // window: equal minimum and maximum sizes are what disable it there.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -215,44 +214,85 @@ QWidget* Main::CreateControl(const ControlSpec& spec, QWidget* parent) {
         control->setAccessibleName(spoken);
     }
     control->installEventFilter(this);
+    ConnectControl(spec, control);
     return control;
 }
 
-QAction* Main::AddMenuAction(QMenu* menu, const char* name, const QString& text,
-                             const QKeySequence& shortcut) {
+void Main::ConnectControl(const ControlSpec& spec, QWidget* control) {
+    switch (spec.kind) {
+        case ControlKind::Button:
+        case ControlKind::KeypadButton:
+        case ControlKind::PictureButton: {
+            auto* button = static_cast<QPushButton*>(control);
+            if (spec.member) {
+                connect(button, &QPushButton::clicked, this,
+                        [this, handler = spec.onIndex, member = *spec.member] {
+                            (this->*handler)(member);
+                        });
+            } else {
+                connect(button, &QPushButton::clicked, this, spec.onClick);
+            }
+            break;
+        }
+        case ControlKind::ExampleChooser:
+            connect(static_cast<QComboBox*>(control), &QComboBox::activated, this, spec.onIndex);
+            break;
+        case ControlKind::ListBox: {
+            auto* list = static_cast<QListWidget*>(control);
+            connect(list, &QListWidget::currentRowChanged, this, spec.onIndex);
+            connect(list, &QListWidget::itemDoubleClicked, this,
+                    [this, list, handler = spec.onDoubleClick](QListWidgetItem* item) {
+                        (this->*handler)(list->row(item));
+                    });
+            break;
+        }
+        case ControlKind::Frame:
+        case ControlKind::Label:
+        case ControlKind::ResultBox:
+        case ControlKind::FormulaBox:
+            break;
+    }
+}
+
+void Main::AddMenuAction(QMenu* menu, const char* name, const QString& text,
+                         const QKeySequence& shortcut, void (Main::*handler)()) {
     QAction* action = menu->addAction(text);
     action->setObjectName(QLatin1String(name));
     action->setShortcut(shortcut);
     action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, handler);
     addAction(action);
     m_commands.append(action);
-    return action;
 }
 
 void Main::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("MenuFile"));
     AddMenuAction(file, "MenuFile_Open", QStringLiteral("&Open Expression from..."),
-                  QKeySequence(Qt::CTRL | Qt::Key_O));
+                  QKeySequence(Qt::CTRL | Qt::Key_O), &Main::FileOpenProc);
     AddMenuAction(file, "MenuFile_Save", QStringLiteral("&Save Expression as..."),
-                  QKeySequence(Qt::CTRL | Qt::Key_S));
+                  QKeySequence(Qt::CTRL | Qt::Key_S), &Main::MenuFile_Save_Click);
     file->addSeparator()->setObjectName(QStringLiteral("r1"));
     AddMenuAction(file, "MenuOpen_Exit", QStringLiteral("&Exit"),
-                  QKeySequence(Qt::CTRL | Qt::Key_E));
+                  QKeySequence(Qt::CTRL | Qt::Key_E), &Main::MenuOpen_Exit_Click);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("MenuEdit"));
-    AddMenuAction(edit, "MenuEdit_Cut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X));
-    AddMenuAction(edit, "MenuEdit_Copy", QStringLiteral("Copy"),
-                  QKeySequence(Qt::CTRL | Qt::Key_C));
+    AddMenuAction(edit, "MenuEdit_Cut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X),
+                  &Main::MenuEdit_Cut_Click);
+    AddMenuAction(edit, "MenuEdit_Copy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                  &Main::MenuEdit_Copy_Click);
     AddMenuAction(edit, "MenuEdit_Paste", QStringLiteral("Paste"),
-                  QKeySequence(Qt::CTRL | Qt::Key_V));
-    AddMenuAction(edit, "MenuEdit_Delete", QStringLiteral("Delete"), QKeySequence(Qt::Key_Delete));
+                  QKeySequence(Qt::CTRL | Qt::Key_V), &Main::MenuEdit_Paste_Click);
+    AddMenuAction(edit, "MenuEdit_Delete", QStringLiteral("Delete"), QKeySequence(Qt::Key_Delete),
+                  &Main::MenuEdit_Delete_Click);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("MenuHelp"));
-    AddMenuAction(help, "MenuHelp_Help", QStringLiteral("Help"), QKeySequence(Qt::Key_F1));
-    AddMenuAction(help, "MenuHelp_about", QStringLiteral("About..."), QKeySequence());
+    AddMenuAction(help, "MenuHelp_Help", QStringLiteral("Help"), QKeySequence(Qt::Key_F1),
+                  &Main::MenuHelp_Help_Click);
+    AddMenuAction(help, "MenuHelp_about", QStringLiteral("About..."), QKeySequence(),
+                  &Main::MenuHelp_about_Click);
 
     // Evaluating from the keyboard, wherever the focus is; Enter alone keeps
     // starting a new line in the formula.
@@ -261,54 +301,9 @@ void Main::BuildMenus() {
     evaluate->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
                             QKeySequence(Qt::CTRL | Qt::Key_Enter), QKeySequence(Qt::Key_F9)});
     evaluate->setShortcutContext(Qt::WindowShortcut);
+    connect(evaluate, &QAction::triggered, this, &Main::Evaluate_Shortcut);
     addAction(evaluate);
     m_commands.append(evaluate);
-}
-
-void Main::ConnectHandlers() {
-    for (QPushButton* button : findChildren<QPushButton*>()) {
-        const int member = button->property("index").toInt();
-        const QString name = button->objectName();
-        if (name.startsWith(QLatin1String("Button_Num_"))) {
-            connect(button, &QPushButton::clicked, this,
-                    [this, member] { Button_Num_Click(member); });
-        } else if (name.startsWith(QLatin1String("Button_result_"))) {
-            connect(button, &QPushButton::clicked, this,
-                    [this, member] { Button_result_Click(member); });
-        } else if (name.startsWith(QLatin1String("Button_Close_"))) {
-            connect(button, &QPushButton::clicked, this,
-                    [this, member] { Button_Close_Click(member); });
-        }
-    }
-    auto* clear = findChild<QPushButton*>(QStringLiteral("Button_ClearFormula"));
-    connect(clear, &QPushButton::clicked, this, &Main::Button_ClearFormula_Click);
-    auto* add = findChild<QPushButton*>(QStringLiteral("Command2"));
-    connect(add, &QPushButton::clicked, this, &Main::Command2_Click);
-    connect(m_examples, &QComboBox::activated, this, &Main::Combo1_Click);
-    connect(m_names, &QListWidget::currentRowChanged, this, &Main::List_Var_Click);
-    connect(m_values, &QListWidget::currentRowChanged, this, &Main::List3_Click);
-    connect(m_names, &QListWidget::itemDoubleClicked, this, &Main::List_Var_DblClick);
-}
-
-void Main::ConnectMenus() {
-    const QHash<QString, void (Main::*)()> handlers = {
-        {QStringLiteral("MenuFile_Open"), &Main::FileOpenProc},
-        {QStringLiteral("MenuFile_Save"), &Main::MenuFile_Save_Click},
-        {QStringLiteral("MenuEdit_Cut"), &Main::MenuEdit_Cut_Click},
-        {QStringLiteral("MenuEdit_Copy"), &Main::MenuEdit_Copy_Click},
-        {QStringLiteral("MenuEdit_Paste"), &Main::MenuEdit_Paste_Click},
-        {QStringLiteral("MenuEdit_Delete"), &Main::MenuEdit_Delete_Click},
-        {QStringLiteral("MenuHelp_Help"), &Main::MenuHelp_Help_Click},
-        {QStringLiteral("MenuHelp_about"), &Main::MenuHelp_about_Click},
-        {QStringLiteral("Evaluate"), &Main::Evaluate_Shortcut},
-    };
-    for (QAction* action : std::as_const(m_commands)) {
-        if (action->objectName() == QLatin1String("MenuOpen_Exit")) {
-            connect(action, &QAction::triggered, this, &QWidget::close);
-        } else {
-            connect(action, &QAction::triggered, this, handlers.value(action->objectName()));
-        }
-    }
 }
 
 bool Main::IsWindowShortcut(const QKeyEvent& key) const {
@@ -375,6 +370,10 @@ void Main::Button_ClearFormula_Click() {
 }
 
 void Main::Button_Close_Click(int /*index*/) {
+    close();
+}
+
+void Main::MenuOpen_Exit_Click() {
     close();
 }
 

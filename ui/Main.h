@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 #include <vornel/MessageSink.h>
 #include "ExpressionFile.h"
@@ -79,13 +80,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The control table names the handlers its controls run.
+    friend std::vector<ControlSpec> BuildMainControls();
+
     void BuildClientArea();
     QWidget* CreateControl(const ControlSpec& spec, QWidget* parent);
+    void ConnectControl(const ControlSpec& spec, QWidget* control);
     void BuildMenus();
-    QAction* AddMenuAction(QMenu* menu, const char* name, const QString& text,
-                           const QKeySequence& shortcut);
-    void ConnectHandlers();
-    void ConnectMenus();
+    void AddMenuAction(QMenu* menu, const char* name, const QString& text,
+                       const QKeySequence& shortcut, void (Main::*handler)());
     bool IsWindowShortcut(const QKeyEvent& key) const;
 
     // Evaluation, clear and close.
@@ -93,6 +96,7 @@ private:
     void Evaluate_Shortcut();
     void Button_ClearFormula_Click();
     void Button_Close_Click(int index);
+    void MenuOpen_Exit_Click();
 
     // Formula editing.
     void Button_Num_Click(int index);
@@ -109,8 +113,8 @@ private:
     void StoreVariables(Exp& engine) const;
     void List_Var_Click(int row);
     void List3_Click(int row);
-    void List_Var_DblClick();
-    void List3_DblClick(QListWidgetItem* item);
+    void List_Var_DblClick(int row);
+    void List3_DblClick(int row);
     void Command2_Click();
     void AddValueRow();
 

@@ -129,16 +129,15 @@ void Main::List3_Click(int row) {
     UpdateVariableCommands();
 }
 
-void Main::List_Var_DblClick() {
-    const int row = m_names->currentRow();
+void Main::List_Var_DblClick(int row) {
     if (row < kFirstVariableRow) {
         return;
     }
     m_formula->ReplaceSelection(RowText(m_names, row).trimmed());
 }
 
-void Main::List3_DblClick(QListWidgetItem* item) {
-    if (m_values->row(item) >= kFirstVariableRow) {
+void Main::List3_DblClick(int row) {
+    if (row >= kFirstVariableRow) {
         EditValue();
     }
 }
@@ -182,7 +181,6 @@ void Main::BuildVariableCommands() {
         connect(list, &QWidget::customContextMenuRequested, this,
                 [this, list](const QPoint& position) { ShowVariableMenu(list, position); });
     }
-    connect(m_values, &QListWidget::itemDoubleClicked, this, &Main::List3_DblClick);
     // The two lists show the same rows however either one is scrolled: wheel,
     // scroll bar, keyboard, or rows added and removed.
     QScrollBar* names = m_names->verticalScrollBar();

@@ -57,6 +57,17 @@ QPushButton* CreateButton(const ControlSpec& spec, QWidget* parent) {
 
 constexpr int kHeadingRows = 2;
 
+// A tip's text broken into lines of at most 64 characters, so that a value of
+// hundreds of digits still fits on the screen.
+QString WrappedForTip(const QString& text) {
+    constexpr qsizetype kLine = 64;
+    QString wrapped;
+    for (qsizetype at = 0; at < text.size(); at += kLine) {
+        wrapped += (at == 0 ? QString() : QStringLiteral("\n")) + text.mid(at, kLine);
+    }
+    return wrapped;
+}
+
 // Rows of the variables list. A name or value too wide for its list ends in
 // "…" and shows whole in a tool tip. The dashed heading is wider than a list;
 // it is cut off rather than scrolled, which keeps the two lists' rows side by
@@ -75,7 +86,8 @@ public:
         if (Fits(item, view)) {
             QToolTip::hideText();
         } else {
-            QToolTip::showText(event->globalPos(), item.text.trimmed(), view->viewport());
+            QToolTip::showText(event->globalPos(), WrappedForTip(item.text.trimmed()),
+                               view->viewport());
         }
         return true;
     }

@@ -64,11 +64,11 @@ while IFS=$'\t' read -r expression marked json; do
     text=$(printf '%b' "$expression")
     [[ "$marked" == "-" ]] && marked=""
     check "$expression (place)" "$(printf '%b' "$marked")" \
-        "$("$EVAL" "${VARS[@]}" -- "$text" 2>&1 >/dev/null | tail -n +2)"
-    check "$expression (json)" "$json" "$("$EVAL" "${VARS[@]}" --json -- "$text" 2>/dev/null)"
+        "$(vornel_eval "${VARS[@]}" -- "$text" 2>&1 >/dev/null | tail -n +2)"
+    check "$expression (json)" "$json" "$(vornel_eval "${VARS[@]}" --json -- "$text" 2>/dev/null)"
 done < "$(dirname "$GOLDEN")/places.tsv"
-check "json status" "1" "$("$EVAL" --json 1/0 >/dev/null 2>&1; echo $?)"
-check "raw with json" "2" "$("$EVAL" --raw --json 1 >/dev/null 2>&1; echo $?)"
+check "json status" "1" "$(vornel_eval --json 1/0 >/dev/null 2>&1; echo $?)"
+check "raw with json" "2" "$(vornel_eval --raw --json 1 >/dev/null 2>&1; echo $?)"
 
 # Raw output and standard input, byte for byte.
 check "raw stdin" "7" "$(printf '  7  ' | vornel_eval --raw)"

@@ -35,6 +35,16 @@ CharClass ClassOf(char c) {
     return kCharClasses[static_cast<unsigned char>(c)];
 }
 
+// The bytes that continue a run of plain text: neither a blank nor the start
+// of a name.
+constexpr auto kInPlainRun = [] {
+    std::array<bool, 256> inRun{};
+    for (std::size_t c = 0; c < 256; ++c) {
+        inRun[c] = kCharClasses[c] == kPlain || kCharClasses[c] == kNameRest;
+    }
+    return inRun;
+}();
+
 // Walks the text as NormalizeExpression reads it and hands each piece of the
 // result to `emit` in order: emit(begin, end, entry) stands for text[begin,
 // end) when `entry` is -1, and otherwise for the value of the variable
@@ -51,8 +61,7 @@ void WalkNormalized(std::string_view text, const VariableLookup& variables, Emit
             case kPlain:
             case kNameRest:
                 // Everything up to the next blank or name passes as it is.
-                while (++i < text.size() && ClassOf(text[i]) != kBlank &&
-                       ClassOf(text[i]) != kNameStart) {
+                while (++i < text.size() && kInPlainRun[static_cast<unsigned char>(text[i])]) {
                 }
                 emit(start, i, -1);
                 continue;

@@ -353,6 +353,9 @@ double ReadConditionNumber(std::string_view text) {
     if (first >= text.size() || !IsNumberChar(text[first])) {
         Fail(EvaluationFailure::kTypeMismatch, Cause::NotANumber);
     }
+    if (const auto value = ReadShortNumber(text)) {
+        return *value;  // without an exponent it reads as a number token does
+    }
     return ReadNumber(text, std::chars_format::general);
 }
 

@@ -161,11 +161,14 @@ bool IsAscii(std::string_view text) {
 }
 
 std::string ToUpper(std::string_view text) {
-    // The ASCII part first, in a loop the compiler can vectorise.
-    const auto ascii = static_cast<std::size_t>(
-        std::find_if(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
-        text.begin());
+    // The ASCII part first, in loops the compiler can vectorise.
+    const auto ascii =
+        IsAscii(text)
+            ? text.size()
+            : static_cast<std::size_t>(
+                  std::find_if(text.begin(), text.end(),
+                               [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
+                  text.begin());
     std::string out(ascii, '\0');
     std::transform(
         text.begin(), text.begin() + static_cast<std::ptrdiff_t>(ascii), out.begin(),
@@ -192,15 +195,6 @@ std::string ToUpper(std::string_view text) {
         i += length;
     }
     return out;
-}
-
-std::string_view TrimSpaces(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
 }
 
 }  // namespace vornel

@@ -34,7 +34,15 @@ std::string ToUpper(std::string_view text);
 bool IsAscii(std::string_view text);
 
 // Removes leading and trailing space characters (code 32 only).
-std::string_view TrimSpaces(std::string_view text);
+inline std::string_view TrimSpaces(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    return text;
+}
 
 // Compares two texts ignoring the case of A-Z.
 inline bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {

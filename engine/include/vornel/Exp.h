@@ -43,8 +43,9 @@ public:
     // variables, without showing anything. The text is UTF-8; lengths and
     // positions count characters. On failure the outcome carries its number,
     // its cause, the range of `expression` it concerns, and the value 0. The
-    // range is worked out only when a failure happens. Evaluating does not change the object, so
-    // the same object may evaluate any number of formulas.
+    // range is worked out only when a failure happens. Evaluating does not
+    // change the object, so the same object may evaluate any number of
+    // formulas.
     Outcome Evaluate(std::string_view expression) const noexcept;
 
     // Evaluate, then on failure shows "Invalid Expression!" titled

@@ -83,11 +83,19 @@ Outcome Evaluate(const Exp& engine, const std::string& expression) {
     if (!outcome.Succeeded() && (outcome.value != 0 || std::signbit(outcome.value))) {
         Broken("a failed evaluation did not return 0");
     }
+    // A failure's place lies within the text: its last character exists.
+    const bool placeInText =
+        outcome.begin <= outcome.end &&
+        (outcome.end == 0 || CharacterOffset(expression, outcome.end - 1) < expression.size());
+    if (outcome.Succeeded() ? outcome.begin != 0 || outcome.end != 0 : !placeInText) {
+        Broken("a failure's place lies outside the text, or a success has one");
+    }
     return outcome;
 }
 
 bool SameOutcome(const Outcome& a, const Outcome& b) {
-    return a.failure == b.failure && std::memcmp(&a.value, &b.value, sizeof a.value) == 0;
+    return a.failure == b.failure && a.begin == b.begin && a.end == b.end && a.cause == b.cause &&
+           std::memcmp(&a.value, &b.value, sizeof a.value) == 0;
 }
 
 class Reader {

@@ -33,8 +33,9 @@ FuzzCase DecodeFuzzInput(const std::uint8_t* data, std::size_t size);
 // Runs a case through a new engine object and returns the outcome: the
 // value's number text ("7", "-0.5"), or "#N" for failure number N. Aborts
 // when the engine breaks its contract: a failure number other than the
-// defined ones, a failure that does not return 0, a wrong SetVariable result,
-// or two evaluations of the same text with different outcomes.
+// defined ones, a failure that does not return 0 or whose place lies outside
+// the text, a wrong SetVariable result, or two evaluations of the same text
+// with different outcomes.
 std::string RunFuzzCase(const FuzzCase& input);
 
 }  // namespace vornel::fuzz

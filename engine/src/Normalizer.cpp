@@ -111,6 +111,7 @@ std::string Normalize(std::string_view text, const VariableLookup& variables) {
             w += value.size();
             out[w++] = ')';
         } else if (kUpperCaseNames && ClassOf(text[begin]) == kNameStart) {
+            // Only names hold letters: plain runs are copied whole below.
             for (std::size_t k = begin; k < end; ++k) {
                 const char n = text[k];
                 out[w++] = (n >= 'a' && n <= 'z') ? static_cast<char>(n - 'a' + 'A') : n;

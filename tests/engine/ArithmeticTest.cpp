@@ -130,6 +130,10 @@ TEST(Operations, RoundJudgesHalfwayOnTheNumberAsWritten) {
     EXPECT_EQ(RoundToPlaces(0.0005, 3), 0);
     EXPECT_EQ(RoundToPlaces(0.0015, 3), 0.002);
     EXPECT_EQ(RoundToPlaces(1e-300, 2), 0);
+    // Ties at many places, rounded up by one unit in the last kept place.
+    EXPECT_EQ(RoundToPlaces(0.1234567895, 9), 0.12345679);
+    EXPECT_EQ(RoundToPlaces(1.235e-16, 18), 1.24e-16);
+    EXPECT_EQ(RoundToPlaces(1.235e-18, 20), 1.24e-18);
 }
 
 }  // namespace

@@ -32,6 +32,22 @@ TEST(Limits, TheTextLengthIs16Bit) {
     EXPECT_EQ(Calculate(wide + "\xC3\x89"), "#6");
 }
 
+// A byte that starts no valid UTF-8 sequence is a character of its own:
+// overlong forms, surrogates and code points past U+10FFFF are not valid.
+TEST(Limits, CharactersAreCountedAsUtf8) {
+    const struct {
+        const char* bytes;
+        std::size_t characters;
+    } rows[] = {
+        {"\xC3\x89", 1},         {"\xC0\x80", 2},         {"\xED\x9F\xBF", 1},
+        {"\xED\xA0\x80", 3},     {"\xED\xBF\xBF", 3},     {"\xEE\x80\x80", 1},
+        {"\xF4\x8F\xBF\xBF", 1}, {"\xF4\x90\x80\x80", 4}, {"\xE2\x82", 2},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(CharCount(row.bytes), row.characters) << test::RowName(row.bytes);
+    }
+}
+
 TEST(Limits, SubstitutedValuesCanMakeTheTextTooLong) {
     // Every A becomes "(100)", so 8,000 of them make a text of 47,999 characters.
     std::string text = "A";

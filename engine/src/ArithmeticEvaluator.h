@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -123,6 +124,7 @@ public:
         // overflows it, wherever in the text that happens.
         m_positionLimit = text.size() >= kPositionLimit ? OffsetAfterChars(text, kPositionLimit)
                                                         : std::string_view::npos;
+        ClearTo(16);
     }
 
     double Run() {
@@ -228,12 +230,48 @@ private:
         return m_operators[static_cast<std::size_t>(p)];
     }
 
-    void PushOperand(double value) { Operand(++m_nc) = value; }
-    void PushOperator(OpKind op) {
-        Operator(++m_oc) = op;
-        if constexpr (kLocate) {
-            m_places.operators[static_cast<std::size_t>(m_oc)] = m_places.token;
+    // Entries never written read as zero. No step reads above the higher of
+    // the operand count and the operator count plus one, and only pushes
+    // raise the counts, so the stacks are cleared as pushes reach them, a
+    // few entries ahead: a short formula does not pay for all 257 entries.
+    // A push checks its position once: inside the cleared entries, or else
+    // the slow path, which also fails a position outside the stacks.
+    void PushOperand(double value) {
+        const int p = ++m_nc;
+        if (!Cleared(p)) [[unlikely]] {
+            Reach(p, Cause::MissingOperand);
         }
+        m_operands[static_cast<std::size_t>(p)] = value;
+    }
+    void PushOperator(OpKind op) {
+        const int p = ++m_oc;
+        if (!Cleared(p)) [[unlikely]] {
+            Reach(p, Cause::NothingToClose);
+        }
+        m_operators[static_cast<std::size_t>(p)] = op;
+        if constexpr (kLocate) {
+            m_places.operators[static_cast<std::size_t>(p)] = m_places.token;
+        }
+    }
+
+    // Whether p and the entry above it lie between the bottom and the
+    // entries cleared so far.
+    bool Cleared(int p) const { return static_cast<unsigned>(p - Policy::kBottom) < m_fastPushes; }
+
+    [[gnu::noinline]] void Reach(int p, Cause below) {
+        if (p < Policy::kBottom || p > kStackSize) {
+            Fail(EvaluationFailure::kSubscriptOutOfRange, p > kStackSize ? Cause::TooDeep : below);
+        }
+        ClearTo(std::min(kStackSize + 1, p + 16));
+    }
+
+    void ClearTo(int end) {
+        for (int k = m_clear; k < end; ++k) {
+            m_operands[static_cast<std::size_t>(k)] = 0.0;
+            m_operators[static_cast<std::size_t>(k)] = OpKind::Other;
+        }
+        m_clear = std::max(m_clear, end);
+        m_fastPushes = static_cast<unsigned>(m_clear - 1 - Policy::kBottom);
     }
 
     // Moves the operator at `from` down to `to`; or puts `kind` there, which
@@ -409,7 +447,7 @@ private:
     void PlaceMissingOperand(EvaluationFailure& fault) const {
         const EvaluatorPlaces& at = m_places;
         const bool reducingFunction =
-            at.reducing >= 0 && at.reducing <= kStackSize &&
+            at.reducing >= 0 && at.reducing < m_clear &&
             IsFunctionName(m_operators[static_cast<std::size_t>(at.reducing)]);
         if (at.unknownWord.begin != EvaluatorPlaces::kNone) {
             // A word that names nothing stood on the operator stack and took
@@ -439,8 +477,11 @@ private:
 
     std::string_view m_text;
     std::size_t m_positionLimit;
-    std::array<double, kStackSize + 1> m_operands{};
-    std::array<OpKind, kStackSize + 1> m_operators{};
+    // Only entries below m_clear have been written or cleared.
+    std::array<double, kStackSize + 1> m_operands;
+    std::array<OpKind, kStackSize + 1> m_operators;
+    int m_clear = 0;
+    unsigned m_fastPushes = 0;  // pushes to kBottom + this need the slow path
     int m_nc = 0;
     int m_oc = 0;
     struct NoPlaces {};

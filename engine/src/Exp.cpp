@@ -66,16 +66,13 @@ std::int16_t Exp::SetVariable(std::int16_t index, std::string name, double value
                                 MessageIcon::Critical);
         return 0;
     }
-    VariableSlot& slot = m_variables[static_cast<std::size_t>(index)];
-    slot.name = std::move(name);
-    slot.value = value;
-    m_slotsInUse = std::max<std::int16_t>(m_slotsInUse, index + 1);
+    m_variables.Store(static_cast<std::size_t>(index), std::move(name), value);
     return 1;
 }
 
 Outcome Exp::Evaluate(std::string_view expression) const noexcept {
     const std::string_view trimmed = TrimSpaces(expression);
-    const VariableLookup variables(m_variables, static_cast<std::size_t>(m_slotsInUse));
+    const VariableLookup variables(m_variables);
     // A plain ASCII formula that is no If block is upper-cased while it is
     // normalised; upper-casing keeps its characters where they are, so it is
     // its own upper-cased form for placing a failure.

@@ -1,37 +1,33 @@
 #include "VariableLookup.h"
 
+#include <bit>
+
 namespace vornel {
 
-VariableLookup::VariableLookup(const VariableTable& variables, std::size_t slotsInUse) {
-    for (std::size_t s = 0; s < slotsInUse; ++s) {
-        const VariableSlot& slot = variables[s];
-        if (slot.name.empty()) {
-            continue;  // an empty slot never matches
-        }
-        Entry& entry = m_entries[m_count];
-        if (IsAscii(slot.name)) {
-            entry.name = slot.name.data();
-            entry.nameSize = slot.name.size();
-        } else {
-            const std::string& upper =
-                *new (&m_upperNames[m_count].text) std::string(ToUpper(slot.name));
-            m_upperNamesMade |= Bit(m_count);
-            entry.name = upper.data();
-            entry.nameSize = upper.size();
-        }
-        entry.value = slot.value;
-        ++m_count;
+VariableLookup::VariableLookup(const VariableTable& variables) : m_table(variables) {
+    for (std::uint64_t names = m_table.NonAsciiNames(); names != 0; names &= names - 1) {
+        const auto k = static_cast<std::size_t>(std::countr_zero(names));
+        new (&m_upperNames[k].text) std::string(ToUpper(m_table[k].name));
     }
 }
 
+void VariableLookup::MakeEntries() const {
+    for (std::size_t k = 0; k < m_table.SlotsInUse(); ++k) {
+        const std::string& name =
+            (m_table.NonAsciiNames() & Bit(k)) ? m_upperNames[k].text : m_table[k].name;
+        if (!name.empty()) {  // an empty slot never matches
+            m_entries[m_entryCount++] = {name.data(), name.size(), static_cast<int>(k)};
+        }
+    }
+    m_entriesMade = true;
+}
+
 VariableLookup::~VariableLookup() {
-    for (std::size_t k = 0; k < m_count; ++k) {
-        if (m_upperNamesMade & Bit(k)) {
-            m_upperNames[k].text.~basic_string();
-        }
-        if (m_textsMade & Bit(k)) {
-            m_texts[k].text.~basic_string();
-        }
+    for (std::uint64_t names = m_table.NonAsciiNames(); names != 0; names &= names - 1) {
+        m_upperNames[static_cast<std::size_t>(std::countr_zero(names))].text.~basic_string();
+    }
+    for (std::uint64_t texts = m_textsMade; texts != 0; texts &= texts - 1) {
+        m_texts[static_cast<std::size_t>(std::countr_zero(texts))].text.~basic_string();
     }
 }
 

@@ -22,61 +22,70 @@ namespace vornel {
 class VariableLookup {
 public:
     // Implicit, so that a table can stand wherever a lookup is asked for.
-    // Only the first `slotsInUse` slots are looked at.
-    VariableLookup(const VariableTable& variables,  // NOLINT(google-explicit-constructor)
-                   std::size_t slotsInUse = kVariableSlots);
+    VariableLookup(const VariableTable& variables);  // NOLINT(google-explicit-constructor)
     ~VariableLookup();
 
     VariableLookup(const VariableLookup&) = delete;
     VariableLookup& operator=(const VariableLookup&) = delete;
 
-    // The entry whose name, upper-cased, is `name` ignoring the case of A-Z
+    // The slot whose name, upper-cased, is `name` ignoring the case of A-Z
     // (names in an upper-cased text are plain ASCII), lowest slot first; -1
     // when none is.
     int Find(std::string_view name) const {
-        for (std::size_t k = 0; k < m_count; ++k) {
+        if (!m_entriesMade) {
+            MakeEntries();
+        }
+        for (std::size_t k = 0; k < m_entryCount; ++k) {
             const Entry& entry = m_entries[k];
             if (entry.nameSize == name.size() && (entry.name[0] | 0x20) == (name[0] | 0x20) &&
                 EqualsIgnoringAsciiCase(std::string_view(entry.name, entry.nameSize), name)) {
-                return static_cast<int>(k);
+                return entry.slot;
             }
         }
         return -1;
     }
 
-    // The number text of entry `entry`'s value.
+    // The value of slot `entry`.
+    double Value(int entry) const { return m_table[static_cast<std::size_t>(entry)].value; }
+
+    // The number text of slot `entry`'s value.
     std::string_view ValueText(int entry) const {
         const auto k = static_cast<std::size_t>(entry);
         if (!(m_textsMade & Bit(k))) {
-            new (&m_texts[k].text) std::string(NumberText(m_entries[k].value));
+            new (&m_texts[k].text) std::string(NumberText(Value(entry)));
             m_textsMade |= Bit(k);
         }
         return m_texts[k].text;
     }
 
 private:
-    static_assert(kVariableSlots <= 64, "one bit per slot");
     static std::uint64_t Bit(std::size_t k) { return std::uint64_t{1} << k; }
+
+    // The slots with a name, in order, made at the first Find: a formula
+    // without names never needs them.
+    void MakeEntries() const;
 
     // Trivial, so that only the entries in use are ever written.
     struct Entry {
         const char* name;  // the slot's name if ASCII, else its upper case
         std::size_t nameSize;
-        double value;
+        int slot;
     };
-    // A text made only when first needed: the storage is set up by hand.
+
+    // A text made only when needed: the storage is set up by hand.
     union LazyText {
         LazyText() {}
         ~LazyText() {}
         std::string text;
     };
 
-    std::array<Entry, kVariableSlots> m_entries;
-    std::size_t m_count = 0;
+    const VariableTable& m_table;
+    mutable std::array<Entry, kVariableSlots> m_entries;
+    mutable std::size_t m_entryCount = 0;
+    mutable bool m_entriesMade = false;
     // Names outside ASCII, upper-cased once: their upper case can be another
     // length, or ASCII ("ı" is "I").
     std::array<LazyText, kVariableSlots> m_upperNames;
-    std::uint64_t m_upperNamesMade = 0;
     mutable std::array<LazyText, kVariableSlots> m_texts;
     mutable std::uint64_t m_textsMade = 0;
 };

@@ -63,7 +63,6 @@ public:
 private:
     MessageSink* m_messages;
     VariableTable m_variables;
-    std::int16_t m_slotsInUse = 0;  // the highest slot stored, plus one
 };
 
 }  // namespace vornel

@@ -7,7 +7,7 @@ namespace {
 struct ArithmeticPolicy {
     static constexpr int kBottom = 1;
     static constexpr bool kCloseNeedsGroup = true;
-    static double ReadNumber(std::string_view token) { return ReadNumberToken(token); }
+    static double Convert(double number) { return number; }
     static double ApplyUnary(double x, OpKind op) { return vornel::ApplyUnary(x, op); }
 };
 

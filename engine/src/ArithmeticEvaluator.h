@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <type_traits>
 
@@ -114,7 +115,7 @@ struct EvaluatorPlaces {
 //                      0 is a usable scratch entry)
 //   kCloseNeedsGroup   whether closing a group looks at the operator stack
 //                      only when it holds an operator
-//   ReadNumber(token)  the value of a number token
+//   Convert(number)    the operand a number token's value makes
 //   ApplyUnary(x, op)  ceil and floor
 template <class Policy, bool kLocate = false>
 class ArithmeticEvaluator {
@@ -184,14 +185,37 @@ private:
         return i;
     }
 
+    // A number is read as it is scanned: the digits of a plain one (at most
+    // one point, up to 18 digits) are gathered on the way, and only the rest
+    // are read again from their text.
     std::size_t ReadNumber(std::size_t start) {
-        std::size_t end = start + 1;
-        while (end < m_text.size() && IsNumberChar(m_text[end])) {
-            ++end;
+        const bool negative = m_text[start] == '-';
+        std::size_t end = start + (negative ? 1 : 0);
+        std::uint64_t mantissa = 0;
+        std::size_t digits = 0;
+        std::size_t point = std::string_view::npos;
+        bool plain = true;
+        for (; end < m_text.size(); ++end) {
+            const char c = m_text[end];
+            if (IsAsciiDigit(c)) {
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+                ++digits;
+            } else if (c == '.') {
+                plain = plain && point == std::string_view::npos;
+                point = end;
+            } else {
+                break;
+            }
         }
         NoteToken(start, end);
         Advance(end, 0);
-        PushOperand(Policy::ReadNumber(m_text.substr(start, end - start)));
+        std::optional<double> value;
+        if (plain && digits != 0 && digits <= 18) {
+            value = ExactDecimal(mantissa, point == std::string_view::npos ? 0 : end - point - 1);
+        }
+        const double number = value ? (negative ? -*value : *value)
+                                    : ReadNumberToken(m_text.substr(start, end - start));
+        PushOperand(Policy::Convert(number));
         return end;
     }
 

@@ -293,18 +293,8 @@ double ReadNumber(std::string_view text, std::chars_format format) {
     return value;
 }
 
-// Powers of ten that a double holds exactly.
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // Most number tokens are short: an optional "-", digits, at most one point.
-// When the digits form a whole number below 2^53 and there are at most 22
-// decimals, both it and the power of ten are exact doubles, so one division
-// (rounded correctly, as every IEEE operation is) gives exactly what a full
-// decimal conversion would. Anything else is left to that conversion.
 std::optional<double> ReadShortNumber(std::string_view token) {
-    constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
     constexpr std::size_t kMaxDigits = 18;  // below 10^18, so no overflow
     const bool negative = !token.empty() && token[0] == '-';
     std::uint64_t mantissa = 0;
@@ -323,12 +313,14 @@ std::optional<double> ReadShortNumber(std::string_view token) {
             return std::nullopt;
         }
     }
-    if (digits == 0 || mantissa > kExactLimit || decimals >= std::size(kExactPowersOfTen)) {
+    if (digits == 0) {
         return std::nullopt;
     }
-    const double whole = static_cast<double>(mantissa);
-    const double magnitude = decimals == 0 ? whole : whole / kExactPowersOfTen[decimals];
-    return negative ? -magnitude : magnitude;
+    const auto magnitude = ExactDecimal(mantissa, decimals);
+    if (!magnitude) {
+        return std::nullopt;
+    }
+    return negative ? -*magnitude : *magnitude;
 }
 
 }  // namespace

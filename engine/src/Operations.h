@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <optional>
 #include <string_view>
 
 #include <vornel/Names.h>
@@ -109,6 +112,23 @@ double RoundToPlaces(double a, int d);
 }  // namespace vornel
 
 namespace vornel {
+
+// Powers of ten that a double holds exactly.
+inline constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The number whose digits, without the point, are `mantissa`, `decimals` of
+// them after the point; nothing when that needs more than one step. Up to
+// 2^53 the digits are an exact double, and so is a power of ten up to 10^22,
+// so one correctly rounded division gives the nearest double.
+inline std::optional<double> ExactDecimal(std::uint64_t mantissa, std::size_t decimals) {
+    if (mantissa > (std::uint64_t{1} << 53) || decimals >= std::size(kExactPowersOfTen)) {
+        return std::nullopt;
+    }
+    const double whole = static_cast<double>(mantissa);
+    return decimals == 0 ? whole : whole / kExactPowersOfTen[decimals];
+}
 
 // Reads a number token of an expression: digits and at most one ".", with an
 // optional leading "-" ("5." and ".5" are numbers). Fails with 13 when the

@@ -16,7 +16,7 @@ VariableTable::VariableTable(const VariableTable& other)
 
 VariableTable& VariableTable::operator=(const VariableTable& other) {
     for (std::size_t k = 0; k < other.m_used; ++k) {
-        Store(k, other.m_slots[k].slot.name, other.m_slots[k].slot.value);
+        Store(k, std::string(other.m_slots[k].slot.name), other.m_slots[k].slot.value);
     }
     for (std::size_t k = other.m_used; k < m_used; ++k) {
         m_slots[k].slot = VariableSlot{};
@@ -36,15 +36,20 @@ const VariableSlot& VariableTable::EmptySlot() noexcept {
     return empty;
 }
 
-void VariableTable::Store(std::size_t index, std::string name, double value) {
-    for (; m_used <= index; ++m_used) {
-        new (&m_slots[m_used].slot) VariableSlot();
-    }
+void VariableTable::Store(std::size_t index, std::string&& name, double value) {
     const std::uint64_t bit = std::uint64_t{1} << index;
     m_nonAscii = IsAscii(name) ? (m_nonAscii & ~bit) : (m_nonAscii | bit);
-    VariableSlot& slot = m_slots[index].slot;
-    slot.name = std::move(name);
-    slot.value = value;
+    if (index < m_used) {
+        VariableSlot& slot = m_slots[index].slot;
+        slot.name = std::move(name);
+        slot.value = value;
+        return;
+    }
+    for (; m_used < index; ++m_used) {
+        new (&m_slots[m_used].slot) VariableSlot();
+    }
+    new (&m_slots[index].slot) VariableSlot{std::move(name), value};
+    ++m_used;
 }
 
 }  // namespace vornel

@@ -71,9 +71,9 @@ public:
     // The highest slot stored, plus one: every slot from there on is empty.
     std::size_t SlotsInUse() const noexcept { return m_used; }
 
-    // Stores `name` (unchanged) and `value` in slot `index`, which must be
+    // Stores `name` (unchanged, taken over) and `value` in slot `index`, which must be
     // below size().
-    void Store(std::size_t index, std::string name, double value);
+    void Store(std::size_t index, std::string&& name, double value);
 
     // One bit per slot (bit k for slot k): set when the slot's name holds a
     // byte outside ASCII.

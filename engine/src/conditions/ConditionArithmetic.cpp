@@ -23,9 +23,9 @@ struct ConditionPolicy {
     static constexpr int kBottom = 0;
     static constexpr bool kCloseNeedsGroup = false;
 
-    static double ReadNumber(std::string_view token) {
+    static double Convert(double number) {
         return static_cast<double>(RoundHalfEvenChecked(
-            ReadNumberToken(token), std::numeric_limits<std::int32_t>::min(),
+            number, std::numeric_limits<std::int32_t>::min(),
             std::numeric_limits<std::int32_t>::max(), Cause::WholeNumberRange));
     }
 

@@ -85,6 +85,13 @@ Outcome Exp::Evaluate(std::string_view expression) const noexcept {
     bool normalized = false;
     try {
         std::string normal;
+        if (direct && !NeedsNormalizing(trimmed)) {
+            // Nothing to remove, upper-case or put in: the text is its own
+            // normal form.
+            CheckLength(trimmed);
+            normalized = true;
+            return {EvaluateArithmetic(trimmed), failure::kNone};
+        }
         if (direct) {
             normal = NormalizeAsciiExpression(trimmed, variables);
         } else {

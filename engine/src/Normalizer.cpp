@@ -92,11 +92,7 @@ void CopyBytes(char* to, const char* from, std::size_t count) {
 // everything else is at most as long as the text it comes from.
 template <bool kUpperCaseNames>
 std::string Normalize(std::string_view text, const VariableLookup& variables) {
-    if (text.size() >= kPositionLimit && CharCount(text) >= kPositionLimit) {
-        EvaluationFailure tooLong{EvaluationFailure::kOverflow, Cause::TooLong};
-        tooLong.Place(0, text.size());
-        throw tooLong;
-    }
+    CheckLength(text);
     std::string out(text.size(), '\0');
     std::size_t w = 0;
     WalkNormalized(text, variables, [&](std::size_t begin, std::size_t end, int entry) {
@@ -168,6 +164,19 @@ std::optional<Piece> GrowingVariable(const std::vector<Piece>& pieces, std::size
 }
 
 }  // namespace
+
+void CheckLength(std::string_view text) {
+    if (text.size() >= kPositionLimit && CharCount(text) >= kPositionLimit) {
+        EvaluationFailure tooLong{EvaluationFailure::kOverflow, Cause::TooLong};
+        tooLong.Place(0, text.size());
+        throw tooLong;
+    }
+}
+
+bool NeedsNormalizing(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return !kInPlainRun[static_cast<unsigned char>(c)]; });
+}
 
 std::string NormalizeExpression(std::string_view text, const VariableLookup& variables) {
     return Normalize<false>(text, variables);

@@ -16,6 +16,14 @@ namespace vornel {
 // text).
 std::string NormalizeExpression(std::string_view text, const VariableLookup& variables);
 
+// Fails with 6 for a text of 32,767 characters or more (placed on the whole
+// text), as NormalizeExpression does.
+void CheckLength(std::string_view text);
+
+// Whether NormalizeExpression could change `text`: it holds white space or
+// a character that starts a name.
+bool NeedsNormalizing(std::string_view text);
+
 // NormalizeExpression of the upper-cased text, for a text that is plain ASCII,
 // in one pass.
 std::string NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables);

@@ -48,7 +48,10 @@ void VariableTable::Store(std::size_t index, std::string&& name, double value) {
     for (; m_used < index; ++m_used) {
         new (&m_slots[m_used].slot) VariableSlot();
     }
-    new (&m_slots[index].slot) VariableSlot{std::move(name), value};
+    // A short name is copied: its characters live in the string itself, and
+    // moving them costs more than constructing them afresh.
+    new (&m_slots[index].slot) VariableSlot{
+        name.size() < 16 ? std::string(name.data(), name.size()) : std::move(name), value};
     ++m_used;
 }
 

@@ -204,11 +204,13 @@ std::string NumberText(double value) {
         return "0";
     }
     // Whole numbers below 10^15 have at most 15 digits: rounding keeps them.
-    if (std::abs(value) < 1e15 && value == std::trunc(value)) {
-        char buffer[24];
-        const auto written =
-            std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
-        return std::string(buffer, written.ptr);
+    if (std::abs(value) < 1e15) {
+        const auto whole = static_cast<long long>(value);
+        if (static_cast<double>(whole) == value) {
+            char buffer[24];
+            const auto written = std::to_chars(buffer, buffer + sizeof buffer, whole);
+            return std::string(buffer, written.ptr);
+        }
     }
     return PositionalText(FifteenDigits(value));
 }

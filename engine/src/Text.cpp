@@ -151,7 +151,7 @@ std::size_t CharacterOffset(std::string_view text, std::size_t index) noexcept {
     return std::min(i, text.size());
 }
 
-bool IsAscii(std::string_view text) {
+bool IsLongTextAscii(std::string_view text) {
     if (text.size() < 16) {
         // Names and short formulas: a plain loop, without the set-up of a
         // vectorised one.

@@ -31,7 +31,20 @@ std::size_t OffsetAfterChars(std::string_view text, std::size_t count);
 std::string ToUpper(std::string_view text);
 
 // True when every byte of `text` is below 128.
-bool IsAscii(std::string_view text);
+bool IsLongTextAscii(std::string_view text);
+inline bool IsAscii(std::string_view text) {
+    if (text.size() > 16) {
+        return IsLongTextAscii(text);
+    }
+    // Names and short formulas: a plain loop, without the set-up of a
+    // vectorised one.
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Removes leading and trailing space characters (code 32 only).
 inline std::string_view TrimSpaces(std::string_view text) {

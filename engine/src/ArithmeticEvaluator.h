@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -243,6 +244,7 @@ private:
             Fail(EvaluationFailure::kSubscriptOutOfRange,
                  p > kStackSize ? Cause::TooDeep : Cause::MissingOperand);
         }
+        assert(p < m_clear && "read above the cleared entries");
         return m_operands[static_cast<std::size_t>(p)];
     }
 
@@ -251,6 +253,7 @@ private:
             Fail(EvaluationFailure::kSubscriptOutOfRange,
                  p > kStackSize ? Cause::TooDeep : Cause::NothingToClose);
         }
+        assert(p < m_clear && "read above the cleared entries");
         return m_operators[static_cast<std::size_t>(p)];
     }
 

@@ -1,6 +1,10 @@
 #include <vornel/Exp.h>
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
+#include <memory_resource>
+#include <string>
 
 #include "ArithmeticEvaluator.h"
 #include "Failure.h"
@@ -79,26 +83,37 @@ Outcome Exp::Evaluate(std::string_view expression) const noexcept {
     const bool startsWithIf = trimmed.size() >= 2 && (trimmed[0] == 'I' || trimmed[0] == 'i') &&
                               (trimmed[1] == 'F' || trimmed[1] == 'f');
     const bool direct = !startsWithIf && IsAscii(trimmed);
-    std::string upper;
+    if (direct && !NeedsNormalizing(trimmed)) {
+        // Nothing to remove, upper-case or put in: the text is its own
+        // normal form.
+        bool checked = false;
+        try {
+            CheckLength(trimmed);
+            checked = true;
+            return {EvaluateArithmetic(trimmed), failure::kNone};
+        } catch (EvaluationFailure& fault) {
+            if (checked) {
+                PlaceInSource(fault, trimmed, variables);
+            }
+            return FailedOutcome(fault, expression, trimmed, trimmed);
+        }
+    }
+    // The texts an evaluation makes live on the stack unless they are long.
+    alignas(std::max_align_t) std::array<std::byte, 1024> scratch;
+    std::pmr::monotonic_buffer_resource arena(scratch.data(), scratch.size());
+    std::pmr::string upper(&arena);
     std::string_view source = trimmed;  // the upper-cased text, as far as places go
     std::string_view chosen = trimmed;
     bool normalized = false;
     try {
-        std::string normal;
-        if (direct && !NeedsNormalizing(trimmed)) {
-            // Nothing to remove, upper-case or put in: the text is its own
-            // normal form.
-            CheckLength(trimmed);
-            normalized = true;
-            return {EvaluateArithmetic(trimmed), failure::kNone};
-        }
+        std::pmr::string normal(&arena);
         if (direct) {
-            normal = NormalizeAsciiExpression(trimmed, variables);
+            NormalizeAsciiExpression(trimmed, variables, normal);
         } else {
-            upper = ToUpper(trimmed);
+            ToUpper(trimmed, upper);
             source = chosen = upper;
             chosen = PrepareExpression(upper, variables);
-            normal = NormalizeExpression(chosen, variables);
+            NormalizeExpression(chosen, variables, normal);
         }
         normalized = true;
         return {EvaluateArithmetic(normal), failure::kNone};

@@ -90,10 +90,10 @@ void CopyBytes(char* to, const char* from, std::size_t count) {
 // upper-casing the names that are not variables upper-cases the whole text.
 // The output is written into a buffer that only a value can outgrow:
 // everything else is at most as long as the text it comes from.
-template <bool kUpperCaseNames>
-std::string Normalize(std::string_view text, const VariableLookup& variables) {
+template <bool kUpperCaseNames, class String>
+void Normalize(std::string_view text, const VariableLookup& variables, String& out) {
     CheckLength(text);
-    std::string out(text.size(), '\0');
+    out.assign(text.size(), '\0');
     std::size_t w = 0;
     WalkNormalized(text, variables, [&](std::size_t begin, std::size_t end, int entry) {
         if (entry >= 0) {
@@ -118,7 +118,6 @@ std::string Normalize(std::string_view text, const VariableLookup& variables) {
         }
     });
     out.resize(w);
-    return out;
 }
 
 // A piece of the normalised text and the source text it came from.
@@ -179,11 +178,19 @@ bool NeedsNormalizing(std::string_view text) {
 }
 
 std::string NormalizeExpression(std::string_view text, const VariableLookup& variables) {
-    return Normalize<false>(text, variables);
+    std::string out;
+    Normalize<false>(text, variables, out);
+    return out;
 }
 
-std::string NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables) {
-    return Normalize<true>(text, variables);
+void NormalizeExpression(std::string_view text, const VariableLookup& variables,
+                         std::pmr::string& out) {
+    Normalize<false>(text, variables, out);
+}
+
+void NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables,
+                              std::pmr::string& out) {
+    Normalize<true>(text, variables, out);
 }
 
 void PlaceInSource(EvaluationFailure& fault, std::string_view text,

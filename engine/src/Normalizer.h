@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory_resource>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,11 @@ namespace vornel {
 // text).
 std::string NormalizeExpression(std::string_view text, const VariableLookup& variables);
 
+// NormalizeExpression written into `out` (replacing what it held), with its
+// allocator.
+void NormalizeExpression(std::string_view text, const VariableLookup& variables,
+                         std::pmr::string& out);
+
 // Fails with 6 for a text of 32,767 characters or more (placed on the whole
 // text), as NormalizeExpression does.
 void CheckLength(std::string_view text);
@@ -26,7 +32,8 @@ bool NeedsNormalizing(std::string_view text);
 
 // NormalizeExpression of the upper-cased text, for a text that is plain ASCII,
 // in one pass.
-std::string NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables);
+void NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables,
+                              std::pmr::string& out);
 
 // Carries the range of a failure found in NormalizeExpression(text) back into
 // `text`: a place inside a variable's value becomes the variable's name, and

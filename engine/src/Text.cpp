@@ -55,7 +55,8 @@ long DecodeAt(std::string_view text, std::size_t i, std::size_t& length) {
     return code;
 }
 
-void AppendUtf8(std::string& out, long code) {
+template <class String>
+void AppendUtf8(String& out, long code) {
     if (code < 0x80) {
         out += static_cast<char>(code);
     } else if (code < 0x800) {
@@ -170,7 +171,10 @@ bool IsLongTextAscii(std::string_view text) {
     return all < 0x80;
 }
 
-std::string ToUpper(std::string_view text) {
+namespace {
+
+template <class String>
+void UpperInto(std::string_view text, String& out) {
     // The ASCII part first, in loops the compiler can vectorise.
     const auto ascii =
         IsAscii(text)
@@ -179,12 +183,12 @@ std::string ToUpper(std::string_view text) {
                   std::find_if(text.begin(), text.end(),
                                [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
                   text.begin());
-    std::string out(ascii, '\0');
+    out.assign(ascii, '\0');
     std::transform(
         text.begin(), text.begin() + static_cast<std::ptrdiff_t>(ascii), out.begin(),
         [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; });
     if (ascii == text.size()) {
-        return out;
+        return;
     }
     // From the first character outside ASCII on, character by character.
     out.reserve(text.size());
@@ -204,7 +208,18 @@ std::string ToUpper(std::string_view text) {
         }
         i += length;
     }
+}
+
+}  // namespace
+
+std::string ToUpper(std::string_view text) {
+    std::string out;
+    UpperInto(text, out);
     return out;
+}
+
+void ToUpper(std::string_view text, std::pmr::string& out) {
+    UpperInto(text, out);
 }
 
 }  // namespace vornel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,9 @@ std::size_t OffsetAfterChars(std::string_view text, std::size_t count);
 // Upper-cases every character on its own, independent of the user's locale.
 // A character whose upper case is not a single character stays as it is.
 std::string ToUpper(std::string_view text);
+
+// ToUpper written into `out` (replacing what it held), with its allocator.
+void ToUpper(std::string_view text, std::pmr::string& out);
 
 // True when every byte of `text` is below 128.
 bool IsLongTextAscii(std::string_view text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <deque>
 #include <optional>
 #include <string>
@@ -21,18 +22,24 @@ using HandleValues = std::array<std::string, 4>;
 std::string EvaluateReduction(const HandleValues& values, int production);
 
 // Keeps the texts that reductions make for as long as one condition is being
-// decided, so that values can travel as views. A kept text never moves.
+// decided, so that values can travel as views. A kept text never moves. The
+// first few are kept without an allocation of the arena's own.
 class ValueArena {
 public:
     std::string_view Keep(std::string text) {
-        if (!m_texts) {
-            m_texts.emplace();  // most conditions keep nothing: no allocation until needed
+        if (m_used < m_first.size()) {
+            return m_first[m_used++] = std::move(text);
         }
-        return m_texts->emplace_back(std::move(text));
+        if (!m_more) {
+            m_more.emplace();
+        }
+        return m_more->emplace_back(std::move(text));
     }
 
 private:
-    std::optional<std::deque<std::string>> m_texts;
+    std::array<std::string, 4> m_first;
+    std::size_t m_used = 0;
+    std::optional<std::deque<std::string>> m_more;
 };
 
 // EvaluateReduction on the handle's values given one by one (`middle` and

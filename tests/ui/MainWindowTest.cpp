@@ -129,7 +129,9 @@ private slots:
         };
         window.Form_Load();
         QCOMPARE(services.calls, (QStringList{"Dialog", "shown 0, 0 rows, ''"}));
-        QCOMPARE(window.findChild<QComboBox*>("Combo1")->currentText(), "Example Expression 1");
+        const auto* examples = window.findChild<QComboBox*>("Combo1");
+        QCOMPARE(examples->currentText(), "Example Expression 1");
+        QCOMPARE(examples->itemText(examples->count() - 1), "Example Expression 4");
         QCOMPARE(window.findChild<QLineEdit*>("Text_CalResult")->text(), "");
         QCOMPARE(window.windowTitle(), "Vornel");
         QCOMPARE(window.minimumSize(), window.maximumSize());

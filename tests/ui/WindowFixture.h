@@ -1,8 +1,9 @@
 #pragma once
 
 // Shared by the window tests: a stand-in for every modal box and dialog, a
-// started main window on the offscreen platform, and formulas written with
-// their selection marked.
+// started main window on the offscreen platform, formulas written with their
+// selection marked, the colours a formula is shown in, and scenarios: rows of
+// actions and the state expected after them, run by one driver.
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,6 +1,7 @@
-// The main window as a whole: start-up, the layout of every control, menus,
-// the evaluation command with the variables it reads, Clear, Close, the two
-// information windows and the help document.
+// The main window as a whole: start-up and its size, the layout of every
+// control, menus, the evaluation command with the variables it reads, Clear,
+// Close, commands from the keyboard, the two information windows and the help
+// document.
 #include "HelpLocator.h"
 #include "InfoWindows.h"
 #include "QtWindowServices.h"

@@ -1,18 +1,11 @@
 // The formula box's colouring: which category each character of a line gets,
-// variables renamed, palettes for light and dark bases, and the document's
-// text left exactly as it was.
+// palettes for light and dark bases, and the longest lines.
 #include <QtTest>
-
-#include <QPlainTextDocumentLayout>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
 
-#include "FormulaBox.h"
-#include "FormulaHighlighter.h"
+#include "WindowFixture.h"
 
 using vornel::FormulaHighlighter;
 using Category = FormulaHighlighter::Category;
@@ -20,16 +13,6 @@ using Category = FormulaHighlighter::Category;
 namespace {
 
 const QMetaEnum kCategories = QMetaEnum::fromType<Category>();
-
-// The name of the category whose format `format` is, "none" for no format.
-QString NameOf(const FormulaHighlighter& highlighter, const QTextCharFormat& format) {
-    for (int i = 0; i < kCategories.keyCount(); ++i) {
-        if (highlighter.Format(Category(kCategories.value(i))) == format) {
-            return kCategories.key(i);
-        }
-    }
-    return format.isEmpty() ? "none" : "unknown";
-}
 
 // Contrast ratio of two colours by their relative luminance (1 to 21).
 double Contrast(const QColor& a, const QColor& b) {
@@ -43,53 +26,14 @@ double Contrast(const QColor& a, const QColor& b) {
     return (light + 0.05) / (dark + 0.05);
 }
 
-// The category of every character of the first `span` in `document`.
-QStringList CategoriesOf(const QTextDocument& document, const FormulaHighlighter& highlighter,
-                         const QString& span) {
-    const auto from = int(document.toPlainText().indexOf(span));
-    if (from < 0) {
-        return {"missing " + span};
+// The text colour of each category, in the order of the enumeration.
+QList<QColor> Colours(const FormulaHighlighter& highlighter) {
+    QList<QColor> colours;
+    for (int i = 0; i < kCategories.keyCount(); ++i) {
+        colours << highlighter.Format(Category(kCategories.value(i))).foreground().color();
     }
-    QStringList names;
-    for (int position = from; position < from + span.size(); ++position) {
-        const QTextBlock block = document.findBlock(position);
-        const int inBlock = position - block.position();
-        QTextCharFormat format;
-        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
-            if (inBlock >= range.start && inBlock < range.start + range.length) {
-                format = range.format;
-            }
-        }
-        names << NameOf(highlighter, format);
-    }
-    return names;
+    return colours;
 }
-
-// A document laid out and coloured as in the formula box, once the event loop
-// has run: a document reports edits to its highlighter only when it has a
-// layout, and a new highlighter waits for the event loop to colour it whole.
-struct Coloured {
-    QTextDocument document;
-    FormulaHighlighter highlighter{&document};
-
-    Coloured() {
-        document.setDocumentLayout(new QPlainTextDocumentLayout(&document));
-        QCoreApplication::processEvents();
-    }
-
-    QStringList CategoriesOf(const QString& span) const {
-        return ::CategoriesOf(document, highlighter, span);
-    }
-
-    // The text colour of each category, in the order of the enumeration.
-    QList<QColor> Colours() const {
-        QList<QColor> colours;
-        for (int i = 0; i < kCategories.keyCount(); ++i) {
-            colours << highlighter.Format(Category(kCategories.value(i))).foreground().color();
-        }
-        return colours;
-    }
-};
 
 QPalette WithBase(const QColor& base) {
     QPalette palette;
@@ -144,6 +88,7 @@ private slots:
         row("string holding operators and names", "If (A=\"a+Max<(Then)\") Then", {"a"},
             "\"a+Max<(Then)\"", "String");
         row("string ends at its quote", "If (\"x\"=A) Then", none, "=", "Operator");
+        row("empty string", "A=\"\"+B", none, "+", "Operator");
         row("unclosed string runs to the line's end", "If (A=\"abc Then", none, "\"abc Then",
             "String");
         row("unclosed string stops at the line break", "If (A=\"x\n12", none, "12", "Number");
@@ -153,106 +98,68 @@ private slots:
         QFETCH(QStringList, variables);
         QFETCH(QString, span);
         QFETCH(QString, expected);
-        Coloured coloured;
-        coloured.highlighter.SetVariableNames(variables);
-        coloured.document.setPlainText(text);
-        QCOMPARE(coloured.CategoriesOf(span), QStringList(span.size(), expected));
+        vornel::FormulaBox box;
+        box.SetVariableNames(variables);
+        box.SetText(text);
+        QCOMPARE(vornel::test::CategoriesOf(box, span), expected);
     }
 
-    void renamingRecolours() {
-        Coloured coloured;
-        coloured.document.setPlainText("Rate*Pay");
-        QCOMPARE(coloured.CategoriesOf("Rate").first(), "none");
-        coloured.highlighter.SetVariableNames({"Rate"});
-        QCOMPARE(coloured.CategoriesOf("Rate").first(), "Variable");
-        coloured.highlighter.SetVariableNames({"pay"});
-        QCOMPARE(coloured.CategoriesOf("Rate").first(), "none");
-        QCOMPARE(coloured.CategoriesOf("Pay").first(), "Variable");
-    }
-
-    void textUnchanged_data() {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("If block, CR LF") << "If (A>100 & B<200 ) Then\r\nB*C-(Max(D,E-100))\r\n"
-                                            "Else\r\nA*C-Round(E/12,2)\r\nEndIf\r\n";
-        QTest::newRow("lone CR, LF CR") << "A\rB*2\n\r\"s\"\r\n";
-        QTest::newRow("unclosed string over CR LF") << "If (A=\"x\r\ny\") Then 1";
-        QTest::newRow("separators and tabs") << "A\u2029\tB\u2028Ceil(.5)";
-    }
-    void textUnchanged() {
-        QFETCH(QString, text);
-        QTextDocument plain;
-        plain.setPlainText(text);
-        Coloured coloured;
-        coloured.document.setPlainText(text);
-        coloured.document.setModified(false);
-        coloured.highlighter.SetVariableNames({"A", "B"});
-        coloured.highlighter.SetPalette(WithBase(QColor(0x2b2b2b)));
-        QVERIFY(!coloured.document.firstBlock().layout()->formats().isEmpty());
-        QCOMPARE(coloured.document.toRawText(), plain.toRawText());
-        QVERIFY(!coloured.document.isModified());
-        QCOMPARE(coloured.document.availableUndoSteps(), plain.availableUndoSteps());
-    }
-
-    void paletteContrast_data() {
+    // Each colour set is readable on its kind of base, and tells the
+    // categories apart; the two sets share no colour.
+    void palettes_data() {
         QTest::addColumn<QColor>("base");
-        QTest::newRow("white") << QColor(Qt::white);
-        QTest::newRow("light grey") << QColor(0xf0f0f0);
-        QTest::newRow("dark grey") << QColor(0x2b2b2b);
-        QTest::newRow("black") << QColor(Qt::black);
+        QTest::addColumn<QColor>("other");  // a base of the other kind
+        QTest::newRow("white") << QColor(Qt::white) << QColor(0x2b2b2b);
+        QTest::newRow("light grey") << QColor(0xf0f0f0) << QColor(Qt::black);
+        QTest::newRow("dark grey") << QColor(0x2b2b2b) << QColor(Qt::white);
+        QTest::newRow("black") << QColor(Qt::black) << QColor(0xf0f0f0);
     }
-    void paletteContrast() {
+    void palettes() {
         QFETCH(QColor, base);
-        Coloured coloured;
-        coloured.highlighter.SetPalette(WithBase(base));
-        const QList<QColor> colours = coloured.Colours();
+        QFETCH(QColor, other);
+        vornel::FormulaBox box;
+        box.SetText("12");
+        auto* highlighter = box.document()->findChild<FormulaHighlighter*>();
+        highlighter->SetPalette(WithBase(other));
+        const QList<QColor> others = Colours(*highlighter);
+        highlighter->SetPalette(WithBase(base));
+        const QList<QColor> colours = Colours(*highlighter);
         for (int i = 0; i < colours.size(); ++i) {
             QVERIFY2(Contrast(colours[i], base) >= 4.5, kCategories.key(i));
+            QCOMPARE(colours.count(colours[i]), 1);
+            QVERIFY2(!others.contains(colours[i]), kCategories.key(i));
         }
-    }
-
-    void darkAndLightColoursDiffer() {
-        Coloured coloured;
-        coloured.document.setPlainText("12");
-        coloured.highlighter.SetPalette(WithBase(Qt::white));
-        const QList<QColor> light = coloured.Colours();
-        coloured.highlighter.SetPalette(WithBase(QColor(0x2b2b2b)));
-        const QList<QColor> dark = coloured.Colours();
-        for (int i = 0; i < light.size(); ++i) {
-            QVERIFY2(dark[i] != light[i], kCategories.key(i));
-            QCOMPARE(light.count(light[i]), 1);
-            QCOMPARE(dark.count(dark[i]), 1);
-        }
-        QCOMPARE(coloured.CategoriesOf("12").first(), "Number");
+        QCOMPARE(vornel::test::CategoriesOf(box, "12"), "Number");
     }
 
     // The longest lines are coloured wherever the box is scrolled to: a
     // string literal opened far to the left still runs on into view.
     void longLines_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("atEnd");
+        QTest::addColumn<int>("at");  // the caret: -1 at the end
         QTest::addColumn<QString>("span");
         QTest::addColumn<QString>("expected");
         const auto longest = [](const QString& unit, const QString& last) {
-            QString line;
-            while (line.size() < 32766) {
-                line += unit;
-            }
-            return line.left(32766 - last.size()) + last;
+            return unit.repeated(32766 / int(unit.size()) + 1).left(32766 - last.size()) + last;
+        };
+        const auto row = [](const char* name, const QString& text, int at, const char* span,
+                            const char* expected) {
+            QTest::newRow(name) << text << at << QString(span) << QString(expected);
         };
         const QString names = longest("Max(A1,.5)+\"s\"*", "*Rate");
-        QTest::newRow("start in view") << names << false << "Max"
-                                       << "Function";
-        QTest::newRow("end in view") << names << true << "Rate"
-                                     << "Variable";
-        QTest::newRow("next line, start in view") << names + "\nRate" << false << "\nRate"
-                                                  << "Variable";
-        QTest::newRow("string opened far to the left")
-            << "A=\"" + longest("+Max(A1,.5)", "Rate") << true << "Rate"
-            << "String";
+        row("start in view", names, 0, "Max", "Function");
+        row("end in view", names, -1, "Rate", "Variable");
+        // A line break has no colour.
+        row("next line, start in view", names + "\nRate", 0, "\nRate", "none Variable");
+        row("string opened far to the left", "A=\"" + longest("+Max(A1,.5)", "Rate"), -1, "Rate",
+            "String");
+        const QString tabs = QString("Max(A1,.5)\t+").repeated(1360);
+        row("middle in view, after tabs", tabs + "Rate+" + tabs, int(tabs.size()), "Rate",
+            "Variable");
     }
     void longLines() {
         QFETCH(QString, text);
-        QFETCH(bool, atEnd);
+        QFETCH(int, at);
         QFETCH(QString, span);
         QFETCH(QString, expected);
         vornel::FormulaBox box;
@@ -263,17 +170,14 @@ private slots:
         box.SetText(text);
         box.document()->setModified(false);
         const int undoSteps = box.document()->availableUndoSteps();
-        box.moveCursor(atEnd ? QTextCursor::End : QTextCursor::Start);
+        QTextCursor caret(box.document());
+        caret.setPosition(at < 0 ? int(text.size()) : at);
+        box.setTextCursor(caret);
         QCoreApplication::processEvents();
         QCOMPARE(box.Text(), vornel::WithCrLf(text));
         QVERIFY(!box.document()->isModified());
         QCOMPARE(box.document()->availableUndoSteps(), undoSteps);
-        const auto* highlighter = box.document()->findChild<FormulaHighlighter*>();
-        QStringList categories = CategoriesOf(*box.document(), *highlighter, span);
-        if (span.startsWith('\n')) {
-            categories.removeFirst();  // the line break has no colour
-        }
-        QCOMPARE(categories, QStringList(categories.size(), expected));
+        QCOMPARE(vornel::test::CategoriesOf(box, span), expected);
     }
 };
 

@@ -1,31 +1,35 @@
 #pragma once
 
 // Shared by the window tests: a stand-in for every modal box and dialog, a
-// started main window on the offscreen platform, and formulas written with
-// their selection marked.
+// started main window on the offscreen platform, formulas written with their
+// selection marked, the colours a formula is shown in, and scenarios: rows of
+// actions and the state expected after them, run by one driver.
 
 #include <QtTest>
 #include <QtWidgets>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
 
 #include "ControlTable.h"
+#include "Examples.h"
 #include "FormulaBox.h"
+#include "FormulaHighlighter.h"
 #include "Main.h"
 #include "WindowServices.h"
 
 namespace vornel::test {
 
-// Records each box as "prompt | title | icon", answers the file dialogs in
-// turn from `answers` and the text inputs from `typed` (nothing: Cancel).
-// Nothing blocks: a dialog no test planned for is recorded as a box.
+// Records each box as "prompt | title | icon" and each dialog as a call, and
+// answers the file dialogs and text inputs in turn from `answers` (nothing:
+// Cancel). Nothing blocks: a dialog no test planned for is recorded as a box.
 class FakeServices : public WindowServices {
 public:
-    QStringList messages, calls, answers;
-    QList<std::optional<QString>> typed;
+    QStringList messages, calls;
+    QList<std::optional<QString>> answers;
     bool helpViewerStarts = true;
     std::function<void()> onProductInformation;
 
@@ -46,30 +50,24 @@ public:
         return helpViewerStarts;
     }
     QString GetOpenFileName(QWidget*, const QString& filter) override {
-        calls << "open " + filter;
-        return Answer();
+        return Answer("open " + filter).value_or("");
     }
     QString GetSaveFileName(QWidget*, const QString& name, const QString& filter,
                             const QString& suffix) override {
-        calls << "save " + name + " | " + filter + " | " + suffix;
-        return Answer();
+        return Answer("save " + name + " | " + filter + " | " + suffix).value_or("");
     }
     std::optional<QString> GetText(QWidget*, const QString& title, const QString& label,
                                    const QString& text) override {
-        calls << "input " + title + " | " + label + " | " + text;
-        if (typed.isEmpty()) {
-            messages << "unplanned dialog";
-            return std::nullopt;
-        }
-        return typed.takeFirst();
+        return Answer("input " + title + " | " + label + " | " + text);
     }
     QStringList TakeMessages() { return std::exchange(messages, {}); }
 
 private:
-    QString Answer() {
+    std::optional<QString> Answer(const QString& call) {
+        calls << call;
         if (answers.isEmpty()) {
             messages << "unplanned dialog";
-            return {};
+            return std::nullopt;
         }
         return answers.takeFirst();
     }
@@ -104,8 +102,13 @@ inline void PrepareApplication() {
 struct StartedWindow {
     FakeServices services;
     Main window{services};
+    QStringList ran;  // the commands run
 
     StartedWindow() {
+        for (const QAction* command : window.findChildren<QAction*>()) {
+            QObject::connect(command, &QAction::triggered, &window,
+                             [this, command] { ran << command->objectName(); });
+        }
         window.Form_Load();
         window.show();
         window.activateWindow();
@@ -131,20 +134,36 @@ inline void DoubleClickRow(QListWidget* list, int row) {
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
 }
 
-// Every test function gets a fresh window and fails if it leaves a box
-// unchecked. Test classes call these from init() and cleanup().
-class WindowTest : public QObject {
-protected:
-    std::unique_ptr<StartedWindow> m_w;
-    void StartWindow() {
-        m_w = std::make_unique<StartedWindow>();
-        QVERIFY(QTest::qWaitForWindowActive(&m_w->window));
+// The categories the characters of the first `span` in the formula box are
+// coloured as, each named once in order ("none": no colour).
+inline QString CategoriesOf(const FormulaBox& box, const QString& span) {
+    QCoreApplication::processEvents();
+    const QTextDocument* document = box.document();
+    const auto* highlighter = document->findChild<FormulaHighlighter*>();
+    const QMetaEnum categories = QMetaEnum::fromType<FormulaHighlighter::Category>();
+    const auto from = int(document->toPlainText().indexOf(span));
+    QStringList names;
+    for (int at = from; from >= 0 && at < from + span.size(); ++at) {
+        const QTextBlock block = document->findBlock(at);
+        const int inBlock = at - block.position();
+        QTextCharFormat format;
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            if (inBlock >= range.start && inBlock < range.start + range.length) {
+                format = range.format;
+            }
+        }
+        QString name = format.isEmpty() ? "none" : "unknown";
+        for (int i = 0; i < categories.keyCount(); ++i) {
+            if (highlighter->Format(FormulaHighlighter::Category(categories.value(i))) == format) {
+                name = categories.key(i);
+            }
+        }
+        if (names.isEmpty() || names.last() != name) {
+            names << name;
+        }
     }
-    void EndWindow() {
-        QCOMPARE(m_w->services.messages, QStringList());
-        m_w.reset();
-    }
-};
+    return from < 0 ? "missing" : names.join(' ');
+}
 
 // A formula with its selection marked: "[" is the anchor, "]" the caret, so
 // "a[]b" is a caret between a and b and "a]b[" b selected backwards. A line
@@ -175,5 +194,200 @@ inline QString Marked(const FormulaBox* box) {
     }
     return WithCrLf(text);
 }
+
+// A window test as steps that WindowTest::Play runs.
+struct Scenario {
+    const char* name;
+    QStringList steps;
+};
+
+// Every test function gets a fresh window, in the English locale with the
+// start-up dialog's call taken, and fails if it leaves a box unchecked. Test
+// classes call these from init() and cleanup().
+class WindowTest : public QObject {
+protected:
+    std::unique_ptr<StartedWindow> m_w;
+    void StartWindow() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        m_w = std::make_unique<StartedWindow>();
+        QVERIFY(QTest::qWaitForWindowActive(&m_w->window));
+        m_w->services.calls.clear();
+    }
+    void EndWindow() {
+        QCOMPARE(m_w->services.messages, QStringList());
+        m_w.reset();
+    }
+
+    // Runs a scenario, a step a line: "probe = text" checks that the probe
+    // reads the text, any other line is an action (see Act and Probe).
+    void Play(const QStringList& steps) {
+        for (const QString& step : steps) {
+            const qsizetype equals = step.indexOf(QLatin1String(" = "));
+            const QString verb = step.section(' ', 0, 0);
+            if (equals < 0) {
+                Act(verb, step.section(' ', 1));
+            } else {
+                const QString read = Probe(verb, step.left(equals).section(' ', 1));
+                QVERIFY2(read == step.mid(equals + 3), qPrintable(step + "\nreads: " + read));
+            }
+            if (QTest::currentTestFailed()) {
+                return;
+            }
+        }
+    }
+    template <typename Scenarios>
+    void PlayCase(const Scenarios& scenarios) {
+        Play(FetchCase(scenarios).steps);
+    }
+
+    QListWidget* Names() { return m_w->Control<QListWidget>("List_Var"); }
+    QListWidget* Values() { return m_w->Control<QListWidget>("List3"); }
+
+private:
+    // A formula or result is marked as SetMarked reads it; N is a number,
+    // LIST the name of a list and ROW a row of it.
+    void Act(const QString& verb, const QString& arg) {
+        const int n = arg.section(' ', -1).toInt();
+        auto* list = m_w->Control<QListWidget>(arg.section(' ', 0, 0));
+        QWidget* focused = QApplication::focusWidget();
+        auto* result = m_w->Control<QLineEdit>("Text_CalResult");
+        const std::map<QString, std::function<void()>> actions = {
+            {"click",
+             [&] {  // a button, or LIST ROW
+                 list ? QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, n))
+                      : m_w->Click(arg);
+             }},
+            {"dclick", [&] { DoubleClickRow(list, n); }},
+            {"select",
+             [&] {
+                 list->setFocus();
+                 list->setCurrentRow(n);
+             }},
+            {"focus", [&] { m_w->Control(arg)->setFocus(); }},
+            {"key", [&] { QTest::keySequence(focused, QKeySequence(arg)); }},  // to the focus
+            {"type", [&] { QTest::keyClicks(focused, arg); }},
+            {"run", [&] { m_w->Run(arg); }},  // a command
+            {"add",                           // N clicks on Add
+             [&] {
+                 for (int i = 0; i < n; ++i) {
+                     m_w->Click("Command2");
+                 }
+             }},
+            {"formula", [&] { SetMarked(m_w->Formula(), arg); }},
+            {"result",
+             [&] {
+                 result->setText(QString(arg).remove('[').remove(']'));
+                 if (const auto from = int(arg.indexOf('[')); from >= 0) {
+                     result->setSelection(from, int(arg.indexOf(']')) - from - 1);
+                 }
+             }},
+            {"clipboard", [&] { QGuiApplication::clipboard()->setText(arg); }},
+            {"answer", [&] { m_w->services.answers << arg; }},  // to the next dialog
+            {"cancel", [&] { m_w->services.answers << std::nullopt; }},
+            {"example", [&] { emit m_w->Control<QComboBox>("Combo1")->activated(n); }},
+            {"locale", [&] { QLocale::setDefault(QLocale(arg)); }},
+        };
+        QVERIFY2(actions.contains(verb), qPrintable("no action " + verb));
+        actions.at(verb)();
+    }
+
+    // Lists are joined by " / "; boxes, calls and ran (the commands run) give
+    // what came since the last look.
+    QString Probe(const QString& verb, const QString& arg) {
+        const int n = arg.section(' ', -1).toInt();
+        auto* list = m_w->Control<QListWidget>(arg.section(' ', 0, 0));
+        FormulaBox* box = m_w->Formula();
+        const auto rows = [](const QListWidget* rowList) {
+            QStringList texts;
+            for (int i = 2; i < rowList->count(); ++i) {
+                texts << rowList->item(i)->text().trimmed();
+            }
+            return texts.join(' ');
+        };
+        const std::map<QString, std::function<QString()>> probes = {
+            {"result", [&] { return m_w->Result(); }},
+            {"formula", [&] { return Marked(box); }},
+            {"clipboard", [&] { return QGuiApplication::clipboard()->text(); }},
+            {"boxes", [&] { return m_w->services.TakeMessages().join(" / "); }},
+            {"calls", [&] { return std::exchange(m_w->services.calls, {}).join(" / "); }},
+            {"ran", [&] { return std::exchange(m_w->ran, {}).join(" / "); }},
+            {"row", [&] { return Names()->item(n)->text() + "|" + Values()->item(n)->text(); }},
+            {"names", [&] { return rows(Names()); }},  // trimmed, from the first variable
+            {"values", [&] { return rows(Values()); }},
+            {"current",
+             [&] {
+                 return QString("%1 %2").arg(Names()->currentRow()).arg(Values()->currentRow());
+             }},
+            {"eval",
+             [&] {  // FORMULA, by F9
+                 box->SetText(arg);
+                 box->setFocus();
+                 QTest::keyClick(box, Qt::Key_F9);
+                 return m_w->Result();
+             }},
+            {"menu", [&] { return ContextMenu(list, n); }},         // LIST ROW
+            {"category", [&] { return CategoriesOf(*box, arg); }},  // SPAN in the formula
+            {"spoken",
+             [&] {
+                 return QAccessible::queryAccessibleInterface(m_w->Control(arg))
+                     ->text(QAccessible::Name);
+             }},
+            {"tip", [&] { return m_w->Control(arg)->toolTip(); }},
+            {"focused", [&] { return QApplication::focusWidget()->objectName(); }},
+            {"shown",
+             [&] {  // an access key clicks its button with a short animation
+                 return QTest::qWaitFor([&] { return !m_w->window.isVisible(); }, 1000) ? "no"
+                                                                                        : "yes";
+             }},
+            {"example",
+             [&] {  // the chooser's row holding the formula
+                 int row = kExampleCount - 1;
+                 while (row >= 0 && ExampleExpression(row) != box->Text()) {
+                     --row;
+                 }
+                 return QString::number(row);
+             }},
+            {"bars",
+             [&] {  // the scroll bars LIST shows
+                 QCoreApplication::processEvents();
+                 return QString(list->verticalScrollBar()->isVisible() ? "vertical" : "") +
+                        (list->horizontalScrollBar()->isVisible() ? " horizontal" : "");
+             }},
+            {"copied",
+             [&] {  // the whole formula
+                 box->selectAll();
+                 box->copy();
+                 const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+                 return copied->formats().join(' ') + ": " + copied->text();
+             }},
+        };
+        if (!probes.contains(verb)) {
+            QTest::qFail(qPrintable("no probe " + verb), __FILE__, __LINE__);
+            return {};
+        }
+        return probes.at(verb)();
+    }
+
+    // LIST's context menu at ROW (-1: below the rows): the enabled entries as
+    // "text shortcut", a disabled one in brackets.
+    QString ContextMenu(QListWidget* list, int row) {
+        const QPoint at =
+            row >= 0 ? RowCentre(list, row) : QPoint(5, list->viewport()->height() - 5);
+        QStringList shown;
+        QTimer::singleShot(0, [&shown] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu != nullptr);
+            for (const QAction* entry : menu->actions()) {
+                const QString text = (entry->text() + " " + entry->shortcut().toString()).trimmed();
+                shown << (entry->isSeparator() ? "-"
+                          : entry->isEnabled() ? text
+                                               : "(" + text + ")");
+            }
+            menu->close();
+        });
+        emit list->customContextMenuRequested(at);
+        return shown.join(", ");
+    }
+};
 
 }  // namespace vornel::test

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +13,20 @@
 #include "NumberText.h"
 
 namespace vornel::test {
+
+// One row of a table: a text and what it gives.
+struct Row {
+    std::string text;
+    std::string expected;
+};
+
+// Checks each row against `give(text)`, naming the row when it fails.
+template <class F>
+void ExpectRows(std::initializer_list<Row> rows, F&& give) {
+    for (const Row& row : rows) {
+        EXPECT_EQ(give(row.text), row.expected) << '"' << row.text << '"';
+    }
+}
 
 struct Message {
     std::string prompt;

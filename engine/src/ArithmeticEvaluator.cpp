@@ -17,8 +17,12 @@ int ComparePrecedence(std::string_view upper, std::string_view lower) {
     return ComparePrecedence(ClassifyOperator(upper), ClassifyOperator(lower));
 }
 
-double EvaluateArithmetic(std::string_view text) {
-    return EvaluatePlacingFailures<ArithmeticPolicy>(text);
+double EvaluateArithmetic(std::string_view text, const double* marks) {
+    return EvaluatePlacingFailures<ArithmeticPolicy>(text, marks);
+}
+
+std::optional<double> ReadWholeNumber(std::string_view text) {
+    return ArithmeticEvaluator<ArithmeticPolicy>(text).WholeNumber();
 }
 
 }  // namespace vornel

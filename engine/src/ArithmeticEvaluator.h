@@ -77,12 +77,23 @@ inline int ComparePrecedence(OpKind upper, OpKind lower) {
 }
 int ComparePrecedence(std::string_view upper, std::string_view lower);
 
+// The value the evaluator reads from `text` when the whole of it is one
+// number right after "(", or nothing when it is not.
+std::optional<double> ReadWholeNumber(std::string_view text);
+
+// Marks a variable in a normalised text: followed by one byte, the slot.
+inline constexpr char kVariableMark = '\x01';
+
 // Evaluates a normalised expression (no white space, no variable names).
 // Failures: 9 for a missing operand or operator, an empty text or a stack
 // beyond 256 entries; 13 for a malformed number; 6 for a number beyond a
 // double or a text of 32,767 characters or more; and those of the operations.
 // A failure carries its range in `text` (see EvaluationFailure).
-double EvaluateArithmetic(std::string_view text);
+// With `marks`, kVariableMark and the byte after it stand for "(" + the number
+// text of that slot + ")", whose value marks[slot] is, and the caller vouches
+// that the text so written is shorter than the position limit. A text that
+// fails is to be evaluated again written out, to place the failure.
+double EvaluateArithmetic(std::string_view text, const double* marks = nullptr);
 
 // Where the evaluator stands in its text: what a run that is known to fail
 // keeps, so that it can say where it failed (byte offsets).
@@ -121,7 +132,8 @@ struct EvaluatorPlaces {
 template <class Policy, bool kLocate = false>
 class ArithmeticEvaluator {
 public:
-    explicit ArithmeticEvaluator(std::string_view text) : m_text(text) {
+    explicit ArithmeticEvaluator(std::string_view text, const double* marks = nullptr)
+        : m_text(text), m_marks(marks) {
         // The position counter is 16-bit: stepping past character 32,767
         // overflows it, wherever in the text that happens.
         m_positionLimit = text.size() >= kPositionLimit ? OffsetAfterChars(text, kPositionLimit)
@@ -144,6 +156,9 @@ public:
                 }
             } else if (IsFunctionInitial(ch)) {
                 i = ReadWord(i);
+            } else if (ch == kVariableMark && m_marks != nullptr) {
+                PushVariable(m_marks[static_cast<unsigned char>(m_text[i + 1])]);
+                i += 2;
             } else {
                 i = Advance(i, CharLength(m_text, i));
             }
@@ -165,6 +180,22 @@ public:
             return fault;
         }
         return {failure::kNone};
+    }
+
+    // The operand that the number filling the whole text makes, read as Run
+    // reads a number right after "(", or nothing when the text is not one.
+    std::optional<double> WholeNumber() {
+        if (m_text.empty() || !(IsNumberChar(m_text[0]) || m_text[0] == '-')) {
+            return std::nullopt;
+        }
+        try {
+            if (ReadNumber(0) != m_text.size()) {
+                return std::nullopt;
+            }
+        } catch (const EvaluationFailure&) {
+            return std::nullopt;
+        }
+        return m_operands[static_cast<std::size_t>(m_nc)];
     }
 
 private:
@@ -218,6 +249,16 @@ private:
                                     : ReadNumberToken(m_text.substr(start, end - start));
         PushOperand(Policy::Convert(number));
         return end;
+    }
+
+    // A variable marked in the text stands for "(" + its number text + ")":
+    // the same pushes, with the value read once for the whole text.
+    void PushVariable(double value) {
+        PushOperator(OpKind::Open);
+        PushOperand(value);
+        PushOperator(OpKind::Close);
+        m_oc -= 2;
+        CloseGroup();
     }
 
     // Any word that starts with a function's initial goes on the operator
@@ -503,6 +544,7 @@ private:
     static bool IsArithmeticSymbol(char c) { return c == '+' || c == '-' || c == '*' || c == '/'; }
 
     std::string_view m_text;
+    const double* m_marks;
     std::size_t m_positionLimit;
     // Only entries below m_clear have been written or cleared.
     std::array<double, kStackSize + 1> m_operands;
@@ -516,12 +558,16 @@ private:
 };
 
 // Evaluates `text` with ArithmeticEvaluator<Policy>; when it fails, runs it
-// again to find where, and throws the failure with its range in `text`.
+// again to find where, and throws the failure with its range in `text`. A
+// text with marks fails unplaced.
 template <class Policy>
-double EvaluatePlacingFailures(std::string_view text) {
+double EvaluatePlacingFailures(std::string_view text, const double* marks = nullptr) {
     try {
-        return ArithmeticEvaluator<Policy>(text).Run();
+        return ArithmeticEvaluator<Policy>(text, marks).Run();
     } catch (const EvaluationFailure& fault) {
+        if (marks != nullptr) {
+            throw;  // placed by the caller, on the text written out
+        }
         EvaluationFailure placed = ArithmeticEvaluator<Policy, true>(text).Locate();
         if (placed.number != fault.number) {
             // Cannot happen (the run is the same); keep the number, blame it all.

@@ -52,6 +52,51 @@ Outcome FailedOutcome(const EvaluationFailure& fault, std::string_view expressio
     return outcome;
 }
 
+// Evaluates `trimmed`, the text of `expression` without its outer spaces,
+// through the normaliser: in one pass upper-casing as it goes when `direct`
+// (plain ASCII and no If block). With kMark, the variables the formula uses
+// are read once rather than from their text; a text that then fails is
+// evaluated again written out, which places the failure.
+template <bool kMark>
+Outcome EvaluateNormalized(std::string_view expression, std::string_view trimmed,
+                           const VariableLookup& variables, bool direct) {
+    // The texts an evaluation makes live on the stack unless they are long.
+    alignas(std::max_align_t) std::array<std::byte, 1024> scratch;
+    std::pmr::monotonic_buffer_resource arena(scratch.data(), scratch.size());
+    std::pmr::string upper(&arena);
+    std::string_view source = trimmed;  // the upper-cased text, as far as places go
+    std::string_view chosen = trimmed;
+    bool normalized = false;
+    bool marked = false;
+    try {
+        std::pmr::string normal(&arena);
+        if (direct) {
+            marked = NormalizeAsciiExpression(trimmed, variables, normal, kMark);
+        } else {
+            ToUpper(trimmed, upper);
+            source = chosen = upper;
+            chosen = PrepareExpression(upper, variables);
+            marked = NormalizeExpression(chosen, variables, normal, kMark);
+        }
+        normalized = true;
+        return {EvaluateArithmetic(normal, marked ? variables.MarkValues() : nullptr),
+                failure::kNone};
+    } catch (EvaluationFailure& fault) {
+        if constexpr (kMark) {
+            if (marked) {
+                return EvaluateNormalized<false>(expression, trimmed, variables, direct);
+            }
+        }
+        if (normalized) {
+            PlaceInSource(fault, chosen, variables);  // from the normalised text
+        }
+        if (fault.Placed() && chosen.data() != source.data()) {
+            fault.Shift(static_cast<std::size_t>(chosen.data() - source.data()));  // in the branch
+        }
+        return FailedOutcome(fault, expression, trimmed, source);
+    }
+}
+
 }  // namespace
 
 Exp::Exp() noexcept : m_messages(&g_discardingSink) {}
@@ -98,34 +143,7 @@ Outcome Exp::Evaluate(std::string_view expression) const noexcept {
             return FailedOutcome(fault, expression, trimmed, trimmed);
         }
     }
-    // The texts an evaluation makes live on the stack unless they are long.
-    alignas(std::max_align_t) std::array<std::byte, 1024> scratch;
-    std::pmr::monotonic_buffer_resource arena(scratch.data(), scratch.size());
-    std::pmr::string upper(&arena);
-    std::string_view source = trimmed;  // the upper-cased text, as far as places go
-    std::string_view chosen = trimmed;
-    bool normalized = false;
-    try {
-        std::pmr::string normal(&arena);
-        if (direct) {
-            NormalizeAsciiExpression(trimmed, variables, normal);
-        } else {
-            ToUpper(trimmed, upper);
-            source = chosen = upper;
-            chosen = PrepareExpression(upper, variables);
-            NormalizeExpression(chosen, variables, normal);
-        }
-        normalized = true;
-        return {EvaluateArithmetic(normal), failure::kNone};
-    } catch (EvaluationFailure& fault) {
-        if (normalized) {
-            PlaceInSource(fault, chosen, variables);  // from the normalised text
-        }
-        if (fault.Placed() && chosen.data() != source.data()) {
-            fault.Shift(static_cast<std::size_t>(chosen.data() - source.data()));  // in the branch
-        }
-        return FailedOutcome(fault, expression, trimmed, source);
-    }
+    return EvaluateNormalized<true>(expression, trimmed, variables, direct);
 }
 
 double Exp::CalculateResult(const std::string& expressionString) {

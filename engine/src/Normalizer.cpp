@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "ArithmeticEvaluator.h"
 #include "Failure.h"
 #include "Text.h"
 
@@ -50,7 +51,8 @@ constexpr auto kInPlainRun = [] {
 // end) when `entry` is -1, and otherwise for the value of the variable
 // `entry` in parentheses in place of the name text[begin, end).
 template <class Emit>
-void WalkNormalized(std::string_view text, const VariableLookup& variables, Emit&& emit) {
+[[gnu::always_inline]] inline void WalkNormalized(std::string_view text,
+                                                  const VariableLookup& variables, Emit&& emit) {
     std::size_t i = 0;
     while (i < text.size()) {
         const std::size_t start = i;
@@ -90,17 +92,33 @@ void CopyBytes(char* to, const char* from, std::size_t count) {
 // upper-casing the names that are not variables upper-cases the whole text.
 // The output is written into a buffer that only a value can outgrow:
 // everything else is at most as long as the text it comes from.
+// With `mark`, variables may be marked; returns how much longer the text
+// would be with their values written out.
 template <bool kUpperCaseNames, class String>
-void Normalize(std::string_view text, const VariableLookup& variables, String& out) {
+std::size_t Normalize(std::string_view text, const VariableLookup& variables, String& out,
+                      bool mark) {
     CheckLength(text);
+    bool markChecked = false;  // whether the text holds no mark itself
     out.assign(text.size(), '\0');
     std::size_t w = 0;
+    std::size_t unwritten = 0;  // what the marks leave out of the values
     WalkNormalized(text, variables, [&](std::size_t begin, std::size_t end, int entry) {
         if (entry >= 0) {
             const std::string_view value = variables.ValueText(entry);
-            const std::size_t needed = w + value.size() + 2 + (text.size() - end);
+            bool asMark = mark && variables.Markable(entry);
+            if (asMark && !markChecked) {
+                mark = asMark = text.find(kVariableMark) == std::string_view::npos;
+                markChecked = true;
+            }
+            const std::size_t needed = w + (asMark ? 2 : value.size() + 2) + (text.size() - end);
             if (needed > out.size()) {
                 out.resize(std::max(needed, 2 * out.size()));
+            }
+            if (asMark) {
+                out[w++] = kVariableMark;
+                out[w++] = static_cast<char>(entry);
+                unwritten += value.size();
+                return;
             }
             out[w++] = '(';
             CopyBytes(out.data() + w, value.data(), value.size());
@@ -118,6 +136,21 @@ void Normalize(std::string_view text, const VariableLookup& variables, String& o
         }
     });
     out.resize(w);
+    return unwritten;
+}
+
+// Normalize with marks where they may stand: a text that, written out,
+// reaches the position limit is written out, since the evaluator must see it
+// whole to fail where it does.
+template <bool kUpperCaseNames>
+bool NormalizeMarking(std::string_view text, const VariableLookup& variables, std::pmr::string& out,
+                      bool mark) {
+    const std::size_t unwritten = Normalize<kUpperCaseNames>(text, variables, out, mark);
+    if (unwritten != 0 && out.size() + unwritten >= kPositionLimit) {
+        Normalize<kUpperCaseNames>(text, variables, out, false);
+        return false;
+    }
+    return unwritten != 0;
 }
 
 // A piece of the normalised text and the source text it came from.
@@ -179,18 +212,18 @@ bool NeedsNormalizing(std::string_view text) {
 
 std::string NormalizeExpression(std::string_view text, const VariableLookup& variables) {
     std::string out;
-    Normalize<false>(text, variables, out);
+    Normalize<false>(text, variables, out, false);
     return out;
 }
 
-void NormalizeExpression(std::string_view text, const VariableLookup& variables,
-                         std::pmr::string& out) {
-    Normalize<false>(text, variables, out);
+bool NormalizeExpression(std::string_view text, const VariableLookup& variables,
+                         std::pmr::string& out, bool markVariables) {
+    return NormalizeMarking<false>(text, variables, out, markVariables);
 }
 
-void NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables,
-                              std::pmr::string& out) {
-    Normalize<true>(text, variables, out);
+bool NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables,
+                              std::pmr::string& out, bool markVariables) {
+    return NormalizeMarking<true>(text, variables, out, markVariables);
 }
 
 void PlaceInSource(EvaluationFailure& fault, std::string_view text,

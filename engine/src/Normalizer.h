@@ -18,9 +18,12 @@ namespace vornel {
 std::string NormalizeExpression(std::string_view text, const VariableLookup& variables);
 
 // NormalizeExpression written into `out` (replacing what it held), with its
-// allocator.
-void NormalizeExpression(std::string_view text, const VariableLookup& variables,
-                         std::pmr::string& out);
+// allocator. With `markVariables`, a variable that VariableLookup::Markable
+// allows is written as kVariableMark and its slot instead of its value, unless
+// the text written out would reach the position limit or `text` holds the mark
+// itself; returns whether any mark was written.
+bool NormalizeExpression(std::string_view text, const VariableLookup& variables,
+                         std::pmr::string& out, bool markVariables);
 
 // Fails with 6 for a text of 32,767 characters or more (placed on the whole
 // text), as NormalizeExpression does.
@@ -32,8 +35,8 @@ bool NeedsNormalizing(std::string_view text);
 
 // NormalizeExpression of the upper-cased text, for a text that is plain ASCII,
 // in one pass.
-void NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables,
-                              std::pmr::string& out);
+bool NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables,
+                              std::pmr::string& out, bool markVariables);
 
 // Carries the range of a failure found in NormalizeExpression(text) back into
 // `text`: a place inside a variable's value becomes the variable's name, and

@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "ArithmeticEvaluator.h"
+
 namespace vornel {
 
 VariableLookup::VariableLookup(const VariableTable& variables) : m_table(variables) {
@@ -20,6 +22,14 @@ void VariableLookup::MakeEntries() const {
         }
     }
     m_entriesMade = true;
+}
+
+void VariableLookup::CheckMark(std::size_t k) const {
+    if (const auto value = ReadWholeNumber(ValueText(static_cast<int>(k)))) {
+        m_markValues[k] = *value;
+        m_markable |= Bit(k);
+    }
+    m_marksChecked |= Bit(k);
 }
 
 VariableLookup::~VariableLookup() {

@@ -58,7 +58,23 @@ public:
         return m_texts[k].text;
     }
 
+    // Whether slot `entry` may stand in a normalised text as a mark that the
+    // evaluator reads as "(" + its number text + ")": the number text is one
+    // number to the evaluator, whose value is then MarkValues()[entry].
+    bool Markable(int entry) const {
+        const auto k = static_cast<std::size_t>(entry);
+        if (!(m_marksChecked & Bit(k))) {
+            CheckMark(k);
+        }
+        return (m_markable & Bit(k)) != 0;
+    }
+
+    // The values of the markable slots, by slot.
+    const double* MarkValues() const { return m_markValues.data(); }
+
 private:
+    void CheckMark(std::size_t k) const;
+
     static std::uint64_t Bit(std::size_t k) { return std::uint64_t{1} << k; }
 
     // The slots with a name, in order, made at the first Find: a formula
@@ -88,6 +104,9 @@ private:
     std::array<LazyText, kVariableSlots> m_upperNames;
     mutable std::array<LazyText, kVariableSlots> m_texts;
     mutable std::uint64_t m_textsMade = 0;
+    mutable std::array<double, kVariableSlots> m_markValues;
+    mutable std::uint64_t m_marksChecked = 0;
+    mutable std::uint64_t m_markable = 0;
 };
 
 }  // namespace vornel

@@ -1,6 +1,8 @@
 #include "ConditionParser.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 
 #include "ConditionArithmetic.h"
 #include "ConditionEvaluation.h"
@@ -412,6 +414,151 @@ private:
     std::size_t m_reducing = 0;  // the token of the last reduction's operator
 };
 
+// Decides a condition made only of comparisons between numbers (and sums,
+// differences, products and quotients of them), joined by "&" and "|" and
+// grouped by parentheses, with typed values instead of texts: what the parse
+// makes of such a condition, step for step, without a text per step. Any other
+// condition, and any failure, is left to the parse, which then also places it.
+class NumberCondition {
+public:
+    explicit NumberCondition(const std::array<Token, kTokenListSize>& tokens) : m_tokens(tokens) {}
+
+    std::optional<bool> Decide() {
+        bool holds = false;
+        try {
+            if (Or(holds) && Next() == Symbol::End) {
+                return holds;
+            }
+        } catch (const EvaluationFailure&) {
+        }
+        return std::nullopt;
+    }
+
+private:
+    Symbol Next() const { return m_tokens[m_at].symbol; }
+
+    bool Or(bool& holds) {
+        if (!And(holds)) {
+            return false;
+        }
+        while (Next() == Symbol::Or) {
+            ++m_at;
+            bool right = false;
+            if (!And(right)) {
+                return false;
+            }
+            holds = holds || right;
+        }
+        return true;
+    }
+
+    bool And(bool& holds) {
+        if (!Comparison(holds)) {
+            return false;
+        }
+        while (Next() == Symbol::And) {
+            ++m_at;
+            bool right = false;
+            if (!Comparison(right)) {
+                return false;
+            }
+            holds = holds && right;
+        }
+        return true;
+    }
+
+    // A comparison, or a condition in parentheses: "(" starts either, so
+    // the comparison is tried first.
+    bool Comparison(bool& holds) {
+        const std::size_t start = m_at;
+        double left = 0;
+        if (Sum(left) && IsRelation(Next())) {
+            const Symbol relation = Next();
+            ++m_at;
+            double right = 0;
+            if (!Sum(right)) {
+                return false;
+            }
+            holds = CompareValues(left, right, grammar::SymbolText(relation));
+            return true;
+        }
+        m_at = start;
+        if (Next() != Symbol::Open) {
+            return false;
+        }
+        ++m_at;
+        if (!Or(holds) || Next() != Symbol::Close) {
+            return false;
+        }
+        ++m_at;
+        return true;
+    }
+
+    static bool IsRelation(Symbol s) { return s >= Symbol::Greater && s <= Symbol::NotEqual; }
+
+    // Every step's value is its number text read back, as the parse keeps it.
+    bool Sum(double& value) {
+        if (!Product(value)) {
+            return false;
+        }
+        while (Next() == Symbol::Plus || Next() == Symbol::Minus) {
+            const OpKind op = Next() == Symbol::Plus ? OpKind::Plus : OpKind::Minus;
+            ++m_at;
+            double right = 0;
+            if (!Product(right)) {
+                return false;
+            }
+            value = ReadConditionNumber(NumberText(ApplyBinary(value, right, op)));
+        }
+        return true;
+    }
+
+    bool Product(double& value) {
+        if (!Factor(value)) {
+            return false;
+        }
+        while (Next() == Symbol::Times || Next() == Symbol::Divide) {
+            const OpKind op = Next() == Symbol::Times ? OpKind::Times : OpKind::Divide;
+            ++m_at;
+            double right = 0;
+            if (!Factor(right)) {
+                return false;
+            }
+            value = ReadConditionNumber(NumberText(ApplyBinary(value, right, op)));
+        }
+        return true;
+    }
+
+    bool Factor(double& value) {
+        if (Next() == Symbol::Number) {
+            const std::string_view text = TrimSpaces(m_tokens[m_at++].Value());
+            if (!IsPlainAsciiUpper(text)) {
+                return false;  // upper-cased first by the parse
+            }
+            value = ReadConditionNumber(text);
+            return true;
+        }
+        if (Next() != Symbol::Open) {
+            return false;
+        }
+        ++m_at;
+        if (!Sum(value) || Next() != Symbol::Close) {
+            return false;
+        }
+        ++m_at;
+        return true;
+    }
+
+    static bool IsPlainAsciiUpper(std::string_view text) {
+        return std::none_of(text.begin(), text.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
+        });
+    }
+
+    const std::array<Token, kTokenListSize>& m_tokens;
+    std::size_t m_at = 0;
+};
+
 }  // namespace
 
 std::string GetVariableType(std::string_view name, const VariableLookup& variables) {
@@ -445,6 +592,9 @@ bool ParseCondition(std::string_view condition, const VariableLookup& variables)
     TokenSpans spans;
     if (!Tokenizer(condition, variables, tokens, spans, arena).Run()) {
         return false;
+    }
+    if (const auto holds = NumberCondition(tokens).Decide()) {
+        return *holds;
     }
     return Parser(condition, tokens, spans, arena).Run();
 }

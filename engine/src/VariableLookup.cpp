@@ -1,6 +1,7 @@
 #include "VariableLookup.h"
 
 #include <bit>
+#include <cmath>
 
 #include "ArithmeticEvaluator.h"
 
@@ -25,7 +26,14 @@ void VariableLookup::MakeEntries() const {
 }
 
 void VariableLookup::CheckMark(std::size_t k) const {
-    if (const auto value = ReadWholeNumber(ValueText(static_cast<int>(k)))) {
+    const double whole = m_table[k].value;
+    if (whole == 0 ||
+        (std::abs(whole) < 1e15 && static_cast<double>(static_cast<long long>(whole)) == whole)) {
+        // A whole number below 10^15 is written as its digits, and zero
+        // without a sign: read back, they are the number itself.
+        m_markValues[k] = whole + 0.0;
+        m_markable |= Bit(k);
+    } else if (const auto value = ReadWholeNumber(ValueText(static_cast<int>(k)))) {
         m_markValues[k] = *value;
         m_markable |= Bit(k);
     }

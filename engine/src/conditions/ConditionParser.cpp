@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 
 #include "ConditionArithmetic.h"
@@ -467,31 +468,58 @@ private:
         return true;
     }
 
-    // A comparison, or a condition in parentheses: "(" starts either, so
-    // the comparison is tried first.
+    // A comparison, or a condition in parentheses: "(" starts either, and
+    // what follows its ")" tells which.
     bool Comparison(bool& holds) {
-        const std::size_t start = m_at;
-        double left = 0;
-        if (Sum(left) && IsRelation(Next())) {
-            const Symbol relation = Next();
+        if (Next() == Symbol::Open && !GroupsNumber()) {
             ++m_at;
-            double right = 0;
-            if (!Sum(right)) {
+            if (!Or(holds) || Next() != Symbol::Close) {
                 return false;
             }
-            holds = CompareValues(left, right, grammar::SymbolText(relation));
+            ++m_at;
             return true;
         }
-        m_at = start;
-        if (Next() != Symbol::Open) {
+        double left = 0;
+        if (!Sum(left) || !IsRelation(Next())) {
             return false;
         }
+        const Symbol relation = Next();
         ++m_at;
-        if (!Or(holds) || Next() != Symbol::Close) {
+        double right = 0;
+        if (!Sum(right)) {
             return false;
         }
-        ++m_at;
+        holds = CompareValues(left, right, grammar::SymbolText(relation));
         return true;
+    }
+
+    // Whether the group opened at the next token is followed by an operator
+    // or a relation, which only a number can be.
+    bool GroupsNumber() const {
+        int depth = 0;
+        std::size_t k = m_at;
+        do {
+            const Symbol s = m_tokens[k].symbol;
+            if (s == Symbol::End) {
+                return false;
+            }
+            depth += s == Symbol::Open ? 1 : (s == Symbol::Close ? -1 : 0);
+            ++k;
+        } while (depth > 0);
+        const Symbol after = m_tokens[k].symbol;
+        return IsRelation(after) || (after >= Symbol::Plus && after <= Symbol::Divide);
+    }
+
+    // The value of NumberText(value) read back: a whole number below 10^15
+    // is its own text, and zero has no sign there.
+    static double ThroughText(double value) {
+        if (value == 0) {
+            return 0.0;
+        }
+        if (std::abs(value) < 1e15 && static_cast<double>(static_cast<long long>(value)) == value) {
+            return value;
+        }
+        return ReadConditionNumber(NumberText(value));
     }
 
     static bool IsRelation(Symbol s) { return s >= Symbol::Greater && s <= Symbol::NotEqual; }
@@ -508,7 +536,7 @@ private:
             if (!Product(right)) {
                 return false;
             }
-            value = ReadConditionNumber(NumberText(ApplyBinary(value, right, op)));
+            value = ThroughText(ApplyBinary(value, right, op));
         }
         return true;
     }
@@ -524,7 +552,7 @@ private:
             if (!Factor(right)) {
                 return false;
             }
-            value = ReadConditionNumber(NumberText(ApplyBinary(value, right, op)));
+            value = ThroughText(ApplyBinary(value, right, op));
         }
         return true;
     }

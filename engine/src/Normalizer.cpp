@@ -104,21 +104,25 @@ std::size_t Normalize(std::string_view text, const VariableLookup& variables, St
     std::size_t unwritten = 0;  // what the marks leave out of the values
     WalkNormalized(text, variables, [&](std::size_t begin, std::size_t end, int entry) {
         if (entry >= 0) {
-            const std::string_view value = variables.ValueText(entry);
             bool asMark = mark && variables.Markable(entry);
             if (asMark && !markChecked) {
                 mark = asMark = text.find(kVariableMark) == std::string_view::npos;
                 markChecked = true;
             }
-            const std::size_t needed = w + (asMark ? 2 : value.size() + 2) + (text.size() - end);
-            if (needed > out.size()) {
-                out.resize(std::max(needed, 2 * out.size()));
-            }
             if (asMark) {
+                const std::size_t needed = w + 2 + (text.size() - end);
+                if (needed > out.size()) {
+                    out.resize(std::max(needed, 2 * out.size()));
+                }
                 out[w++] = kVariableMark;
                 out[w++] = static_cast<char>(entry);
-                unwritten += value.size();
+                unwritten += variables.MarkedTextSize(entry);
                 return;
+            }
+            const std::string_view value = variables.ValueText(entry);
+            const std::size_t needed = w + value.size() + 2 + (text.size() - end);
+            if (needed > out.size()) {
+                out.resize(std::max(needed, 2 * out.size()));
             }
             out[w++] = '(';
             CopyBytes(out.data() + w, value.data(), value.size());

@@ -1,6 +1,7 @@
 #include "VariableLookup.h"
 
 #include <bit>
+#include <charconv>
 #include <cmath>
 
 #include "ArithmeticEvaluator.h"
@@ -31,11 +32,19 @@ void VariableLookup::CheckMark(std::size_t k) const {
         (std::abs(whole) < 1e15 && static_cast<double>(static_cast<long long>(whole)) == whole)) {
         // A whole number below 10^15 is written as its digits, and zero
         // without a sign: read back, they are the number itself.
+        char digits[24];
+        const auto written =
+            std::to_chars(digits, digits + sizeof digits, static_cast<long long>(whole));
         m_markValues[k] = whole + 0.0;
+        m_markTextSizes[k] = static_cast<std::size_t>(written.ptr - digits);
         m_markable |= Bit(k);
-    } else if (const auto value = ReadWholeNumber(ValueText(static_cast<int>(k)))) {
-        m_markValues[k] = *value;
-        m_markable |= Bit(k);
+    } else {
+        const std::string_view text = ValueText(static_cast<int>(k));
+        if (const auto value = ReadWholeNumber(text)) {
+            m_markValues[k] = *value;
+            m_markTextSizes[k] = text.size();
+            m_markable |= Bit(k);
+        }
     }
     m_marksChecked |= Bit(k);
 }

@@ -72,6 +72,11 @@ public:
     // The values of the markable slots, by slot.
     const double* MarkValues() const { return m_markValues.data(); }
 
+    // The length of the number text of a slot that Markable allows.
+    std::size_t MarkedTextSize(int entry) const {
+        return m_markTextSizes[static_cast<std::size_t>(entry)];
+    }
+
 private:
     void CheckMark(std::size_t k) const;
 
@@ -105,6 +110,7 @@ private:
     mutable std::array<LazyText, kVariableSlots> m_texts;
     mutable std::uint64_t m_textsMade = 0;
     mutable std::array<double, kVariableSlots> m_markValues;
+    mutable std::array<std::size_t, kVariableSlots> m_markTextSizes;
     mutable std::uint64_t m_marksChecked = 0;
     mutable std::uint64_t m_markable = 0;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -11,5 +12,13 @@ namespace vornel {
 // point, rounded half away from zero on the value's shortest round-trip
 // decimal. A value that rounds to zero has no sign.
 std::string FormatCallValue(double value);
+
+// Whether NumberText writes `value` as its whole digits: a whole number below
+// 10^15, or zero (as "0"). Read back, such a text is the value itself, zero
+// without its sign.
+inline bool IsWrittenWhole(double value) {
+    return value == 0 ||
+           (std::abs(value) < 1e15 && static_cast<double>(static_cast<long long>(value)) == value);
+}
 
 }  // namespace vornel

@@ -2,9 +2,9 @@
 
 #include <bit>
 #include <charconv>
-#include <cmath>
 
 #include "ArithmeticEvaluator.h"
+#include "NumberText.h"
 
 namespace vornel {
 
@@ -28,10 +28,7 @@ void VariableLookup::MakeEntries() const {
 
 void VariableLookup::CheckMark(std::size_t k) const {
     const double whole = m_table[k].value;
-    if (whole == 0 ||
-        (std::abs(whole) < 1e15 && static_cast<double>(static_cast<long long>(whole)) == whole)) {
-        // A whole number below 10^15 is written as its digits, and zero
-        // without a sign: read back, they are the number itself.
+    if (IsWrittenWhole(whole)) {
         char digits[24];
         const auto written =
             std::to_chars(digits, digits + sizeof digits, static_cast<long long>(whole));

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <optional>
 
 #include "ConditionArithmetic.h"
@@ -30,6 +29,10 @@ struct TokenSpan {
     std::size_t end;
 };
 using TokenSpans = std::array<TokenSpan, kTokenListSize>;
+
+// The variable slot each token names, or -1. A variable's token gets its
+// number text only when the parse needs it.
+using TokenSlots = std::array<std::int8_t, kTokenListSize>;
 
 enum class TokenKind {
     None,
@@ -82,8 +85,14 @@ Symbol OperatorSymbol(std::string_view text) {
 class Tokenizer {
 public:
     Tokenizer(std::string_view text, const VariableLookup& variables,
-              std::array<Token, kTokenListSize>& tokens, TokenSpans& spans, ValueArena& arena)
-        : m_text(text), m_variables(variables), m_tokens(tokens), m_spans(spans), m_arena(arena) {}
+              std::array<Token, kTokenListSize>& tokens, TokenSpans& spans, TokenSlots& slots,
+              ValueArena& arena)
+        : m_text(text),
+          m_variables(variables),
+          m_tokens(tokens),
+          m_spans(spans),
+          m_slots(slots),
+          m_arena(arena) {}
 
     bool Run() {
         while (true) {
@@ -246,7 +255,7 @@ private:
         } else if (EqualsIgnoringAsciiCase(m_tokenText, kFalse)) {
             Append(Symbol::False, m_tokenText);
         } else if (const int entry = m_variables.Find(m_tokenText); entry >= 0) {
-            Append(Symbol::Number, m_variables.ValueText(entry));
+            Append(Symbol::Number, {}, entry);
         } else {
             return false;  // an unknown name
         }
@@ -277,7 +286,7 @@ private:
         return offset <= name ? m_tokenStart + offset : m_callParen + (offset - name);
     }
 
-    void Append(Symbol symbol, std::string_view value) {
+    void Append(Symbol symbol, std::string_view value, int slot = -1) {
         if (m_count == kTokenListSize) {
             // The 128th token took the end marker's place.
             const TokenSpan last = m_spans[kTokenListSize - 1];
@@ -287,6 +296,7 @@ private:
         }
         m_spans[static_cast<std::size_t>(m_count)] = {m_tokenStart, m_pos};
         m_tokens[static_cast<std::size_t>(m_count)] = Token::Of(symbol, value, m_count);
+        m_slots[static_cast<std::size_t>(m_count)] = static_cast<std::int8_t>(slot);
         ++m_count;
     }
 
@@ -294,6 +304,7 @@ private:
     const VariableLookup& m_variables;
     std::array<Token, kTokenListSize>& m_tokens;
     TokenSpans& m_spans;
+    TokenSlots& m_slots;
     ValueArena& m_arena;
     int m_count = 0;
     std::size_t m_pos = 0;
@@ -422,7 +433,9 @@ private:
 // condition, and any failure, is left to the parse, which then also places it.
 class NumberCondition {
 public:
-    explicit NumberCondition(const std::array<Token, kTokenListSize>& tokens) : m_tokens(tokens) {}
+    NumberCondition(const std::array<Token, kTokenListSize>& tokens, const TokenSlots& slots,
+                    const VariableLookup& variables)
+        : m_tokens(tokens), m_slots(slots), m_variables(variables) {}
 
     std::optional<bool> Decide() {
         bool holds = false;
@@ -510,16 +523,9 @@ private:
         return IsRelation(after) || (after >= Symbol::Plus && after <= Symbol::Divide);
     }
 
-    // The value of NumberText(value) read back: a whole number below 10^15
-    // is its own text, and zero has no sign there.
+    // The value of NumberText(value) read back.
     static double ThroughText(double value) {
-        if (value == 0) {
-            return 0.0;
-        }
-        if (std::abs(value) < 1e15 && static_cast<double>(static_cast<long long>(value)) == value) {
-            return value;
-        }
-        return ReadConditionNumber(NumberText(value));
+        return IsWrittenWhole(value) ? value + 0.0 : ReadConditionNumber(NumberText(value));
     }
 
     static bool IsRelation(Symbol s) { return s >= Symbol::Greater && s <= Symbol::NotEqual; }
@@ -559,7 +565,11 @@ private:
 
     bool Factor(double& value) {
         if (Next() == Symbol::Number) {
-            const std::string_view text = TrimSpaces(m_tokens[m_at++].Value());
+            if (const int slot = m_slots[m_at++]; slot >= 0) {
+                value = ThroughText(m_variables.Value(slot));
+                return true;
+            }
+            const std::string_view text = TrimSpaces(m_tokens[m_at - 1].Value());
             if (!IsPlainAsciiUpper(text)) {
                 return false;  // upper-cased first by the parse
             }
@@ -584,6 +594,8 @@ private:
     }
 
     const std::array<Token, kTokenListSize>& m_tokens;
+    const TokenSlots& m_slots;
+    const VariableLookup& m_variables;
     std::size_t m_at = 0;
 };
 
@@ -618,11 +630,19 @@ bool ParseCondition(std::string_view condition, const VariableLookup& variables)
     ValueArena arena;
     std::array<Token, kTokenListSize> tokens;
     TokenSpans spans;
-    if (!Tokenizer(condition, variables, tokens, spans, arena).Run()) {
+    TokenSlots slots;
+    if (!Tokenizer(condition, variables, tokens, spans, slots, arena).Run()) {
         return false;
     }
-    if (const auto holds = NumberCondition(tokens).Decide()) {
+    if (const auto holds = NumberCondition(tokens, slots, variables).Decide()) {
         return *holds;
+    }
+    for (std::size_t k = 0; tokens[k].symbol != Symbol::End; ++k) {
+        if (slots[k] >= 0) {
+            const std::string_view text = variables.ValueText(slots[k]);
+            tokens[k].valueData = text.data();
+            tokens[k].valueSize = text.size();
+        }
     }
     return Parser(condition, tokens, spans, arena).Run();
 }

@@ -502,7 +502,7 @@ private:
         if (!Sum(right)) {
             return false;
         }
-        holds = CompareValues(left, right, grammar::SymbolText(relation));
+        holds = Holds(left < right ? -1 : (left > right ? 1 : 0), relation);
         return true;
     }
 
@@ -526,6 +526,25 @@ private:
     // The value of NumberText(value) read back.
     static double ThroughText(double value) {
         return IsWrittenWhole(value) ? value + 0.0 : ReadConditionNumber(NumberText(value));
+    }
+
+    // As CompareValues decides: a pair that is neither below nor above the
+    // other (NaN too) is equal.
+    static bool Holds(int order, Symbol relation) {
+        switch (relation) {
+            case Symbol::Greater:
+                return order > 0;
+            case Symbol::Less:
+                return order < 0;
+            case Symbol::Equal:
+                return order == 0;
+            case Symbol::GreaterEqual:
+                return order >= 0;
+            case Symbol::LessEqual:
+                return order <= 0;
+            default:
+                return order != 0;
+        }
     }
 
     static bool IsRelation(Symbol s) { return s >= Symbol::Greater && s <= Symbol::NotEqual; }
@@ -573,7 +592,7 @@ private:
             if (!IsPlainAsciiUpper(text)) {
                 return false;  // upper-cased first by the parse
             }
-            value = ReadConditionNumber(text);
+            value = ReadValue(text);
             return true;
         }
         if (Next() != Symbol::Open) {
@@ -585,6 +604,22 @@ private:
         }
         ++m_at;
         return true;
+    }
+
+    // ReadConditionNumber, with up to 15 digits read as the whole number
+    // they are.
+    static double ReadValue(std::string_view text) {
+        if (text.size() <= 15 && !text.empty()) {
+            std::int64_t whole = 0;
+            for (const char c : text) {
+                if (!IsAsciiDigit(c)) {
+                    return ReadConditionNumber(text);
+                }
+                whole = whole * 10 + (c - '0');
+            }
+            return static_cast<double>(whole);
+        }
+        return ReadConditionNumber(text);
     }
 
     static bool IsPlainAsciiUpper(std::string_view text) {

@@ -16,11 +16,18 @@ VariableLookup::VariableLookup(const VariableTable& variables) : m_table(variabl
 }
 
 void VariableLookup::MakeEntries() const {
+    m_oneLetter.fill(-1);
     for (std::size_t k = 0; k < m_table.SlotsInUse(); ++k) {
         const std::string& name =
             (m_table.NonAsciiNames() & Bit(k)) ? m_upperNames[k].text : m_table[k].name;
         if (!name.empty()) {  // an empty slot never matches
             m_entries[m_entryCount++] = {name.data(), name.size(), static_cast<int>(k)};
+        }
+        if (name.size() == 1 && static_cast<unsigned char>(name[0]) < 0x80) {
+            std::int8_t& slot = m_oneLetter[static_cast<unsigned char>(AsciiUpper(name[0]))];
+            if (slot < 0) {
+                slot = static_cast<std::int8_t>(k);  // the lowest slot wins
+            }
         }
     }
     m_entriesMade = true;

@@ -35,6 +35,9 @@ public:
         if (!m_entriesMade) {
             MakeEntries();
         }
+        if (name.size() == 1 && static_cast<unsigned char>(name[0]) < 0x80) {
+            return m_oneLetter[static_cast<unsigned char>(AsciiUpper(name[0]))];
+        }
         for (std::size_t k = 0; k < m_entryCount; ++k) {
             const Entry& entry = m_entries[k];
             if (entry.nameSize == name.size() && (entry.name[0] | 0x20) == (name[0] | 0x20) &&
@@ -81,6 +84,9 @@ private:
     void CheckMark(std::size_t k) const;
 
     static std::uint64_t Bit(std::size_t k) { return std::uint64_t{1} << k; }
+    static char AsciiUpper(char c) {
+        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    }
 
     // The slots with a name, in order, made at the first Find: a formula
     // without names never needs them.
@@ -103,6 +109,8 @@ private:
     const VariableTable& m_table;
     mutable std::array<Entry, kVariableSlots> m_entries;
     mutable std::size_t m_entryCount = 0;
+    // The slot of each one-character ASCII name, by its upper case, or -1.
+    mutable std::array<std::int8_t, 128> m_oneLetter;
     mutable bool m_entriesMade = false;
     // Names outside ASCII, upper-cased once: their upper case can be another
     // length, or ASCII ("ı" is "I").

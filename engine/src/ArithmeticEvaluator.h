@@ -254,6 +254,14 @@ private:
     // A variable marked in the text stands for "(" + its number text + ")":
     // the same pushes, with the value read once for the whole text.
     void PushVariable(double value) {
+        if (!kLocate && Cleared(m_oc + 1) && Cleared(m_nc + 1)) {
+            // The entries written lie inside the stacks and are cleared:
+            // m_oc + 1 and m_oc + 2, and m_nc + 1.
+            m_operators[static_cast<std::size_t>(m_oc + 1)] = OpKind::Open;
+            m_operators[static_cast<std::size_t>(m_oc + 2)] = OpKind::Close;
+            m_operands[static_cast<std::size_t>(++m_nc)] = value;
+            return CloseGroup();
+        }
         PushOperator(OpKind::Open);
         PushOperand(value);
         PushOperator(OpKind::Close);

@@ -152,6 +152,7 @@ std::vector<PlaceCase> PlaceCases() {
         // After substitution: positions map back to the text as typed.
         {"after_variables", "A + B*-C", 9, 6, 7, Cause::SignAfterOperator},
         {"variable_divisor", "A/(B-200)", 11, 1, 2, Cause::DivisionByZero},
+        {"variable_after_stray_close", "2*CAX(1,2))A", 9, 11, 12, Cause::NothingToClose},
         {"variable_grows_text", growing, 6, 10922, 10923, Cause::TooLong},
         {"text_too_long", tooLong, 6, 0, 32767, Cause::TooLong},
         // If blocks: keywords, conditions, and faults inside the chosen branch.

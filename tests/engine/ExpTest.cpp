@@ -87,6 +87,8 @@ TEST(Exp, TrimsSpacesOnlyAndRecognisesIfAtTheStart) {
          // Any text whose first letters are I and F goes to the If stage.
          Row{"IFX+1", "#5"}, Row{"if (a=100) then a elseif (b=1) then b else c endif", "100"},
          Row{"a + b", "300"}, Row{"\t1\t+\t2\t", "3"},
+         // Control characters are skipped, next to variables too.
+         Row{std::string("a+\x01\0", 4), "100"},
          // "é" upper-cased is "É", which is no name character and is skipped.
          Row{"2+\xC3\xA9"
              "3",

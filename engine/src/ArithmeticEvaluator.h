@@ -297,6 +297,13 @@ private:
         return m_operands[static_cast<std::size_t>(p)];
     }
 
+    // An operator entry known to lie inside the stack (no count goes above
+    // it, and the caller has checked the bottom).
+    OpKind OperatorInside(int p) const {
+        assert(p >= Policy::kBottom && p <= kStackSize && p < m_clear);
+        return m_operators[static_cast<std::size_t>(p)];
+    }
+
     OpKind& Operator(int p) {
         if (p < Policy::kBottom || p > kStackSize) {
             Fail(EvaluationFailure::kSubscriptOutOfRange,
@@ -376,7 +383,7 @@ private:
         const double right = Operand(m_nc);
         const OpKind op = Operator(p);
         NoteApplying(p);
-        left = ApplyBinary(left, right, op);
+        left = ApplyBinaryInline(left, right, op);
         NoteApplying(-1);
         --m_nc;
     }
@@ -400,7 +407,7 @@ private:
         if (Policy::kCloseNeedsGroup && m_oc < 1) {
             return;
         }
-        const OpKind top = Operator(m_oc);
+        const OpKind top = Policy::kCloseNeedsGroup ? OperatorInside(m_oc) : Operator(m_oc);
         if (!IsFunctionName(top)) {
             return;
         }
@@ -462,8 +469,10 @@ private:
         m_oc -= 2;
     }
 
+    // Runs with at least two operators on the stack, and leaves when one is
+    // left: both entries read lie inside the stack.
     void PlaceArithmetic() {
-        while (ComparePrecedence(Operator(m_oc), Operator(m_oc - 1)) <= 0) {
+        while (ComparePrecedence(OperatorInside(m_oc), OperatorInside(m_oc - 1)) <= 0) {
             Reduce(m_oc - 1);
             PutOperator(m_oc - 1, m_oc);
             --m_oc;
@@ -486,7 +495,7 @@ private:
             const double left = Operand(k);
             const OpKind op = Operator(k);
             NoteApplying(k);
-            next = ApplyBinary(left, next, op);
+            next = ApplyBinaryInline(left, next, op);
             NoteApplying(-1);
         }
         return Operand(m_nc);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -94,6 +95,26 @@ int OperandCount(std::string_view word);
 // exponent or digit count out of range; 11 for a non-zero number divided by
 // zero; 5 for a negative digit count in round.
 double ApplyBinary(double a, double b, OpKind op);
+
+// ApplyBinary with the sum, difference and product worked out inline: the
+// evaluator's most frequent steps. Same results and failures.
+inline double ApplyBinaryInline(double a, double b, OpKind op) {
+    double result = 0;
+    switch (op) {
+        case OpKind::Plus:
+            result = a + b;
+            break;
+        case OpKind::Minus:
+            result = a - b;
+            break;
+        case OpKind::Times:
+            result = a * b;
+            break;
+        default:
+            return ApplyBinary(a, b, op);
+    }
+    return std::isfinite(result) ? result : ApplyBinary(a, b, op);  // fails there
+}
 double ApplyBinary(double a, double b, std::string_view op);
 
 // The one-operand functions ceil and floor; any other operator gives 0.

@@ -47,32 +47,27 @@ constexpr auto kInPlainRun = [] {
 }();
 
 // Walks the text as NormalizeExpression reads it and hands each piece of the
-// result to `emit` in order: emit(begin, end, entry) stands for text[begin,
-// end) when `entry` is -1, and otherwise for the value of the variable
-// `entry` in parentheses in place of the name text[begin, end).
-template <class Emit>
+// result to the callbacks in order: plain(i) stands for the character
+// text[i], which passes as it is; name(begin, end, entry) for the name
+// text[begin, end), which is the variable `entry` (its value in parentheses
+// takes the name's place) or no variable when `entry` is -1.
+template <class Plain, class Name>
 [[gnu::always_inline]] inline void WalkNormalized(std::string_view text,
-                                                  const VariableLookup& variables, Emit&& emit) {
+                                                  const VariableLookup& variables, Plain&& plain,
+                                                  Name&& name) {
     std::size_t i = 0;
     while (i < text.size()) {
-        const std::size_t start = i;
-        switch (ClassOf(text[i])) {
-            case kBlank:
-                ++i;
-                continue;
-            case kPlain:
-            case kNameRest:
-                // Everything up to the next blank or name passes as it is.
-                while (++i < text.size() && kInPlainRun[static_cast<unsigned char>(text[i])]) {
-                }
-                emit(start, i, -1);
-                continue;
-            case kNameStart:
-                break;
+        const CharClass kind = ClassOf(text[i]);
+        if (kind == kBlank) {
+            ++i;
+        } else if (kind != kNameStart) {
+            plain(i++);
+        } else {
+            const std::size_t start = i;
+            while (++i < text.size() && ClassOf(text[i]) >= kNameStart) {
+            }
+            name(start, i, variables.Find(text.substr(start, i - start)));
         }
-        while (++i < text.size() && ClassOf(text[i]) >= kNameStart) {
-        }
-        emit(start, i, variables.Find(text.substr(start, i - start)));
     }
 }
 
@@ -88,7 +83,7 @@ void CopyBytes(char* to, const char* from, std::size_t count) {
     }
 }
 
-// Names are the only runs that hold letters, so for a plain ASCII text
+// Names are the only pieces that hold letters, so for a plain ASCII text
 // upper-casing the names that are not variables upper-cases the whole text.
 // The output is written into a buffer that only a value can outgrow:
 // everything else is at most as long as the text it comes from.
@@ -102,43 +97,43 @@ std::size_t Normalize(std::string_view text, const VariableLookup& variables, St
     out.assign(text.size(), '\0');
     std::size_t w = 0;
     std::size_t unwritten = 0;  // what the marks leave out of the values
-    WalkNormalized(text, variables, [&](std::size_t begin, std::size_t end, int entry) {
-        if (entry >= 0) {
-            bool asMark = mark && variables.Markable(entry);
-            if (asMark && !markChecked) {
-                mark = asMark = text.find(kVariableMark) == std::string_view::npos;
-                markChecked = true;
+    auto plain = [&](std::size_t i) { out[w++] = text[i]; };
+    auto name = [&](std::size_t begin, std::size_t end, int entry) {
+        if (entry < 0) {
+            // Not a variable: the name passes, upper-cased when asked.
+            for (std::size_t k = begin; k < end; ++k) {
+                const char n = text[k];
+                out[w++] =
+                    (kUpperCaseNames && n >= 'a' && n <= 'z') ? static_cast<char>(n - 32) : n;
             }
-            if (asMark) {
-                const std::size_t needed = w + 2 + (text.size() - end);
-                if (needed > out.size()) {
-                    out.resize(std::max(needed, 2 * out.size()));
-                }
-                out[w++] = kVariableMark;
-                out[w++] = static_cast<char>(entry);
-                unwritten += variables.MarkedTextSize(entry);
-                return;
-            }
-            const std::string_view value = variables.ValueText(entry);
-            const std::size_t needed = w + value.size() + 2 + (text.size() - end);
+            return;
+        }
+        bool asMark = mark && variables.Markable(entry);
+        if (asMark && !markChecked) {
+            mark = asMark = text.find(kVariableMark) == std::string_view::npos;
+            markChecked = true;
+        }
+        if (asMark) {
+            const std::size_t needed = w + 2 + (text.size() - end);
             if (needed > out.size()) {
                 out.resize(std::max(needed, 2 * out.size()));
             }
-            out[w++] = '(';
-            CopyBytes(out.data() + w, value.data(), value.size());
-            w += value.size();
-            out[w++] = ')';
-        } else if (kUpperCaseNames && ClassOf(text[begin]) == kNameStart) {
-            // Only names hold letters: plain runs are copied whole below.
-            for (std::size_t k = begin; k < end; ++k) {
-                const char n = text[k];
-                out[w++] = (n >= 'a' && n <= 'z') ? static_cast<char>(n - 'a' + 'A') : n;
-            }
-        } else {
-            CopyBytes(out.data() + w, text.data() + begin, end - begin);
-            w += end - begin;
+            out[w++] = kVariableMark;
+            out[w++] = static_cast<char>(entry);
+            unwritten += variables.MarkedTextSize(entry);
+            return;
         }
-    });
+        const std::string_view value = variables.ValueText(entry);
+        const std::size_t needed = w + value.size() + 2 + (text.size() - end);
+        if (needed > out.size()) {
+            out.resize(std::max(needed, 2 * out.size()));
+        }
+        out[w++] = '(';
+        CopyBytes(out.data() + w, value.data(), value.size());
+        w += value.size();
+        out[w++] = ')';
+    };
+    WalkNormalized(text, variables, plain, name);
     out.resize(w);
     return unwritten;
 }
@@ -234,11 +229,13 @@ void PlaceInSource(EvaluationFailure& fault, std::string_view text,
                    const VariableLookup& variables) {
     std::vector<Piece> pieces;
     std::size_t out = 0;
-    WalkNormalized(text, variables, [&](std::size_t begin, std::size_t end, int entry) {
+    auto piece = [&](std::size_t begin, std::size_t end, int entry) {
         const std::size_t length = entry >= 0 ? variables.ValueText(entry).size() + 2 : end - begin;
         pieces.push_back({out, out + length, begin, end, entry >= 0});
         out += length;
-    });
+    };
+    WalkNormalized(
+        text, variables, [&](std::size_t i) { piece(i, i + 1, -1); }, piece);
     if (!fault.Placed() || pieces.empty()) {
         fault.Place(0, text.size());
         return;

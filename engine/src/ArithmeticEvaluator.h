@@ -199,9 +199,15 @@ public:
     }
 
 private:
-    static bool IsOperatorSymbol(char c) {
-        return c == '+' || c == '-' || c == '*' || c == '/' || c == '(' || c == ')' || c == ',';
-    }
+    static bool IsOperatorSymbol(char c) { return kOperatorSymbols[static_cast<unsigned char>(c)]; }
+
+    static constexpr auto kOperatorSymbols = [] {
+        std::array<bool, 256> symbols{};
+        for (const char c : std::string_view("+-*/(),")) {
+            symbols[static_cast<unsigned char>(c)] = true;
+        }
+        return symbols;
+    }();
 
     // A minus sign belongs to the number at the very start of the text and
     // right after "(" or ",": there it can only be a sign.

@@ -123,6 +123,7 @@ std::vector<PlaceCase> PlaceCases() {
     const std::string growing = "A" + Repeated("+A", 6999);   // "(100)+" per "A+"
     const std::string tooLong = "1" + Repeated("+1", 16383);  // 32,767 characters
     const std::string farEndIf = "IF TRUE THEN 1 ELSE 2" + std::string(32760, ' ') + "ENDIF";
+    const std::string farThen = "IF TRUE" + std::string(32761, ' ') + "THEN 1 ELSE 2 ENDIF";
     const std::string eAcute = "\xC3\xA9";
     const std::string dotlessI = "\xC4\xB1";  // upper-cases to the one byte "I"
     return {
@@ -164,6 +165,7 @@ std::vector<PlaceCase> PlaceCases() {
         {"17th_condition", seventeen, 9, lastElseIf, seventeen.find("THEN", lastElseIf) + 4,
          Cause::TooManyConditions},
         {"endif_too_far", farEndIf, 6, 32781, 32786, Cause::KeywordTooFar},
+        {"then_too_far", farThen, 6, 32768, 32772, Cause::KeywordTooFar},
         {"no_relation", "IF  1<A<3  THEN 1 ELSE 2 ENDIF", 9, 4, 9, Cause::NoRelation},
         {"128th_token", "IF " + sumOf64 + ">1 THEN 1 ELSE 2 ENDIF", 9, 130, 131,
          Cause::TooManyTokens},

@@ -147,9 +147,10 @@ public:
             const char ch = m_text[i];
             if (IsNumberChar(ch) || (ch == '-' && StartsSignedNumber(i))) {
                 i = ReadNumber(i);
-            } else if (IsOperatorSymbol(ch)) {
+            } else if (const OpKind symbol = kSymbols[static_cast<unsigned char>(ch)];
+                       symbol != OpKind::Other) {
                 NoteToken(i, i + 1);
-                PushOperator(ClassifySymbol(ch));
+                PushOperator(symbol);
                 i = Advance(i, 1);
                 if (m_oc > 1) {
                     PlaceOperator(ch);
@@ -199,12 +200,11 @@ public:
     }
 
 private:
-    static bool IsOperatorSymbol(char c) { return kOperatorSymbols[static_cast<unsigned char>(c)]; }
-
-    static constexpr auto kOperatorSymbols = [] {
-        std::array<bool, 256> symbols{};
-        for (const char c : std::string_view("+-*/(),")) {
-            symbols[static_cast<unsigned char>(c)] = true;
+    // What each byte is as an operator symbol: Other for a byte that is none.
+    static constexpr auto kSymbols = [] {
+        std::array<OpKind, 256> symbols{};
+        for (int c = 0; c < 256; ++c) {
+            symbols[static_cast<std::size_t>(c)] = ClassifySymbol(static_cast<char>(c));
         }
         return symbols;
     }();
@@ -365,8 +365,12 @@ private:
 
     // Moves the operator at `from` down to `to`; or puts `kind` there, which
     // stands for the token being read.
-    void PutOperator(int to, int from) {
-        Operator(to) = Operator(from);
+    void PutOperator(int to, int from, bool inside = false) {
+        if (inside) {
+            m_operators[static_cast<std::size_t>(to)] = OperatorInside(from);
+        } else {
+            Operator(to) = Operator(from);
+        }
         if constexpr (kLocate) {
             m_places.operators[static_cast<std::size_t>(to)] =
                 m_places.operators[static_cast<std::size_t>(from)];
@@ -381,13 +385,14 @@ private:
 
     // Applies the operator at position p to the two top operands; the
     // operator entry itself stays where it is.
-    void Reduce(int p) {
+    // With `inside`, p is known to lie inside the operator stack.
+    void Reduce(int p, bool inside = false) {
         if constexpr (kLocate) {
             m_places.reducing = p;
         }
         double& left = Operand(m_nc - 1);
         const double right = Operand(m_nc);
-        const OpKind op = Operator(p);
+        const OpKind op = inside ? OperatorInside(p) : Operator(p);
         NoteApplying(p);
         left = ApplyBinaryInline(left, right, op);
         NoteApplying(-1);
@@ -479,8 +484,8 @@ private:
     // left: both entries read lie inside the stack.
     void PlaceArithmetic() {
         while (ComparePrecedence(OperatorInside(m_oc), OperatorInside(m_oc - 1)) <= 0) {
-            Reduce(m_oc - 1);
-            PutOperator(m_oc - 1, m_oc);
+            Reduce(m_oc - 1, true);
+            PutOperator(m_oc - 1, m_oc, true);
             --m_oc;
             if (m_oc <= 1) {
                 return;

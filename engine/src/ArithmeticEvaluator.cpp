@@ -21,6 +21,23 @@ double EvaluateArithmetic(std::string_view text, const double* marks) {
     return EvaluatePlacingFailures<ArithmeticPolicy>(text, marks);
 }
 
+std::optional<double> EvaluateWithNames(std::string_view text, const VariableLookup& names) {
+    if (text.size() >= kPositionLimit) {
+        return std::nullopt;
+    }
+    try {
+        ArithmeticEvaluator<ArithmeticPolicy> evaluator(text, nullptr, &names);
+        const double value = evaluator.Run();
+        if (static_cast<std::ptrdiff_t>(text.size()) + evaluator.Written() >=
+            static_cast<std::ptrdiff_t>(kPositionLimit)) {
+            return std::nullopt;
+        }
+        return value;
+    } catch (const EvaluationFailure&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<double> ReadWholeNumber(std::string_view text) {
     return ArithmeticEvaluator<ArithmeticPolicy>(text).WholeNumber();
 }

@@ -12,6 +12,7 @@
 #include "Failure.h"
 #include "Operations.h"
 #include "Text.h"
+#include "VariableLookup.h"
 
 namespace vornel {
 
@@ -81,6 +82,13 @@ int ComparePrecedence(std::string_view upper, std::string_view lower);
 // number right after "(", or nothing when it is not.
 std::optional<double> ReadWholeNumber(std::string_view text);
 
+// Evaluates a plain ASCII text without white space and without an If block
+// as NormalizeExpression would have it evaluated, reading the variables'
+// names in place: the value, or nothing when the text must take the
+// normalised way (it fails, uses a variable that cannot be marked, or
+// written out would reach the position limit).
+std::optional<double> EvaluateWithNames(std::string_view text, const VariableLookup& names);
+
 // Marks a variable in a normalised text: followed by one byte, the slot.
 inline constexpr char kVariableMark = '\x01';
 
@@ -132,8 +140,9 @@ struct EvaluatorPlaces {
 template <class Policy, bool kLocate = false>
 class ArithmeticEvaluator {
 public:
-    explicit ArithmeticEvaluator(std::string_view text, const double* marks = nullptr)
-        : m_text(text), m_marks(marks) {
+    explicit ArithmeticEvaluator(std::string_view text, const double* marks = nullptr,
+                                 const VariableLookup* names = nullptr)
+        : m_text(text), m_marks(marks), m_names(names) {
         // The position counter is 16-bit: stepping past character 32,767
         // overflows it, wherever in the text that happens.
         m_positionLimit = text.size() >= kPositionLimit ? OffsetAfterChars(text, kPositionLimit)
@@ -155,6 +164,8 @@ public:
                 if (m_oc > 1) {
                     PlaceOperator(ch);
                 }
+            } else if (m_names != nullptr && i >= m_plainUntil && IsNameStart(ch)) {
+                i = ReadName(i);
             } else if (IsFunctionInitial(ch)) {
                 i = ReadWord(i);
             } else if (ch == kVariableMark && m_marks != nullptr) {
@@ -257,6 +268,35 @@ private:
         return end;
     }
 
+    // A name in a text read with the variables' names: a variable is pushed
+    // as its mark would be; any other name is read on as the characters it
+    // is. A variable that cannot be marked ends the run (the caller falls
+    // back to the normalised text).
+    std::size_t ReadName(std::size_t start) {
+        std::size_t end = start + 1;
+        while (end < m_text.size() && IsNameChar(m_text[end])) {
+            ++end;
+        }
+        const int entry = m_names->Find(m_text.substr(start, end - start));
+        if (entry < 0) {
+            m_plainUntil = end;
+            return start;
+        }
+        if (!m_names->Markable(entry)) {
+            Fail(EvaluationFailure::kOverflow, Cause::None);
+        }
+        PushVariable(m_names->MarkValues()[entry]);
+        m_written += static_cast<std::ptrdiff_t>(m_names->MarkedTextSize(entry) + 2) -
+                     static_cast<std::ptrdiff_t>(end - start);
+        return end;
+    }
+
+public:
+    // How much longer the text is with its variables written out, after a
+    // run with names.
+    std::ptrdiff_t Written() const { return m_written; }
+
+private:
     // A variable marked in the text stands for "(" + its number text + ")":
     // the same pushes, with the value read once for the whole text.
     void PushVariable(double value) {
@@ -573,6 +613,9 @@ private:
 
     std::string_view m_text;
     const double* m_marks;
+    const VariableLookup* m_names;
+    std::size_t m_plainUntil = 0;  // the rest of a name that is no variable
+    std::ptrdiff_t m_written = 0;
     std::size_t m_positionLimit;
     // Only entries below m_clear have been written or cleared.
     std::array<double, kStackSize + 1> m_operands;

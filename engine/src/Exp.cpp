@@ -97,6 +97,15 @@ Outcome EvaluateNormalized(std::string_view expression, std::string_view trimmed
     }
 }
 
+// Whether the text holds white space that the normaliser would remove.
+bool HasBlank(std::string_view text) {
+    bool blank = false;
+    for (const char c : text) {
+        blank |= c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    }
+    return blank;
+}
+
 }  // namespace
 
 Exp::Exp() noexcept : m_messages(&g_discardingSink) {}
@@ -141,6 +150,12 @@ Outcome Exp::Evaluate(std::string_view expression) const noexcept {
                 PlaceInSource(fault, trimmed, variables);
             }
             return FailedOutcome(fault, expression, trimmed, trimmed);
+        }
+    }
+    if (direct && !HasBlank(trimmed)) {
+        // Nothing to remove: the names are read where they stand.
+        if (const auto value = EvaluateWithNames(trimmed, variables)) {
+            return {*value, failure::kNone};
         }
     }
     return EvaluateNormalized<true>(expression, trimmed, variables, direct);

@@ -98,12 +98,15 @@ Outcome EvaluateNormalized(std::string_view expression, std::string_view trimmed
 }
 
 // Whether the text holds white space that the normaliser would remove.
+// Blanks are among the bytes up to ' ', which a vectorised pass finds first.
 bool HasBlank(std::string_view text) {
-    bool blank = false;
+    unsigned char low = 0;
     for (const char c : text) {
-        blank |= c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        low |= static_cast<unsigned char>(static_cast<unsigned char>(c) <= ' ');
     }
-    return blank;
+    return low != 0 && std::any_of(text.begin(), text.end(), [](char c) {
+               return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+           });
 }
 
 }  // namespace

@@ -551,30 +551,31 @@ private:
 
     // Every step's value is its number text read back, as the parse keeps it.
     bool Sum(double& value) {
-        if (!Product(value)) {
-            return false;
-        }
-        while (Next() == Symbol::Plus || Next() == Symbol::Minus) {
-            const OpKind op = Next() == Symbol::Plus ? OpKind::Plus : OpKind::Minus;
-            ++m_at;
-            double right = 0;
-            if (!Product(right)) {
-                return false;
-            }
-            value = ThroughText(ApplyBinary(value, right, op));
-        }
-        return true;
+        return Chain<&NumberCondition::Product>(value, {Symbol::Plus, OpKind::Plus},
+                                                {Symbol::Minus, OpKind::Minus});
     }
 
     bool Product(double& value) {
-        if (!Factor(value)) {
+        return Chain<&NumberCondition::Factor>(value, {Symbol::Times, OpKind::Times},
+                                               {Symbol::Divide, OpKind::Divide});
+    }
+
+    struct Operator {
+        Symbol symbol;
+        OpKind kind;
+    };
+
+    // Operands joined by either operator, applied from left to right.
+    template <bool (NumberCondition::*kOperand)(double&)>
+    bool Chain(double& value, Operator one, Operator other) {
+        if (!(this->*kOperand)(value)) {
             return false;
         }
-        while (Next() == Symbol::Times || Next() == Symbol::Divide) {
-            const OpKind op = Next() == Symbol::Times ? OpKind::Times : OpKind::Divide;
+        while (Next() == one.symbol || Next() == other.symbol) {
+            const OpKind op = Next() == one.symbol ? one.kind : other.kind;
             ++m_at;
             double right = 0;
-            if (!Factor(right)) {
+            if (!(this->*kOperand)(right)) {
                 return false;
             }
             value = ThroughText(ApplyBinary(value, right, op));

@@ -137,6 +137,11 @@ struct EvaluatorPlaces {
 //                      only when it holds an operator
 //   Convert(number)    the operand a number token's value makes
 //   ApplyUnary(x, op)  ceil and floor
+//
+// It reads a normalised text, where variables are already written out or,
+// with `marks`, marked (see EvaluateArithmetic); or, with `names`, a text that
+// needs no normalising but for its variables, whose names it reads in place
+// (see EvaluateWithNames).
 template <class Policy, bool kLocate = false>
 class ArithmeticEvaluator {
 public:
@@ -209,6 +214,10 @@ public:
         }
         return m_operands[static_cast<std::size_t>(m_nc)];
     }
+
+    // After a run with `names`: how much longer the text is with its
+    // variables written out as "(" + number text + ")".
+    std::ptrdiff_t Written() const { return m_written; }
 
 private:
     // What each byte is as an operator symbol: Other for a byte that is none.
@@ -291,12 +300,6 @@ private:
         return end;
     }
 
-public:
-    // How much longer the text is with its variables written out, after a
-    // run with names.
-    std::ptrdiff_t Written() const { return m_written; }
-
-private:
     // A variable marked in the text stands for "(" + its number text + ")":
     // the same pushes, with the value read once for the whole text.
     void PushVariable(double value) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ArithmeticEvaluator.h"
+#include "CompiledFormula.h"
 #include "Failure.h"
 #include "Normalizer.h"
 #include "NumberText.h"
@@ -39,7 +40,7 @@ std::string_view PrepareExpression(std::string_view upper, const VariableLookup&
 // keeps every character one character, so character counts carry over.
 Outcome FailedOutcome(const EvaluationFailure& fault, std::string_view expression,
                       std::string_view trimmed, std::string_view upper) {
-    Outcome outcome{0.0, fault.number};
+    Outcome outcome{0.0, static_cast<failure::Number>(fault.number)};
     outcome.cause = fault.cause;
     if (upper.empty() || !fault.Placed()) {
         outcome.begin = 0;
@@ -79,8 +80,7 @@ Outcome EvaluateNormalized(std::string_view expression, std::string_view trimmed
             marked = NormalizeExpression(chosen, variables, normal, kMark);
         }
         normalized = true;
-        return {EvaluateArithmetic(normal, marked ? variables.MarkValues() : nullptr),
-                failure::kNone};
+        return {EvaluateArithmetic(normal, marked ? variables.MarkValues() : nullptr)};
     } catch (EvaluationFailure& fault) {
         if constexpr (kMark) {
             if (marked) {
@@ -131,9 +131,9 @@ std::int16_t Exp::SetVariable(std::int16_t index, std::string name, double value
     return 1;
 }
 
-Outcome Exp::Evaluate(std::string_view expression) const noexcept {
+Outcome EvaluateText(std::string_view expression, const VariableTable& table) noexcept {
     const std::string_view trimmed = TrimSpaces(expression);
-    const VariableLookup variables(m_variables);
+    const VariableLookup variables(table);
     // A plain ASCII formula that is no If block is upper-cased while it is
     // normalised; upper-casing keeps its characters where they are, so it is
     // its own upper-cased form for placing a failure.
@@ -147,7 +147,7 @@ Outcome Exp::Evaluate(std::string_view expression) const noexcept {
         try {
             CheckLength(trimmed);
             checked = true;
-            return {EvaluateArithmetic(trimmed), failure::kNone};
+            return {EvaluateArithmetic(trimmed)};
         } catch (EvaluationFailure& fault) {
             if (checked) {
                 PlaceInSource(fault, trimmed, variables);
@@ -158,10 +158,18 @@ Outcome Exp::Evaluate(std::string_view expression) const noexcept {
     if (direct && !HasBlank(trimmed)) {
         // Nothing to remove: the names are read where they stand.
         if (const auto value = EvaluateWithNames(trimmed, variables)) {
-            return {*value, failure::kNone};
+            return {*value};
         }
     }
     return EvaluateNormalized<true>(expression, trimmed, variables, direct);
+}
+
+Outcome Exp::Evaluate(std::string_view expression) const noexcept {
+    return EvaluateText(expression, m_variables);
+}
+
+Formula Exp::Compile(std::string_view text) const {
+    return Formula(std::make_shared<const detail::CompiledFormula>(std::string(text), m_variables));
 }
 
 double Exp::CalculateResult(const std::string& expressionString) {

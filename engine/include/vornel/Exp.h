@@ -4,11 +4,19 @@
 #include <string>
 #include <string_view>
 
+#include <vornel/Formula.h>
 #include <vornel/MessageSink.h>
 #include <vornel/Outcome.h>
 #include <vornel/VariableTable.h>
 
 namespace vornel {
+
+// The order in which conditions compare texts ("<", "=", ...), always
+// ignoring letter case.
+enum class TextOrder : std::uint8_t {
+    UserLocale,  // the collating order of the user's locale (the default)
+    CodePoint,   // by Unicode code point, the same on every machine
+};
 
 // The calculating engine. Store the variables with SetVariable, then evaluate
 // formulas with Evaluate (which shows nothing) or CalculateResult (which shows
@@ -46,7 +54,14 @@ public:
     // range is worked out only when a failure happens. Evaluating does not
     // change the object, so the same object may evaluate any number of
     // formulas.
-    Outcome Evaluate(std::string_view expression) const noexcept;
+    // Evaluating is Compile followed by Formula::Evaluate; up to 1,000
+    // characters it allocates nothing.
+    [[nodiscard]] Outcome Evaluate(std::string_view expression) const noexcept;
+
+    // Compiles `text` once for any number of evaluations, against the names
+    // stored now (see vornel/Formula.h). Never fails: a text that cannot be
+    // evaluated compiles to a formula whose evaluation reports the failure.
+    [[nodiscard]] Formula Compile(std::string_view text) const;
 
     // Evaluate, then on failure shows "Invalid Expression!" titled
     // "Error Number-N" (exclamation icon) and returns 0.
@@ -55,7 +70,11 @@ public:
     // CalculateResult, returning the whole outcome: the same box is shown
     // (and has been dismissed when this returns), and the caller can point
     // at the place of the failure.
-    Outcome CalculateOutcome(std::string_view expression);
+    [[nodiscard]] Outcome CalculateOutcome(std::string_view expression);
+
+    // How conditions order texts; TextOrder::UserLocale unless set.
+    void SetTextOrder(TextOrder order) noexcept { m_textOrder = order; }
+    [[nodiscard]] TextOrder GetTextOrder() const noexcept { return m_textOrder; }
 
     // The stored variables, slot by slot.
     const VariableTable& Variables() const { return m_variables; }
@@ -63,6 +82,7 @@ public:
 private:
     MessageSink* m_messages;
     VariableTable m_variables;
+    TextOrder m_textOrder = TextOrder::UserLocale;
 };
 
 }  // namespace vornel

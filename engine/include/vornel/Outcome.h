@@ -7,14 +7,18 @@
 
 namespace vornel {
 
-// The failure numbers an evaluation can end with. 0 means no failure.
+// The failure numbers an evaluation can end with. kNone means no failure. The
+// numbers are stable: they are shown to users ("Error Number-9") and stored
+// by callers, and a Number compares with a plain int.
 namespace failure {
-inline constexpr int kNone = 0;
-inline constexpr int kInvalidArgument = 5;      // e.g. an If block without Then, Else or EndIf
-inline constexpr int kOverflow = 6;             // a number, result or text beyond its range
-inline constexpr int kSubscriptOutOfRange = 9;  // a malformed formula, or a limit of its parts
-inline constexpr int kDivisionByZero = 11;
-inline constexpr int kTypeMismatch = 13;  // e.g. a word that is no number, or text in arithmetic
+enum Number : int {
+    kNone = 0,
+    kInvalidArgument = 5,      // e.g. an If block without Then, Else or EndIf
+    kOverflow = 6,             // a number, result or text beyond its range
+    kSubscriptOutOfRange = 9,  // a malformed formula, or a limit of its parts
+    kDivisionByZero = 11,
+    kTypeMismatch = 13,  // e.g. a word that is no number, or text in arithmetic
+};
 }  // namespace failure
 
 // Why an evaluation failed, finer than the failure number: several causes
@@ -53,7 +57,7 @@ enum class Cause : std::uint8_t {
 // ended it (and then the value 0), its cause, and where it was found.
 struct Outcome {
     double value = 0.0;
-    int failure = failure::kNone;
+    failure::Number failure = failure::kNone;
     // On failure, the characters [begin, end) of the text given to Evaluate
     // that the failure concerns, counted as the engine counts characters
     // (UTF-8 characters; a byte that starts no valid sequence is one), before
@@ -65,19 +69,19 @@ struct Outcome {
     std::size_t end = 0;
     Cause cause = Cause::None;
 
-    bool Succeeded() const noexcept { return failure == failure::kNone; }
+    [[nodiscard]] bool Succeeded() const noexcept { return failure == failure::kNone; }
 };
 
 // One sentence in plain English saying what the cause means, without a final
 // full stop, e.g. "A sign cannot follow an operator here". Empty for None.
-std::string_view CauseText(Cause cause) noexcept;
+[[nodiscard]] std::string_view CauseText(Cause cause) noexcept;
 
 // CauseText followed by " (Error Number-N)", or "" on success.
-std::string Explanation(const Outcome& outcome);
+[[nodiscard]] std::string Explanation(const Outcome& outcome);
 
 // The byte offset in the UTF-8 `text` at which the character numbered
 // `index` (0-based, counted as Outcome counts them) starts; text.size() when
 // `index` is at or past the end.
-std::size_t CharacterOffset(std::string_view text, std::size_t index) noexcept;
+[[nodiscard]] std::size_t CharacterOffset(std::string_view text, std::size_t index) noexcept;
 
 }  // namespace vornel

@@ -50,8 +50,8 @@ std::vector<Row> Rows() {
     std::vector<Row> rows;
     const std::string unit = "A*B+B/C-D+(E-3.25)*2";
     rows.push_back({"arith", unit, unit, Row1});
-    rows.push_back({"a_plus_1", "A+1", "A+1",
-                    [](double a, double, double, double, double) { return a + 1; }});
+    rows.push_back(
+        {"a_plus_1", "A+1", "A+1", [](double a, double, double, double, double) { return a + 1; }});
     rows.push_back({"functions", "A*B+B/C-D+Max(E,300)/B+Ceil(5000/A*3.2)+Exp(2,8)",
                     "A*B+B/C-D+Max(E,300)/B+Ceil(5000/A*3.2)+Exp(2,8)",
                     [](double a, double b, double c, double d, double e) {
@@ -115,8 +115,7 @@ void BM_Native(benchmark::State& state, const Row& row) {
     for (auto _ : state) {
         values[0] = row.a(i++);
         benchmark::DoNotOptimize(values);
-        benchmark::DoNotOptimize(
-            row.native(values[0], values[1], values[2], values[3], values[4]));
+        benchmark::DoNotOptimize(row.native(values[0], values[1], values[2], values[3], values[4]));
     }
 }
 
@@ -167,8 +166,7 @@ int main(int argc, char** argv) {
     for (const Row& row : rows) {
         vornel::Exp engine;
         for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
-            engine.SetVariable(static_cast<std::int16_t>(k), kVariableNames[k],
-                               kVariableValues[k]);
+            engine.SetVariable(static_cast<std::int16_t>(k), kVariableNames[k], kVariableValues[k]);
         }
         const double vornel = engine.Compile(row.vornel).Evaluate(engine).value;
         const double native = row.native(100, 200, 300, 400, 500);
@@ -180,8 +178,7 @@ int main(int argc, char** argv) {
     }
     for (const Row& row : rows) {
         benchmark::RegisterBenchmark(("compiled/vornel/" + row.name).c_str(), BM_Vornel, row);
-        benchmark::RegisterBenchmark(("compiled/muparser/" + row.name).c_str(), BM_Muparser,
-                                     row);
+        benchmark::RegisterBenchmark(("compiled/muparser/" + row.name).c_str(), BM_Muparser, row);
         benchmark::RegisterBenchmark(("compiled/native/" + row.name).c_str(), BM_Native, row);
     }
     benchmark::Initialize(&argc, argv);

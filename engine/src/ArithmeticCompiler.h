@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "Failure.h"
@@ -119,8 +120,8 @@ struct NameReading {
     explicit NameReading(const VariableLookup& lookup) : names(&lookup) {}
     const VariableLookup* names;
     std::array<std::uint16_t, kVariableSlots> occurrences{};  // of each slot
-    std::size_t nameChars = 0;  // of the variables' names
-    std::size_t variables = 0;  // occurrences in all
+    std::size_t nameChars = 0;                                // of the variables' names
+    std::size_t variables = 0;                                // occurrences in all
 };
 
 // Compiles a normalised arithmetic text into a program: one left-to-right pass
@@ -232,16 +233,37 @@ private:
         return i;
     }
 
+    // A number is read as it is scanned: the digits of a plain one (at most
+    // one point, up to 18 digits) are gathered on the way, and only the rest
+    // are read again from their text.
     std::size_t ReadNumber(std::size_t start) {
-        std::size_t end = start + 1;
-        while (end < m_text.size() && IsNumberChar(m_text[end])) {
-            ++end;
+        const bool negative = m_text[start] == '-';
+        std::size_t end = start + (negative ? 1 : 0);
+        std::uint64_t mantissa = 0;
+        std::size_t digits = 0;
+        std::size_t point = std::string_view::npos;
+        bool plain = true;
+        for (; end < m_text.size(); ++end) {
+            const char c = m_text[end];
+            if (IsAsciiDigit(c)) {
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+                ++digits;
+            } else if (c == '.') {
+                plain = plain && point == std::string_view::npos;
+                point = end;
+            } else {
+                break;
+            }
         }
         m_token = Span{start, end};
         Advance(end, 0);
-        const double number =
-            EnterNumber(ReadNumberToken(m_text.substr(start, end - start)), Rules::kWhole);
-        m_sink.Constant(PushOperand(), number);
+        std::optional<double> value;
+        if (plain && digits != 0 && digits <= 18) {
+            value = ExactDecimal(mantissa, point == std::string_view::npos ? 0 : end - point - 1);
+        }
+        const double number = value ? (negative ? -*value : *value)
+                                    : ReadNumberToken(m_text.substr(start, end - start));
+        m_sink.Constant(PushOperand(), EnterNumber(number, Rules::kWhole));
         return end;
     }
 
@@ -396,8 +418,10 @@ private:
         if (count == 2) {
             Reduce(m_oc);
         } else {
-            m_sink.Unary(Operand(m_nc), top,
-                         PlaceOf(m_operatorPlaces[static_cast<std::size_t>(m_oc)]));
+            m_reducing = m_oc;  // a missing argument is the function's
+            const int x = Operand(m_nc);
+            m_reducing = -1;
+            m_sink.Unary(x, top, PlaceOf(m_operatorPlaces[static_cast<std::size_t>(m_oc)]));
         }
         --m_oc;
     }
@@ -572,7 +596,7 @@ private:
     int m_nc = 0;
     int m_oc = 0;
     int m_highest = -1;  // the highest operand position used
-    Span m_token;       // the token being read
+    Span m_token;        // the token being read
     bool m_atEnd = false;
     int m_reducing = -1;               // the operator whose operands are fetched
     Span m_unknownWord{kNone, kNone};  // NOLINT  // the first word that names nothing

@@ -12,8 +12,8 @@
 #include <vornel/Outcome.h>
 #include <vornel/VariableTable.h>
 
-#include "Failure.h"
 #include "ArithmeticCompiler.h"
+#include "Failure.h"
 #include "Normalizer.h"
 #include "Program.h"
 #include "VariableLookup.h"
@@ -27,7 +27,7 @@ Outcome EvaluateOnce(std::string_view text, const VariableTable& table) noexcept
 // of an If block.
 struct CompiledArithmetic {
     explicit CompiledArithmetic(std::pmr::memory_resource* memory)
-        : normal(memory), program(memory) {}
+        : normal(memory), program(memory), fast(memory) {}
 
     std::size_t offset = 0;  // where its text starts in the upper-cased text (bytes)
     std::size_t size = 0;    // its length in bytes
@@ -35,6 +35,7 @@ struct CompiledArithmetic {
     bool inPlace = false;    // read with its names in place, not normalised
     MarkedText normal;       // unless inPlace
     Program program;         // when the formula is kept
+    FastProgram fast;        // the same, made for speed
     // What the text written out holds: its characters without the values'
     // texts, and how often each slot's value is written.
     std::size_t baseChars = 0;
@@ -59,11 +60,13 @@ struct CompiledFormula {
     // the names read are gathered and the arithmetic becomes programs;
     // otherwise it is made ready to be evaluated once, and each arithmetic is
     // compiled as it is run.
-    CompiledFormula(std::string_view text, const VariableTable& table,
-                    const VariableLookup& names, std::pmr::memory_resource* memory, bool explain);
+    CompiledFormula(std::string_view text, const VariableTable& table, const VariableLookup& names,
+                    std::pmr::memory_resource* memory, bool explain);
 
     // The outcome over the values `table` holds; `trace` (when given) learns
     // how each condition fared.
+    // Evaluate, first trying the fast program of a plain formula.
+    Outcome EvaluateFast(const VariableTable& table) const noexcept;
     // `names`, when given, is a lookup of `table`.
     Outcome Evaluate(const VariableTable& table, Trace* trace = nullptr,
                      const VariableLookup* names = nullptr) const noexcept;
@@ -86,6 +89,9 @@ struct CompiledFormula {
     std::pmr::vector<CompiledArithmetic> arithmetic;
     std::vector<std::string> variables;
     std::vector<Note> notes;
+    // A plain formula that cannot grow too long written out: its fast
+    // program is all an evaluation needs unless a step would fail.
+    const CompiledArithmetic* direct = nullptr;
 
     std::string_view Trimmed() const { return std::string_view(text).substr(lead, trimmedSize); }
 
@@ -98,8 +104,15 @@ private:
     Outcome Choose(const VariableTable& table, Trace* trace, const VariableLookup* names) const;
     Outcome Run(const CompiledArithmetic& a, const VariableTable& table,
                 const VariableLookup* names) const;
-    Outcome RunWrittenOut(const CompiledArithmetic& a, const VariableTable& table,
-                          const VariableLookup& names) const;
+    [[gnu::noinline]] Outcome EvaluateAgain(const VariableTable& table, Trace* trace) const;
+    [[gnu::noinline]] Outcome RunOnce(const CompiledArithmetic& a, const VariableTable& table,
+                                      const VariableLookup& names) const;
+    Outcome Result(const CompiledArithmetic& a, const RunResult& result,
+                   const VariableTable& table) const;
+    void NameRealCause(const CompiledArithmetic& a, const VariableTable& table,
+                       EvaluationFailure& fault) const;
+    [[gnu::noinline]] Outcome RunWrittenOut(const CompiledArithmetic& a, const VariableTable& table,
+                                            const VariableLookup& names) const;
 };
 
 }  // namespace vornel::detail

@@ -85,6 +85,9 @@ std::string_view CauseText(Cause cause) noexcept {
             return "This operator cannot work on a truth value or a text";
         case Cause::NotANumber:
             return "This needs a number on each side";
+        case Cause::UnusedCharacter:
+            return "This character means nothing in arithmetic: it is skipped, and that leaves "
+                   "an operator without something to calculate with";
     }
     return "";
 }

@@ -48,6 +48,10 @@ public:
 
     void UnknownName(std::size_t begin, std::size_t end) override {
         const std::string name = Spelling(m_offset + begin, m_offset + end);
+        m_names.emplace_back(m_offset + begin, m_offset + end);
+        if (IsFunctionName(name)) {
+            return;  // a function's name: its call tells the rest
+        }
         if (EqualsIgnoringAsciiCase(name, kKeywordIf) && m_offset + begin != 0) {
             Add(NoteKind::IfNotAtStart, m_offset + begin, m_offset + end,
                 "An If block must start the formula: this " + name +
@@ -75,15 +79,18 @@ public:
 
     void SkippedCharacter(std::size_t begin, std::size_t end) override {
         const auto [b, e] = Source(begin, end);
+        if (InName(b)) {
+            return;  // told with its name
+        }
         if (!m_formula.notes.empty() && m_lastSkipped && m_formula.notes.back().end == b) {
             // One note for a run of skipped characters.
             m_formula.notes.back().end = e;
             m_formula.notes.back().message =
-                "\"" + Spelling(m_skippedBegin, e) + "\" is not used in arithmetic and is skipped";
+                Spelling(m_skippedBegin, e) + " is not used in arithmetic and is skipped";
             return;
         }
         Add(NoteKind::SkippedCharacter, b, e,
-            "\"" + Spelling(b, e) + "\" is not used in arithmetic and is skipped");
+            Spelling(b, e) + " is not used in arithmetic and is skipped");
         m_lastSkipped = true;
         m_skippedBegin = b;
     }
@@ -141,8 +148,18 @@ private:
         return std::string(from.substr(begin, end - begin));
     }
 
+    // Whether the byte at `at` of the upper-cased text lies in a name.
+    bool InName(std::size_t at) const {
+        return std::any_of(m_names.rbegin(), m_names.rend(),
+                           [&](const auto& name) { return at >= name.first && at < name.second; });
+    }
+
     void Add(NoteKind kind, std::size_t begin, std::size_t end, std::string message) {
         m_lastSkipped = false;
+        if (m_blockAsArithmetic) {
+            return;  // the If read as arithmetic says it all
+        }
+        m_blockAsArithmetic = kind == NoteKind::IfNotAtStart;
         if (m_formula.notes.size() < kMostNotes) {
             m_formula.notes.push_back({begin, end, kind, std::move(message)});
         }
@@ -153,8 +170,10 @@ private:
     std::size_t m_offset = 0;
     const CompiledArithmetic* m_arithmetic = nullptr;
     std::uint64_t m_read = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> m_names;  // names that are no variable
     bool m_lastSkipped = false;
     std::size_t m_skippedBegin = 0;
+    bool m_blockAsArithmetic = false;
 };
 
 // An arena on the stack for compiling a formula that is evaluated once.
@@ -207,6 +226,7 @@ void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
     } else {
         ArithmeticCompiler<PlainRules, ProgramSink>(a.normal.text, true, sink, notes).Compile();
     }
+    a.fast.Make(a.program);
 }
 
 }  // namespace
@@ -284,6 +304,22 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
     if (explainer != nullptr) {
         explainer->Finish();
     }
+    if (keep && !isBlock) {
+        const CompiledArithmetic& a = arithmetic.front();
+        if (!a.tooLong && a.fast.usable &&
+            a.baseChars + a.variables * kLongestNumberText < kPositionLimit) {
+            direct = &a;
+        }
+    }
+}
+
+Outcome CompiledFormula::EvaluateFast(const VariableTable& table) const noexcept {
+    if (direct != nullptr && NamesVersion(table) == namesVersion) {
+        if (double value; direct->fast.Run(ValuesOf(table), value)) {
+            return Outcome{value};
+        }
+    }
+    return Evaluate(table);
 }
 
 std::pair<std::size_t, std::size_t> CompiledFormula::Characters(std::size_t begin,
@@ -315,19 +351,111 @@ Outcome CompiledFormula::Run(const CompiledArithmetic& a, const VariableTable& t
         fault.Place(a.offset, a.offset + a.size);
         return Failed(fault);
     }
-    const std::string_view piece = std::string_view(upper).substr(a.offset, a.size);
-    RunResult result;
-    if (keep) {
-        if (a.TooLongWrittenOut(table)) {
-            return RunWrittenOut(a, table, VariableLookup(table));
+    if (!keep) {
+        return RunOnce(a, table, *lookup);
+    }
+    if (a.TooLongWrittenOut(table)) {
+        return RunWrittenOut(a, table, VariableLookup(table));
+    }
+    const SlotValues values = ValuesOf(table);
+    if (double value; a.fast.Run(values, value)) {
+        return Outcome{value};
+    }
+    return Result(a, a.program.Run(values), table);
+}
+
+Outcome CompiledFormula::Result(const CompiledArithmetic& a, const RunResult& result,
+                                const VariableTable& table) const {
+    if (result.number == failure::kNone) {
+        return Outcome{result.value};
+    }
+    const auto [b, e] = a.Source(result.place.begin, result.place.end);
+    EvaluationFailure fault{result.number, result.cause};
+    fault.Place(a.offset + b, a.offset + e);
+    NameRealCause(a, table, fault);
+    return Failed(fault);
+}
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// A character that arithmetic reads past without a meaning: neither part of
+// a number, a name, an operator, a parenthesis nor white space.
+bool IsUnused(char c) {
+    return !IsNameChar(c) && !IsNumberChar(c) && !IsBlank(c) &&
+           std::string_view("+-*/(),").find(c) == std::string_view::npos;
+}
+
+}  // namespace
+
+// Where the rules' own place for a missing operand is only where they noticed
+// it, the place and sentence name what caused it: a word that names nothing
+// (all of it, not the letters the rules read), or characters the rules
+// skipped. The failure number stays.
+void CompiledFormula::NameRealCause(const CompiledArithmetic& a, const VariableTable& table,
+                                    EvaluationFailure& fault) const {
+    const std::string_view u = upper;
+    const std::size_t first = a.offset;
+    const std::size_t last = a.offset + a.size;
+    if (fault.cause == Cause::UnknownWord) {
+        while (fault.begin > first && IsNameChar(u[fault.begin - 1])) {
+            --fault.begin;
         }
-        result = a.program.Run(ValuesOf(table));
-    } else if (a.inPlace) {
-        // Evaluated once: the steps are worked out as they are compiled. The
-        // length written out is known only then, and a text too long that
-        // way is run again written out.
-        const VariableLookup& names = *lookup;
-        RunSink sink(ValuesOf(table), Whole::No);
+        while (fault.end < last && IsNameChar(u[fault.end])) {
+            ++fault.end;
+        }
+        return;
+    }
+    if (fault.cause == Cause::MissingOperandAtEnd) {
+        // A name that is no variable and no function was read past.
+        const VariableLookup names(table);
+        for (std::size_t k = first; k < last;) {
+            if (!IsNameStart(u[k]) || (k > first && IsNameChar(u[k - 1]))) {
+                ++k;
+                continue;
+            }
+            std::size_t end = k;
+            while (end < last && IsNameChar(u[end])) {
+                ++end;
+            }
+            const std::string_view name = u.substr(k, end - k);
+            if (names.Find(name) < 0 && !IsFunctionName(name)) {
+                fault.cause = Cause::UnknownWord;
+                fault.Place(k, end);
+                return;
+            }
+            k = end;
+        }
+        return;
+    }
+    if (fault.cause == Cause::MissingOperand || fault.cause == Cause::SignAfterOperator) {
+        // Skipped characters right before the operator that went without.
+        std::size_t end = fault.begin;
+        while (end > first && IsBlank(u[end - 1])) {
+            --end;
+        }
+        std::size_t begin = end;
+        while (begin > first && IsUnused(u[begin - 1])) {
+            --begin;
+        }
+        if (begin < end) {
+            fault.cause = Cause::UnusedCharacter;
+            fault.Place(begin, end);
+        }
+    }
+}
+
+// Evaluated once: the steps are worked out as they are compiled. Read in
+// place, the length written out is known only then, and a text too long that
+// way is run again written out.
+Outcome CompiledFormula::RunOnce(const CompiledArithmetic& a, const VariableTable& table,
+                                 const VariableLookup& names) const {
+    const std::string_view piece = std::string_view(upper).substr(a.offset, a.size);
+    RunSink sink(ValuesOf(table), Whole::No);
+    if (a.inPlace) {
         NameReading reading(names);
         ArithmeticCompiler<PlainRules, RunSink>(piece, false, sink, nullptr, &reading).Compile();
         CompiledArithmetic counted(nullptr);
@@ -336,22 +464,13 @@ Outcome CompiledFormula::Run(const CompiledArithmetic& a, const VariableTable& t
         if (counted.TooLongWrittenOut(table)) {
             return RunWrittenOut(a, table, names);
         }
-        result = sink.Result();
     } else {
         if (a.TooLongWrittenOut(table)) {
-            return RunWrittenOut(a, table, *lookup);
+            return RunWrittenOut(a, table, names);
         }
-        RunSink sink(ValuesOf(table), Whole::No);
         ArithmeticCompiler<PlainRules, RunSink>(a.normal.text, true, sink, nullptr).Compile();
-        result = sink.Result();
     }
-    if (result.number == failure::kNone) {
-        return Outcome{result.value};
-    }
-    const auto [b, e] = a.Source(result.place.begin, result.place.end);
-    EvaluationFailure fault{result.number, result.cause};
-    fault.Place(a.offset + b, a.offset + e);
-    return Failed(fault);
+    return Result(a, sink.Result(), table);
 }
 
 // A text that its values make too long is compiled again with them written
@@ -378,11 +497,7 @@ Outcome CompiledFormula::Evaluate(const VariableTable& table, Trace* trace,
                                   const VariableLookup* lookup) const noexcept {
     try {
         if (NamesVersion(table) != namesVersion) {
-            // Other names: compiled again for them.
-            Scratch scratch;
-            const VariableLookup names(table);
-            return CompiledFormula(text, table, names, &scratch.arena, false)
-                .Evaluate(table, trace, &names);
+            return EvaluateAgain(table, trace);
         }
         if (lookup == nullptr && (isBlock || !keep)) {
             const VariableLookup names(table);
@@ -392,6 +507,14 @@ Outcome CompiledFormula::Evaluate(const VariableTable& table, Trace* trace,
     } catch (...) {
         return Outcome{0.0, failure::kOverflow};  // out of memory
     }
+}
+
+// Other names than those compiled with: compiled again for them.
+Outcome CompiledFormula::EvaluateAgain(const VariableTable& table, Trace* trace) const {
+    Scratch scratch;
+    const VariableLookup names(table);
+    return CompiledFormula(text, table, names, &scratch.arena, false)
+        .Evaluate(table, trace, &names);
 }
 
 Outcome CompiledFormula::Choose(const VariableTable& table, Trace* trace,
@@ -499,7 +622,7 @@ Formula& Formula::operator=(Formula&& other) noexcept {
 }
 
 Outcome Formula::Evaluate(const Exp& variables) const noexcept {
-    return m_compiled->Evaluate(variables.Variables());
+    return m_compiled->EvaluateFast(variables.Variables());
 }
 
 Trace Formula::TraceEvaluation(const Exp& variables) const {
@@ -520,8 +643,17 @@ Trace Formula::TraceEvaluation(const Exp& variables) const {
         }
     }
     if (trace.branchChosen) {
-        std::tie(trace.branchBegin, trace.branchEnd) =
-            m_compiled->Characters(trace.branchBegin, trace.branchEnd);
+        // The branch without the blanks and line breaks around it.
+        const std::string_view upper = m_compiled->upper;
+        std::size_t b = trace.branchBegin;
+        std::size_t e = trace.branchEnd;
+        while (b < e && std::string_view(" \t\r\n").find(upper[b]) != std::string_view::npos) {
+            ++b;
+        }
+        while (e > b && std::string_view(" \t\r\n").find(upper[e - 1]) != std::string_view::npos) {
+            --e;
+        }
+        std::tie(trace.branchBegin, trace.branchEnd) = m_compiled->Characters(b, e);
     }
     return trace;
 }

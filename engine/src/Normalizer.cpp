@@ -161,8 +161,8 @@ void NormalizeMarked(std::string_view text, const VariableLookup& variables, Mar
             if (observer != nullptr && from != lastEnd && lastNumber && IsNumberChar(text[from])) {
                 observer->JoinedNumbers(lastEnd, from);
             }
-            out.segments.push_back(
-                {static_cast<std::uint32_t>(w - begin), static_cast<std::uint32_t>(from), 0, false});
+            out.segments.push_back({static_cast<std::uint32_t>(w - begin),
+                                    static_cast<std::uint32_t>(from), 0, false});
         }
         std::memcpy(w, text.data() + from, to - from);
         w += to - from;

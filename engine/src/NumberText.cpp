@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace vornel {
 
@@ -193,7 +194,56 @@ std::string PositionalText(const CompactDecimal& d) {
     return out;
 }
 
+// The length of PositionalText(d).
+std::size_t PositionalSize(const CompactDecimal& d) {
+    const std::size_t sign = d.negative ? 1 : 0;
+    if (d.pointPos <= 0) {
+        return sign + 2 + static_cast<std::size_t>(-d.pointPos + d.count);
+    }
+    if (d.pointPos >= d.count) {
+        return sign + static_cast<std::size_t>(d.pointPos);
+    }
+    return sign + static_cast<std::size_t>(d.count) + 1;
+}
+
 }  // namespace
+
+ReadValue ReadBack(double value) {
+    if (IsWrittenWhole(value)) {
+        const double whole = value + 0.0;  // without the sign of -0
+        char buffer[24];
+        const auto written =
+            std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(whole));
+        return {whole, static_cast<std::uint32_t>(written.ptr - buffer), true};
+    }
+    if (!std::isfinite(value)) {
+        return {0, static_cast<std::uint32_t>(kTooLargeDigits + 1 + (value < 0 ? 1 : 0)), false};
+    }
+    // A normal value whose shortest form has at most 15 digits is its own
+    // 15-digit rounding, and reads back as itself. (A subnormal one has too
+    // few bits for that: its shortest form can be shorter than its
+    // rounding.)
+    char buffer[64];
+    const auto shortest =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    CompactDecimal d = CompactFromScientific(buffer, shortest.ptr);
+    if (d.count <= 15 && std::abs(value) >= std::numeric_limits<double>::min()) {
+        return {value, static_cast<std::uint32_t>(PositionalSize(d)), true};
+    }
+    const auto rounded =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    d = CompactFromScientific(buffer, rounded.ptr);
+    const auto size = static_cast<std::uint32_t>(PositionalSize(d));
+    double read = 0;
+    const auto result = std::from_chars(buffer, rounded.ptr, read);
+    if (result.ec == std::errc::result_out_of_range) {
+        if (d.pointPos > 0) {
+            return {0, size, false};  // beyond the range of a double
+        }
+        return {0, size, true};  // too small for a double: 0
+    }
+    return {read, size, true};
+}
 
 std::string NumberText(double value) {
     if (!std::isfinite(value)) {

@@ -1,12 +1,23 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include <vornel/Display.h>
 
 namespace vornel {
+
+// A value as a formula reads it: its NumberText read back as a number, the
+// length of that text, and whether it reads back at all (a text beyond the
+// range of a double does not; one too small for a double reads as 0).
+struct ReadValue {
+    double value = 0;
+    std::uint32_t textSize = 1;  // "0"
+    bool readable = true;
+};
+ReadValue ReadBack(double value);
 
 // "#00.000": at least two integer digits, exactly three decimals, "." as the
 // point, rounded half away from zero on the value's shortest round-trip

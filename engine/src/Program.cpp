@@ -1,6 +1,9 @@
 #include "Program.h"
 
+#include <bit>
 #include <limits>
+
+#include <vornel/VariableTable.h>
 
 #include "Failure.h"
 
@@ -39,13 +42,10 @@ bool Failed(const EvaluationFailure& fault, RunResult& result) {
 
 }  // namespace
 
-double EnterNumber(double number, Whole whole) {
-    if (whole == Whole::No) {
-        return number;
-    }
-    return static_cast<double>(RoundHalfEvenChecked(number, std::numeric_limits<std::int32_t>::min(),
-                                                    std::numeric_limits<std::int32_t>::max(),
-                                                    Cause::WholeNumberRange));
+double EnterWholeNumber(double number) {
+    return static_cast<double>(
+        RoundHalfEvenChecked(number, std::numeric_limits<std::int32_t>::min(),
+                             std::numeric_limits<std::int32_t>::max(), Cause::WholeNumberRange));
 }
 
 bool Steps::Variable(double* r, int dst, int slot, const SlotValues& values, Whole whole,
@@ -114,6 +114,136 @@ RunResult Program::Run(const SlotValues& variables) const noexcept {
         }
     }
     return result;
+}
+
+void FastProgram::Make(const Program& program) {
+    usable = false;
+    steps.clear();
+    constants.clear();
+    if (program.whole != Whole::No) {
+        return;
+    }
+    // Where each register's value lives now: an operand code, the kind in
+    // the top two bits (0 a register, 1 a constant, 2 a variable).
+    constexpr std::uint32_t kRegister = 0;
+    constexpr std::uint32_t kConstant = 1U << 30;
+    constexpr std::uint32_t kVariable = 2U << 30;
+    constexpr std::uint32_t kIndex = (1U << 30) - 1;
+    std::array<std::uint32_t, kRegisters> at;
+    constexpr std::uint32_t kZero = kConstant;  // constant 0 holds 0
+    constants.push_back(0.0);
+    at.fill(kZero);
+    std::pmr::vector<std::array<std::uint32_t, 3>> coded(steps.get_allocator());
+    std::uint32_t returned = kZero;
+    for (const Step& step : program.steps) {
+        switch (step.code) {
+            case Code::Constant:
+                at[static_cast<std::size_t>(step.dst)] =
+                    kConstant | static_cast<std::uint32_t>(constants.size());
+                constants.push_back(step.constant);
+                break;
+            case Code::Variable:
+                at[static_cast<std::size_t>(step.dst)] =
+                    kVariable | static_cast<std::uint32_t>(step.a);
+                slots |= std::uint64_t{1} << step.a;
+                break;
+            case Code::Binary:
+            case Code::Unary: {
+                const auto dst = static_cast<std::size_t>(step.dst);
+                const std::uint32_t a =
+                    step.code == Code::Unary ? at[dst] : at[static_cast<std::size_t>(step.a)];
+                const std::uint32_t b =
+                    step.code == Code::Unary ? kZero : at[static_cast<std::size_t>(step.b)];
+                steps.push_back({step.op, step.code == Code::Unary,
+                                 static_cast<std::uint16_t>(step.dst), 0, 0});
+                coded.push_back({static_cast<std::uint32_t>(step.dst), a, b});
+                at[dst] = kRegister | static_cast<std::uint32_t>(dst);
+                break;
+            }
+            case Code::Fail:
+                return;
+            case Code::Return:
+                returned = at[static_cast<std::size_t>(step.a)];
+                break;
+        }
+    }
+    registers = static_cast<std::uint16_t>(program.registers);
+    if (registers + constants.size() + kVariableSlots > kMostOperands) {
+        return;
+    }
+    const auto place = [&](std::uint32_t code) {
+        const std::uint32_t index = code & kIndex;
+        switch (code & ~kIndex) {
+            case kRegister:
+                return static_cast<std::uint16_t>(index);
+            case kConstant:
+                return static_cast<std::uint16_t>(registers + index);
+            default:
+                return static_cast<std::uint16_t>(registers + constants.size() + index);
+        }
+    };
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        steps[k].a = place(coded[k][1]);
+        steps[k].b = place(coded[k][2]);
+    }
+    result = place(returned);
+    usable = true;
+}
+
+bool FastProgram::Run(const SlotValues& variables, double& value) const noexcept {
+    if (!usable || (variables.unreadable & slots) != 0) {
+        return false;
+    }
+    std::array<double, kMostOperands> file;
+    double* const f = file.data();
+    double* const c = f + registers;
+    std::copy(constants.begin(), constants.end(), c);
+    double* const v = c + constants.size();
+    for (std::uint64_t used = slots; used != 0; used &= used - 1) {
+        const int k = std::countr_zero(used);
+        v[k] = variables.values[k];
+    }
+    for (const FastStep& step : steps) {
+        const double x = f[step.a];
+        const double y = f[step.b];
+        double z;
+        switch (step.op) {
+            case OpKind::Plus:
+                z = x + y;
+                break;
+            case OpKind::Minus:
+                z = x - y;
+                break;
+            case OpKind::Times:
+                z = x * y;
+                break;
+            case OpKind::Divide:
+                if (y == 0) {
+                    return false;
+                }
+                z = x / y;
+                break;
+            case OpKind::Max:
+                z = x >= y ? x : y;
+                break;
+            case OpKind::Min:
+                z = x < y ? x : y;
+                break;
+            default:
+                try {
+                    z = step.unary ? ApplyUnary(x, step.op) : ApplyBinary(x, y, step.op);
+                } catch (const EvaluationFailure&) {
+                    return false;
+                }
+                break;
+        }
+        if (!std::isfinite(z)) {
+            return false;
+        }
+        f[step.dst] = z;
+    }
+    value = f[result];
+    return true;
 }
 
 }  // namespace vornel

@@ -48,7 +48,10 @@ struct RunResult {
 
 // The number a number token makes under `whole` rules: fails with 6 when a
 // whole number is out of the signed 32-bit range.
-double EnterNumber(double number, Whole whole);
+double EnterWholeNumber(double number);
+inline double EnterNumber(double number, Whole whole) {
+    return whole == Whole::No ? number : EnterWholeNumber(number);
+}
 
 // One step of the arithmetic, worked out on `r`, the operand stack: false
 // with `result` holding the failure when it fails. Registers are the
@@ -98,7 +101,7 @@ struct Step {
     Code code = Code::Constant;
     OpKind op = OpKind::Other;
     failure::Number number = failure::kNone;  // Fail
-    Cause cause = Cause::None;                 // Fail
+    Cause cause = Cause::None;                // Fail
     std::int16_t dst = 0;
     std::int16_t a = 0;
     std::int16_t b = 0;
@@ -117,6 +120,41 @@ struct Program {
     Whole whole = Whole::No;
 
     [[nodiscard]] RunResult Run(const SlotValues& variables) const noexcept;
+};
+
+// A program made for speed: every operand is read from where it lives (an
+// earlier result, a number of the formula, a variable) instead of being copied
+// onto the stack first. It runs only when nothing can fail: any step that
+// would fail sends the evaluation back to the exact Program, which fails the
+// way the rules do.
+struct FastProgram {
+    explicit FastProgram(std::pmr::memory_resource* memory = std::pmr::get_default_resource())
+        : steps(memory), constants(memory) {}
+
+    struct FastStep {
+        OpKind op;
+        bool unary;
+        std::uint16_t dst;
+        std::uint16_t a;
+        std::uint16_t b;
+    };
+    // Operands index one file: the registers, then the constants, then the
+    // 33 variables.
+    std::pmr::vector<FastStep> steps;
+    std::pmr::vector<double> constants;
+    std::uint16_t registers = 0;
+    std::uint16_t result = 0;
+    std::uint64_t slots = 0;
+    bool usable = false;
+
+    // The largest file kept on the stack.
+    static constexpr std::size_t kMostOperands = 480;
+
+    // Made from `program`; unusable when it always fails or is too large.
+    void Make(const Program& program);
+    // False when a step would fail, or the program is unusable; `value` is
+    // the result otherwise.
+    bool Run(const SlotValues& variables, double& value) const noexcept;
 };
 
 // Keeps the steps the compiler gives as a Program.

@@ -47,12 +47,4 @@ inline std::uint64_t NamesVersion(const VariableTable& table) {
     return table.Data() != nullptr ? table.Data()->namesVersion : 0;
 }
 
-// The value of slot `slot` as formulas read it, and whether it reads back.
-struct ReadValue {
-    double value = 0;
-    std::uint32_t textSize = 1;  // "0"
-    bool readable = true;
-};
-ReadValue ReadBack(double value);
-
 }  // namespace vornel

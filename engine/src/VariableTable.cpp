@@ -30,31 +30,20 @@ std::uint64_t NewNamesVersion() {
     return next++;
 }
 
-std::uint32_t DigitCount(unsigned long long n) {
-    std::uint32_t digits = 1;
-    while (n >= 10) {
-        n /= 10;
-        ++digits;
+// Most names are short and stored again unchanged with a new value.
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
     }
-    return digits;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (a[k] != b[k]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
-
-ReadValue ReadBack(double value) {
-    if (IsWrittenWhole(value)) {
-        const double whole = value + 0.0;  // without the sign of -0
-        const auto magnitude = static_cast<unsigned long long>(whole < 0 ? -whole : whole);
-        return {whole, DigitCount(magnitude) + (whole < 0 ? 1U : 0U), true};
-    }
-    const std::string text = NumberText(value);
-    const auto size = static_cast<std::uint32_t>(text.size());
-    try {
-        return {ReadNumberToken(text), size, true};
-    } catch (const EvaluationFailure&) {
-        return {0, size, false};
-    }
-}
 
 VariableTable::Storage::Storage(const Storage& other)
     : nonAscii(other.nonAscii),
@@ -106,7 +95,7 @@ void VariableTable::Store(std::size_t index, std::string&& name, double value) {
     Storage& s = *m_storage;
     s.Use(index + 1);
     VariableSlot& slot = s.Slot(index);
-    if (slot.name != name) {
+    if (!SameName(slot.name, name)) {
         const std::uint64_t bit = std::uint64_t{1} << index;
         s.nonAscii = IsAscii(name) ? (s.nonAscii & ~bit) : (s.nonAscii | bit);
         slot.name = std::move(name);

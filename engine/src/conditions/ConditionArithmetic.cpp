@@ -1,6 +1,5 @@
 #include "ConditionArithmetic.h"
 
-
 #include "ArithmeticCompiler.h"
 #include "Failure.h"
 

@@ -48,12 +48,12 @@ void MainModel::Form_Unload() {
     m_port.WriteSetting(kFormulaAtExitKey, m_port.BoxText(Box::Formula));
 }
 
-Placement MainModel::StartPlacement(const Placement& minimum) {
-    Placement kept = minimum;
+std::optional<Placement> MainModel::KeptPlacement(const Placement& minimum) {
+    Placement kept;
     std::istringstream saved(m_port.ReadSetting(kPlacementKey).value_or(""));
     int maximized = 0;
     if (!(saved >> kept.x >> kept.y >> kept.width >> kept.height >> maximized)) {
-        return minimum;
+        return std::nullopt;
     }
     kept.width = std::max(kept.width, minimum.width);
     kept.height = std::max(kept.height, minimum.height);

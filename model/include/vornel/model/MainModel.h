@@ -131,9 +131,9 @@ public:
     void Form_Unload();
     // The folders' files searched by Help, best first.
     void SetHelpDocumentCandidates(std::vector<std::string> candidates);
-    // The size and position to start with: the one kept from the last run,
-    // at least `minimum` large; `minimum` when none was kept.
-    Placement StartPlacement(const Placement& minimum);
+    // The size and position kept from the last run, made at least as large
+    // as `minimum`; nothing when none was kept.
+    std::optional<Placement> KeptPlacement(const Placement& minimum);
     void SavePlacement(const Placement& placement);
 
     // Evaluation, clear, close.

@@ -40,11 +40,7 @@ inline std::string Join(const std::vector<std::string>& parts, const std::string
 }
 
 inline std::size_t Characters(std::string_view text) {
-    std::size_t count = 0;
-    while (CharacterOffset(text, count) < text.size()) {
-        ++count;
-    }
-    return count;
+    return text::CharacterCount(text);
 }
 
 // A text box: its text, its selection and the steps its undo takes back.

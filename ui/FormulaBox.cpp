@@ -41,6 +41,7 @@ std::size_t CharactersAt(const QString& raw, int position) {
 constexpr qreal kWaveWidth = 2.0;       // pixels, the pen
 constexpr qreal kWaveHalfPeriod = 3.0;  // pixels
 constexpr qreal kWaveHeight = 2.0;      // pixels, crest to trough
+constexpr qreal kShortestWave = 12.0;   // pixels: a narrow character still shows a wave
 
 }  // namespace
 
@@ -215,10 +216,13 @@ void FormulaBox::PaintWave(QPainter& painter, int from, int to, const QColor& co
             continue;
         }
         const qreal y = left.bottom() - kWaveHeight / 2;
-        QPainterPath wave(QPointF(left.left(), y));
+        const qreal widen = std::max(0.0, (kShortestWave - (right.left() - left.left())) / 2);
+        const qreal first = left.left() - widen;
+        const qreal last = right.left() + widen;
+        QPainterPath wave(QPointF(first, y));
         int step = 0;
-        for (qreal x = left.left(); x < right.left(); x += kWaveHalfPeriod, ++step) {
-            wave.lineTo(std::min(x + kWaveHalfPeriod, qreal(right.left())),
+        for (qreal x = first; x < last; x += kWaveHalfPeriod, ++step) {
+            wave.lineTo(std::min(x + kWaveHalfPeriod, last),
                         y + (step % 2 == 0 ? kWaveHeight / 2 : -kWaveHeight / 2));
         }
         painter.drawPath(wave);

@@ -160,8 +160,10 @@ QWidget* CreateWidget(const ControlSpec& spec, QWidget* parent) {
         case ControlKind::ResultLine:
             return CreateResultLine(parent);
         case ControlKind::HistoryList: {
+            // Rows too long for the list end in "…"; the window grows to show more.
             auto* list = new QListWidget(parent);
-            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            list->setTextElideMode(Qt::ElideRight);
             return list;
         }
         case ControlKind::Button:

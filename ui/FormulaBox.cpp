@@ -217,10 +217,16 @@ void FormulaBox::PaintWave(QPainter& painter, int from, int to, const QColor& co
         }
         const qreal y = left.bottom() - kWaveHeight / 2;
         const qreal widen = std::max(0.0, (kShortestWave - (right.left() - left.left())) / 2);
-        const qreal first = left.left() - widen;
-        const qreal last = right.left() + widen;
-        QPainterPath wave(QPointF(first, y));
+        qreal first = left.left() - widen;
+        const qreal last = std::min(right.left() + widen, qreal(viewport()->width() + 1));
+        // Only the part in view is drawn: a mark may span a line of thousands of
+        // characters. The wave keeps its phase.
         int step = 0;
+        if (first < -kWaveHalfPeriod) {
+            step = int((-kWaveHalfPeriod - first) / kWaveHalfPeriod);
+            first += step * kWaveHalfPeriod;
+        }
+        QPainterPath wave(QPointF(first, y));
         for (qreal x = first; x < last; x += kWaveHalfPeriod, ++step) {
             wave.lineTo(std::min(x + kWaveHalfPeriod, last),
                         y + (step % 2 == 0 ? kWaveHeight / 2 : -kWaveHeight / 2));

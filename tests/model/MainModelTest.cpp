@@ -303,6 +303,23 @@ const Scenario kScenarios[] = {
       "run Clear",
       "fire",
       "line = "}},
+    // Notes: what the rules skipped, marked amber, with the value.
+    {"notes",
+     {"formula []", "type 2^3", "fire",
+      "line = = 3.000000000000000 / \"^\" is not used "
+      "in arithmetic and is skipped",
+      "marks = note ^", "line 1", "formula = 2[^]3"}},
+    // Explaining an If block: each condition's verdict, the chosen branch marked.
+    {"explain",
+     {"example 0", "run Explain",
+      "line = If (A>100 & B<200 ): false / ElseIf (A<100 | B>=100): true / ElseIf (A=100): not "
+      "tested / Chosen: Ceil(B/5)+20*B-Min(E*10, A) / = 3,940.000000000000000",
+      "marks = branch \r\n        Ceil(B/5)+20*B-Min(E*10, A)\r\n", "formula [A+1]", "run Explain",
+      "line = There is no If block to explain: the formula does not begin with If / = "
+      "101.000000000000000",
+      "formula [If (1/0>1) Then 1 Else 2 EndIf]", "run Explain",
+      "line = If (1/0>1): failed: A number cannot be divided by zero (Error Number-11)",
+      "marks = failure /"}},
     // Variables: added through one dialog that keeps refusing until the
     // name and value are good; with 33 variables Add refuses at once.
     {"Add asks name and value",

@@ -333,14 +333,19 @@ private slots:
         QCOMPARE(m_w->services.TakeMessages().size(), 1);
         QCOMPARE(Marked(box), QString::fromUtf8(c.marked));
         QVERIFY(box->hasFocus());
-        QCOMPARE(box->Marks().size(), 1u);
-        const FormulaBox::Mark& mark = box->Marks()[0];
+        // The failure's red wave; a note's amber one may stand beside it.
+        const auto& marks = box->Marks();
+        const auto red = std::find_if(marks.begin(), marks.end(), [](const FormulaBox::Mark& m) {
+            return m.colour == QColor(0xd0, 0x00, 0x00);
+        });
+        QVERIFY(red != marks.end());
+        const FormulaBox::Mark& mark = *red;
         QTextCursor underlined(box->document());
         underlined.setPosition(box->PositionOf(mark.begin));
         underlined.setPosition(box->PositionOf(mark.end), QTextCursor::KeepAnchor);
         QCOMPARE(underlined.selectedText(), QString::fromUtf8(c.underlined));
         QVERIFY(mark.wave);
-        QCOMPARE(mark.colour, QColor(0xd0, 0x00, 0x00));
+        const std::size_t markCount = marks.size();
         // Marking leaves the text, its colours and the undo history alone.
         QCOMPARE(box->Text(), QString::fromUtf8(c.formula));
         QCOMPARE(box->document()->lastBlock().layout()->formats(), colours);
@@ -351,7 +356,7 @@ private slots:
         QCOMPARE(Marked(box), QString::fromUtf8(c.marked));
         // Colouring again is no edit; typing is.
         box->SetVariableNames({"A", "B"});
-        QCOMPARE(box->Marks().size(), 1u);
+        QCOMPARE(box->Marks().size(), markCount);
         QTest::keyClicks(box, "7");
         QVERIFY(box->Marks().empty());
         QCOMPARE(box->toolTip(), "Edit the expression ");

@@ -263,7 +263,11 @@ const Scenario kScenarios[] = {
     {"nothing on a list",
      {"clipboard 9", "formula [A]", "focus Names", "run Paste", "run Copy", "run Cut",
       "clipboard = 9", "formula = [A]"}},
-    {"lists select in step", {"click List_Var 4", "current = 4", "click List3 5", "current = 5"}},
+    // A row outside the lists selects nothing.
+    {"lists select in step",
+     {"click List_Var 4", "current = 4", "click List3 5", "current = 5", "click List_Var 0",
+      "current = 0", "click List3 7", "current = -1", "click List_Var 6", "current = 6",
+      "click List_Var -5", "current = -1"}},
     // "=": the value, or the engine's box and the place of the failure.
     {"evaluation",
      {"eval A+B = 300.000000000000000", "line = = 300.000000000000000", "eval  = 0",

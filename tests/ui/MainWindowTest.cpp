@@ -13,8 +13,6 @@ using namespace vornel::test;
 namespace {
 
 const QString kFilter = "Text File (*.txt);; All files (*.*)";
-const QString kMaxBox = "Max number is32 | Vornel | none";
-const QString kMax = "boxes = " + kMaxBox;
 const QString kInvalid = "boxes = Invalid Expression! | Error Number-%1 | exclamation";
 
 // Value rows are read with "." in every locale. The engine takes 33
@@ -23,22 +21,47 @@ const QString kInvalid = "boxes = Invalid Expression! | Error Number-%1 | exclam
 const Scenario kScenarios[] = {
     {"start-up formula", {"click Button_result_2", "result = 3,940.000000000000000"}},
     {"A+B with Go", {"formula A+B", "click Button_result_1", "result = 300.000000000000000"}},
-    {"start-up values", {"eval A+2*B+3*C+4*D+5*E = 5,500.000000000000000"}},
     {"comma-decimal locale", {"locale de_DE", "eval A+B*10 = 2.100,000000000000000"}},
-    {"empty", {"eval = 0"}},
     {"division by zero", {"eval 1/0 = 0.000000000000000", kInvalid.arg(11)}},
-    {"line breaks only",
-     {"formula \r\n\r\n", "click Button_result_1", "result = 0.000000000000000", kInvalid.arg(9)}},
-    {"added variable", {"add 1", "eval VAR8+1 = 1.000000000000000"}},
-    {"the last slot", {"add 28", "eval Var35+E = 500.000000000000000"}},
-    {"rows too many",
-     {"add 31", "eval A+B = 300.000000000000000", kMax + " / " + kMaxBox + " / " + kMaxBox,
-      "eval A+B = 300.000000000000000", kMax + " / " + kMaxBox + " / " + kMaxBox}},
     {"typing replaces the example",
      {"focused = Text_Formula", "type 5+5", "key F9", "formula = 5+5[]",
-      "result = 10.000000000000000"}},
-    {"clear",
-     {"eval A+B = 300.000000000000000", "click Button_ClearFormula", "formula = []", "result = 0"}},
+      "result = 10.000000000000000", "tip Text_Formula = Edit the expression "}},
+    // The result line follows typing after a pause, without a box.
+    {"result line",
+     {"focus Text_Formula", "formula []", "type 1+2*-3", "line = ", "pause",
+      "line = A sign cannot follow an operator here (Error Number-9)", "boxes = ", "type 4",
+      "pause", "line = A sign cannot follow an operator here (Error Number-9)", "formula [A+B]",
+      "pause", "line = = 300.000000000000000"}},
+    {"clear, then undo",
+     {"eval A+B = 300.000000000000000", "click Button_ClearFormula", "formula = []", "result = 0",
+      "focus Text_Formula", "key Ctrl+Z", "formula = A+B[]", "ran = Evaluate / MenuEdit_Undo"}},
+    // History: "=" adds, Up recalls, Enter puts back, Ctrl+Enter the value.
+    {"history",
+     {"eval 2*3 = 6.000000000000000",
+      "eval 1/0 = 0.000000000000000",
+      kInvalid.arg(11),
+      "history = 2*3  =  6.000000000000000 / 1/0  \u2192  A number cannot be divided by zero "
+      "(Error Number-11)",
+      "formula x[]",
+      "focus Text_Formula",
+      "key Up",
+      "formula = 1/0[]",
+      "key Up",
+      "formula = 2*3[]",
+      "key Down",
+      "formula = 1/0[]",
+      "select List_History 0",
+      "key Return",
+      "formula = 2*3[]",
+      "focused = Text_Formula",
+      "formula A+[]",
+      "select List_History 0",
+      "key Ctrl+Return",
+      "formula = A+6[]",
+      "ran = Evaluate / Evaluate",
+      "run MenuEdit_ClearHistory",
+      "history = "}},
+    {"explain", {"focus Text_Formula", "key Shift+F9", "ran = MenuEdit_Explain"}},
     {"Close button", {"click Button_Close_0", "shown = no"}},
     {"Ctrl+E in the formula", {"focus Text_Formula", "key Ctrl+E", "shown = no"}},
     {"Alt+C access key", {"focus Text_Formula", "key Alt+C", "shown = no"}},
@@ -46,13 +69,13 @@ const Scenario kScenarios[] = {
     // Ctrl+O and Ctrl+S reach the file commands from the formula box;
     // cancelling either dialog changes nothing.
     {"file dialogs cancelled",
-     {"answer ", "answer ", "focus Text_Formula", "key Ctrl+O", "key Ctrl+S",
+     {"cancel", "cancel", "focus Text_Formula", "key Ctrl+O", "key Ctrl+S",
       "calls = open " + kFilter + " / save Expression.txt | " + kFilter + " | txt", "example = 0"}},
     // Screen readers get words for symbols.
     {"spoken names",
      {"spoken Button_Num_26 = Or", "spoken Button_Num_16 = Not equal", "spoken Button_Num_7 = 7",
       "spoken Button_result_1 = Evaluate", "spoken Button_Close_0 = Close",
-      "spoken List3 = Variable values"}},
+      "spoken List3 = Variable values", "spoken Label_ResultLine = Result line"}},
     // Wherever the focus is; Enter alone starts a line.
     {"evaluating from the keyboard",
      {"formula A+B",
@@ -84,24 +107,21 @@ const Scenario kScenarios[] = {
       "tip Button_result_2 = Evaluate (Ctrl+Return or F9)"}},
 };
 
-// After a failure the formula box points at its place: the selection
-// ("[" anchor, "]" caret), the underlined text and the tool tip.
+// After a failure the formula box selects its place and draws the model's
+// marks: a red wave under a failure, under the character beside an empty
+// place; clicking the message selects the place again.
 struct FaultMark {
     const char* name;
     const char* formula;
     const char* marked;
     const char* underlined;
-    const char* explanation;
 };
 const FaultMark kFaultMarks[] = {
-    {"sign", "1+2*-3", "1+2*[-]3", "-", "A sign cannot follow an operator here (Error Number-9)"},
+    {"sign", "1+2*-3", "1+2*[-]3", "-"},
     {"second line", "If (A>1) Then\r\n  A/0\r\nElse\r\n  0\r\nEndIf",
-     "If (A>1) Then\r\n  A[/]0\r\nElse\r\n  0\r\nEndIf", "/",
-     "A number cannot be divided by zero (Error Number-11)"},
-    {"missing keyword", "IF (TRUE) THEN 1 ENDIF", "IF (TRUE) THEN 1 []ENDIF", "",
-     "An If block needs Else, and it is missing here (Error Number-5)"},
-    {"after a character of two UTF-16 units", "\U0001D465+2*-3", "\U0001D465+2*[-]3", "-",
-     "A sign cannot follow an operator here (Error Number-9)"},
+     "If (A>1) Then\r\n  A[/]0\r\nElse\r\n  0\r\nEndIf", "/"},
+    {"missing keyword", "IF (TRUE) THEN 1 ENDIF", "IF (TRUE) THEN 1 []ENDIF", "E"},
+    {"after a character of two UTF-16 units", "\U0001D465+2*-3", "\U0001D465+2*[-]3", "-"},
 };
 
 }  // namespace
@@ -135,13 +155,11 @@ private slots:
         QCOMPARE(examples->itemText(examples->count() - 1), "Example Expression 4");
         QCOMPARE(window.findChild<QLineEdit*>("Text_CalResult")->text(), "");
         QCOMPARE(window.windowTitle(), "Vornel");
-        QCOMPARE(window.minimumSize(), window.maximumSize());
-        // The client area below the menu bar.
-        const QWidget* client = window.centralWidget();
-        QCOMPARE(window.size(), client->size() + QSize(0, window.menuBar()->sizeHint().height()));
-        QVERIFY(window.windowFlags().testFlag(Qt::CustomizeWindowHint));
-        QVERIFY(!window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-        QVERIFY(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+        // The layout's size is where the window starts and the least it has.
+        const QSize layout(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+        QCOMPARE(window.size(), layout + QSize(0, window.menuBar()->sizeHint().height()));
+        QCOMPARE(window.minimumSize(), window.size());
+        QVERIFY(window.maximumWidth() > 4000);
         // The build puts the help document beside the programs, where start-up
         // looks first.
         window.findChild<QAction*>("MenuHelp_Help")->trigger();
@@ -167,6 +185,59 @@ private slots:
             QVERIFY2(width >= QFontMetrics(bold).horizontalAdvance(title) + 4 * 24,
                      qPrintable(title));
         }
+    }
+
+    // An input dialog shows its title whole too, and keeps what was typed with
+    // the reason while its check refuses it.
+    void inputDialogs() {
+        QStringList seen;
+        QTimer::singleShot(0, [&seen] {
+            auto* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog != nullptr);
+            seen << QString::number(dialog->width());
+            auto* line = dialog->findChild<QLineEdit*>("InputLine0");
+            line->setText("2x");
+            QTest::keyClick(line, Qt::Key_Return);
+            seen << dialog->findChild<QLabel*>("InputReason")->text() << line->text()
+                 << QString::number(dialog->isVisible());
+            line->setText("ok");
+            QTest::keyClick(line, Qt::Key_Return);
+        });
+        const InputRequest request{"Rename Variable",
+                                   {{"New name for A:", "A"}},
+                                   [](const std::vector<std::string>& lines) {
+                                       return lines[0] == "ok" ? "" : "not " + lines[0];
+                                   }};
+        const auto typed = QtWindowServices().GetInput(&m_w->window, request);
+        QVERIFY(typed.has_value());
+        QCOMPARE(typed->at(0), "ok");
+        QFont bold = m_w->window.font();
+        bold.setBold(true);
+        QVERIFY(seen.value(0).toInt() >= QFontMetrics(bold).horizontalAdvance("Rename Variable"));
+        QCOMPARE(seen.mid(1), (QStringList{"not 2x", "2x", "1"}));
+    }
+
+    // The formula, result line, history and lists grow with the window; its
+    // size and place are kept for the next run.
+    void windowGrows() {
+        Main& window = m_w->window;
+        const QSize least = window.size();
+        const auto size = [this](const char* name) { return m_w->Control(name)->size(); };
+        const QSize formula = size("Text_Formula"), history = size("List_History"),
+                    names = size("List_Var"), line = size("Label_ResultLine");
+        window.resize(least + QSize(400, 200));
+        QTRY_COMPARE(size("Text_Formula"), formula + QSize(300, 100));
+        QCOMPARE(size("List_History"), history + QSize(300, 100));
+        QCOMPARE(size("Label_ResultLine"), line + QSize(300, 0));
+        QCOMPARE(size("List_Var"), names + QSize(50, 200));
+        const QRect grown = window.normalGeometry();
+        window.close();
+        FakeServices services;
+        Main again(services);
+        again.Form_Load();
+        QCOMPARE(again.normalGeometry().size(), grown.size());
+        window.resize(100, 100);
+        QCOMPARE(window.size(), least);
     }
 
     void everyControl_data() {
@@ -245,7 +316,8 @@ private slots:
         QCOMPARE(shown, (QStringList{
                             "&File: &Open Expression from... Ctrl+O &Save Expression as... Ctrl+S "
                             "- &Exit Ctrl+E",
-                            "&Edit: Cut Ctrl+X Copy Ctrl+C Paste Ctrl+V Delete Del",
+                            "&Edit: Undo Ctrl+Z Redo Ctrl+Y - Cut Ctrl+X Copy Ctrl+C Paste Ctrl+V "
+                            "Delete Del - Explain If Block Shift+F9 Clear History ",
                             "&Help: Help F1 About... ",
                         }));
     }
@@ -261,23 +333,33 @@ private slots:
         QCOMPARE(m_w->services.TakeMessages().size(), 1);
         QCOMPARE(Marked(box), QString::fromUtf8(c.marked));
         QVERIFY(box->hasFocus());
-        const auto marks = box->extraSelections();
-        QCOMPARE(marks.size(), 1);
-        QCOMPARE(marks[0].cursor.selectedText(), QString::fromUtf8(c.underlined));
-        QCOMPARE(marks[0].format.underlineStyle(), QTextCharFormat::WaveUnderline);
-        QCOMPARE(marks[0].format.underlineColor(), QColor(Qt::red));
-        QCOMPARE(box->toolTip(), c.explanation);
-        QCOMPARE(m_w->Control<QLineEdit>("Text_CalResult")->toolTip(), c.explanation);
+        // The failure's red wave; a note's amber one may stand beside it.
+        const auto& marks = box->Marks();
+        const auto red = std::find_if(marks.begin(), marks.end(), [](const FormulaBox::Mark& m) {
+            return m.colour == QColor(0xd0, 0x00, 0x00);
+        });
+        QVERIFY(red != marks.end());
+        const FormulaBox::Mark& mark = *red;
+        QTextCursor underlined(box->document());
+        underlined.setPosition(box->PositionOf(mark.begin));
+        underlined.setPosition(box->PositionOf(mark.end), QTextCursor::KeepAnchor);
+        QCOMPARE(underlined.selectedText(), QString::fromUtf8(c.underlined));
+        QVERIFY(mark.wave);
+        const std::size_t markCount = marks.size();
         // Marking leaves the text, its colours and the undo history alone.
         QCOMPARE(box->Text(), QString::fromUtf8(c.formula));
         QCOMPARE(box->document()->lastBlock().layout()->formats(), colours);
         QCOMPARE(box->document()->availableUndoSteps(), undoSteps);
+        // The message is a link to the place.
+        box->moveCursor(QTextCursor::Start);
+        emit m_w->Control<QLabel>("Label_ResultLine")->linkActivated("0");
+        QCOMPARE(Marked(box), QString::fromUtf8(c.marked));
         // Colouring again is no edit; typing is.
         box->SetVariableNames({"A", "B"});
-        QCOMPARE(box->extraSelections().size(), 1);
+        QCOMPARE(box->Marks().size(), markCount);
         QTest::keyClicks(box, "7");
-        QVERIFY(box->extraSelections().isEmpty());
-        QCOMPARE(box->toolTip(), QString());
+        QVERIFY(box->Marks().empty());
+        QCOMPARE(box->toolTip(), "Edit the expression ");
     }
 
     void informationWindows() {
@@ -301,42 +383,6 @@ private slots:
             QVERIFY(!about.isVisible());
             QCOMPARE(about.result(), key == Qt::Key_Escape ? QDialog::Rejected : QDialog::Accepted);
         }
-    }
-
-    void help_data() {
-        QTest::addColumn<QStringList>("holders");  // folders holding the document
-        QTest::addColumn<QString>("started");      // none: a box says so
-        QTest::addColumn<bool>("viewerStarts");
-        QTest::newRow("beside the program") << QStringList{"program"} << "program" << true;
-        QTest::newRow("both: the program's own wins")
-            << QStringList{"program", "data"} << "program" << true;
-        QTest::newRow("installed only") << QStringList{"data"} << "data" << true;
-        QTest::newRow("nowhere") << QStringList() << "" << true;
-        QTest::newRow("no viewer starts") << QStringList{"data"} << "data" << false;
-    }
-    void help() {
-        QFETCH(QStringList, holders);
-        QFETCH(QString, started);
-        QFETCH(bool, viewerStarts);
-        QTemporaryDir root;
-        for (const QString& folder : {QStringLiteral("program"), QStringLiteral("data")}) {
-            QVERIFY(QDir(root.path()).mkpath(folder));
-            QFile document(root.filePath(folder + "/vornel-help.html"));
-            QVERIFY(!holders.contains(folder) || document.open(QIODevice::WriteOnly));
-        }
-        m_w->window.SetHelpDocumentCandidates(
-            HelpDocumentCandidates(root.filePath("program"), root.filePath("data")));
-        m_w->services.helpViewerStarts = viewerStarts;
-        QTest::keyClick(m_w->Formula(), Qt::Key_F1);
-        const QString path = root.filePath(started + "/vornel-help.html");
-        const QString box = started.isEmpty()
-                                ? "The help document vornel-help.html cannot be found."
-                                : "No viewer could be started for the help document:\n" + path;
-        QCOMPARE(m_w->services.TakeMessages(), started.isEmpty() || !viewerStarts
-                                                   ? QStringList{box + " | Vornel | exclamation"}
-                                                   : QStringList());
-        QCOMPARE(m_w->services.calls,
-                 started.isEmpty() ? QStringList() : QStringList{"help " + path});
     }
 };
 

@@ -15,7 +15,6 @@
 #include <utility>
 
 #include "ControlTable.h"
-#include "Examples.h"
 #include "FormulaBox.h"
 #include "FormulaHighlighter.h"
 #include "Main.h"
@@ -24,8 +23,9 @@
 namespace vornel::test {
 
 // Records each box as "prompt | title | icon" and each dialog as a call, and
-// answers the file dialogs and text inputs in turn from `answers` (nothing:
-// Cancel). Nothing blocks: a dialog no test planned for is recorded as a box.
+// answers the file dialogs, questions and input dialogs in turn from
+// `answers` (nothing: Cancel or No; an input's lines separated by " | ").
+// Nothing blocks: a dialog no test planned for is recorded as a box.
 class FakeServices : public WindowServices {
 public:
     QStringList messages, calls;
@@ -37,6 +37,26 @@ public:
                      MessageIcon icon) override {
         const char* const icons[] = {"none", "exclamation", "critical"};
         messages << prompt + " | " + title + " | " + icons[int(icon)];
+    }
+    bool Ask(QWidget*, const QString& prompt, const QString& title) override {
+        return Answer("ask " + prompt + " | " + title).has_value();
+    }
+    std::optional<std::vector<std::string>> GetInput(QWidget*,
+                                                     const InputRequest& request) override {
+        const std::optional<QString> answer =
+            Answer("input " + QString::fromStdString(request.title));
+        if (!answer) {
+            return std::nullopt;
+        }
+        std::vector<std::string> lines;
+        for (const QString& line : answer->split(" | ")) {
+            lines.push_back(line.toStdString());
+        }
+        if (const std::string reason = request.check(lines); !reason.empty()) {
+            messages << "refused: " + QString::fromStdString(reason);
+            return std::nullopt;
+        }
+        return lines;
     }
     void ShowProductInformation(QWidget*) override {
         calls << "Dialog";
@@ -55,10 +75,6 @@ public:
     QString GetSaveFileName(QWidget*, const QString& name, const QString& filter,
                             const QString& suffix) override {
         return Answer("save " + name + " | " + filter + " | " + suffix).value_or("");
-    }
-    std::optional<QString> GetText(QWidget*, const QString& title, const QString& label,
-                                   const QString& text) override {
-        return Answer("input " + title + " | " + label + " | " + text);
     }
     QStringList TakeMessages() { return std::exchange(messages, {}); }
 
@@ -90,8 +106,11 @@ const auto& FetchCase(const Cases& cases) {
 }
 
 // Fixed style, font and locale, so that measurements and number formats do not
-// depend on the machine.
+// depend on the machine; settings and the history in a folder of the tests' own.
 inline void PrepareApplication() {
+    static QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
     QApplication::setStyle(QStyleFactory::create("Fusion"));
     QApplication::setFont(WindowFont());
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -209,6 +228,8 @@ protected:
     std::unique_ptr<StartedWindow> m_w;
     void StartWindow() {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QSettings(QStringLiteral("vornel"), QStringLiteral("vornel")).clear();
+        QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).removeRecursively();
         m_w = std::make_unique<StartedWindow>();
         QVERIFY(QTest::qWaitForWindowActive(&m_w->window));
         m_w->services.calls.clear();
@@ -267,9 +288,10 @@ private:
             {"key", [&] { QTest::keySequence(focused, QKeySequence(arg)); }},  // to the focus
             {"type", [&] { QTest::keyClicks(focused, arg); }},
             {"run", [&] { m_w->Run(arg); }},  // a command
-            {"add",                           // N clicks on Add
+            {"add",  // N variables through the Add button, named N1, N2, ...
              [&] {
                  for (int i = 0; i < n; ++i) {
+                     m_w->services.answers << QString("N%1 | 0").arg(i + 1);
                      m_w->Click("Command2");
                  }
              }},
@@ -285,6 +307,8 @@ private:
             {"answer", [&] { m_w->services.answers << arg; }},  // to the next dialog
             {"cancel", [&] { m_w->services.answers << std::nullopt; }},
             {"example", [&] { emit m_w->Control<QComboBox>("Combo1")->activated(n); }},
+            {"pause",  // the typing pause runs out
+             [&] { QTest::qWait(int(MainModel::kTypingPause.count()) + 50); }},
             {"locale", [&] { QLocale::setDefault(QLocale(arg)); }},
         };
         QVERIFY2(actions.contains(verb), qPrintable("no action " + verb));
@@ -333,6 +357,17 @@ private:
                      ->text(QAccessible::Name);
              }},
             {"tip", [&] { return m_w->Control(arg)->toolTip(); }},
+            {"line",  // the result line's text
+             [&] { return m_w->Control<QLabel>("Label_ResultLine")->toolTip(); }},
+            {"history",
+             [&] {
+                 QStringList entries;
+                 const auto* history = m_w->Control<QListWidget>("List_History");
+                 for (int i = 0; i < history->count(); ++i) {
+                     entries << history->item(i)->text();
+                 }
+                 return entries.join(" / ");
+             }},
             {"focused", [&] { return QApplication::focusWidget()->objectName(); }},
             {"shown",
              [&] {  // an access key clicks its button with a short animation
@@ -342,7 +377,7 @@ private:
             {"example",
              [&] {  // the chooser's row holding the formula
                  int row = kExampleCount - 1;
-                 while (row >= 0 && ExampleExpression(row) != box->Text()) {
+                 while (row >= 0 && ExampleExpression(row) != box->Text().toStdString()) {
                      --row;
                  }
                  return QString::number(row);

@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/resource.h>
 #endif
 
 namespace vornel {
@@ -279,9 +281,8 @@ std::string Decode(std::string_view bytes, const SingleByteCodec& codec) {
     return codec.decode(bytes);
 }
 
-std::string Encode(std::string_view utf8Text, std::optional<FileEncoding> openedAs,
-                   const SingleByteCodec& codec) {
-    switch (openedAs.value_or(FileEncoding::AnsiCodePage)) {
+std::string Encode(std::string_view utf8Text, FileEncoding encoding, const SingleByteCodec& codec) {
+    switch (encoding) {
         case FileEncoding::Utf8WithMark:
             return WithMark(utf8Text);
         case FileEncoding::Utf8: {
@@ -325,7 +326,7 @@ std::string DecodeExpressionFile(std::string_view bytes) {
 }
 
 std::string EncodeExpressionFile(std::string_view utf8Text, std::optional<FileEncoding> openedAs) {
-    return Encode(utf8Text, openedAs, kAnsiCodePage);
+    return Encode(utf8Text, openedAs.value_or(kNewFileEncoding), kAnsiCodePage);
 }
 
 std::string DecodeWindows1252File(std::string_view bytes) {
@@ -333,7 +334,30 @@ std::string DecodeWindows1252File(std::string_view bytes) {
 }
 
 std::string EncodeWindows1252File(std::string_view utf8Text, std::optional<FileEncoding> openedAs) {
-    return Encode(utf8Text, openedAs, kWindows1252);
+    return Encode(utf8Text, openedAs.value_or(FileEncoding::AnsiCodePage), kWindows1252);
+}
+
+std::optional<LineEnds> DetectLineEnds(std::string_view text) {
+    const std::size_t at = text.find_first_of("\r\n");
+    if (at == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return text[at] == '\n' ? LineEnds::Lf : LineEnds::CrLf;
+}
+
+std::string WithLineEnds(std::string_view text, LineEnds ends) {
+    const std::string_view lineBreak = ends == LineEnds::CrLf ? "\r\n" : "\n";
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            out += lineBreak;
+            i += text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
 }
 
 FileReadResult ReadExpressionFile(const std::string& utf8Path) {
@@ -369,6 +393,59 @@ FileReadResult ReadExpressionFile(const std::string& utf8Path) {
         return tooLarge;
     }
     return {FileReadStatus::Ok, DecodeExpressionFile(bytes), DetectFileEncoding(bytes)};
+}
+
+namespace {
+
+// False when the process may not write a file of `size` bytes (ulimit -f):
+// such a write is refused before anything is written, where the signal it
+// raises could otherwise end the program.
+bool WithinFileSizeLimit(std::size_t size) {
+#ifdef _WIN32
+    (void)size;
+    return true;
+#else
+    rlimit limit{};
+    return getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+           rlim_t(size) <= limit.rlim_cur;
+#endif
+}
+
+}  // namespace
+
+bool WriteExpressionFile(const std::string& utf8Path, std::string_view bytes) {
+    namespace fs = std::filesystem;
+    if (!WithinFileSizeLimit(bytes.size())) {
+        return false;
+    }
+    const fs::path path = FilePath(utf8Path);
+    fs::path temporary = path;
+    temporary += ".saving";
+    std::error_code error;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush()) {
+            out.close();
+            fs::remove(temporary, error);
+            return false;
+        }
+        out.close();
+        if (out.fail()) {
+            fs::remove(temporary, error);
+            return false;
+        }
+    }
+    // A file replaced keeps who may read and write it.
+    if (const fs::file_status old = fs::status(path, error); fs::exists(old)) {
+        fs::permissions(temporary, old.permissions(), error);
+    }
+    fs::rename(temporary, path, error);
+    if (error) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace vornel

@@ -8,14 +8,14 @@
 namespace vornel {
 
 // Expression files hold one formula as plain text. A new file is written in
-// the ANSI code page so that files from older versions and other editors stay
-// interchangeable: on Windows the system's ANSI code page, elsewhere
-// Windows-1252. A formula with characters outside that code page is written
-// as UTF-8 behind a byte-order mark instead, so saving never loses a
-// character. A file that was opened is written back in the encoding it was
-// read in, so UTF-8 without a mark stays so. The contracts below speak of
-// Windows-1252; on Windows read "the ANSI code page" for it (its bytes map as
-// Windows' own converters map them).
+// the encoding of the user's system: on Windows its ANSI code page, so that
+// files from older versions and other editors stay interchangeable; elsewhere
+// UTF-8 without a byte-order mark. On Windows a formula with characters
+// outside the code page is written as UTF-8 behind a byte-order mark instead,
+// so saving never loses a character. A file that was opened is written back
+// in the encoding it was read in. Files that are not UTF-8 are read as
+// Windows-1252 (on Windows: the ANSI code page; its bytes map as Windows' own
+// converters map them).
 
 // Files larger than this are refused on opening; a file of exactly this size
 // opens.
@@ -27,6 +27,28 @@ enum class FileEncoding {
     Utf8,          // UTF-8 without a byte-order mark
     Utf8WithMark,  // UTF-8 behind the byte-order mark EF BB BF
 };
+
+// The encoding of a new file: the system's own.
+#ifdef _WIN32
+inline constexpr FileEncoding kNewFileEncoding = FileEncoding::AnsiCodePage;
+#else
+inline constexpr FileEncoding kNewFileEncoding = FileEncoding::Utf8;
+#endif
+
+// How the lines of a file are separated. A new file takes the system's own.
+enum class LineEnds { CrLf, Lf };
+#ifdef _WIN32
+inline constexpr LineEnds kNewFileLineEnds = LineEnds::CrLf;
+#else
+inline constexpr LineEnds kNewFileLineEnds = LineEnds::Lf;
+#endif
+
+// The line ends of `text`: those of its first line break (a lone CR counts
+// as CR LF); nothing when it has none.
+std::optional<LineEnds> DetectLineEnds(std::string_view text);
+
+// `text` with every line break (CR LF, a lone CR or a lone LF) written as `ends`.
+std::string WithLineEnds(std::string_view text, LineEnds ends);
 
 // The encoding DecodeExpressionFile reads `bytes` in: Utf8WithMark when they
 // begin with EF BB BF; Utf8 when they are valid UTF-8 and hold at least one
@@ -41,9 +63,10 @@ FileEncoding DetectFileEncoding(std::string_view bytes);
 // is always valid UTF-8; line breaks and every other character are kept.
 std::string DecodeExpressionFile(std::string_view bytes);
 
-// UTF-8 text -> bytes, for a file opened in `openedAs`, or for a new file when
-// `openedAs` is empty. Nothing is added: no line break at the end.
-// - New file or AnsiCodePage: Windows-1252 when every character has a byte
+// UTF-8 text -> bytes, for a file opened in `openedAs`, or for a new file
+// (kNewFileEncoding) when `openedAs` is empty. Nothing is added: no line
+// break at the end.
+// - AnsiCodePage: Windows-1252 when every character has a byte
 //   there (including the five unassigned bytes, mapped back) and those bytes
 //   read back as Windows-1252; otherwise the byte-order mark followed by the
 //   text in UTF-8. So the UTF-8 branch is also taken when a byte of
@@ -61,8 +84,8 @@ std::string EncodeExpressionFile(std::string_view utf8Text,
                                  std::optional<FileEncoding> openedAs = std::nullopt);
 
 // The Windows-1252 codec on every platform: what DecodeExpressionFile and
-// EncodeExpressionFile are everywhere but on Windows, where the ANSI code page
-// takes Windows-1252's place (under code page 1252 the two agree byte for byte).
+// EncodeExpressionFile are on Windows under code page 1252, new files
+// included (they are written as AnsiCodePage).
 std::string DecodeWindows1252File(std::string_view bytes);
 std::string EncodeWindows1252File(std::string_view utf8Text,
                                   std::optional<FileEncoding> openedAs = std::nullopt);
@@ -86,5 +109,11 @@ struct FileReadResult {
 // too large reports TooLarge. A file that grows past the limit while it is read
 // is TooLarge too.
 FileReadResult ReadExpressionFile(const std::string& utf8Path);
+
+// Writes `bytes` as the whole file at `utf8Path`, replacing a file of that
+// name only once the new content is completely on disk: a write that fails
+// part way (a full disk, a file-size limit) leaves the old file as it was.
+// False when the file could not be written.
+bool WriteExpressionFile(const std::string& utf8Path, std::string_view bytes);
 
 }  // namespace vornel

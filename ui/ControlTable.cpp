@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include <vornel/model/MainModel.h>
+
 namespace vornel {
 
 namespace {
@@ -41,14 +43,6 @@ constexpr std::array<std::array<int, 10>, 4> kKeypadGrid = {{
     {0, 10, 11, 12, 35, 36, 29, 30, 31, kNotKeypad},
 }};
 
-// Captions by member number; member 37 does not exist.
-const std::array<const char*, kKeypadMembers> kKeypadCaptions = {
-    "0",    "1",     "2",   "3",   "4",    "5",      "6",     "7",      "8",     "9",
-    "00",   ".",     "+",   "-",   "/",    "*",      "<>",    "<",      ">=",    "<=",
-    "Else", "EndIf", ">",   "If",  "Then", "ElseIf", "|  Or", "&& And", "Space", "Floor",
-    "Exp",  "Round", "Max", "Min", "Ceil", "(",      ")",     nullptr,  "Enter",
-};
-
 // Spoken names of the keypad keys whose caption is a symbol or reads badly
 // aloud; the others are read by their caption.
 struct SpokenKey {
@@ -77,7 +71,7 @@ struct SpokenControl {
     const char* objectName;
     const char* name;
 };
-constexpr std::array<SpokenControl, 10> kSpokenControls = {{
+constexpr std::array<SpokenControl, 12> kSpokenControls = {{
     {"Frame3", "Result"},
     {"Frame2", "Formula and variables"},
     {"Frame1", "Keypad"},
@@ -88,19 +82,20 @@ constexpr std::array<SpokenControl, 10> kSpokenControls = {{
     {"List3", "Variable values"},
     {"Button_result_1", "Evaluate"},
     {"Button_result_2", "Evaluate"},
+    {"Label_ResultLine", "Result line"},
+    {"List_History", "History"},
 }};
-
-constexpr int kKeypadDigitsEnd = 11;  // members 0 to 11 insert their caption
-constexpr int kOrMember = 26;
-constexpr int kAndMember = 27;
-constexpr int kSpaceMember = 28;
-constexpr int kEnterMember = 38;
 
 // A control that runs nothing: a band, a label or a text box.
 ControlSpec Fixed(const char* name, Band band, ControlKind kind, QRect twips,
                   const char* caption = "", const char* toolTip = "") {
     return {QString::fromLatin1(name),    band,        kind, twips, QString::fromLatin1(caption),
             QString::fromLatin1(toolTip), std::nullopt};
+}
+
+ControlSpec Growing(ControlSpec spec, Grow grow) {
+    spec.grow = grow;
+    return spec;
 }
 
 ControlSpec Button(const char* name, QRect twips, const char* caption, const char* toolTip,
@@ -148,7 +143,8 @@ void AddKeypad(std::vector<ControlSpec>& controls, IndexHandler onClick) {
             const QRect twips(kKeypadColumns[column].left, kKeypadRowTops[row],
                               kKeypadColumns[column].width, kKeypadButtonHeight);
             controls.push_back(Member("Button_Num", member, Band::Frame1, ControlKind::KeypadButton,
-                                      twips, KeypadCaption(member), "", onClick));
+                                      twips, QString::fromStdString(KeypadCaption(member)), "",
+                                      onClick));
         }
     }
 }
@@ -157,24 +153,40 @@ void AddKeypad(std::vector<ControlSpec>& controls, IndexHandler onClick) {
 
 std::vector<ControlSpec> BuildMainControls() {
     using K = ControlKind;
+    // The formula's column takes three quarters of any added width and the
+    // lists one quarter; the formula and the history share any added height.
     std::vector<ControlSpec> c = {
-        Fixed("Frame3", Band::Client, K::Frame, {0, 60, 8175, 675}),
-        Fixed("Frame2", Band::Client, K::Frame, {0, 720, 8175, 2655}),
-        Fixed("Frame1", Band::Client, K::Frame, {0, 3360, 8175, 2055}),
+        Growing(Fixed("Frame3", Band::Client, K::Frame, {0, 60, 8175, 675}), {0, 0, 8, 0}),
+        Growing(Fixed("Frame2", Band::Client, K::Frame, {0, 720, 8175, 2655}), {0, 0, 8, 8}),
+        Growing(Fixed("Frame1", Band::Client, K::Frame, {0, 3360, 8175, 2055}), {0, 8, 8, 0}),
 
         Fixed("Label1", Band::Frame3, K::Label, {240, 300, 1515, 255}, "Calculate Result:"),
-        Fixed("Text_CalResult", Band::Frame3, K::ResultBox, {1860, 240, 5535, 315}),
+        Growing(Fixed("Text_CalResult", Band::Frame3, K::ResultBox, {1860, 240, 5535, 315}),
+                {0, 0, 8, 0}),
 
         Chooser("Combo1", {180, 240, 2295, 315}, &Main::Combo1_Click),
-        Fixed("Text_Formula", Band::Frame2, K::FormulaBox, {2640, 240, 5325, 2010}, "",
-              "Edit the expression "),
-        List("List_Var", {180, 600, 1140, 1590}, &Main::List_Var_Click, &Main::List_Var_DblClick),
-        List("List3", {1320, 600, 1140, 1590}, &Main::List3_Click, &Main::List3_DblClick),
-        Button("Command2", {180, 2280, 735, 315}, "Add", "Add variable...", &Main::Command2_Click),
-        Button("Button_ClearFormula", {2640, 2280, 735, 315}, "Clear", "Clear the expression",
-               &Main::Button_ClearFormula_Click),
-        Member("Button_result", 1, Band::Frame2, K::PictureButton, {7320, 2280, 675, 315}, "",
-               "Go...", &Main::Button_result_Click),
+        Growing(Fixed("Text_Formula", Band::Frame2, K::FormulaBox, {2640, 240, 5325, 1140}, "",
+                      "Edit the expression "),
+                {2, 0, 6, 4}),
+        Growing(Fixed("Label_ResultLine", Band::Frame2, K::ResultLine, {2640, 1395, 5325, 270}),
+                {2, 4, 6, 0}),
+        Growing(Fixed("List_History", Band::Frame2, K::HistoryList, {2640, 1680, 5325, 570}, "",
+                      "History: Enter puts a formula back, Ctrl+Enter its value"),
+                {2, 4, 6, 4}),
+        Growing(List("List_Var", {180, 600, 1140, 1590}, &Main::List_Var_Click,
+                     &Main::List_Var_DblClick),
+                {0, 0, 1, 8}),
+        Growing(List("List3", {1320, 600, 1140, 1590}, &Main::List3_Click, &Main::List3_DblClick),
+                {1, 0, 1, 8}),
+        Growing(Button("Command2", {180, 2280, 735, 315}, "Add", "Add variable...",
+                       &Main::Command2_Click),
+                {0, 8, 0, 0}),
+        Growing(Button("Button_ClearFormula", {2640, 2280, 735, 315}, "Clear",
+                       "Clear the expression", &Main::Button_ClearFormula_Click),
+                {2, 8, 0, 0}),
+        Growing(Member("Button_result", 1, Band::Frame2, K::PictureButton, {7320, 2280, 675, 315},
+                       "", "Go...", &Main::Button_result_Click),
+                {8, 8, 0, 0}),
     };
     AddKeypad(c, &Main::Button_Num_Click);
     c.push_back(Member("Button_result", 2, Band::Frame1, K::KeypadButton, {6780, 240, 1215, 375},
@@ -218,30 +230,12 @@ QString AccessibleName(const ControlSpec& spec) {
     return {};
 }
 
-QString KeypadCaption(int member) {
-    if (member < 0 || member >= kKeypadMembers || kKeypadCaptions[member] == nullptr) {
-        return {};
-    }
-    return QString::fromLatin1(kKeypadCaptions[member]);
-}
-
-QString KeypadInsertText(int member) {
-    const QString caption = KeypadCaption(member);
-    if (caption.isEmpty()) {
-        return {};
-    }
-    switch (member) {
-        case kOrMember:
-            return QStringLiteral("| ");
-        case kAndMember:
-            return QStringLiteral("& ");
-        case kSpaceMember:
-            return QStringLiteral(" ");
-        case kEnterMember:
-            return QStringLiteral("\r\n");
-        default:
-            return member <= kKeypadDigitsEnd ? caption : caption + QLatin1Char(' ');
-    }
+QRect GrownGeometry(const QRect& twips, const Grow& grow, int dx, int dy) {
+    const QRect pixels = TwipsToPixels(twips);
+    constexpr int kEighths = 8;
+    return {pixels.left() + dx * grow.left / kEighths, pixels.top() + dy * grow.top / kEighths,
+            pixels.width() + dx * grow.width / kEighths,
+            pixels.height() + dy * grow.height / kEighths};
 }
 
 }  // namespace vornel

@@ -45,10 +45,26 @@ enum class ControlKind {
     FormulaBox,  // multi-line text box with both scroll bars
     ListBox,
     ExampleChooser,  // drop-down list
+    ResultLine,      // the messages about the formula, each one clickable
+    HistoryList,
     Button,
     KeypadButton,  // light blue
     PictureButton,
 };
+
+// How a control follows the window when it grows beyond its starting size:
+// its left edge and width move by so many eighths of the added width, its top
+// and height by so many eighths of the added height.
+struct Grow {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// `twips` placed in pixels for a window `dx` pixels wider and `dy` taller
+// than its starting size.
+QRect GrownGeometry(const QRect& twips, const Grow& grow, int dx, int dy);
 
 // One control of the main window. Group members carry their member number
 // (and "<group>_<member>" as objectName); other controls have none.
@@ -60,6 +76,7 @@ struct ControlSpec {
     QString caption;
     QString toolTip;
     std::optional<int> member;
+    Grow grow{};
     // A button's click runs `onClick`, or `onIndex` with its member number
     // for a group member. The example chooser runs `onIndex` with the example
     // chosen; a list runs `onIndex` with the row that becomes current and
@@ -77,20 +94,9 @@ const std::vector<ControlSpec>& MainControls();
 // handlers, so Main lets it.
 std::vector<ControlSpec> BuildMainControls();
 
-// The keypad's member numbers run 0 to 38; 37 does not exist.
-inline constexpr int kKeypadMembers = 39;
-
 // What a screen reader calls the control: a word for a keypad symbol ("Or"
 // for "|  Or", "Less than" for "<") and a name for a control without a
 // caption; an empty text where the caption says it already.
 QString AccessibleName(const ControlSpec& spec);
-
-// The caption of keypad member `member`, or an empty text when there is none.
-QString KeypadCaption(int member);
-
-// What keypad member `member` inserts into the formula: digits, "00" and "."
-// insert their caption, Or/And their symbol and a space, "Space" a space,
-// "Enter" a CR LF line break, every other key its caption and a space.
-QString KeypadInsertText(int member);
 
 }  // namespace vornel

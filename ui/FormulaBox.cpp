@@ -1,13 +1,16 @@
 #include "FormulaBox.h"
 
 #include <QEvent>
-
 #include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <algorithm>
 
 #include "FormulaHighlighter.h"
 
@@ -20,6 +23,24 @@ const QRegularExpression& LineBreak() {
     static const QRegularExpression pattern(QStringLiteral("\r\n|\r|\n|\u2028|\u2029"));
     return pattern;
 }
+
+bool IsLineBreak(QChar c) {
+    return c == '\r' || c == '\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+// The characters one box position holds outside: two for a line break (CR
+// LF), none for the second half of a surrogate pair, one otherwise.
+std::size_t CharactersAt(const QString& raw, int position) {
+    const QChar c = raw[position];
+    if (IsLineBreak(c)) {
+        return 2;
+    }
+    return c.isLowSurrogate() && position > 0 && raw[position - 1].isHighSurrogate() ? 0 : 1;
+}
+
+constexpr qreal kWaveWidth = 2.0;       // pixels, the pen
+constexpr qreal kWaveHalfPeriod = 3.0;  // pixels
+constexpr qreal kWaveHeight = 2.0;      // pixels, crest to trough
 
 }  // namespace
 
@@ -40,7 +61,7 @@ FormulaBox::FormulaBox(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
-    connect(document(), &QTextDocument::contentsChanged, this, &FormulaBox::ClearFaultWhenChanged);
+    connect(document(), &QTextDocument::contentsChanged, this, &FormulaBox::NoticeChange);
     // After an edit: the document is laid out again by then.
     connect(document(), &QTextDocument::contentsChanged, this, &FormulaBox::ColourShownText);
 }
@@ -55,76 +76,153 @@ void FormulaBox::SetText(const QString& text) {
     setPlainText(WithLineFeeds(text));
 }
 
-QString FormulaBox::SelectedText() const {
-    return WithLineFeeds(textCursor().selectedText());
-}
-
-void FormulaBox::ReplaceSelection(const QString& text) {
-    QTextCursor cursor = textCursor();
-    cursor.insertText(WithLineFeeds(text));
-    setTextCursor(cursor);
-}
-
-void FormulaBox::DeleteSelection() {
-    QTextCursor cursor = textCursor();
-    if (!cursor.hasSelection()) {
-        if (cursor.atEnd()) {
-            return;
-        }
-        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+void FormulaBox::NoticeChange() {
+    QString raw = document()->toRawText();
+    if (raw != m_text) {
+        m_text = std::move(raw);
+        emit Edited();
     }
-    cursor.removeSelectedText();
+}
+
+void FormulaBox::ReplaceRange(std::size_t begin, std::size_t end, const QString& text) {
+    const std::vector<int> positions = PositionsOf({begin, end});
+    QTextCursor cursor(document());
+    cursor.setPosition(positions[0]);
+    cursor.setPosition(positions[1], QTextCursor::KeepAnchor);
+    cursor.beginEditBlock();
+    cursor.insertText(WithLineFeeds(text));
+    cursor.endEditBlock();
     setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+// The start of a long selection is what comes into view.
+void FormulaBox::SelectRange(std::size_t begin, std::size_t end) {
+    const std::vector<int> positions = PositionsOf({begin, end});
+    QTextCursor cursor(document());
+    cursor.setPosition(positions[0]);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    cursor.setPosition(positions[1], QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+std::pair<std::size_t, std::size_t> FormulaBox::SelectedRange() const {
+    const QTextCursor cursor = textCursor();
+    return {IndexOf(cursor.selectionStart()), IndexOf(cursor.selectionEnd())};
 }
 
 void FormulaBox::SetVariableNames(const QStringList& names) {
     m_highlighter->SetVariableNames(names);
 }
 
-int FormulaBox::PositionOf(std::size_t index) const {
+std::vector<int> FormulaBox::PositionsOf(const std::vector<std::size_t>& indexes) const {
     const QString raw = document()->toRawText();
+    std::vector<int> positions;
+    positions.reserve(indexes.size());
     std::size_t seen = 0;
     int position = 0;
-    while (position < raw.size() && seen < index) {
-        const QChar c = raw[position];
-        const bool pair = position + 1 < raw.size() &&
-                          ((c == '\r' && raw[position + 1] == '\n') ||
-                           (c.isHighSurrogate() && raw[position + 1].isLowSurrogate()));
-        const bool lineBreak =
-            c == '\r' || c == '\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
-        seen += lineBreak ? 2 : 1;  // CR LF outside, one engine character per code point
-        position += pair ? 2 : 1;
+    for (const std::size_t index : indexes) {
+        while (position < raw.size() && seen + CharactersAt(raw, position) <= index) {
+            seen += CharactersAt(raw, position);
+            ++position;
+        }
+        // Behind the second half of a pair that counts as one with the first.
+        while (position < raw.size() && CharactersAt(raw, position) == 0) {
+            ++position;
+        }
+        positions.push_back(position);
     }
-    return position;
+    return positions;
 }
 
-void FormulaBox::MarkFault(std::size_t begin, std::size_t end, const QString& explanation) {
+int FormulaBox::PositionOf(std::size_t index) const {
+    return PositionsOf({index}).front();
+}
+
+std::size_t FormulaBox::IndexOf(int position) const {
+    const QString raw = document()->toRawText();
+    std::size_t index = 0;
+    for (int at = 0; at < position && at < raw.size(); ++at) {
+        index += CharactersAt(raw, at);
+    }
+    return index;
+}
+
+// The positions of all marks are found in one pass over the text.
+void FormulaBox::SetMarks(std::vector<Mark> marks) {
+    m_marks = std::move(marks);
+    std::vector<std::size_t> indexes;
+    for (const Mark& mark : m_marks) {
+        indexes.insert(indexes.end(), {mark.begin, mark.end});
+    }
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    const std::vector<int> positions = PositionsOf(indexes);
+    const auto positionOf = [&](std::size_t index) {
+        return positions[std::size_t(std::lower_bound(indexes.begin(), indexes.end(), index) -
+                                     indexes.begin())];
+    };
+    m_markPositions.clear();
+    QList<QTextEdit::ExtraSelection> backgrounds;
+    for (const Mark& mark : m_marks) {
+        m_markPositions.emplace_back(positionOf(mark.begin), positionOf(mark.end));
+        if (!mark.wave) {
+            QTextEdit::ExtraSelection selection;
+            selection.cursor = QTextCursor(document());
+            selection.cursor.setPosition(m_markPositions.back().first);
+            selection.cursor.setPosition(m_markPositions.back().second, QTextCursor::KeepAnchor);
+            selection.format.setBackground(mark.colour);
+            backgrounds << selection;
+        }
+    }
+    setExtraSelections(backgrounds);
+    viewport()->update();
+}
+
+void FormulaBox::paintEvent(QPaintEvent* event) {
+    QPlainTextEdit::paintEvent(event);
+    if (m_marks.empty()) {
+        return;
+    }
+    QPainter painter(viewport());
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (std::size_t i = 0; i < m_marks.size(); ++i) {
+        if (m_marks[i].wave) {
+            PaintWave(painter, m_markPositions[i].first, m_markPositions[i].second,
+                      m_marks[i].colour);
+        }
+    }
+}
+
+// Line by line, from the left edge of the first character to the right edge
+// of the last, just under the text.
+void FormulaBox::PaintWave(QPainter& painter, int from, int to, const QColor& colour) {
+    painter.setPen(QPen(colour, kWaveWidth, Qt::SolidLine, Qt::RoundCap));
     QTextCursor cursor(document());
-    cursor.setPosition(PositionOf(begin));
-    cursor.setPosition(PositionOf(end), QTextCursor::KeepAnchor);
-    setTextCursor(cursor);
-    ensureCursorVisible();
-
-    QTextEdit::ExtraSelection underline;
-    underline.cursor = cursor;
-    underline.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-    underline.format.setUnderlineColor(Qt::red);
-    setExtraSelections({underline});
-    setToolTip(explanation);
-    m_faultyText = document()->toRawText();
-}
-
-void FormulaBox::ClearFaultWhenChanged() {
-    // Colouring and marking do not change the text; only an edit does.
-    if (m_faultyText && *m_faultyText != document()->toRawText()) {
-        ClearFault();
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        const int start = std::max(from, block.position());
+        const int end = std::min(to, block.position() + block.length() - 1);
+        if (start >= end) {
+            continue;
+        }
+        cursor.setPosition(start);
+        const QRect left = cursorRect(cursor);
+        cursor.setPosition(end);
+        const QRect right = cursorRect(cursor);
+        if (!viewport()->rect().intersects(left.united(right))) {
+            continue;
+        }
+        const qreal y = left.bottom() - kWaveHeight / 2;
+        QPainterPath wave(QPointF(left.left(), y));
+        int step = 0;
+        for (qreal x = left.left(); x < right.left(); x += kWaveHalfPeriod, ++step) {
+            wave.lineTo(std::min(x + kWaveHalfPeriod, qreal(right.left())),
+                        y + (step % 2 == 0 ? kWaveHeight / 2 : -kWaveHeight / 2));
+        }
+        painter.drawPath(wave);
     }
-}
-
-void FormulaBox::ClearFault() {
-    m_faultyText.reset();
-    setExtraSelections({});
-    setToolTip(QString());
 }
 
 void FormulaBox::changeEvent(QEvent* event) {
@@ -158,7 +256,7 @@ void FormulaBox::ColourShownText() {
 
 QMimeData* FormulaBox::createMimeDataFromSelection() const {
     auto* mime = new QMimeData;
-    mime->setText(SelectedText());
+    mime->setText(WithLineFeeds(textCursor().selectedText()));
     return mime;
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QColor>
+#include <QList>
 #include <QPlainTextEdit>
 #include <QString>
 #include <QStringList>
 
 #include <cstddef>
-#include <optional>
+#include <vector>
 
 namespace vornel {
 
@@ -19,50 +21,59 @@ QString WithCrLf(const QString& text);
 QString WithLineFeeds(const QString& text);
 
 // The multi-line formula editor. Outside it, the formula's lines are separated
-// by CR LF, as the engine and expression files take them; inside, a line break
-// is a single position, so deleting "the line break" removes CR and LF at once.
+// by CR LF and positions count characters as the engine does (a line break is
+// two, a character beyond U+FFFF one); inside, a line break is a single
+// position and such a character two.
 class FormulaBox : public QPlainTextEdit {
     Q_OBJECT
 
 public:
+    // A wavy underline of `colour` under characters [begin, end), or with
+    // `wave` false a background of that colour.
+    struct Mark {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        QColor colour;
+        bool wave = true;
+    };
+
     explicit FormulaBox(QWidget* parent = nullptr);
 
     // The whole formula, lines joined by CR LF.
     QString Text() const;
 
-    // Replaces the whole formula; CR LF, LF and CR each start a new line.
+    // Replaces the whole formula without an undo step; CR LF, LF and CR each
+    // start a new line.
     void SetText(const QString& text);
 
-    // The selected part with LF line breaks (empty when nothing is selected).
-    QString SelectedText() const;
+    // Replaces characters [begin, end) with `text` as one undo step; the caret
+    // ends just behind it with nothing selected.
+    void ReplaceRange(std::size_t begin, std::size_t end, const QString& text);
 
-    // Replaces the selection (or inserts at the caret) with `text`; the caret
-    // ends just behind the inserted text with nothing selected.
-    void ReplaceSelection(const QString& text);
+    // Selects characters [begin, end) (the caret at `end`) and scrolls there.
+    void SelectRange(std::size_t begin, std::size_t end);
 
-    // Forward delete: removes the selection, or else the character behind the
-    // caret, where a line break counts as one character. Nothing happens with
-    // the caret at the very end.
-    void DeleteSelection();
+    // The selection as characters [begin, end).
+    std::pair<std::size_t, std::size_t> SelectedRange() const;
 
     // The names of the variables the formula may use, so that they are shown
     // in their own colour.
     void SetVariableNames(const QStringList& names);
 
-    // Points at the part of the formula a failed evaluation concerns:
-    // characters [begin, end) of Text() as the engine counts them. Selects it
-    // (an empty range places the caret there), scrolls it into view, and
-    // underlines it with a red wavy line and shows `explanation` as the tool
-    // tip until the formula changes. Colours, text and undo history are
-    // untouched.
-    void MarkFault(std::size_t begin, std::size_t end, const QString& explanation);
+    // Draws `marks` until the next call; the text, its colours and the undo
+    // history stay as they are.
+    void SetMarks(std::vector<Mark> marks);
+    const std::vector<Mark>& Marks() const { return m_marks; }
 
-    // Removes the mark of MarkFault; editing the formula also removes it.
-    void ClearFault();
-
-    // The box position of the character numbered `index` of Text(): a line
-    // break is two characters there (CR LF) and one position here.
+    // The box positions of the characters `indexes` (in ascending order).
+    std::vector<int> PositionsOf(const std::vector<std::size_t>& indexes) const;
     int PositionOf(std::size_t index) const;
+    // The character number of box position `position`.
+    std::size_t IndexOf(int position) const;
+
+signals:
+    // The formula's text changed (colouring and marks are no change).
+    void Edited();
 
 protected:
     // A new palette (a dark or light desktop theme) gets its own colours.
@@ -77,14 +88,20 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* event) override;
 
+    // The wavy marks, two pixels thick, over the text.
+    void paintEvent(QPaintEvent* event) override;
+
 private:
-    void ClearFaultWhenChanged();
+    void NoticeChange();
     // Tells the colouring which part of the document is in view, and has it
     // colour what it has not yet coloured there.
     void ColourShownText();
+    void PaintWave(QPainter& painter, int from, int to, const QColor& colour);
 
     FormulaHighlighter* m_highlighter;
-    std::optional<QString> m_faultyText;  // the formula as it was when marked
+    QString m_text;  // the raw text as last seen, to tell edits from colouring
+    std::vector<Mark> m_marks;
+    std::vector<std::pair<int, int>> m_markPositions;  // of m_marks, in the box
 };
 
 }  // namespace vornel

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -13,13 +16,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
-#include <vornel/Display.h>
-#include <vornel/Exp.h>
 #include "ControlTable.h"
-#include "Examples.h"
 #include "FormulaBox.h"
 #include "HelpLocator.h"
 #include "VornelVersion.h"
@@ -131,6 +133,16 @@ QListWidget* CreateListBox(QWidget* parent) {
     return list;
 }
 
+// One line of messages; a message about a place in the formula is a link,
+// reached with Tab too.
+QLabel* CreateResultLine(QWidget* parent) {
+    auto* line = new QLabel(parent);
+    line->setTextFormat(Qt::RichText);
+    line->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    line->setFocusPolicy(Qt::TabFocus);
+    return line;
+}
+
 QWidget* CreateWidget(const ControlSpec& spec, QWidget* parent) {
     switch (spec.kind) {
         case ControlKind::Frame:
@@ -145,6 +157,13 @@ QWidget* CreateWidget(const ControlSpec& spec, QWidget* parent) {
             return CreateListBox(parent);
         case ControlKind::ExampleChooser:
             return new QComboBox(parent);
+        case ControlKind::ResultLine:
+            return CreateResultLine(parent);
+        case ControlKind::HistoryList: {
+            auto* list = new QListWidget(parent);
+            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            return list;
+        }
         case ControlKind::Button:
         case ControlKind::KeypadButton:
         case ControlKind::PictureButton:
@@ -153,52 +172,75 @@ QWidget* CreateWidget(const ControlSpec& spec, QWidget* parent) {
     return nullptr;
 }
 
+const QColor kFailureColour(0xd0, 0x00, 0x00);
+const QColor kNoteColour(0xe6, 0x95, 0x00);
+const QColor kBranchColour(0x4c, 0xaf, 0x50, 0x50);
+// On the result line, in text: darker, to read well on a light base.
+const QColor kNoteTextColour(0x9a, 0x5b, 0x00);
+
+const QString kFilterSeparator = QStringLiteral(";;");
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The number of characters (code points) in the first `units` UTF-16 units.
+std::size_t CodePoints(QStringView text, qsizetype units) {
+    std::size_t count = 0;
+    for (qsizetype i = 0; i < units && i < text.size(); ++i) {
+        count += text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate() ? 0 : 1;
+    }
+    return count;
+}
+
+// The UTF-16 position of character `index` of `text`.
+qsizetype Units(QStringView text, std::size_t index) {
+    qsizetype at = 0;
+    for (std::size_t seen = 0; at < text.size() && seen < index; ++at) {
+        seen += text[at].isHighSurrogate() ? 0 : 1;
+    }
+    return at;
+}
+
+QString FilterText(const std::vector<FileFilter>& filters) {
+    QStringList entries;
+    for (const FileFilter& filter : filters) {
+        entries << FromUtf8(filter.name) + QStringLiteral(" (") + FromUtf8(filter.pattern) + ')';
+    }
+    return entries.join(kFilterSeparator);
+}
+
+QSettings Settings() {
+    return QSettings(QStringLiteral("vornel"), QStringLiteral("vornel"));
+}
+
 }  // namespace
 
-WindowMessageSink::WindowMessageSink(WindowServices& services, QWidget* parent)
-    : m_services(services), m_parent(parent) {}
-
-void WindowMessageSink::ShowMessage(std::string_view prompt, std::string_view title,
-                                    MessageIcon icon) {
-    const QString shownTitle = title.empty()
-                                   ? QString::fromLatin1(version::kTitle)
-                                   : QString::fromUtf8(title.data(), qsizetype(title.size()));
-    m_services.ShowMessage(m_parent, QString::fromUtf8(prompt.data(), qsizetype(prompt.size())),
-                           shownTitle, icon);
-}
-
-QString ResultText(double value) {
-    const QLocale locale;
-    return QString::fromStdString(FormatDisplay(value, locale.groupSeparator().toStdString(),
-                                                locale.decimalPoint().toStdString()));
-}
-
 Main::Main(WindowServices& services, QWidget* parent)
-    : QMainWindow(parent), m_services(services), m_messages(services, this) {
+    : QMainWindow(parent), m_services(services), m_model(*this) {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QLatin1String(version::kTitle));
     setFont(WindowFont());
     BuildClientArea();
     BuildMenus();
     BuildVariableCommands();
-    // The window has a fixed size, so it offers no maximise button. Openbox
-    // still draws one, disabled, beside the minimise button it gives every
-    // window: equal minimum and maximum sizes are what disable it there.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(TwipsToPixels(kClientWidthTwips),
-                 TwipsToPixels(kClientHeightTwips) + menuBar()->sizeHint().height());
+    m_typingPause.setSingleShot(true);
+    connect(&m_typingPause, &QTimer::timeout, this, [this] { m_model.TimerElapsed(); });
+    // The layout's size is where the window starts and the least it shrinks to.
+    setMinimumSize(TwipsToPixels(kClientWidthTwips),
+                   TwipsToPixels(kClientHeightTwips) + menuBar()->sizeHint().height());
+    resize(minimumSize());
 }
 
 Main::~Main() = default;
 
 void Main::BuildClientArea() {
-    auto* client = new QWidget(this);
-    client->setObjectName(QStringLiteral("ClientArea"));
-    client->setFixedSize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
-    setCentralWidget(client);
-    std::array<QWidget*, kBandCount> bands = {client};
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("ClientArea"));
+    m_client->setMinimumSize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+    m_client->installEventFilter(this);
+    setCentralWidget(m_client);
+    std::array<QWidget*, kBandCount> bands = {m_client};
     for (const ControlSpec& spec : MainControls()) {
         QWidget* control = CreateControl(spec, bands[std::size_t(spec.band)]);
         if (spec.kind == ControlKind::Frame) {
@@ -207,9 +249,15 @@ void Main::BuildClientArea() {
     }
     m_formula = findChild<FormulaBox*>(QStringLiteral("Text_Formula"));
     m_result = findChild<QLineEdit*>(QStringLiteral("Text_CalResult"));
+    m_resultLine = findChild<QLabel*>(QStringLiteral("Label_ResultLine"));
+    m_history = findChild<QListWidget*>(QStringLiteral("List_History"));
     m_names = findChild<QListWidget*>(QStringLiteral("List_Var"));
     m_values = findChild<QListWidget*>(QStringLiteral("List3"));
     m_examples = findChild<QComboBox*>(QStringLiteral("Combo1"));
+    m_history->viewport()->installEventFilter(this);
+    for (int row = 0; row < kExampleCount; ++row) {
+        m_examples->addItem(FromUtf8(ExampleName(row)));
+    }
 }
 
 QWidget* Main::CreateControl(const ControlSpec& spec, QWidget* parent) {
@@ -258,64 +306,86 @@ void Main::ConnectControl(const ControlSpec& spec, QWidget* control) {
                     });
             break;
         }
+        case ControlKind::FormulaBox:
+            connect(static_cast<FormulaBox*>(control), &FormulaBox::Edited, this,
+                    [this] { m_model.FormulaEdited(); });
+            break;
+        case ControlKind::ResultLine:
+            connect(static_cast<QLabel*>(control), &QLabel::linkActivated, this,
+                    [this](const QString& link) { m_model.ResultLineClicked(link.toUInt()); });
+            break;
+        case ControlKind::HistoryList: {
+            auto* list = static_cast<QListWidget*>(control);
+            connect(list, &QListWidget::itemActivated, this, [this, list](QListWidgetItem* item) {
+                m_model.History_Activate(std::size_t(list->row(item)),
+                                         std::exchange(m_historyWithCtrl, false));
+            });
+            break;
+        }
         case ControlKind::Frame:
         case ControlKind::Label:
         case ControlKind::ResultBox:
-        case ControlKind::FormulaBox:
             break;
     }
 }
 
-void Main::AddMenuAction(QMenu* menu, const char* name, const QString& text,
-                         const QKeySequence& shortcut, void (Main::*handler)()) {
-    QAction* action = menu->addAction(text);
+QAction* Main::AddMenuAction(QMenu* menu, const char* name, const QString& text,
+                             const QKeySequence& shortcut, void (MainModel::*handler)()) {
+    QAction* action = menu != nullptr ? menu->addAction(text) : new QAction(text, this);
     action->setObjectName(QLatin1String(name));
     action->setShortcut(shortcut);
     action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, handler);
+    connect(action, &QAction::triggered, this, [this, handler] { (m_model.*handler)(); });
     addAction(action);
     m_commands.append(action);
+    return action;
 }
 
 void Main::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("MenuFile"));
     AddMenuAction(file, "MenuFile_Open", QStringLiteral("&Open Expression from..."),
-                  QKeySequence(Qt::CTRL | Qt::Key_O), &Main::FileOpenProc);
+                  QKeySequence(Qt::CTRL | Qt::Key_O), &MainModel::FileOpenProc);
     AddMenuAction(file, "MenuFile_Save", QStringLiteral("&Save Expression as..."),
-                  QKeySequence(Qt::CTRL | Qt::Key_S), &Main::MenuFile_Save_Click);
+                  QKeySequence(Qt::CTRL | Qt::Key_S), &MainModel::MenuFile_Save_Click);
     file->addSeparator()->setObjectName(QStringLiteral("r1"));
     AddMenuAction(file, "MenuOpen_Exit", QStringLiteral("&Exit"),
-                  QKeySequence(Qt::CTRL | Qt::Key_E), &Main::MenuOpen_Exit_Click);
+                  QKeySequence(Qt::CTRL | Qt::Key_E), &MainModel::Button_Close_Click);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("MenuEdit"));
+    AddMenuAction(edit, "MenuEdit_Undo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                  &MainModel::MenuEdit_Undo_Click);
+    AddMenuAction(edit, "MenuEdit_Redo", QStringLiteral("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y),
+                  &MainModel::MenuEdit_Redo_Click);
+    edit->addSeparator();
     AddMenuAction(edit, "MenuEdit_Cut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X),
-                  &Main::MenuEdit_Cut_Click);
+                  &MainModel::MenuEdit_Cut_Click);
     AddMenuAction(edit, "MenuEdit_Copy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
-                  &Main::MenuEdit_Copy_Click);
+                  &MainModel::MenuEdit_Copy_Click);
     AddMenuAction(edit, "MenuEdit_Paste", QStringLiteral("Paste"),
-                  QKeySequence(Qt::CTRL | Qt::Key_V), &Main::MenuEdit_Paste_Click);
+                  QKeySequence(Qt::CTRL | Qt::Key_V), &MainModel::MenuEdit_Paste_Click);
     AddMenuAction(edit, "MenuEdit_Delete", QStringLiteral("Delete"), QKeySequence(Qt::Key_Delete),
-                  &Main::MenuEdit_Delete_Click);
+                  &MainModel::MenuEdit_Delete_Click);
+    edit->addSeparator();
+    AddMenuAction(edit, "MenuEdit_Explain", QStringLiteral("Explain If Block"),
+                  QKeySequence(Qt::SHIFT | Qt::Key_F9), &MainModel::ExplainIfBlock);
+    AddMenuAction(edit, "MenuEdit_ClearHistory", QStringLiteral("Clear History"), QKeySequence(),
+                  &MainModel::MenuHistory_Clear_Click);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("MenuHelp"));
     AddMenuAction(help, "MenuHelp_Help", QStringLiteral("Help"), QKeySequence(Qt::Key_F1),
-                  &Main::MenuHelp_Help_Click);
+                  &MainModel::MenuHelp_Help_Click);
     AddMenuAction(help, "MenuHelp_about", QStringLiteral("About..."), QKeySequence(),
-                  &Main::MenuHelp_about_Click);
+                  &MainModel::MenuHelp_about_Click);
 
     // Evaluating from the keyboard, wherever the focus is; Enter alone keeps
     // starting a new line in the formula.
-    auto* evaluate = new QAction(QStringLiteral("Evaluate"), this);
-    evaluate->setObjectName(QStringLiteral("Evaluate"));
+    QAction* evaluate = AddMenuAction(nullptr, "Evaluate", QStringLiteral("Evaluate"),
+                                      QKeySequence(), &MainModel::Button_result_Click);
     evaluate->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
                             QKeySequence(Qt::CTRL | Qt::Key_Enter), QKeySequence(Qt::Key_F9)});
-    evaluate->setShortcutContext(Qt::WindowShortcut);
-    connect(evaluate, &QAction::triggered, this, &Main::Evaluate_Shortcut);
-    addAction(evaluate);
-    m_commands.append(evaluate);
 }
 
 bool Main::IsWindowShortcut(const QKeyEvent& key) const {
@@ -326,90 +396,325 @@ bool Main::IsWindowShortcut(const QKeyEvent& key) const {
     });
 }
 
+// Up and Down without modifiers, on the formula's first or last line.
+bool Main::FormulaKey(const QKeyEvent& key) {
+    if (key.modifiers() != Qt::NoModifier) {
+        return false;
+    }
+    if (key.key() == Qt::Key_Up) {
+        return m_model.FormulaKeyUp();
+    }
+    return key.key() == Qt::Key_Down && m_model.FormulaKeyDown();
+}
+
 // A control that accepts the shortcut-override event would take the key for
 // its own editing; ignoring it here lets the window's command run instead.
+// The history takes Ctrl+Enter itself: it inserts the entry's value.
 bool Main::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride &&
-        IsWindowShortcut(*static_cast<QKeyEvent*>(event))) {
-        event->ignore();
-        return true;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            if (watched == m_history &&
+                (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+                m_historyWithCtrl = key->modifiers().testFlag(Qt::ControlModifier);
+                event->accept();
+                return true;
+            }
+            if (IsWindowShortcut(*key)) {
+                event->ignore();
+                return true;
+            }
+            break;
+        case QEvent::KeyPress:
+            if (watched == m_formula && FormulaKey(*key)) {
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonDblClick:
+            if (watched == m_history->viewport()) {
+                m_historyWithCtrl =
+                    static_cast<QMouseEvent*>(event)->modifiers().testFlag(Qt::ControlModifier);
+            }
+            break;
+        case QEvent::Resize:
+            if (watched == m_client) {
+                LayOut();
+            }
+            break;
+        default:
+            break;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void Main::Form_Load() {
-    m_services.ShowProductInformation(nullptr);
-    m_helpCandidates = InstalledHelpDocumentCandidates();
-    for (int row = 0; row < kExampleCount; ++row) {
-        m_examples->addItem(ExampleName(row));
+// Every control where the table puts it, grown by what the client area has
+// grown beyond its starting size.
+void Main::LayOut() {
+    const int dx = std::max(0, m_client->width() - TwipsToPixels(kClientWidthTwips));
+    const int dy = std::max(0, m_client->height() - TwipsToPixels(kClientHeightTwips));
+    for (const ControlSpec& spec : MainControls()) {
+        if (auto* control = m_client->findChild<QWidget*>(spec.objectName)) {
+            control->setGeometry(GrownGeometry(spec.twips, spec.grow, dx, dy));
+        }
     }
+}
+
+void Main::Form_Load() {
+    m_model.SetHelpDocumentCandidates(InstalledHelpDocumentCandidates());
     m_examples->setCurrentIndex(0);
-    Combo1_Click(0);
-    FillVariables();
-    // Typing right away replaces the example.
-    m_formula->selectAll();
-    m_formula->setFocus();
+    m_model.Form_Load();
+    const Placement least{x(), y(), minimumWidth(), minimumHeight(), false};
+    if (const std::optional<Placement> kept = m_model.KeptPlacement(least)) {
+        setGeometry(kept->x, kept->y, kept->width, kept->height);
+        if (kept->maximized) {
+            setWindowState(windowState() | Qt::WindowMaximized);
+        }
+    }
+}
+
+void Main::closeEvent(QCloseEvent* event) {
+    const QRect normal = normalGeometry();
+    m_model.SavePlacement({normal.x(), normal.y(), normal.width(), normal.height(), isMaximized()});
+    m_model.Form_Unload();
+    QMainWindow::closeEvent(event);
+}
+
+void Main::SetHelpDocumentCandidates(const std::vector<std::string>& candidates) {
+    m_model.SetHelpDocumentCandidates(candidates);
 }
 
 void Main::Button_result_Click(int /*index*/) {
-    Exp engine(m_messages);
-    StoreVariables(engine);
-    const QString formula = m_formula->Text();
-    if (formula.isEmpty()) {
-        m_result->setText(QStringLiteral("0"));
-        return;
-    }
-    const Outcome outcome = engine.CalculateOutcome(formula.toStdString());
-    m_result->setText(ResultText(outcome.value));
-    // The box has been dismissed: point at the place it is about.
-    const QString explanation = QString::fromStdString(Explanation(outcome));
-    m_result->setToolTip(explanation);
-    if (outcome.Succeeded()) {
-        m_formula->ClearFault();
-    } else {
-        m_formula->MarkFault(outcome.begin, outcome.end, explanation);
-        m_formula->setFocus();
-    }
-}
-
-void Main::Evaluate_Shortcut() {
-    Button_result_Click(2);
+    m_model.Button_result_Click();
 }
 
 void Main::Button_ClearFormula_Click() {
-    m_formula->SetText(QString());
-    m_result->setText(QStringLiteral("0"));
+    m_model.Button_ClearFormula_Click();
 }
 
 void Main::Button_Close_Click(int /*index*/) {
-    close();
+    m_model.Button_Close_Click();
 }
 
-void Main::MenuOpen_Exit_Click() {
-    close();
+void Main::Button_Num_Click(int index) {
+    m_model.Button_Num_Click(index);
 }
 
-void Main::SetHelpDocumentCandidates(const QStringList& candidates) {
-    m_helpCandidates = candidates;
+void Main::Combo1_Click(int row) {
+    m_model.Combo1_Click(row);
 }
 
-void Main::MenuHelp_Help_Click() {
-    const QString path = FindHelpDocument(m_helpCandidates);
-    if (path.isEmpty()) {
-        ShowWarning(QStringLiteral("The help document %1 cannot be found.")
-                        .arg(QLatin1String(kHelpDocumentName)));
-    } else if (!m_services.StartHelpViewer(path)) {
-        ShowWarning(
-            QStringLiteral("No viewer could be started for the help document:\n%1").arg(path));
-    }
+// --- WindowPort
+
+void Main::ShowMessage(const std::string& prompt, const std::string& title, MessageIcon icon) {
+    m_services.ShowMessage(this, FromUtf8(prompt), FromUtf8(title), icon);
 }
 
-void Main::MenuHelp_about_Click() {
+bool Main::Ask(const std::string& prompt, const std::string& title) {
+    return m_services.Ask(this, FromUtf8(prompt), FromUtf8(title));
+}
+
+std::optional<std::vector<std::string>> Main::GetInput(const InputRequest& request) {
+    return m_services.GetInput(this, request);
+}
+
+std::optional<std::string> Main::GetOpenFileName(const std::vector<FileFilter>& filters) {
+    const QString chosen = m_services.GetOpenFileName(this, FilterText(filters));
+    return chosen.isEmpty() ? std::nullopt : std::optional(chosen.toStdString());
+}
+
+std::optional<std::string> Main::GetSaveFileName(const std::string& fileName,
+                                                 const std::vector<FileFilter>& filters,
+                                                 const std::string& defaultSuffix) {
+    const QString chosen = m_services.GetSaveFileName(this, FromUtf8(fileName), FilterText(filters),
+                                                      FromUtf8(defaultSuffix));
+    return chosen.isEmpty() ? std::nullopt : std::optional(chosen.toStdString());
+}
+
+void Main::ShowProductInformation() {
+    m_services.ShowProductInformation(nullptr);
+}
+
+void Main::ShowAbout() {
     m_services.ShowAbout(this);
 }
 
-void Main::ShowWarning(const QString& prompt) {
-    m_services.ShowMessage(this, prompt, QLatin1String(version::kTitle), MessageIcon::Exclamation);
+bool Main::StartHelpViewer(const std::string& path) {
+    return m_services.StartHelpViewer(FromUtf8(path));
+}
+
+void Main::SetBusy(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+std::string Main::ClipboardText() {
+    return QGuiApplication::clipboard()->text().toStdString();
+}
+
+// Text on the clipboard has the line breaks of the desktop: LF.
+void Main::SetClipboardText(const std::string& text) {
+    QGuiApplication::clipboard()->setText(WithLineFeeds(FromUtf8(text)));
+}
+
+void Main::StartTimer(std::chrono::milliseconds delay) {
+    m_typingPause.start(delay);
+}
+
+void Main::StopTimer() {
+    m_typingPause.stop();
+}
+
+std::optional<std::string> Main::ReadSetting(const std::string& key) {
+    const QVariant value = Settings().value(FromUtf8(key));
+    return value.isValid() ? std::optional(value.toString().toStdString()) : std::nullopt;
+}
+
+void Main::WriteSetting(const std::string& key, const std::string& value) {
+    Settings().setValue(FromUtf8(key), FromUtf8(value));
+}
+
+std::string Main::DataFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+}
+
+NumberFormat Main::UserNumberFormat() {
+    const QLocale locale;
+    return {locale.groupSeparator().toStdString(), locale.decimalPoint().toStdString()};
+}
+
+void Main::CloseWindow() {
+    close();
+}
+
+std::string Main::BoxText(Box box) {
+    return (box == Box::Formula ? m_formula->Text() : m_result->text()).toStdString();
+}
+
+TextRange Main::BoxSelection(Box box) {
+    if (box == Box::Formula) {
+        const auto [begin, end] = m_formula->SelectedRange();
+        return {begin, end};
+    }
+    const QString text = m_result->text();
+    const int start =
+        m_result->hasSelectedText() ? m_result->selectionStart() : m_result->cursorPosition();
+    return {CodePoints(text, start), CodePoints(text, start + m_result->selectedText().size())};
+}
+
+void Main::ReplaceInBox(Box box, TextRange range, const std::string& text) {
+    if (box == Box::Formula) {
+        m_formula->ReplaceRange(range.begin, range.end, FromUtf8(text));
+        return;
+    }
+    const QString shown = m_result->text();
+    const qsizetype start = Units(shown, range.begin);
+    m_result->setSelection(int(start), int(Units(shown, range.end) - start));
+    m_result->insert(FromUtf8(text));
+}
+
+void Main::SelectInBox(Box box, TextRange range) {
+    if (box == Box::Formula) {
+        m_formula->SelectRange(range.begin, range.end);
+        return;
+    }
+    const QString shown = m_result->text();
+    const qsizetype start = Units(shown, range.begin);
+    m_result->setSelection(int(start), int(Units(shown, range.end) - start));
+}
+
+void Main::UndoInBox(Box box) {
+    if (box == Box::Formula) {
+        m_formula->undo();
+    } else {
+        m_result->undo();
+    }
+}
+
+void Main::RedoInBox(Box box) {
+    if (box == Box::Formula) {
+        m_formula->redo();
+    } else {
+        m_result->redo();
+    }
+}
+
+Control Main::FocusedControl() {
+    const QWidget* focused = focusWidget();
+    if (focused == m_formula) {
+        return Control::Formula;
+    }
+    if (focused == m_result) {
+        return Control::Result;
+    }
+    if (focused == m_names) {
+        return Control::Names;
+    }
+    if (focused == m_values) {
+        return Control::Values;
+    }
+    return focused == m_history ? Control::History : Control::Other;
+}
+
+void Main::Focus(Control control) {
+    QWidget* const widgets[] = {m_formula, m_result, m_names, m_values, m_history};
+    if (std::size_t(control) < std::size(widgets)) {
+        widgets[std::size_t(control)]->setFocus();
+    }
+}
+
+void Main::Refresh(unsigned parts) {
+    if ((parts & kVariables) != 0) {
+        ShowVariables();
+    } else if ((parts & kVariableSelection) != 0) {
+        ShowVariableSelection();
+    }
+    if ((parts & kResultLine) != 0) {
+        ShowResultLine();
+    }
+    if ((parts & kHistory) != 0) {
+        ShowHistory();
+    }
+}
+
+// The messages one after the other, failures in red and notes in amber; a
+// message about a place is a link to it.
+void Main::ShowResultLine() {
+    QStringList shown;
+    QStringList plain;
+    const std::vector<LineMessage>& line = m_model.ResultLine();
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const QString text = FromUtf8(line[i].text).toHtmlEscaped();
+        const QColor colour = line[i].kind == MessageKind::Failure ? kFailureColour
+                              : line[i].kind == MessageKind::Note  ? kNoteTextColour
+                                                                   : palette().text().color();
+        const QString style = QStringLiteral("color:%1;").arg(colour.name());
+        shown << (line[i].place ? QStringLiteral("<a href=\"%1\" style=\"%2\">%3</a>")
+                                      .arg(i)
+                                      .arg(style + QStringLiteral("text-decoration:none;"), text)
+                                : QStringLiteral("<span style=\"%1\">%2</span>").arg(style, text));
+        plain << FromUtf8(line[i].text);
+    }
+    m_resultLine->setText(shown.join(QStringLiteral("&nbsp;&nbsp;&middot;&nbsp;&nbsp;")));
+    m_resultLine->setToolTip(plain.join('\n'));
+    std::vector<FormulaBox::Mark> marks;
+    for (const Mark& mark : m_model.Marks()) {
+        const QColor colour = mark.kind == MarkKind::Failure ? kFailureColour
+                              : mark.kind == MarkKind::Note  ? kNoteColour
+                                                             : kBranchColour;
+        marks.push_back({mark.shown.begin, mark.shown.end, colour, mark.kind != MarkKind::Branch});
+    }
+    m_formula->SetMarks(std::move(marks));
+}
+
+void Main::ShowHistory() {
+    m_history->clear();
+    for (std::size_t i = 0; i < m_model.History().size(); ++i) {
+        m_history->addItem(FromUtf8(m_model.HistoryRowText(i)));
+    }
+    m_history->scrollToBottom();
 }
 
 }  // namespace vornel

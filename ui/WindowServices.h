@@ -3,17 +3,21 @@
 #include <QString>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <vornel/MessageSink.h>
+#include <vornel/model/WindowPort.h>
 
 class QWidget;
 
 namespace vornel {
 
-// Everything through which the main window blocks on the user or reaches
-// outside itself: message boxes, the two information windows, file dialogs
-// and the help viewer. The program uses QtWindowServices; tests put a fake in
-// its place, so an unexpected modal box fails a test instead of hanging it.
+// Everything through which the Qt window blocks on the user or reaches
+// outside itself: message boxes, questions, input dialogs, the two
+// information windows, file dialogs and the help viewer. The program uses
+// QtWindowServices; tests put a fake in its place, so an unexpected modal box
+// fails a test instead of hanging it.
 class WindowServices {
 public:
     virtual ~WindowServices() = default;
@@ -21,6 +25,14 @@ public:
     // A modal message box with `prompt`, `icon`, an OK button and `title`.
     virtual void ShowMessage(QWidget* parent, const QString& prompt, const QString& title,
                              MessageIcon icon) = 0;
+
+    // A modal question with Yes and No; true for Yes.
+    virtual bool Ask(QWidget* parent, const QString& prompt, const QString& title) = 0;
+
+    // A modal dialog of the lines `request` names; it stays open while
+    // request.check refuses them. The lines accepted, or nothing after Cancel.
+    virtual std::optional<std::vector<std::string>> GetInput(QWidget* parent,
+                                                             const InputRequest& request) = 0;
 
     // The product information window, modal; returns when it is closed.
     virtual void ShowProductInformation(QWidget* parent) = 0;
@@ -41,12 +53,6 @@ public:
     // empty text when the user cancels.
     virtual QString GetSaveFileName(QWidget* parent, const QString& fileName, const QString& filter,
                                     const QString& defaultSuffix) = 0;
-
-    // A modal input of one line titled `title`, with `label` above the line
-    // and `text` in it. Returns the line as the user left it, or nothing when
-    // the user cancels.
-    virtual std::optional<QString> GetText(QWidget* parent, const QString& title,
-                                           const QString& label, const QString& text) = 0;
 };
 
 }  // namespace vornel

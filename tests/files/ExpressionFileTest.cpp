@@ -7,6 +7,7 @@
 #include <windows.h>
 #else
 #include <iconv.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -71,7 +72,8 @@ TEST(Windows1252, EveryByteRoundTripsAlone) {
         const std::string bytes(1, static_cast<char>(byte));
         const std::string text = DecodeExpressionFile(bytes);
         decodedForms.insert(text);
-        EXPECT_EQ(EncodeExpressionFile(text), bytes) << "byte 0x" << std::hex << byte;
+        EXPECT_EQ(EncodeExpressionFile(text, FileEncoding::AnsiCodePage), bytes)
+            << "byte 0x" << std::hex << byte;
         if (const std::optional<std::string> expected = ReferenceDecode(bytes[0])) {
             ++compared;
             EXPECT_EQ(text, *expected) << "byte 0x" << std::hex << byte;
@@ -82,8 +84,8 @@ TEST(Windows1252, EveryByteRoundTripsAlone) {
 }
 
 // The bytes of a file and the text they hold: read, the bytes give the text;
-// saved into a file opened in `openedAs` (nothing: a new file), the text
-// gives the bytes.
+// saved into a file opened in `openedAs` (nothing: a new file as Windows
+// writes it, in its ANSI code page), the text gives the bytes.
 enum class Way { Both, ReadOnly, SaveOnly };
 
 struct CodecCase {
@@ -102,7 +104,7 @@ TEST_P(CodecTest, ReadsAndSaves) {
         EXPECT_EQ(DecodeExpressionFile(c.bytes), c.text);
     }
     if (c.way != Way::ReadOnly) {
-        EXPECT_EQ(EncodeExpressionFile(c.text, c.openedAs), c.bytes);
+        EXPECT_EQ(EncodeWindows1252File(c.text, c.openedAs), c.bytes);
     }
 }
 
@@ -162,6 +164,39 @@ TEST(Encodings, SavedTextReadsBack) {
             EXPECT_EQ(DecodeExpressionFile(EncodeExpressionFile(text, encoding)), text)
                 << text << " in encoding " << (encoding ? int(*encoding) : -1);
         }
+    }
+}
+
+// A new file is written in the system's own encoding and line ends: on
+// Windows the ANSI code page and CR LF, elsewhere UTF-8 without a mark and LF.
+// Line breaks are written as the file had them.
+TEST(NewFiles, TakeTheSystemsEncoding) {
+#ifdef _WIN32
+    EXPECT_EQ(EncodeExpressionFile("\u00FC+1"), "\xFC+1");
+    EXPECT_EQ(kNewFileLineEnds, LineEnds::CrLf);
+#else
+    EXPECT_EQ(EncodeExpressionFile("\u00FC+1"), "\xC3\xBC+1");
+    EXPECT_EQ(EncodeExpressionFile("\uFEFF1"), kBom + kBom + "1");
+    EXPECT_EQ(kNewFileLineEnds, LineEnds::Lf);
+#endif
+}
+
+TEST(LineEnds, DetectedAndWritten) {
+    struct Row {
+        std::string text;
+        std::optional<LineEnds> detected;
+        std::string withLf;
+        std::string withCrLf;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"1+2", std::nullopt, "1+2", "1+2"},
+             {"a\nb\r\nc", LineEnds::Lf, "a\nb\nc", "a\r\nb\r\nc"},
+             {"a\r\nb\nc\r\n", LineEnds::CrLf, "a\nb\nc\n", "a\r\nb\r\nc\r\n"},
+             {"a\rb\n\rc", LineEnds::CrLf, "a\nb\n\nc", "a\r\nb\r\n\r\nc"},
+         }) {
+        EXPECT_EQ(DetectLineEnds(row.text), row.detected) << row.text;
+        EXPECT_EQ(WithLineEnds(row.text, LineEnds::Lf), row.withLf);
+        EXPECT_EQ(WithLineEnds(row.text, LineEnds::CrLf), row.withCrLf);
     }
 }
 
@@ -252,6 +287,32 @@ TEST_F(ReadFileTest, SymbolicLinkToFileIsFollowed) {
         GTEST_SKIP() << "no symbolic links here: " << error.message();
     }
     EXPECT_EQ(ReadExpressionFile(Utf8(m_dir / "link.txt")).text, "1+2");
+}
+
+// Saving replaces the whole file, or else leaves the old one as it was and
+// nothing beside it.
+TEST_F(ReadFileTest, WritingReplacesTheWholeFileOrNothing) {
+    const std::string path = Write("Expression.txt", "an older and longer expression");
+    EXPECT_TRUE(WriteExpressionFile(path, "A+B"));
+    EXPECT_EQ(ReadExpressionFile(path).text, "A+B");
+#ifndef _WIN32
+    // A lowered file size limit stops writes for root too, unlike permissions.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit lowered = old;
+    lowered.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &lowered);
+    const bool written = WriteExpressionFile(path, std::string(4000, '1'));
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadExpressionFile(path).text, "A+B");
+#endif
+    EXPECT_FALSE(WriteExpressionFile(Utf8(m_dir / "no folder" / "x.txt"), "1"));
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(m_dir)) {
+        names.push_back(Utf8(entry.path().filename()));
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"Expression.txt"});
 }
 
 }  // namespace

@@ -33,20 +33,24 @@ enum class ControlKind {
     FormulaBox,      // multi-line text box with both scroll bars
     ListBox,         // variable names or values
     ExampleChooser,  // drop-down list
+    ResultLine,      // the messages about the formula, each one clickable
+    HistoryList,
     Button,
     KeypadButton,  // light blue
     PictureButton,
 };
 
-// How a control follows the window as it grows beyond its smallest size: it
-// takes the extra width or height, or moves right or down by it.
-enum Growth : unsigned {
-    kFixed = 0,
-    kWider = 1,
-    kTaller = 2,
-    kRight = 4,
-    kDown = 8,
+// How a control follows the window when it grows beyond its starting size:
+// its left edge and width move by so many eighths of the added width, its top
+// and height by so many eighths of the added height. A control on a band
+// moves with the band as well.
+struct Grow {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
 };
+inline constexpr int kGrowParts = 8;
 
 struct ControlSpec {
     std::string objectName;  // "<group>_<member>" for a member of a group
@@ -57,14 +61,8 @@ struct ControlSpec {
     std::string caption;
     std::string toolTip;
     int member;  // the member number in its group, or -1
-    unsigned growth;
+    Grow grow;   // relative to the band
 };
-
-// The keypad's member numbers run 0 to 38; 37 does not exist.
-inline constexpr int kKeypadMembers = 39;
-
-// The caption of keypad member `member`, or "" when there is none.
-std::string KeypadCaption(int member);
 
 // Every control of the main window, bands first, then in tab order, with the
 // numbers of ResourceIds.h.
@@ -73,8 +71,11 @@ const std::vector<ControlSpec>& MainControls();
 // The band's rectangle on the client area.
 TwipsRect BandRect(Band band);
 
-// `spec`'s rectangle on the client area at the smallest window size.
+// `spec`'s rectangle on the client area at the starting size.
 TwipsRect ClientRect(const ControlSpec& spec);
+
+// How `spec` follows the window, its band's share included.
+Grow ClientGrow(const ControlSpec& spec);
 
 // Twips to pixels at `dpi` dots per inch, rounded to the nearest pixel.
 constexpr int TwipsToPixels(int twips, int dpi) {

@@ -26,7 +26,6 @@ constexpr int kGoPictureHeight = 16;
 constexpr int kChooserRows = 6;
 // The formula box takes files of up to 65,000 bytes and more typed text.
 constexpr int kFormulaLimit = 0x7FFFFFFE;
-constexpr UINT_PTR kFormulaSubclass = 1;
 
 struct WindowKind {
     const wchar_t* windowClass;
@@ -52,6 +51,12 @@ WindowKind KindOf(ControlKind kind) {
                     WS_EX_CLIENTEDGE};
         case ControlKind::ExampleChooser:
             return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+        case ControlKind::ResultLine:
+            return {WC_LINK, WS_TABSTOP, 0};
+        case ControlKind::HistoryList:
+            return {L"LISTBOX",
+                    LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                    WS_EX_CLIENTEDGE};
         case ControlKind::Button:
             return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
         case ControlKind::KeypadButton:
@@ -62,21 +67,37 @@ WindowKind KindOf(ControlKind kind) {
     return {L"STATIC", 0, 0};
 }
 
-// The formula box selects its whole text on Ctrl+A, which the multi-line
-// EDIT control does not do by itself (the key arrives as the character 1).
-LRESULT CALLBACK FormulaProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
-                             DWORD_PTR /*data*/) {
-    constexpr WPARAM kCtrlA = 1;
-    if (message == WM_CHAR && wParam == kCtrlA) {
-        SendMessageW(box, EM_SETSEL, 0, -1);
+constexpr UINT_PTR kListSubclass = 3;
+constexpr UINT_PTR kTypingTimer = 1;
+
+// The history list takes Enter for itself; the two variables lists scroll
+// together.
+LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                          DWORD_PTR window) {
+    const int id = GetDlgCtrlID(list);
+    if (id == IDC_HISTORY && message == WM_GETDLGCODE && lParam != 0 &&
+        reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN) {
+        return DLGC_WANTALLKEYS;
+    }
+    if (id == IDC_HISTORY && message == WM_KEYDOWN && wParam == VK_RETURN) {
+        SendMessageW(HWND(window), WM_COMMAND, MAKEWPARAM(IDC_HISTORY, LBN_DBLCLK), LPARAM(list));
         return 0;
     }
-    return DefSubclassProc(box, message, wParam, lParam);
+    const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+    if (id != IDC_HISTORY && (message == WM_VSCROLL || message == WM_MOUSEWHEEL ||
+                              message == WM_KEYDOWN || message == LB_SETCURSEL)) {
+        HWND other = GetDlgItem(HWND(window), id == IDC_NAMES ? IDC_VALUES : IDC_NAMES);
+        const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+        if (SendMessageW(other, LB_GETTOPINDEX, 0, 0) != top) {
+            SendMessageW(other, LB_SETTOPINDEX, WPARAM(top), 0);
+        }
+    }
+    return result;
 }
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance) : m_instance(instance) {}
+MainWindow::MainWindow(HINSTANCE instance) : m_instance(instance), m_model(*this) {}
 
 MainWindow::~MainWindow() {
     if (m_font != nullptr) {
@@ -141,6 +162,23 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
+        case WM_NOTIFY:
+            if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam))) {
+                return 0;
+            }
+            break;
+        case WM_CONTEXTMENU:
+            if (HWND list = HWND(wParam); list == Item(IDC_NAMES) || list == Item(IDC_VALUES)) {
+                ShowVariableMenu(list, lParam);
+                return 0;
+            }
+            break;
+        case WM_TIMER:
+            if (wParam == kTypingTimer) {
+                KillTimer(m_window, kTypingTimer);
+                m_model.TimerElapsed();
+            }
+            return 0;
         case WM_DRAWITEM:
             if (OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) {
                 return TRUE;
@@ -156,7 +194,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_CLOSE:
-            DestroyWindow(m_window);
+            OnClose();
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -178,8 +216,14 @@ void MainWindow::CreateControls() {
     for (std::size_t index = 0; index < MainControls().size(); ++index) {
         m_controls.push_back(CreateControl(index));
     }
-    SetWindowSubclass(Control(IDC_FORMULA), FormulaProc, kFormulaSubclass, 0);
-    SendMessageW(Control(IDC_FORMULA), EM_SETLIMITTEXT, kFormulaLimit, 0);
+    m_formula.Attach(Item(IDC_FORMULA), m_model);
+    SendMessageW(Item(IDC_FORMULA), EM_SETLIMITTEXT, kFormulaLimit, 0);
+    for (int list : {IDC_NAMES, IDC_VALUES, IDC_HISTORY}) {
+        SetWindowSubclass(Item(list), ListProc, kListSubclass, DWORD_PTR(m_window));
+    }
+    for (int row = 0; row < kExampleCount; ++row) {
+        SendMessageW(Item(IDC_EXAMPLES), CB_ADDSTRING, 0, LPARAM(Widen(ExampleName(row)).c_str()));
+    }
     SetClientSize(m_window, {0, 0, layout::kClientWidthTwips, layout::kClientHeightTwips}, m_dpi);
     PlaceControls();
 }
@@ -242,10 +286,12 @@ void MainWindow::PlaceControls() {
     for (std::size_t index = 0; index < m_controls.size(); ++index) {
         const ControlSpec& spec = MainControls()[index];
         RECT r = PixelRect(layout::ClientRect(spec), m_dpi);
-        r.right += (spec.growth & (layout::kWider | layout::kRight)) ? extraWidth : 0;
-        r.left += (spec.growth & layout::kRight) ? extraWidth : 0;
-        r.bottom += (spec.growth & (layout::kTaller | layout::kDown)) ? extraHeight : 0;
-        r.top += (spec.growth & layout::kDown) ? extraHeight : 0;
+        const layout::Grow grow = layout::ClientGrow(spec);
+        const int dx = extraWidth * grow.left / layout::kGrowParts;
+        const int dy = extraHeight * grow.top / layout::kGrowParts;
+        OffsetRect(&r, dx, dy);
+        r.right += extraWidth * grow.width / layout::kGrowParts;
+        r.bottom += extraHeight * grow.height / layout::kGrowParts;
         if (spec.kind == ControlKind::ExampleChooser) {
             // A drop-down list's height includes its list.
             r.bottom += (r.bottom - r.top) * kChooserRows;
@@ -296,29 +342,167 @@ bool MainWindow::PreTranslate(MSG& message) {
     if (m_window == nullptr) {
         return false;
     }
-    if (TranslateAcceleratorW(m_window, m_accelerators, &message) != 0) {
+    // Enter and Ctrl+Enter on the history list are the list's own.
+    const bool historyKey = message.hwnd == Item(IDC_HISTORY) && message.message == WM_KEYDOWN &&
+                            message.wParam == VK_RETURN;
+    if (!historyKey && TranslateAcceleratorW(m_window, m_accelerators, &message) != 0) {
         return true;
     }
     return IsDialogMessageW(m_window, &message) != 0;
 }
 
 void MainWindow::Form_Load(int showCommand) {
-    ShowProductInformation(nullptr);
+    wchar_t program[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring folder(program, length);
+    folder.resize(folder.find_last_of(L'\\') + 1);
+    m_model.SetHelpDocumentCandidates(HelpDocumentCandidates(Narrow(folder), Narrow(folder)));
+    SendMessageW(Item(IDC_EXAMPLES), CB_SETCURSEL, 0, 0);
+    m_model.Form_Load();
+    RECT frame{};
+    GetWindowRect(m_window, &frame);
+    const Placement smallest{0, 0, frame.right - frame.left, frame.bottom - frame.top, false};
+    if (const std::optional<Placement> kept = m_model.KeptPlacement(smallest)) {
+        SetWindowPos(m_window, nullptr, kept->x, kept->y, kept->width, kept->height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        if (kept->maximized) {
+            showCommand = SW_SHOWMAXIMIZED;
+        }
+    }
     ShowWindow(m_window, showCommand);
-    SetFocus(Control(IDC_FORMULA));
+    SetFocus(Item(IDC_FORMULA));
 }
 
-void MainWindow::OnCommand(int id, int /*code*/) {
+void MainWindow::OnClose() {
+    m_model.Form_Unload();
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    GetWindowPlacement(m_window, &placement);
+    const RECT& r = placement.rcNormalPosition;
+    m_model.SavePlacement(
+        {r.left, r.top, r.right - r.left, r.bottom - r.top, placement.showCmd == SW_SHOWMAXIMIZED});
+    DestroyWindow(m_window);
+}
+
+void MainWindow::OnCommand(int id, int code) {
+    if (id >= IDC_KEYPAD && id < IDC_KEYPAD + kKeypadMembers) {
+        m_model.Button_Num_Click(id - IDC_KEYPAD);
+        return;
+    }
     switch (id) {
-        case IDM_EXIT:
-        case IDC_CLOSE:
-            PostMessageW(m_window, WM_CLOSE, 0, 0);
-            break;
-        case IDM_ABOUT:
-            ShowAbout(m_window);
-            break;
+        case IDC_FORMULA:
+            if (code == EN_CHANGE) {
+                m_formula.TextChanged();
+                m_model.FormulaEdited();
+            }
+            return;
+        case IDC_EXAMPLES:
+            if (code == CBN_SELCHANGE) {
+                m_model.Combo1_Click(int(SendMessageW(Item(id), CB_GETCURSEL, 0, 0)));
+            }
+            return;
+        case IDC_NAMES:
+        case IDC_VALUES:
+        case IDC_HISTORY:
+            OnListCommand(id, code);
+            return;
         default:
             break;
+    }
+    static const std::pair<int, void (MainModel::*)()> kCommands[] = {
+        {IDM_OPEN, &MainModel::FileOpenProc},
+        {IDM_SAVE, &MainModel::MenuFile_Save_Click},
+        {IDM_EXIT, &MainModel::Button_Close_Click},
+        {IDC_CLOSE, &MainModel::Button_Close_Click},
+        {IDM_UNDO, &MainModel::MenuEdit_Undo_Click},
+        {IDM_REDO, &MainModel::MenuEdit_Redo_Click},
+        {IDM_CUT, &MainModel::MenuEdit_Cut_Click},
+        {IDM_COPY, &MainModel::MenuEdit_Copy_Click},
+        {IDM_PASTE, &MainModel::MenuEdit_Paste_Click},
+        {IDM_DELETE, &MainModel::MenuEdit_Delete_Click},
+        {IDM_EXPLAIN, &MainModel::ExplainIfBlock},
+        {IDM_CLEAR_HISTORY, &MainModel::MenuHistory_Clear_Click},
+        {IDM_HELP, &MainModel::MenuHelp_Help_Click},
+        {IDM_ABOUT, &MainModel::MenuHelp_about_Click},
+        {IDM_EVALUATE, &MainModel::Button_result_Click},
+        {IDC_GO, &MainModel::Button_result_Click},
+        {IDC_EQUALS, &MainModel::Button_result_Click},
+        {IDC_CLEAR, &MainModel::Button_ClearFormula_Click},
+        {IDC_ADD, &MainModel::Command2_Click},
+        {IDM_ADD_VARIABLE, &MainModel::Command2_Click},
+        {IDM_RENAME, &MainModel::RenameVariable},
+        {IDM_REMOVE, &MainModel::RemoveVariable},
+    };
+    for (const auto& [command, handler] : kCommands) {
+        if (command == id) {
+            (m_model.*handler)();
+            return;
+        }
+    }
+    // F2 edits the value of the selected variable while a list has the focus.
+    if (id == IDM_EDIT_VALUE) {
+        const Control focused = FocusedControl();
+        if (focused == Control::Names || focused == Control::Values || code == 0) {
+            m_model.EditValue();
+        }
+    }
+}
+
+void MainWindow::OnListCommand(int id, int code) {
+    const int row = int(SendMessageW(Item(id), LB_GETCURSEL, 0, 0));
+    if (id == IDC_HISTORY) {
+        if (code == LBN_DBLCLK && row >= 0) {
+            m_model.History_Activate(std::size_t(row), GetKeyState(VK_CONTROL) < 0);
+        }
+        return;
+    }
+    if (code == LBN_SELCHANGE) {
+        id == IDC_NAMES ? m_model.List_Var_Click(row) : m_model.List3_Click(row);
+    } else if (code == LBN_DBLCLK) {
+        id == IDC_NAMES ? m_model.List_Var_DblClick(row) : m_model.List3_DblClick(row);
+    }
+}
+
+// A message of the result line is a link to the place it is about.
+bool MainWindow::OnNotify(const NMHDR& header) {
+    if (header.idFrom != IDC_RESULT_LINE || (header.code != NM_CLICK && header.code != NM_RETURN)) {
+        return false;
+    }
+    const auto& link = reinterpret_cast<const NMLINK&>(header);
+    m_model.ResultLineClicked(std::size_t(_wtoi(link.item.szID)));
+    return true;
+}
+
+// The menu works on the row under the pointer, which becomes the selected
+// one; from the keyboard, on the selected row.
+void MainWindow::ShowVariableMenu(HWND list, LPARAM where) {
+    POINT point{GET_X_LPARAM(where), GET_Y_LPARAM(where)};
+    if (point.x != -1 || point.y != -1) {
+        POINT inList = point;
+        ScreenToClient(list, &inList);
+        const auto hit =
+            DWORD(SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(inList.x, inList.y)));
+        if (HIWORD(hit) == 0) {
+            const int row = int(LOWORD(hit));
+            list == Item(IDC_NAMES) ? m_model.List_Var_Click(row) : m_model.List3_Click(row);
+        }
+    } else {
+        RECT r{};
+        GetWindowRect(list, &r);
+        point = {r.left, r.top};
+    }
+    HMENU menu = CreatePopupMenu();
+    const UINT enabled = m_model.VariableSelected() ? MF_ENABLED : MF_GRAYED;
+    AppendMenuW(menu, MF_STRING | enabled, IDM_EDIT_VALUE, L"Edit Value...\tF2");
+    AppendMenuW(menu, MF_STRING | enabled, IDM_RENAME, L"Rename...");
+    AppendMenuW(menu, MF_STRING | enabled, IDM_REMOVE, L"Remove\tDel");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, IDM_ADD_VARIABLE, L"Add Variable...");
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0,
+                                      m_window, nullptr);
+    DestroyMenu(menu);
+    if (chosen != 0) {
+        OnCommand(chosen, 0);
     }
 }
 

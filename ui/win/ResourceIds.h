@@ -21,6 +21,14 @@
 #define IDM_HELP 121
 #define IDM_ABOUT 122
 #define IDM_EVALUATE 131
+#define IDM_UNDO 141
+#define IDM_REDO 142
+#define IDM_EXPLAIN 143
+#define IDM_CLEAR_HISTORY 144
+#define IDM_EDIT_VALUE 151
+#define IDM_RENAME 152
+#define IDM_REMOVE 153
+#define IDM_ADD_VARIABLE 154
 
 // Controls of the main window. A keypad key's number is IDC_KEYPAD plus its
 // member number.
@@ -36,6 +44,8 @@
 #define IDC_ADD 225
 #define IDC_CLEAR 226
 #define IDC_GO 227
+#define IDC_RESULT_LINE 228
+#define IDC_HISTORY 229
 #define IDC_EQUALS 231
 #define IDC_CLOSE 232
 #define IDC_KEYPAD 300
@@ -46,3 +56,8 @@
 #define IDC_INFO_TITLE 403
 #define IDC_INFO_VERSION 404
 #define IDC_INFO_NOTICE 405
+
+// Controls of the input dialog: the reason a text is refused, then a label
+// and a line for each field.
+#define IDC_INPUT_REASON 501
+#define IDC_INPUT_FIRST 510

@@ -26,6 +26,30 @@ std::string Narrow(std::wstring_view utf16) {
     return narrow;
 }
 
+namespace {
+
+bool StartsPair(std::wstring_view text, std::size_t at) {
+    return at + 1 < text.size() && IS_HIGH_SURROGATE(text[at]) && IS_LOW_SURROGATE(text[at + 1]);
+}
+
+}  // namespace
+
+std::size_t CharacterIndex(std::wstring_view text, std::size_t unit) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < unit && at < text.size(); ++at, ++characters) {
+        at += StartsPair(text, at) ? 1 : 0;
+    }
+    return characters;
+}
+
+std::size_t UnitIndex(std::wstring_view text, std::size_t character) {
+    std::size_t at = 0;
+    for (std::size_t counted = 0; counted < character && at < text.size(); ++counted, ++at) {
+        at += StartsPair(text, at) ? 1 : 0;
+    }
+    return at;
+}
+
 std::wstring WindowText(HWND window) {
     std::wstring text(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(std::size_t(GetWindowTextW(window, text.data(), int(text.size()))));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes screenshots of the Windows program vornel.exe under Wine on a virtual
 # X display with openbox: the product information window, the main window
-# after evaluating A*B+1 with F9, and the About window. Needs xvfb, openbox,
+# after evaluating A*B+1 with F9, the box and the mark of the failure of 1/0,
+# and the About window. Needs xvfb, openbox,
 # xdotool, imagemagick and wine; builds nothing itself.
 #   scripts/screenshot-windows.sh [path/to/vornel.exe] [output-folder]
 set -euo pipefail
@@ -45,6 +46,15 @@ xdotool type --delay 30 'A*B+1'
 xdotool key F9
 sleep 1
 import -window "$window" "$output/main.png"
+xdotool key ctrl+a
+xdotool type --delay 30 '1/0'
+xdotool key F9
+box=$(xdotool search --sync --onlyvisible --name '^Error Number-11$' | head -n 1)
+sleep 0.5
+import -window "$box" "$output/failure-box.png"
+xdotool windowactivate --sync "$box" key Return
+sleep 1
+import -window "$window" "$output/failure-mark.png"
 xdotool key alt+h
 sleep 0.5
 xdotool key Down Return
@@ -52,4 +62,4 @@ about=$(xdotool search --sync --onlyvisible --name '^About Vornel$' | head -n 1)
 sleep 1
 import -window "$about" "$output/about.png"
 xdotool key Escape
-echo "wrote $output/product-information.png, main.png and about.png"
+echo "wrote product-information.png, main.png, failure-box.png, failure-mark.png and about.png to $output"

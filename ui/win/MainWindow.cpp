@@ -20,6 +20,8 @@ using layout::ControlSpec;
 using layout::MainControls;
 
 const COLORREF kKeypadColor = RGB(0xBF, 0xE3, 0xFF);
+const COLORREF kFailureText = RGB(0xC0, 0x10, 0x10);
+const COLORREF kNoteText = RGB(0x9A, 0x60, 0x00);
 constexpr int kGoPictureWidth = 20;
 constexpr int kGoPictureHeight = 16;
 // Rows the example chooser shows when it drops down.
@@ -52,7 +54,7 @@ WindowKind KindOf(ControlKind kind) {
         case ControlKind::ExampleChooser:
             return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
         case ControlKind::ResultLine:
-            return {WC_LINK, WS_TABSTOP, 0};
+            return {L"STATIC", SS_NOTIFY | SS_NOPREFIX | SS_ENDELLIPSIS, 0};
         case ControlKind::HistoryList:
             return {L"LISTBOX",
                     LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
@@ -162,11 +164,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
-        case WM_NOTIFY:
-            if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam))) {
-                return 0;
-            }
-            break;
+        case WM_CTLCOLORSTATIC:
+            return OnStaticColour(HDC(wParam), HWND(lParam));
         case WM_CONTEXTMENU:
             if (HWND list = HWND(wParam); list == Item(IDC_NAMES) || list == Item(IDC_VALUES)) {
                 ShowVariableMenu(list, lParam);
@@ -406,6 +405,11 @@ void MainWindow::OnCommand(int id, int code) {
         case IDC_HISTORY:
             OnListCommand(id, code);
             return;
+        case IDC_RESULT_LINE:
+            if (code == STN_CLICKED) {
+                OnResultLineClicked();
+            }
+            return;
         default:
             break;
     }
@@ -463,14 +467,40 @@ void MainWindow::OnListCommand(int id, int code) {
     }
 }
 
-// A message of the result line is a link to the place it is about.
-bool MainWindow::OnNotify(const NMHDR& header) {
-    if (header.idFrom != IDC_RESULT_LINE || (header.code != NM_CLICK && header.code != NM_RETURN)) {
-        return false;
+// A click on a message of the result line selects the place it is about.
+void MainWindow::OnResultLineClicked() {
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    HWND line = Item(IDC_RESULT_LINE);
+    ScreenToClient(line, &pointer);
+    HDC dc = GetDC(line);
+    HGDIOBJ old = SelectObject(dc, m_font);
+    std::wstring shown;
+    for (std::size_t i = 0; i < m_model.ResultLine().size(); ++i) {
+        shown += (i == 0 ? L"" : kMessageSeparator) + Widen(m_model.ResultLine()[i].text);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, shown.c_str(), int(shown.size()), &size);
+        if (pointer.x < size.cx) {
+            m_model.ResultLineClicked(i);
+            break;
+        }
     }
-    const auto& link = reinterpret_cast<const NMLINK&>(header);
-    m_model.ResultLineClicked(std::size_t(_wtoi(link.item.szID)));
-    return true;
+    SelectObject(dc, old);
+    ReleaseDC(line, dc);
+}
+
+// A failure's sentence shows in red, a note in amber.
+LRESULT MainWindow::OnStaticColour(HDC dc, HWND control) {
+    const LRESULT brush = DefWindowProcW(m_window, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(control));
+    if (control == Item(IDC_RESULT_LINE) && !m_model.ResultLine().empty()) {
+        const MessageKind kind = m_model.ResultLine().front().kind;
+        if (kind == MessageKind::Failure) {
+            SetTextColor(dc, kFailureText);
+        } else if (kind == MessageKind::Note) {
+            SetTextColor(dc, kNoteText);
+        }
+    }
+    return brush;
 }
 
 // The menu works on the row under the pointer, which becomes the selected

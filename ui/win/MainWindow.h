@@ -23,6 +23,8 @@ namespace vornel::win {
 class MainWindow : public WindowPort {
 public:
     static constexpr const wchar_t* kClassName = L"VornelMain";
+    // Between two messages of the result line.
+    static constexpr const wchar_t* kMessageSeparator = L"  \u00b7  ";
 
     explicit MainWindow(HINSTANCE instance);
     ~MainWindow() override;
@@ -87,7 +89,8 @@ private:
     SIZE SmallestClientSize() const;
     void OnCommand(int id, int code);
     void OnListCommand(int id, int code);
-    bool OnNotify(const NMHDR& header);
+    void OnResultLineClicked();
+    LRESULT OnStaticColour(HDC dc, HWND control);
     void OnGetMinMaxInfo(MINMAXINFO& info) const;
     bool OnDrawItem(const DRAWITEMSTRUCT& item) const;
     void OnClose();

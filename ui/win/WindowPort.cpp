@@ -319,15 +319,12 @@ void MainWindow::ShowVariableSelection() {
     }
 }
 
-// The messages one after the other; a message about a place is a link that
-// selects it in the formula. The marks go under the formula's text.
+// The messages one after the other; a click on one selects its place in the
+// formula. The marks go under the formula's text.
 void MainWindow::ShowResultLine() {
     std::wstring shown;
     for (std::size_t i = 0; i < m_model.ResultLine().size(); ++i) {
-        const LineMessage& message = m_model.ResultLine()[i];
-        shown += (i == 0 ? L"" : L"  \u00b7  ");
-        const std::wstring text = Widen(message.text);
-        shown += message.place ? L"<a id=\"" + std::to_wstring(i) + L"\">" + text + L"</a>" : text;
+        shown += (i == 0 ? L"" : kMessageSeparator) + Widen(m_model.ResultLine()[i].text);
     }
     SetWindowTextW(Item(IDC_RESULT_LINE), shown.c_str());
     const std::wstring formula = WindowText(Item(IDC_FORMULA));

@@ -259,6 +259,9 @@ TEST_F(WindowTest, ControlsSitAtTheirPlacesAtTheWindowsDpi) {
         {IDC_FORMULA, {2640, 960, 2640 + 5325, 960 + 1140}},
         {IDC_NAMES, {180, 1320, 180 + 1140, 1320 + 1590}},
         {IDC_KEYPAD + 7, {180, 3600, 180 + 495, 3600 + 375}},
+        {IDC_KEYPAD + 38, {6780, 4020, 6780 + 1215, 4020 + 375}},
+        {IDC_KEYPAD + 32, {4260, 4440, 4260 + 735, 4440 + 375}},
+        {IDC_KEYPAD + 31, {5820, 4860, 5820 + 735, 4860 + 375}},
         {IDC_CLOSE, {6780, 4860, 6780 + 1215, 4860 + 375}},
     };
     const int dpi = int(GetDpiForWindow(window.Main()));
@@ -271,6 +274,27 @@ TEST_F(WindowTest, ControlsSitAtTheirPlacesAtTheWindowsDpi) {
         EXPECT_EQ(r.right, MulDiv(row.twips.right, dpi, 1440)) << row.id;
         EXPECT_EQ(r.bottom, MulDiv(row.twips.bottom, dpi, 1440)) << row.id;
     }
+}
+
+// A larger window: the formula takes three quarters of the added width and
+// half the added height, the keypad moves down by all of it.
+TEST_F(WindowTest, ControlsFollowTheGrowingWindow) {
+    const auto place = [this](int id) {
+        RECT r{};
+        GetWindowRect(window.Item(id), &r);
+        return r;
+    };
+    const RECT formula = place(IDC_FORMULA);
+    const RECT key = place(IDC_KEYPAD + 7);
+    RECT frame{};
+    GetWindowRect(window.Main(), &frame);
+    SetWindowPos(window.Main(), nullptr, 0, 0, frame.right - frame.left + 160,
+                 frame.bottom - frame.top + 80, SWP_NOMOVE | SWP_NOZORDER);
+    window.Settle();
+    const RECT grown = place(IDC_FORMULA);
+    EXPECT_EQ(grown.right - grown.left, formula.right - formula.left + 120);
+    EXPECT_EQ(grown.bottom - grown.top, formula.bottom - formula.top + 40);
+    EXPECT_EQ(place(IDC_KEYPAD + 7).top - key.top, 80);
 }
 
 TEST_F(WindowTest, CloseEndsTheProgram) {

@@ -1,18 +1,24 @@
 #!/bin/sh
 # wine-run.sh PREFIX PROGRAM.exe [ARGUMENT]...
 # Runs a Windows program under Wine in the Wine prefix PREFIX, creating the
-# prefix on first use. No display is used, Wine's own messages are off, and
-# the installers for .NET and the HTML engine are never offered. Standard
-# input, output, error and the exit status are the program's.
+# prefix on first use. No display is used: windows are made by Wine's null
+# graphics driver, so the window tests drive vornel.exe by its messages without
+# an X server. Wine's own messages are off, and the installers for .NET and the
+# HTML engine are never offered. Standard input, output, error and the exit
+# status are the program's.
 set -eu
 prefix=$1
 shift
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-if [ ! -f "$prefix/system.reg" ]; then
+if [ ! -f "$prefix/.null-graphics" ]; then
     mkdir -p "$prefix"
     # Two tests may start at once; only one of them sets the prefix up.
-    flock "$prefix/.setup.lock" sh -c \
-        '[ -f "$WINEPREFIX/system.reg" ] || { wineboot --init && wineserver --wait; } >/dev/null 2>&1'
+    flock "$prefix/.setup.lock" sh -c '
+        [ -f "$WINEPREFIX/.null-graphics" ] && exit 0
+        { [ -f "$WINEPREFIX/system.reg" ] || wineboot --init
+          wine reg add "HKCU\\Software\\Wine\\Drivers" /v Graphics /d null /f
+          wineserver --wait; } >/dev/null 2>&1
+        touch "$WINEPREFIX/.null-graphics"'
 fi
 exec wine "$@"

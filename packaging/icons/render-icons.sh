@@ -19,3 +19,11 @@ for size in 16 24 32 48 64 128 256; do
     rsvg-convert --width "$size" --height "$size" "$source_svg" |
         convert - -background none -strip "png32:$dir/$icon_name.png"
 done
+
+# The Windows program's icons: the application icon with every size above in
+# one file, and the two small pictures of the window as icons of their own size.
+windows="$here/../windows"
+convert $(for size in 16 24 32 48 64 256; do echo "$here/hicolor/${size}x${size}/apps/$icon_name.png"; done) \
+    "$windows/vornel.ico"
+convert "$here/../../ui/resources/product.png" "$windows/product.ico"
+convert "$here/../../ui/resources/go.png" "$windows/go.ico"

@@ -203,6 +203,14 @@ namespace {
 const std::string kNineBox = "boxes = Invalid Expression! | Error Number-9 | exclamation";
 const std::string kRefusedValue = "refused: The inputed value is not number.";
 
+// A new file takes the system's encoding and line ends: on Windows the ANSI
+// code page (1252 under Wine) and CR LF, elsewhere UTF-8 and LF.
+#ifdef _WIN32
+#define VORNEL_NEW_FILE_BYTES "If (A>1) Then\r\n\tcaf\xe9\r\nEndIf"
+#else
+#define VORNEL_NEW_FILE_BYTES "If (A>1) Then\n\tcaf\u00e9\nEndIf"
+#endif
+
 const Scenario kScenarios[] = {
     // Start-up: example 1 whole selected, ready to be typed over.
     {"start",
@@ -420,7 +428,7 @@ const Scenario kScenarios[] = {
       "answer %d/new.txt",
       "run Save",
       "calls = save Expression.txt | Text File (*.txt); All files (*.*); | txt",
-      "bytes new.txt = If (A>1) Then\n\tcaf\u00e9\nEndIf",
+      "bytes new.txt = " VORNEL_NEW_FILE_BYTES,
       "file crlf.txt \xe9+1\r\n2",
       "answer %d/crlf.txt",
       "run Open",

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace vornel {
+class MainModel;
+}
+
+namespace vornel::win {
+
+// The formula box: a multi-line EDIT control with what the plain control
+// lacks. Ctrl+A selects the whole text; Up on the first line and Down on the
+// last recall the history; an undo history of many steps (each replacement
+// by a command is one step, a run of typing another); the marks of the
+// result line drawn under the text: a wavy line under a failure (red) or a
+// note (amber), a straight one under the chosen branch.
+class FormulaEdit {
+public:
+    enum class MarkStyle { Failure, Note, Branch };
+    struct Mark {
+        std::size_t begin;  // UTF-16 positions in the control's text
+        std::size_t end;
+        MarkStyle style;
+    };
+
+    // Takes over `edit`; the model's Up and Down go to `model`.
+    void Attach(HWND edit, MainModel& model);
+
+    // Replaces [begin, end) (UTF-16 positions) with `text` as one undo step;
+    // the caret stands behind it.
+    void Replace(std::size_t begin, std::size_t end, const std::wstring& text);
+    void Undo();
+    void Redo();
+    // The control's text changed; typing is recorded for Undo.
+    void TextChanged();
+
+    void SetMarks(std::vector<Mark> marks);
+
+private:
+    struct Snapshot {
+        std::wstring text;
+        DWORD selectionStart = 0;
+        DWORD selectionEnd = 0;
+    };
+
+    static LRESULT CALLBACK Proc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                 DWORD_PTR self);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    Snapshot Current() const;
+    void Restore(const Snapshot& snapshot);
+    void DrawMarks(HDC dc) const;
+    void DrawMark(HDC dc, const Mark& mark, int lineHeight) const;
+    int RightOf(std::size_t position, HDC dc) const;
+
+    HWND m_edit = nullptr;
+    MainModel* m_model = nullptr;
+    std::vector<Snapshot> m_undo;
+    std::vector<Snapshot> m_redo;
+    Snapshot m_last;          // the text as it stood after the last change
+    bool m_typing = false;    // a run of typing is the current undo step
+    bool m_applying = false;  // the change is the box's own, not typing
+    std::vector<Mark> m_marks;
+};
+
+}  // namespace vornel::win

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Checks the notes vornel-eval prints after the value: what the rules skipped
+# or assumed, each as "note: " and its sentence on stderr, then its place, as
+# a failure's place is shown; in JSON as "notes"; --strict and --quiet.
+# notes_test.sh VORNEL-EVAL NOTES.TSV [RUNNER...] (see common.sh)
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+while IFS=$'\t' read -r expression shown json; do
+    [[ -z "$expression" || "$expression" == \#* ]] && continue
+    text=$(printf '%b' "$expression")
+    check "$expression (stderr)" "$(printf '%b' "$shown")" \
+        "$(vornel_eval "${VARS[@]}" -- "$text" 2>&1 >/dev/null)"
+    check "$expression (json)" "$json" "$(vornel_eval "${VARS[@]}" --json -- "$text" 2>/dev/null)"
+done < "$GOLDEN"
+
+# --strict: a formula with notes is invalid, its value still printed. --quiet:
+# no notes, also under --strict; the JSON answer keeps them.
+check "strict" $'5.000000000000000\nstatus 1' "$(vornel_eval --strict X+5 2>/dev/null; echo "status $?")"
+check "quiet" $'5.000000000000000\nstatus 0' "$(vornel_eval --quiet X+5 2>&1; echo "status $?")"
+check "quiet strict" $'5.000000000000000\nstatus 1' \
+    "$(vornel_eval --quiet --strict X+5 2>&1; echo "status $?")"
+check "quiet strict json" \
+    $'{"value": 5, "failure": 0, "begin": null, "end": null, "message": null, "notes": [{"begin": 0, "end": 1, "message": "X is not a variable and is skipped"}]}\nstatus 1' \
+    "$(vornel_eval --quiet --strict --json X+5 2>&1; echo "status $?")"
+
+finish

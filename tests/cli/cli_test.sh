@@ -32,6 +32,11 @@ while IFS=$'\t' read -r expression marked json; do
         "$(vornel_eval "${VARS[@]}" -- "$text" 2>&1 >/dev/null | tail -n +2)"
     check "$expression (json)" "$json" "$(vornel_eval "${VARS[@]}" --json -- "$text" 2>/dev/null)"
 done < "$(dirname "$GOLDEN")/places.tsv"
+# A byte that is not UTF-8 is shown as \x9b. It reaches the engine only in an
+# argument on Linux: Windows passes arguments in UTF-16, and files and standard
+# input are decoded.
+[ -z "$WINDOWS" ] && check "byte not UTF-8" $'\\x9b\\xff1/0\n         ^' \
+    "$(vornel_eval $'\x9b\xff1/0' 2>&1 >/dev/null | sed -n 2,3p)"
 check "json status" "1" "$(vornel_eval --json 1/0 >/dev/null 2>&1; echo $?)"
 check "raw with json" "2" "$(vornel_eval --raw --json 1 >/dev/null 2>&1; echo $?)"
 # Notes (what the rules skipped or assumed) follow the value on stderr: see

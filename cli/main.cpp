@@ -153,12 +153,21 @@ std::string FailureReport(std::string_view expression, const vornel::Outcome& ou
            std::string(vornel::CauseText(outcome.cause)) + '\n';
 }
 
-// Each note as "note: " and its sentence, then its place.
+// The notes shown on stderr at most. Each repeats its line, which may be
+// 65,000 characters long, and a formula may have a note on every character.
+constexpr std::size_t kMaxNotesShown = 20;
+
+// Each note as "note: " and its sentence, then its place; past
+// kMaxNotesShown, how many more there are.
 std::string NotesReport(std::string_view expression, const std::vector<vornel::Note>& notes) {
     std::string report;
-    for (const vornel::Note& note : notes) {
-        report += "note: " + cli::Visible(note.message) + '\n' +
-                  cli::PlaceLines(expression, note.begin, note.end);
+    for (std::size_t i = 0; i < notes.size() && i < kMaxNotesShown; ++i) {
+        report += "note: " + cli::Visible(notes[i].message) + '\n' +
+                  cli::PlaceLines(expression, notes[i].begin, notes[i].end);
+    }
+    if (notes.size() > kMaxNotesShown) {
+        report += "note: " + std::to_string(notes.size() - kMaxNotesShown) +
+                  " more notes are not shown; --json lists them all\n";
     }
     return report;
 }

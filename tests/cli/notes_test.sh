@@ -23,4 +23,12 @@ check "quiet strict json" \
     $'{"value": 5, "failure": 0, "begin": null, "end": null, "message": null, "notes": [{"begin": 0, "end": 1, "message": "X is not a variable and is skipped"}]}\nstatus 1' \
     "$(vornel_eval --quiet --strict --json X+5 2>&1; echo "status $?")"
 
+# At most 20 notes are shown, each with its line; --json lists them all.
+many="$(printf 'X+%.0s' {1..25})1"
+vornel_eval "$many" 2>"$WORK/err" >/dev/null
+check "many notes: shown" "21" "$(grep -c '^note: ' "$WORK/err")"
+check "many notes: the rest" "note: 5 more notes are not shown; --json lists them all" \
+    "$(tail -n 1 "$WORK/err")"
+check "many notes: json" "25" "$(vornel_eval --json "$many" | grep -o '"message": "X is' | wc -l)"
+
 finish

@@ -35,8 +35,9 @@ done < "$(dirname "$GOLDEN")/places.tsv"
 # A byte that is not UTF-8 is shown as \x9b. It reaches the engine only in an
 # argument on Linux: Windows passes arguments in UTF-16, and files and standard
 # input are decoded.
-[ -z "$WINDOWS" ] && check "byte not UTF-8" $'\\x9b\\xff1/0\n         ^' \
-    "$(vornel_eval $'\x9b\xff1/0' 2>&1 >/dev/null | sed -n 2,3p)"
+[ -z "$WINDOWS" ] && check "bytes not UTF-8" \
+    $'\\x9b\\xff\\xf9\\x80\\x80\\x801/0\n                         ^' \
+    "$(vornel_eval $'\x9b\xff\xf9\x80\x80\x801/0' 2>&1 >/dev/null | sed -n 2,3p)"
 check "json status" "1" "$(vornel_eval --json 1/0 >/dev/null 2>&1; echo $?)"
 check "raw with json" "2" "$(vornel_eval --raw --json 1 >/dev/null 2>&1; echo $?)"
 # Notes (what the rules skipped or assumed) follow the value on stderr: see
@@ -73,6 +74,8 @@ check "json with a control character" "$(json_error 'Can not open the file: \u00
 check "raw stdin" "7" "$(printf '  7  ' | vornel_eval --raw)"
 check "raw third" "0.3333333333333333" "$(vornel_eval --raw 1/3)"
 check "negative expression argument" "-2.000000000000000" "$(vornel_eval -5+3)"
+check "expression after --" "1" "$(vornel_eval -v A=2 -- -A >/dev/null 2>&1; echo $?)"
+check "expression -(" "1" "$(vornel_eval '-(2)' >/dev/null 2>&1; echo $?)"
 
 # Variables: names trimmed and upper-cased, values read with "." in any locale.
 check "variable case" "1.500000000000000" "$(LC_ALL=de_DE.UTF-8 vornel_eval -v ' rate =1.5' 'RATE')"
@@ -113,6 +116,11 @@ check "variable name message" \
     "$(vornel_eval -v 'A B=1' 1 2>&1)"
 check "variable name _1" "3" "$(vornel_eval --raw -v _1=2 _1+1)"
 check "variable underflow" $'0\nstatus 0' "$(vornel_eval --raw -v A=1e-400 -v B=-0.1E-999 A+B; echo "status $?")"
+check "variable with a \"+\" exponent" "vornel-eval: the value of A is too large" \
+    "$(vornel_eval -v "A=0.$(printf '0%.0s' {1..499})1e+900" A 2>&1 | cut -d: -f1-2)"
+for value in "" "-" "+" "." " "; do
+    check "variable value \"$value\"" "2" "$(vornel_eval -v "A=$value" 1 >/dev/null 2>&1; echo $?)"
+done
 check "variable overflow" $'vornel-eval: the value of A is too large: "1e400"\nstatus 2' \
     "$(vornel_eval -v A=1e400 A 2>&1; echo "status $?")"
 

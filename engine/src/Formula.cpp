@@ -1,24 +1,378 @@
 #include <vornel/Exp.h>
 #include <vornel/Formula.h>
 
+#include <algorithm>
+#include <array>
 #include <utility>
 
+#include "ArithmeticCompiler.h"
 #include "CompiledFormula.h"
+#include "ConditionParser.h"
+#include "SelectBranch.h"
+#include "Text.h"
+#include "VariableStorage.h"
 
 namespace vornel {
 
 namespace detail {
 
-CompiledFormula::CompiledFormula(std::string source, const VariableTable&)
-    : text(std::move(source)) {}
+namespace {
+
+// More notes than this say nothing more.
+constexpr std::size_t kMostNotes = 1000;
+
+// The longest number text a value can have: digits of 1.8E308, or the
+// fifteen digits of a value near 4.9E-324 after its zeros.
+constexpr std::size_t kLongestNumberText = 345;
+
+const double kNoValues[kVariableSlots] = {};
+
+SlotValues ValuesOf(const VariableTable& table) {
+    const auto* data = table.Data();
+    return data != nullptr ? SlotValues{data->readValues.data(), data->unreadable}
+                           : SlotValues{kNoValues, 0};
+}
+
+// Gathers the notes and the names read while a formula is compiled.
+class Explainer final : public NormalizeObserver, public CompileObserver {
+public:
+    Explainer(CompiledFormula& formula, const VariableTable& table)
+        : m_formula(formula), m_table(table) {}
+
+    // The arithmetic being compiled: where its text starts in the upper-cased
+    // text, and its normalised text.
+    void Enter(std::size_t offset, const MarkedText* normal) {
+        m_offset = offset;
+        m_normal = normal;
+    }
+
+    void UnknownName(std::size_t begin, std::size_t end) override {
+        const std::string name = Spelling(m_offset + begin, m_offset + end);
+        if (EqualsIgnoringAsciiCase(name, kKeywordIf) && m_offset + begin != 0) {
+            Add(NoteKind::IfNotAtStart, m_offset + begin, m_offset + end,
+                "An If block must start the formula: this " + name +
+                    " and what follows are read as arithmetic");
+            return;
+        }
+        const bool read = std::any_of(name.begin(), name.end(), IsFunctionInitial);
+        Add(NoteKind::UnknownWord, m_offset + begin, m_offset + end,
+            read ? name + " is neither a variable nor a function"
+                 : name + " is not a variable and is skipped");
+    }
+
+    void JoinedNumbers(std::size_t begin, std::size_t end) override {
+        Add(NoteKind::JoinedNumbers, m_offset + begin, m_offset + end,
+            "The digits on both sides of this space join into one number");
+    }
+
+    void Variable(int slot) override {
+        const auto bit = std::uint64_t{1} << slot;
+        if ((m_read & bit) == 0) {
+            m_read |= bit;
+            m_formula.variables.push_back(ToUpper(m_table[static_cast<std::size_t>(slot)].name));
+        }
+    }
+
+    void SkippedCharacter(std::size_t begin, std::size_t end) override {
+        const auto [b, e] = Source(begin, end);
+        if (!m_formula.notes.empty() && m_lastSkipped && m_formula.notes.back().end == b) {
+            // One note for a run of skipped characters.
+            m_formula.notes.back().end = e;
+            m_formula.notes.back().message =
+                "\"" + Spelling(m_skippedBegin, e) + "\" is not used in arithmetic and is skipped";
+            return;
+        }
+        Add(NoteKind::SkippedCharacter, b, e,
+            "\"" + Spelling(b, e) + "\" is not used in arithmetic and is skipped");
+        m_lastSkipped = true;
+        m_skippedBegin = b;
+    }
+
+    void UnclosedParenthesis(std::size_t begin, std::size_t end) override {
+        const auto [b, e] = Source(begin, end);
+        Add(NoteKind::UnclosedParenthesis, b, e,
+            "This \"(\" is never closed: the end of the formula closes it");
+    }
+
+    void SkippedClose(std::size_t begin, std::size_t end) override {
+        const auto [b, e] = Source(begin, end);
+        Add(NoteKind::SkippedClose, b, e,
+            "There is no \"(\" for this \"" + Spelling(b, e) + "\" to close");
+    }
+
+    void UnusedArguments(std::size_t begin, std::size_t end, int count) override {
+        const auto [b, e] = Source(begin, end);
+        const std::string name = Spelling(b, e);
+        Add(NoteKind::UnusedArgument, b, e,
+            name +
+                (count == 1 ? " has one argument too many: the first"
+                            : " has " + std::to_string(count) + " arguments too many: the first " +
+                                  std::to_string(count)) +
+                " take" + (count == 1 ? "s" : "") + " no part");
+    }
+
+    void TextAfterEndIf(std::size_t begin, std::size_t end) {
+        Add(NoteKind::TextAfterEndIf, begin, end, "Text after EndIf is ignored");
+    }
+
+    // Moves every note's range from bytes of the upper-cased text to
+    // characters of the text given, in the order of the text.
+    void Finish() {
+        for (Note& note : m_formula.notes) {
+            std::tie(note.begin, note.end) = m_formula.Characters(note.begin, note.end);
+        }
+        std::stable_sort(m_formula.notes.begin(), m_formula.notes.end(),
+                         [](const Note& a, const Note& b) { return a.begin < b.begin; });
+    }
+
+private:
+    // From bytes of the normalised text to bytes of the upper-cased text.
+    std::pair<std::size_t, std::size_t> Source(std::size_t begin, std::size_t end) const {
+        const auto [b, e] = m_normal->Source(begin, end);
+        return {m_offset + b, m_offset + e};
+    }
+
+    // The text [begin, end) of the upper-cased text as the user wrote it
+    // where the two have the same bytes.
+    std::string Spelling(std::size_t begin, std::size_t end) const {
+        const std::string_view trimmed = m_formula.Trimmed();
+        const std::string_view from =
+            trimmed.size() == m_formula.upper.size() ? trimmed : std::string_view(m_formula.upper);
+        return std::string(from.substr(begin, end - begin));
+    }
+
+    void Add(NoteKind kind, std::size_t begin, std::size_t end, std::string message) {
+        m_lastSkipped = false;
+        if (m_formula.notes.size() < kMostNotes) {
+            m_formula.notes.push_back({begin, end, kind, std::move(message)});
+        }
+    }
+
+    CompiledFormula& m_formula;
+    const VariableTable& m_table;
+    std::size_t m_offset = 0;
+    const MarkedText* m_normal = nullptr;
+    std::uint64_t m_read = 0;
+    bool m_lastSkipped = false;
+    std::size_t m_skippedBegin = 0;
+};
+
+// An arena on the stack for compiling a formula that is evaluated once.
+struct Scratch {
+    alignas(std::max_align_t) std::array<std::byte, 16384> bytes;
+    std::pmr::monotonic_buffer_resource arena{bytes.data(), bytes.size()};
+};
+
+void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
+                       const VariableLookup& names, Explainer* notes) {
+    CompiledArithmetic& a = formula.arithmetic.emplace_back(formula.memory);
+    a.offset = static_cast<std::size_t>(piece.data() - formula.upper.data());
+    a.size = piece.size();
+    if (piece.size() >= kPositionLimit && CharCount(piece) >= kPositionLimit) {
+        a.tooLong = true;
+        return;
+    }
+    if (notes != nullptr) {
+        notes->Enter(a.offset, &a.normal);
+    }
+    NormalizeMarked(piece, names, a.normal, notes);
+    ArithmeticCompiler<PlainRules>(a.normal.text, true, a.program, notes).Compile();
+}
+
+}  // namespace
+
+CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& table,
+                                 std::pmr::memory_resource* resource, bool explain)
+    : memory(resource),
+      text(given, resource),
+      upper(resource),
+      namesVersion(NamesVersion(table)),
+      conditions(resource),
+      arithmetic(resource) {
+    const std::string_view trimmed = TrimSpaces(text);
+    lead = static_cast<std::size_t>(trimmed.data() - text.data());
+    trimmedSize = trimmed.size();
+    ToUpper(trimmed, upper);
+    const VariableLookup names(table);
+    Explainer gatherer(*this, table);
+    Explainer* const explainer = explain ? &gatherer : nullptr;
+    isBlock = std::string_view(upper).starts_with(kKeywordIf);
+    if (!isBlock) {
+        CompileArithmetic(*this, upper, names, explainer);
+    } else {
+        try {
+            const BlockLayout block = CutBlock(upper);
+            auto offsetOf = [&](std::string_view piece) {
+                return static_cast<std::size_t>(piece.data() - upper.data());
+            };
+            for (int k = 0; k < block.count; ++k) {
+                const std::string_view condition = block.conditions[static_cast<std::size_t>(k)];
+                conditions.emplace_back(offsetOf(condition),
+                                        offsetOf(condition) + condition.size());
+            }
+            arithmetic.reserve(static_cast<std::size_t>(block.count) + 1);
+            for (int k = 0; k < block.count; ++k) {
+                CompileArithmetic(*this, block.branches[static_cast<std::size_t>(k)], names,
+                                  explainer);
+            }
+            CompileArithmetic(*this, block.elseText, names, explainer);
+            if (explainer != nullptr &&
+                block.after.find_first_not_of(" \t\r\n") != std::string_view::npos) {
+                explainer->TextAfterEndIf(offsetOf(block.after), upper.size());
+            }
+        } catch (const EvaluationFailure& fault) {
+            layoutFails = true;
+            layout = fault;
+        }
+    }
+    if (explainer != nullptr) {
+        explainer->Finish();
+    }
+}
+
+std::pair<std::size_t, std::size_t> CompiledFormula::Characters(std::size_t begin,
+                                                                std::size_t end) const {
+    const std::string_view u = upper;
+    const std::size_t b = lead + CharCount(u.substr(0, begin));
+    return {b, b + CharCount(u.substr(begin, end - begin))};
+}
+
+Outcome CompiledFormula::Failed(EvaluationFailure fault) const {
+    Outcome outcome{0.0, static_cast<failure::Number>(fault.number)};
+    outcome.cause = fault.cause;
+    if (upper.empty() || !fault.Placed()) {
+        outcome.begin = 0;
+        outcome.end = CharCount(text);
+        return outcome;
+    }
+    std::tie(outcome.begin, outcome.end) = Characters(fault.begin, fault.end);
+    return outcome;
+}
+
+Outcome CompiledFormula::Run(const CompiledArithmetic& a,
+                             const VariableTable& table) const noexcept {
+    if (a.tooLong) {
+        EvaluationFailure fault{EvaluationFailure::kOverflow, Cause::TooLong};
+        fault.Place(a.offset, a.offset + a.size);
+        return Failed(fault);
+    }
+    const MarkedText& normal = a.normal;
+    if (normal.chars + normal.marks * kLongestNumberText >= kPositionLimit) {
+        // Written out, the values may make the text too long: count them.
+        std::size_t written = normal.chars;
+        const auto* data = table.Data();
+        for (const auto& segment : normal.segments) {
+            if (segment.variable && data != nullptr) {
+                written +=
+                    data->textSizes[static_cast<unsigned char>(normal.text[segment.out + 1])];
+            }
+        }
+        if (written >= kPositionLimit) {
+            try {
+                return RunWrittenOut(a, table);
+            } catch (...) {
+                return Failed({EvaluationFailure::kOverflow, Cause::TooLong});
+            }
+        }
+    }
+    const RunResult result = a.program.Run(ValuesOf(table));
+    if (result.number == failure::kNone) {
+        return Outcome{result.value};
+    }
+    const auto [b, e] = normal.Source(result.place.begin, result.place.end);
+    EvaluationFailure fault{result.number, result.cause};
+    fault.Place(a.offset + b, a.offset + e);
+    return Failed(fault);
+}
+
+// A text that its values make too long is compiled again with them written
+// out, so that it fails at the character where the rules meet the limit, or
+// earlier where they meet something else.
+Outcome CompiledFormula::RunWrittenOut(const CompiledArithmetic& a,
+                                       const VariableTable& table) const {
+    const std::string_view piece = std::string_view(upper).substr(a.offset, a.size);
+    const VariableLookup names(table);
+    const std::string normal = NormalizeExpression(piece, names);
+    Program program;
+    ArithmeticCompiler<PlainRules>(normal, false, program, nullptr).Compile();
+    const RunResult result = program.Run(ValuesOf(table));
+    if (result.number == failure::kNone) {
+        return Outcome{result.value};
+    }
+    EvaluationFailure fault{result.number, result.cause};
+    fault.Place(result.place.begin, result.place.end);
+    PlaceInSource(fault, piece, names);
+    fault.Shift(a.offset);
+    return Failed(fault);
+}
+
+Outcome CompiledFormula::Evaluate(const VariableTable& table, Trace* trace) const noexcept {
+    if (NamesVersion(table) != namesVersion) {
+        // Other names: compiled again for them.
+        Scratch scratch;
+        try {
+            return CompiledFormula(text, table, &scratch.arena, false).Evaluate(table, trace);
+        } catch (...) {
+            return Outcome{0.0, failure::kOverflow};  // out of memory
+        }
+    }
+    if (trace != nullptr) {
+        trace->isBlock = isBlock;
+    }
+    if (!isBlock) {
+        return Run(arithmetic.front(), table);
+    }
+    if (layoutFails) {
+        return Failed(layout);
+    }
+    const VariableLookup names(table);
+    std::size_t chosen = conditions.size();
+    for (std::size_t k = 0; k < conditions.size() && chosen == conditions.size(); ++k) {
+        const auto [begin, end] = conditions[k];
+        bool holds = false;
+        try {
+            holds = ParseCondition(std::string_view(upper).substr(begin, end - begin), names);
+        } catch (EvaluationFailure& fault) {
+            fault.Shift(begin);
+            if (trace != nullptr) {
+                trace->conditions.push_back({begin, end, Verdict::Failed});
+            }
+            return Failed(fault);
+        } catch (...) {
+            return Outcome{0.0, failure::kOverflow};  // out of memory
+        }
+        if (trace != nullptr) {
+            trace->conditions.push_back({begin, end, holds ? Verdict::True : Verdict::False});
+        }
+        if (holds) {
+            chosen = k;
+        }
+    }
+    const CompiledArithmetic& branch = arithmetic[chosen];
+    if (trace != nullptr) {
+        trace->branchChosen = true;
+        trace->branchBegin = branch.offset;
+        trace->branchEnd = branch.offset + branch.size;
+    }
+    return Run(branch, table);
+}
+
+Outcome EvaluateOnce(std::string_view text, const VariableTable& table) noexcept {
+    Scratch scratch;
+    try {
+        return CompiledFormula(text, table, &scratch.arena, false).Evaluate(table);
+    } catch (...) {
+        return Outcome{0.0, failure::kOverflow};  // out of memory
+    }
+}
 
 }  // namespace detail
 
 namespace {
 
 const std::shared_ptr<const detail::CompiledFormula>& EmptyFormula() {
-    static const auto empty =
-        std::make_shared<const detail::CompiledFormula>(std::string(), VariableTable());
+    static const auto empty = std::make_shared<const detail::CompiledFormula>(
+        std::string_view(), VariableTable(), std::pmr::get_default_resource(), true);
     return empty;
 }
 
@@ -56,16 +410,38 @@ Formula::Formula(std::shared_ptr<const detail::CompiledFormula> compiled) noexce
 Formula::~Formula() = default;
 Formula::Formula(const Formula&) = default;
 Formula& Formula::operator=(const Formula&) = default;
-Formula::Formula(Formula&&) noexcept = default;
-Formula& Formula::operator=(Formula&&) noexcept = default;
+// A formula moved from is the empty formula, never an unusable one.
+Formula::Formula(Formula&& other) noexcept : m_compiled(other.m_compiled) {}
+Formula& Formula::operator=(Formula&& other) noexcept {
+    m_compiled = other.m_compiled;
+    return *this;
+}
 
 Outcome Formula::Evaluate(const Exp& variables) const noexcept {
-    return EvaluateText(m_compiled->text, variables.Variables());
+    return m_compiled->Evaluate(variables.Variables());
 }
 
 Trace Formula::TraceEvaluation(const Exp& variables) const {
     Trace trace;
-    trace.outcome = Evaluate(variables);
+    trace.outcome = m_compiled->Evaluate(variables.Variables(), &trace);
+    for (auto& condition : trace.conditions) {
+        std::tie(condition.begin, condition.end) =
+            m_compiled->Characters(condition.begin, condition.end);
+    }
+    if (trace.isBlock && !trace.conditions.empty()) {
+        // The conditions after the one that held, or after a failure, were
+        // never tested.
+        const std::size_t tested = trace.conditions.size();
+        for (std::size_t k = tested; k < m_compiled->conditions.size(); ++k) {
+            const auto [b, e] = m_compiled->conditions[k];
+            const auto [cb, ce] = m_compiled->Characters(b, e);
+            trace.conditions.push_back({cb, ce, Verdict::NotTested});
+        }
+    }
+    if (trace.branchChosen) {
+        std::tie(trace.branchBegin, trace.branchEnd) =
+            m_compiled->Characters(trace.branchBegin, trace.branchEnd);
+    }
     return trace;
 }
 
@@ -77,7 +453,7 @@ const std::vector<Note>& Formula::Notes() const noexcept {
     return m_compiled->notes;
 }
 
-const std::string& Formula::Text() const noexcept {
+std::string_view Formula::Text() const noexcept {
     return m_compiled->text;
 }
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "ArithmeticEvaluator.h"
+#include "ArithmeticCompiler.h"
 #include "Failure.h"
 #include "Text.h"
 
@@ -71,87 +71,6 @@ template <class Plain, class Name>
     }
 }
 
-// Copies `count` bytes; the pieces of a formula are mostly a few bytes long,
-// which a loop copies faster than a call.
-void CopyBytes(char* to, const char* from, std::size_t count) {
-    if (count > 16) {
-        std::memcpy(to, from, count);
-        return;
-    }
-    for (std::size_t k = 0; k < count; ++k) {
-        to[k] = from[k];
-    }
-}
-
-// Names are the only pieces that hold letters, so for a plain ASCII text
-// upper-casing the names that are not variables upper-cases the whole text.
-// The output is written into a buffer that only a value can outgrow:
-// everything else is at most as long as the text it comes from.
-// With `mark`, variables may be marked; returns how much longer the text
-// would be with their values written out.
-template <bool kUpperCaseNames, class String>
-std::size_t Normalize(std::string_view text, const VariableLookup& variables, String& out,
-                      bool mark) {
-    CheckLength(text);
-    bool markChecked = false;  // whether the text holds no mark itself
-    out.assign(text.size(), '\0');
-    std::size_t w = 0;
-    std::size_t unwritten = 0;  // what the marks leave out of the values
-    auto plain = [&](std::size_t i) { out[w++] = text[i]; };
-    auto name = [&](std::size_t begin, std::size_t end, int entry) {
-        if (entry < 0) {
-            // Not a variable: the name passes, upper-cased when asked.
-            for (std::size_t k = begin; k < end; ++k) {
-                const char n = text[k];
-                out[w++] =
-                    (kUpperCaseNames && n >= 'a' && n <= 'z') ? static_cast<char>(n - 32) : n;
-            }
-            return;
-        }
-        bool asMark = mark && variables.Markable(entry);
-        if (asMark && !markChecked) {
-            mark = asMark = text.find(kVariableMark) == std::string_view::npos;
-            markChecked = true;
-        }
-        if (asMark) {
-            const std::size_t needed = w + 2 + (text.size() - end);
-            if (needed > out.size()) {
-                out.resize(std::max(needed, 2 * out.size()));
-            }
-            out[w++] = kVariableMark;
-            out[w++] = static_cast<char>(entry);
-            unwritten += variables.MarkedTextSize(entry);
-            return;
-        }
-        const std::string_view value = variables.ValueText(entry);
-        const std::size_t needed = w + value.size() + 2 + (text.size() - end);
-        if (needed > out.size()) {
-            out.resize(std::max(needed, 2 * out.size()));
-        }
-        out[w++] = '(';
-        CopyBytes(out.data() + w, value.data(), value.size());
-        w += value.size();
-        out[w++] = ')';
-    };
-    WalkNormalized(text, variables, plain, name);
-    out.resize(w);
-    return unwritten;
-}
-
-// Normalize with marks where they may stand: a text that, written out,
-// reaches the position limit is written out, since the evaluator must see it
-// whole to fail where it does.
-template <bool kUpperCaseNames>
-bool NormalizeMarking(std::string_view text, const VariableLookup& variables, std::pmr::string& out,
-                      bool mark) {
-    const std::size_t unwritten = Normalize<kUpperCaseNames>(text, variables, out, mark);
-    if (unwritten != 0 && out.size() + unwritten >= kPositionLimit) {
-        Normalize<kUpperCaseNames>(text, variables, out, false);
-        return false;
-    }
-    return unwritten != 0;
-}
-
 // A piece of the normalised text and the source text it came from.
 struct Piece {
     std::size_t outBegin;
@@ -204,25 +123,98 @@ void CheckLength(std::string_view text) {
     }
 }
 
-bool NeedsNormalizing(std::string_view text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char c) { return !kInPlainRun[static_cast<unsigned char>(c)]; });
-}
-
 std::string NormalizeExpression(std::string_view text, const VariableLookup& variables) {
+    CheckLength(text);
     std::string out;
-    Normalize<false>(text, variables, out, false);
+    out.reserve(text.size());
+    WalkNormalized(
+        text, variables, [&](std::size_t i) { out += text[i]; },
+        [&](std::size_t begin, std::size_t end, int entry) {
+            if (entry < 0) {
+                out.append(text.substr(begin, end - begin));
+            } else {
+                out += '(';
+                out.append(variables.ValueText(entry));
+                out += ')';
+            }
+        });
     return out;
 }
 
-bool NormalizeExpression(std::string_view text, const VariableLookup& variables,
-                         std::pmr::string& out, bool markVariables) {
-    return NormalizeMarking<false>(text, variables, out, markVariables);
+void NormalizeMarked(std::string_view text, const VariableLookup& variables, MarkedText& out,
+                     NormalizeObserver* observer) {
+    out.text.clear();
+    out.segments.clear();
+    out.marks = 0;
+    out.slots = 0;
+    out.sourceSize = text.size();
+    std::size_t lastEnd = 0;  // where the text before the current piece ended
+    bool lastDigit = false;   // whether the last character written is a number's
+    auto plain = [&](std::size_t i) {
+        const auto at = static_cast<std::uint32_t>(out.text.size());
+        if (out.segments.empty() || out.segments.back().variable || i != lastEnd) {
+            if (observer != nullptr && i != lastEnd && lastDigit && IsNumberChar(text[i])) {
+                observer->JoinedNumbers(lastEnd, i);
+            }
+            out.segments.push_back({at, static_cast<std::uint32_t>(i), 0, false});
+        }
+        // A control byte that looks like the mark is any other skipped byte.
+        out.text += text[i] == kVariableMark ? '\x02' : text[i];
+        lastEnd = i + 1;
+        lastDigit = IsNumberChar(text[i]);
+    };
+    auto name = [&](std::size_t begin, std::size_t end, int entry) {
+        if (entry < 0) {
+            if (observer != nullptr) {
+                observer->UnknownName(begin, end);
+            }
+            for (std::size_t k = begin; k < end; ++k) {
+                plain(k);
+            }
+            return;
+        }
+        out.segments.push_back({static_cast<std::uint32_t>(out.text.size()),
+                                static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end),
+                                true});
+        out.text += kVariableMark;
+        out.text += static_cast<char>(entry);
+        out.slots |= std::uint64_t{1} << entry;
+        ++out.marks;
+        lastEnd = end;
+        lastDigit = false;
+        if (observer != nullptr) {
+            observer->Variable(entry);
+        }
+    };
+    WalkNormalized(text, variables, plain, name);
+    out.chars = IsAscii(out.text) ? out.text.size() : CharCount(out.text);
 }
 
-bool NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables,
-                              std::pmr::string& out, bool markVariables) {
-    return NormalizeMarking<true>(text, variables, out, markVariables);
+std::pair<std::size_t, std::size_t> MarkedText::Source(std::size_t begin, std::size_t end) const {
+    if (segments.empty()) {
+        return {0, sourceSize};  // nothing but blanks: all of them
+    }
+    // The segment holding the byte at `out`.
+    auto holding = [&](std::size_t at) -> const Segment& {
+        auto it = std::upper_bound(segments.begin(), segments.end(), at,
+                                   [](std::size_t o, const Segment& s) { return o < s.out; });
+        return *(it == segments.begin() ? it : it - 1);
+    };
+    // The source offset where the byte at `at` begins, or with `after`, ends:
+    // inside a variable's mark, the whole name.
+    auto source = [&](std::size_t at, bool after) -> std::size_t {
+        const Segment& s = holding(at);
+        if (s.variable) {
+            return after ? s.sourceEnd : s.source;
+        }
+        return s.source + (at - s.out) + (after ? 1 : 0);
+    };
+    if (begin == end) {
+        // A place between characters: right after the character before it.
+        const std::size_t at = begin == 0 ? segments.front().source : source(begin - 1, true);
+        return {at, at};
+    }
+    return {source(begin, false), source(end - 1, true)};
 }
 
 void PlaceInSource(EvaluationFailure& fault, std::string_view text,

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <memory_resource>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "VariableLookup.h"
 
@@ -17,26 +20,55 @@ namespace vornel {
 // text).
 std::string NormalizeExpression(std::string_view text, const VariableLookup& variables);
 
-// NormalizeExpression written into `out` (replacing what it held), with its
-// allocator. With `markVariables`, a variable that VariableLookup::Markable
-// allows is written as kVariableMark and its slot instead of its value, unless
-// the text written out would reach the position limit or `text` holds the mark
-// itself; returns whether any mark was written.
-bool NormalizeExpression(std::string_view text, const VariableLookup& variables,
-                         std::pmr::string& out, bool markVariables);
-
 // Fails with 6 for a text of 32,767 characters or more (placed on the whole
 // text), as NormalizeExpression does.
 void CheckLength(std::string_view text);
 
-// Whether NormalizeExpression could change `text`: it holds white space or
-// a character that starts a name.
-bool NeedsNormalizing(std::string_view text);
+// What normalising a text for compiling tells beside its result; offsets in
+// the text given.
+class NormalizeObserver {
+public:
+    virtual void UnknownName(std::size_t begin, std::size_t end) = 0;
+    virtual void JoinedNumbers(std::size_t begin, std::size_t end) = 0;
+    virtual void Variable(int slot) = 0;
 
-// NormalizeExpression of the upper-cased text, for a text that is plain ASCII,
-// in one pass.
-bool NormalizeAsciiExpression(std::string_view text, const VariableLookup& variables,
-                              std::pmr::string& out, bool markVariables);
+protected:
+    ~NormalizeObserver() = default;
+};
+
+// The normalised text a formula is compiled from: NormalizeExpression's text
+// with each variable marked (kVariableMark and its slot, two bytes standing
+// for "(" + its number text + ")") rather than written out, and the way back
+// from its bytes to the text it came from.
+struct MarkedText {
+    explicit MarkedText(std::pmr::memory_resource* memory) : text(memory), segments(memory) {}
+
+    // A run of the text copied as it is from `source` on, or one variable's
+    // mark, standing for the name [source, sourceEnd).
+    struct Segment {
+        std::uint32_t out;
+        std::uint32_t source;
+        std::uint32_t sourceEnd;
+        bool variable;
+    };
+
+    std::pmr::string text;
+    std::pmr::vector<Segment> segments;
+    std::size_t chars = 0;  // characters, a mark counted as its two parentheses
+    std::size_t marks = 0;
+    std::uint64_t slots = 0;  // bit k: slot k is marked
+    std::size_t sourceSize = 0;
+
+    // The range of the source text that the bytes [begin, end) come from: a
+    // place inside a variable's mark is the variable's name; an empty range
+    // lies right after the character before it.
+    std::pair<std::size_t, std::size_t> Source(std::size_t begin, std::size_t end) const;
+};
+
+// Normalises `text` into `out` with its variables marked. Does not check the
+// length: the caller does, with the values written out.
+void NormalizeMarked(std::string_view text, const VariableLookup& variables, MarkedText& out,
+                     NormalizeObserver* observer);
 
 // Carries the range of a failure found in NormalizeExpression(text) back into
 // `text`: a place inside a variable's value becomes the variable's name, and

@@ -3,13 +3,13 @@
 #include <bit>
 #include <charconv>
 
-#include "ArithmeticEvaluator.h"
 #include "NumberText.h"
+#include "VariableStorage.h"
 
 namespace vornel {
 
 VariableLookup::VariableLookup(const VariableTable& variables) : m_table(variables) {
-    for (std::uint64_t names = m_table.NonAsciiNames(); names != 0; names &= names - 1) {
+    for (std::uint64_t names = NonAsciiNames(); names != 0; names &= names - 1) {
         const auto k = static_cast<std::size_t>(std::countr_zero(names));
         new (&m_upperNames[k].text) std::string(ToUpper(m_table[k].name));
     }
@@ -17,9 +17,10 @@ VariableLookup::VariableLookup(const VariableTable& variables) : m_table(variabl
 
 void VariableLookup::MakeEntries() const {
     m_oneLetter.fill(-1);
-    for (std::size_t k = 0; k < m_table.SlotsInUse(); ++k) {
+    const std::size_t used = m_table.Data() != nullptr ? m_table.Data()->used : 0;
+    for (std::size_t k = 0; k < used; ++k) {
         const std::string& name =
-            (m_table.NonAsciiNames() & Bit(k)) ? m_upperNames[k].text : m_table[k].name;
+            (NonAsciiNames() & Bit(k)) ? m_upperNames[k].text : m_table[k].name;
         if (!name.empty()) {  // an empty slot never matches
             m_entries[m_entryCount++] = {name.data(), name.size(), static_cast<int>(k)};
         }
@@ -33,28 +34,16 @@ void VariableLookup::MakeEntries() const {
     m_entriesMade = true;
 }
 
-void VariableLookup::CheckMark(std::size_t k) const {
-    const double whole = m_table[k].value;
-    if (IsWrittenWhole(whole)) {
-        char digits[24];
-        const auto written =
-            std::to_chars(digits, digits + sizeof digits, static_cast<long long>(whole));
-        m_markValues[k] = whole + 0.0;
-        m_markTextSizes[k] = static_cast<std::size_t>(written.ptr - digits);
-        m_markable |= Bit(k);
-    } else {
-        const std::string_view text = ValueText(static_cast<int>(k));
-        if (const auto value = ReadWholeNumber(text)) {
-            m_markValues[k] = *value;
-            m_markTextSizes[k] = text.size();
-            m_markable |= Bit(k);
-        }
-    }
-    m_marksChecked |= Bit(k);
+std::uint64_t VariableLookup::NonAsciiNames() const {
+    return m_table.Data() != nullptr ? m_table.Data()->nonAscii : 0;
+}
+
+double VariableLookup::ReadValue(int entry) const {
+    return m_table.Data()->readValues[static_cast<std::size_t>(entry)];
 }
 
 VariableLookup::~VariableLookup() {
-    for (std::uint64_t names = m_table.NonAsciiNames(); names != 0; names &= names - 1) {
+    for (std::uint64_t names = NonAsciiNames(); names != 0; names &= names - 1) {
         m_upperNames[static_cast<std::size_t>(std::countr_zero(names))].text.~basic_string();
     }
     for (std::uint64_t texts = m_textsMade; texts != 0; texts &= texts - 1) {

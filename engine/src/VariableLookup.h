@@ -61,28 +61,12 @@ public:
         return m_texts[k].text;
     }
 
-    // Whether slot `entry` may stand in a normalised text as a mark that the
-    // evaluator reads as "(" + its number text + ")": the number text is one
-    // number to the evaluator, whose value is then MarkValues()[entry].
-    bool Markable(int entry) const {
-        const auto k = static_cast<std::size_t>(entry);
-        if (!(m_marksChecked & Bit(k))) {
-            CheckMark(k);
-        }
-        return (m_markable & Bit(k)) != 0;
-    }
-
-    // The values of the markable slots, by slot.
-    const double* MarkValues() const { return m_markValues.data(); }
-
-    // The length of the number text of a slot that Markable allows.
-    std::size_t MarkedTextSize(int entry) const {
-        return m_markTextSizes[static_cast<std::size_t>(entry)];
-    }
+    // The value of slot `entry` as a formula reads it: its number text read
+    // back. Only for a slot whose value reads back.
+    double ReadValue(int entry) const;
 
 private:
-    void CheckMark(std::size_t k) const;
-
+    std::uint64_t NonAsciiNames() const;
     static std::uint64_t Bit(std::size_t k) { return std::uint64_t{1} << k; }
     static char AsciiUpper(char c) {
         return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
@@ -117,10 +101,6 @@ private:
     std::array<LazyText, kVariableSlots> m_upperNames;
     mutable std::array<LazyText, kVariableSlots> m_texts;
     mutable std::uint64_t m_textsMade = 0;
-    mutable std::array<double, kVariableSlots> m_markValues;
-    mutable std::array<std::size_t, kVariableSlots> m_markTextSizes;
-    mutable std::uint64_t m_marksChecked = 0;
-    mutable std::uint64_t m_markable = 0;
 };
 
 }  // namespace vornel

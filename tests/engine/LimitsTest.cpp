@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ArithmeticEvaluator.h"
+#include "ArithmeticCompiler.h"
 #include "TestSupport.h"
 
 namespace vornel {

@@ -19,16 +19,16 @@ class Exp;
 // explain them. A formula without notes is one where every character counted.
 // New kinds may be added in later versions.
 enum class NoteKind : std::uint8_t {
-    UnknownWord,          // a name that is no variable and no function: "X" in "X+5"
-    SkippedCharacter,     // a character arithmetic does not read: "^", "%", "'", "ü"
-    UnclosedParenthesis,  // a "(" that only the end of the formula closes
-    SkippedClose,         // a ")" or "," with no "(" left to close
-    UnusedArgument,       // an argument beyond a function's count: "1" in "Max(1,2,3)"
-    TextAfterEndIf,       // text after EndIf, which is ignored
-    IfNotAtStart,         // an If block after other text: read as arithmetic
+    UnknownWord,             // a name that is no variable and no function: "X" in "X+5"
+    SkippedCharacter,        // a character arithmetic does not read: "^", "%", "'", "ü"
+    UnclosedParenthesis,     // a "(" that only the end of the formula closes
+    SkippedClose,            // a ")" or "," with no "(" left to close
+    UnusedArgument,          // an argument beyond a function's count: "1" in "Max(1,2,3)"
+    TextAfterEndIf,          // text after EndIf, which is ignored
+    IfNotAtStart,            // an If block after other text: read as arithmetic
     UnknownNameInCondition,  // a name no variable holds: the condition is false
-    InvalidCondition,     // a character that starts no part of a condition: it is false
-    JoinedNumbers,        // white space between digits joins them into one number
+    InvalidCondition,        // a character that starts no part of a condition: it is false
+    JoinedNumbers,           // white space between digits joins them into one number
 };
 
 // One sentence in plain English saying what a kind of note means, without a
@@ -129,7 +129,7 @@ public:
     [[nodiscard]] const std::vector<Note>& Notes() const noexcept;
 
     // The text as it was given to Compile.
-    [[nodiscard]] const std::string& Text() const noexcept;
+    [[nodiscard]] std::string_view Text() const noexcept;
 
 private:
     friend class Exp;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
-#include <cstdint>
 #include <iterator>
+#include <memory>
 #include <string>
 
 namespace vornel {
@@ -19,19 +18,19 @@ inline constexpr int kVariableSlots = 33;
 
 // The variables an expression can use, slot 0 to 32. Names are matched
 // ignoring letter case; of two slots with the same name the lower index wins.
-// A slot never stored reads as empty. Only the slots up to the highest one
-// stored are ever set up, so a new table costs nothing to make.
+// A slot never stored reads as empty. A new table costs nothing to make: its
+// storage is made at the first Store.
 class VariableTable {
 public:
-    VariableTable() noexcept {}
+    VariableTable() noexcept;
     VariableTable(const VariableTable& other);
     VariableTable& operator=(const VariableTable& other);
+    VariableTable(VariableTable&& other) noexcept;
+    VariableTable& operator=(VariableTable&& other) noexcept;
     ~VariableTable();
 
     // Slot `index` (below size()); an empty slot when it was never stored.
-    const VariableSlot& operator[](std::size_t index) const noexcept {
-        return index < m_used ? m_slots[index].slot : EmptySlot();
-    }
+    [[nodiscard]] const VariableSlot& operator[](std::size_t index) const noexcept;
 
     static constexpr std::size_t size() noexcept { return kVariableSlots; }
 
@@ -68,31 +67,16 @@ public:
     const_iterator begin() const noexcept { return {this, 0}; }
     const_iterator end() const noexcept { return {this, size()}; }
 
-    // The highest slot stored, plus one: every slot from there on is empty.
-    std::size_t SlotsInUse() const noexcept { return m_used; }
-
-    // Stores `name` (unchanged, taken over) and `value` in slot `index`, which must be
-    // below size().
+    // Stores `name` (unchanged, taken over) and `value` in slot `index`, which
+    // must be below size().
     void Store(std::size_t index, std::string&& name, double value);
 
-    // One bit per slot (bit k for slot k): set when the slot's name holds a
-    // byte outside ASCII.
-    std::uint64_t NonAsciiNames() const noexcept { return m_nonAscii; }
+    // The engine's own view of the table; its layout is private to the engine.
+    struct Storage;
+    [[nodiscard]] const Storage* Data() const noexcept { return m_storage.get(); }
 
 private:
-    static_assert(kVariableSlots <= 64, "one bit per slot");
-    static const VariableSlot& EmptySlot() noexcept;
-
-    // Raw storage: a slot is set up only when a slot at or above it is stored.
-    union Storage {
-        Storage() noexcept {}
-        ~Storage() {}
-        VariableSlot slot;
-    };
-
-    std::array<Storage, kVariableSlots> m_slots;
-    std::size_t m_used = 0;
-    std::uint64_t m_nonAscii = 0;
+    std::unique_ptr<Storage> m_storage;
 };
 
 }  // namespace vornel

@@ -83,15 +83,16 @@ bool TestCondition(std::string_view condition, const VariableLookup& variables) 
     return ParseCondition(condition, variables);
 }
 
-std::string_view SelectBranch(std::string_view statement, const VariableLookup& variables) {
+BlockLayout CutBlock(std::string_view statement) {
     const BlockCutter cutter(statement);
-    std::array<std::string_view, kMaxConditions> conditions;
-    std::array<std::string_view, kMaxConditions> branches;
-    int count = 0;
+    BlockLayout block;
+    int& count = block.count;
+    auto& conditions = block.conditions;
+    auto& branches = block.branches;
 
     std::size_t start = cutter.Find(kKeywordIf, 0) + kKeywordIf.size();
     std::size_t then = cutter.Find(kKeywordThen, start);
-    conditions[count++] = cutter.Piece(start, then, Cause::MissingThen);
+    conditions[static_cast<std::size_t>(count++)] = cutter.Piece(start, then, Cause::MissingThen);
     start = then + kKeywordThen.size();
     // "ELSEIF" is looked for before "ELSE" at every step, since it contains it.
     for (auto elseIf = cutter.Find(kKeywordElseIf, start); elseIf != std::string_view::npos;
@@ -112,11 +113,16 @@ std::string_view SelectBranch(std::string_view statement, const VariableLookup& 
     const std::size_t elseAt = cutter.Find(kKeywordElse, start);
     branches[static_cast<std::size_t>(count - 1)] = cutter.Piece(start, elseAt, Cause::MissingElse);
     start = elseAt + kKeywordElse.size();
-    const std::string_view elseText =
-        cutter.Piece(start, cutter.FindLast(kKeywordEndIf, start), Cause::MissingEndIf);
+    const std::size_t endIf = cutter.FindLast(kKeywordEndIf, start);
+    block.elseText = cutter.Piece(start, endIf, Cause::MissingEndIf);
+    block.after = statement.substr(endIf + kKeywordEndIf.size());
+    return block;
+}
 
-    for (int k = 0; k < count; ++k) {
-        const std::string_view condition = conditions[static_cast<std::size_t>(k)];
+std::string_view SelectBranch(std::string_view statement, const VariableLookup& variables) {
+    const BlockLayout block = CutBlock(statement);
+    for (int k = 0; k < block.count; ++k) {
+        const std::string_view condition = block.conditions[static_cast<std::size_t>(k)];
         bool holds = false;
         try {
             holds = TestCondition(condition, variables);
@@ -125,10 +131,10 @@ std::string_view SelectBranch(std::string_view statement, const VariableLookup& 
             throw;
         }
         if (holds) {
-            return branches[static_cast<std::size_t>(k)];
+            return block.branches[static_cast<std::size_t>(k)];
         }
     }
-    return elseText;
+    return block.elseText;
 }
 
 }  // namespace vornel

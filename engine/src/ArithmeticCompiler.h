@@ -1,0 +1,560 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "Failure.h"
+#include "Operations.h"
+#include "Program.h"
+#include "Text.h"
+
+namespace vornel {
+
+namespace precedence {
+
+enum class Class { AddSub, MulDiv, Open, CloseOrComma, Function, Other };
+
+constexpr Class ClassOf(OpKind op) {
+    switch (op) {
+        case OpKind::Plus:
+        case OpKind::Minus:
+            return Class::AddSub;
+        case OpKind::Times:
+        case OpKind::Divide:
+            return Class::MulDiv;
+        case OpKind::Open:
+            return Class::Open;
+        case OpKind::Close:
+        case OpKind::Comma:
+            return Class::CloseOrComma;
+        case OpKind::Other:
+            return Class::Other;
+        default:
+            return Class::Function;
+    }
+}
+
+constexpr int Compare(OpKind upper, OpKind lower) {
+    // Columns: lower is "+"/"-", "*"/"/", anything else.
+    constexpr int kByClass[][3] = {
+        /* "+" "-"        */ {0, -1, 1},
+        /* "*" "/"        */ {1, 0, 1},
+        /* "("            */ {1, 1, 1},
+        /* ")" ","        */ {-1, -1, -1},
+        /* function name  */ {1, 1, 1},
+        /* any other text */ {2, 2, 2},
+    };
+    const Class lowerClass = ClassOf(lower);
+    const int column = lowerClass == Class::AddSub ? 0 : lowerClass == Class::MulDiv ? 1 : 2;
+    return kByClass[static_cast<int>(ClassOf(upper))][column];
+}
+
+// Every pair of kinds worked out once, for the compiler's inner loop.
+inline constexpr auto kTable = [] {
+    std::array<std::array<std::int8_t, kOpKindCount>, kOpKindCount> table{};
+    for (int upper = 0; upper < kOpKindCount; ++upper) {
+        for (int lower = 0; lower < kOpKindCount; ++lower) {
+            table[upper][lower] = static_cast<std::int8_t>(
+                Compare(static_cast<OpKind>(upper), static_cast<OpKind>(lower)));
+        }
+    }
+    return table;
+}();
+
+}  // namespace precedence
+
+// Compares the operator just placed (upper) with the one below it (lower):
+// above 0 means nothing is applied yet; 0 or -1 means lower is applied first.
+inline int ComparePrecedence(OpKind upper, OpKind lower) {
+    return precedence::kTable[static_cast<int>(upper)][static_cast<int>(lower)];
+}
+
+// Marks a variable in a normalised text: followed by one byte, the slot. It
+// stands for "(" + the variable's number text + ")".
+inline constexpr char kVariableMark = '\x01';
+
+// What the compiler tells about the text it reads, beside the program: the
+// skipped parts that notes are made of. Byte ranges in the normalised text.
+class CompileObserver {
+public:
+    virtual void SkippedCharacter(std::size_t begin, std::size_t end) = 0;
+    virtual void UnclosedParenthesis(std::size_t begin, std::size_t end) = 0;
+    virtual void SkippedClose(std::size_t begin, std::size_t end) = 0;
+    virtual void UnusedArguments(std::size_t begin, std::size_t end, int count) = 0;
+
+protected:
+    ~CompileObserver() = default;
+};
+
+// The rules of the two arithmetics:
+//   Plain: positions 1 to 256, a group is closed only when an operator is
+//          left, numbers as they are, ceil and floor over every double.
+//   Whole: the arithmetic of a function call inside a condition: position 0
+//          is usable, a group is closed whatever the count, numbers and
+//          variables enter as whole numbers, ceil and floor keep to 16 bits.
+struct PlainRules {
+    static constexpr int kBottom = 1;
+    static constexpr bool kCloseNeedsGroup = true;
+    static constexpr Whole kWhole = Whole::No;
+};
+struct WholeRules {
+    static constexpr int kBottom = 0;
+    static constexpr bool kCloseNeedsGroup = false;
+    static constexpr Whole kWhole = Whole::Yes;
+};
+
+// The number a number token makes under `whole` rules: fails with 6 when a
+// whole number is out of the signed 32-bit range.
+double EnterNumber(double number, Whole whole);
+
+// Compiles a normalised arithmetic text into a program: one left-to-right pass
+// with an operand stack and an operator stack of 256 entries each, in the
+// manner of an operator-precedence evaluator. The rules are exact, including
+// on text that is not a well-formed expression, so the program reads stale
+// entries above the counts on purpose and never validates what it pops.
+//
+// Only the positions are worked out here: which operand stack entries each
+// operation reads and writes. They depend on the text alone, never on the
+// values, so the program holds every step in the order the rules take it, and
+// a failure the text itself makes (a missing operand, a malformed number)
+// becomes a step of its own at the point where the rules meet it.
+template <class Rules>
+class ArithmeticCompiler {
+public:
+    // With `marked`, kVariableMark and the byte after it stand for a variable;
+    // otherwise the mark is a byte like any other.
+    ArithmeticCompiler(std::string_view text, bool marked, Program& program,
+                       CompileObserver* observer)
+        : m_text(text), m_marked(marked), m_program(program), m_observer(observer) {
+        // The position counter is 16-bit: stepping past character 32,767
+        // overflows it, wherever in the text that happens.
+        m_positionLimit = text.size() >= kPositionLimit ? OffsetAfterChars(text, kPositionLimit)
+                                                        : std::string_view::npos;
+        m_program.whole = Rules::kWhole;
+        ClearTo(16);
+    }
+
+    void Compile() {
+        try {
+            Run();
+        } catch (EvaluationFailure& fault) {
+            PlaceFailure(fault);
+            Step step{Code::Fail};
+            step.number = static_cast<failure::Number>(fault.number);
+            step.cause = fault.cause;
+            step.place = AddPlace(fault.begin, fault.end);
+            Emit(step);
+        }
+        m_program.registers = m_highest + 1;
+    }
+
+private:
+    struct Span {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+    };
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    // What each byte is as an operator symbol: Other for a byte that is none.
+    static constexpr auto kSymbols = [] {
+        std::array<OpKind, 256> symbols{};
+        for (int c = 0; c < 256; ++c) {
+            symbols[static_cast<std::size_t>(c)] = ClassifySymbol(static_cast<char>(c));
+        }
+        return symbols;
+    }();
+
+    void Run() {
+        std::size_t i = 0;
+        while (i < m_text.size()) {
+            const char ch = m_text[i];
+            if (IsNumberChar(ch) || (ch == '-' && StartsSignedNumber(i))) {
+                i = ReadNumber(i);
+            } else if (const OpKind symbol = kSymbols[static_cast<unsigned char>(ch)];
+                       symbol != OpKind::Other) {
+                m_token = {i, i + 1};
+                PushOperator(symbol);
+                i = Advance(i, 1);
+                if (m_oc > 1) {
+                    PlaceOperator(ch);
+                }
+            } else if (IsFunctionInitial(ch)) {
+                i = ReadWord(i);
+            } else if (ch == kVariableMark && m_marked) {
+                m_token = {i, i + 2};
+                PushVariable(static_cast<unsigned char>(m_text[i + 1]));
+                i += 2;
+            } else {
+                const std::size_t next = Advance(i, CharLength(m_text, i));
+                if (m_observer != nullptr) {
+                    m_observer->SkippedCharacter(i, next);
+                }
+                i = next;
+            }
+        }
+        m_token = {m_text.size(), m_text.size()};
+        m_atEnd = true;
+        Finish();
+    }
+
+    // A minus sign belongs to the number at the very start of the text and
+    // right after "(" or ",": there it can only be a sign.
+    bool StartsSignedNumber(std::size_t i) const {
+        return i == 0 || m_text[i - 1] == '(' || m_text[i - 1] == ',';
+    }
+
+    std::size_t Advance(std::size_t i, std::size_t by) const {
+        i += by;
+        if (i >= m_positionLimit) {
+            Fail(EvaluationFailure::kOverflow, Cause::TooLong);
+        }
+        return i;
+    }
+
+    std::size_t ReadNumber(std::size_t start) {
+        std::size_t end = start + 1;
+        while (end < m_text.size() && IsNumberChar(m_text[end])) {
+            ++end;
+        }
+        m_token = {start, end};
+        Advance(end, 0);
+        const double number =
+            EnterNumber(ReadNumberToken(m_text.substr(start, end - start)), Rules::kWhole);
+        const int p = PushOperand();
+        Step step{Code::Constant};
+        step.dst = static_cast<std::int16_t>(p);
+        step.constant = number;
+        Emit(step);
+        return end;
+    }
+
+    // A variable marked in the text stands for "(" + its number text + ")":
+    // the same pushes, with the value read when the program runs.
+    void PushVariable(int slot) {
+        PushOperator(OpKind::Open);
+        const int p = PushOperand();
+        Step step{Code::Variable};
+        step.dst = static_cast<std::int16_t>(p);
+        step.a = static_cast<std::int16_t>(slot);
+        step.place = AddPlace(m_token.begin, m_token.end);
+        Emit(step);
+        m_program.slots |= std::uint64_t{1} << slot;
+        PushOperator(OpKind::Close);
+        m_oc -= 2;
+        CloseGroup();
+    }
+
+    // Any word that starts with a function's initial goes on the operator
+    // stack, function name or not; what it does is decided when it is applied.
+    std::size_t ReadWord(std::size_t start) {
+        std::size_t end = start + 1;
+        while (end < m_text.size() && IsLetter(m_text[end])) {
+            ++end;
+        }
+        m_token = {start, end};
+        Advance(end, 0);
+        const OpKind kind = ClassifyOperator(m_text.substr(start, end - start));
+        if (kind == OpKind::Other && m_unknownWord.begin == kNone) {
+            m_unknownWord = m_token;
+        }
+        PushOperator(kind);
+        return end;
+    }
+
+    // Checks that position p of the operand stack exists; returns it.
+    int Operand(int p) {
+        if (p < Rules::kBottom || p > kStackSize) {
+            Fail(EvaluationFailure::kSubscriptOutOfRange,
+                 p > kStackSize ? Cause::TooDeep : Cause::MissingOperand);
+        }
+        m_highest = std::max(m_highest, p);
+        return p;
+    }
+
+    OpKind& Operator(int p) {
+        if (p < Rules::kBottom || p > kStackSize) {
+            Fail(EvaluationFailure::kSubscriptOutOfRange,
+                 p > kStackSize ? Cause::TooDeep : Cause::NothingToClose);
+        }
+        return m_operators[static_cast<std::size_t>(p)];
+    }
+
+    int PushOperand() { return Operand(++m_nc); }
+
+    void PushOperator(OpKind op) {
+        const int p = ++m_oc;
+        if (p + 1 >= m_clear) {
+            ClearTo(std::min(kStackSize + 1, p + 16));
+        }
+        Operator(p) = op;
+        m_operatorPlaces[static_cast<std::size_t>(p)] = m_token;
+        m_operandsBelow[static_cast<std::size_t>(p)] = m_nc;
+    }
+
+    // Entries never written read as no operator. No step reads above the
+    // operator count plus one, so the entries are cleared as pushes reach
+    // them, a few ahead: a short formula does not pay for all 257.
+    void ClearTo(int end) {
+        for (int k = m_clear; k < end; ++k) {
+            m_operators[static_cast<std::size_t>(k)] = OpKind::Other;
+            m_operatorPlaces[static_cast<std::size_t>(k)] = {};
+            m_operandsBelow[static_cast<std::size_t>(k)] = 0;
+        }
+        m_clear = std::max(m_clear, end);
+    }
+
+    // Moves the operator at `from` down to `to`.
+    void MoveOperator(int to, int from) {
+        Operator(to) = Operator(from);
+        m_operatorPlaces[static_cast<std::size_t>(to)] =
+            m_operatorPlaces[static_cast<std::size_t>(from)];
+        m_operandsBelow[static_cast<std::size_t>(to)] =
+            m_operandsBelow[static_cast<std::size_t>(from)];
+    }
+    // Puts `kind` at `to`, standing for the token being read.
+    void PutOperator(int to, OpKind kind) {
+        Operator(to) = kind;
+        m_operatorPlaces[static_cast<std::size_t>(to)] = m_token;
+    }
+
+    // Applies the operator at position p to the two top operands; the
+    // operator entry itself stays where it is.
+    void Reduce(int p) {
+        m_reducing = p;
+        const int left = Operand(m_nc - 1);
+        const int right = Operand(m_nc);
+        const OpKind op = Operator(p);
+        m_reducing = -1;
+        EmitBinary(left, left, right, op, p);
+        --m_nc;
+    }
+
+    void EmitBinary(int dst, int a, int b, OpKind op, int placeOf) {
+        Step step{Code::Binary};
+        step.op = op;
+        step.dst = static_cast<std::int16_t>(dst);
+        step.a = static_cast<std::int16_t>(a);
+        step.b = static_cast<std::int16_t>(b);
+        const Span& at = m_operatorPlaces[static_cast<std::size_t>(placeOf)];
+        step.place = AddPlace(at.begin, at.end);
+        Emit(step);
+    }
+
+    // After a ")" has removed its "(": a function standing below it is now
+    // applied to its arguments.
+    void CloseGroup() {
+        if (Rules::kCloseNeedsGroup && m_oc < 1) {
+            return;
+        }
+        const OpKind top = Operator(m_oc);
+        if (!IsFunctionName(top)) {
+            return;
+        }
+        const int count = OperandCount(top);
+        if (m_observer != nullptr && m_oc + 1 < m_clear) {
+            // The "(" of the call stood right above the name.
+            const int arguments = m_nc - m_operandsBelow[static_cast<std::size_t>(m_oc + 1)];
+            if (arguments > count) {
+                const Span& name = m_operatorPlaces[static_cast<std::size_t>(m_oc)];
+                m_observer->UnusedArguments(name.begin, name.end, arguments - count);
+            }
+        }
+        if (count == 2) {
+            Reduce(m_oc);
+        } else {
+            const int x = Operand(m_nc);
+            Step step{Code::Unary};
+            step.op = top;
+            step.dst = static_cast<std::int16_t>(x);
+            const Span& at = m_operatorPlaces[static_cast<std::size_t>(m_oc)];
+            step.place = AddPlace(at.begin, at.end);
+            Emit(step);
+        }
+        --m_oc;
+    }
+
+    void PlaceOperator(char symbol) {
+        switch (symbol) {
+            case ')':
+                return PlaceClose();
+            case ',':
+                return PlaceComma();
+            default:
+                return PlaceArithmetic();
+        }
+    }
+
+    // The entry below the operator just applied is taken to be the "(" without
+    // a check: a text that is not well formed yields what these steps give.
+    void PlaceClose() {
+        if (Operator(m_oc - 1) == OpKind::Open) {
+            m_oc -= 2;
+            return CloseGroup();
+        }
+        Reduce(m_oc - 1);
+        PutOperator(m_oc - 1, OpKind::Close);
+        --m_oc;
+        if (Operator(m_oc - 1) == OpKind::Open) {
+            m_oc -= 2;
+            return CloseGroup();
+        }
+        Reduce(m_oc - 1);
+        NoteUncheckedOpen(m_oc - 2);
+        m_oc -= 3;
+        CloseGroup();
+    }
+
+    // A "," finishes one argument; the "(" stays for the next one.
+    void PlaceComma() {
+        if (Operator(m_oc - 1) == OpKind::Open) {
+            --m_oc;
+            return;
+        }
+        Reduce(m_oc - 1);
+        PutOperator(m_oc - 1, OpKind::Comma);
+        --m_oc;
+        if (Operator(m_oc - 1) == OpKind::Open) {
+            --m_oc;
+            return;
+        }
+        Reduce(m_oc - 1);
+        m_oc -= 2;
+    }
+
+    // A ")" that takes the entry at p for its "(" when it is something else
+    // closes nothing the formula opened.
+    void NoteUncheckedOpen(int p) {
+        if (m_observer != nullptr && p >= Rules::kBottom && p <= kStackSize &&
+            m_operators[static_cast<std::size_t>(p)] != OpKind::Open) {
+            m_observer->SkippedClose(m_token.begin, m_token.end);
+        }
+    }
+
+    // Runs with at least two operators on the stack, and leaves when one is
+    // left.
+    void PlaceArithmetic() {
+        while (ComparePrecedence(Operator(m_oc), Operator(m_oc - 1)) <= 0) {
+            Reduce(m_oc - 1);
+            MoveOperator(m_oc - 1, m_oc);
+            --m_oc;
+            if (m_oc <= 1) {
+                return;
+            }
+        }
+    }
+
+    // Whatever is left is folded from the bottom of the stacks upwards, over
+    // entries that earlier steps left above the counts: that is what gives
+    // "3+" its value 3.
+    void Finish() {
+        if (m_observer != nullptr) {
+            for (int k = std::max(1, Rules::kBottom); k <= std::min(m_oc, kStackSize); ++k) {
+                if (m_operators[static_cast<std::size_t>(k)] == OpKind::Open) {
+                    const Span& open = m_operatorPlaces[static_cast<std::size_t>(k)];
+                    if (open.end - open.begin == 1) {  // not a variable's own
+                        m_observer->UnclosedParenthesis(open.begin, open.end);
+                    }
+                }
+            }
+        }
+        if (m_oc > 1 && ComparePrecedence(Operator(m_oc), Operator(m_oc - 1)) == 1) {
+            Reduce(m_oc);
+            --m_oc;
+        }
+        for (int k = 1; k <= m_oc; ++k) {
+            const int next = Operand(k + 1);
+            const int left = Operand(k);
+            const OpKind op = Operator(k);
+            EmitBinary(next, left, next, op, k);
+        }
+        Step step{Code::Return};
+        step.a = static_cast<std::int16_t>(Operand(m_nc));
+        Emit(step);
+    }
+
+    void Emit(const Step& step) { m_program.steps.push_back(step); }
+
+    std::uint16_t AddPlace(std::size_t begin, std::size_t end) {
+        m_program.places.push_back(
+            {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end)});
+        return static_cast<std::uint16_t>(
+            std::min<std::size_t>(m_program.places.size() - 1, UINT16_MAX));
+    }
+
+    // Fills the range of a failure the text makes, and sharpens its cause
+    // where the place tells more than the number.
+    void PlaceFailure(EvaluationFailure& fault) const {
+        if (fault.cause == Cause::TooLong) {
+            // The character at which the position counter passes its range.
+            fault.Place(OffsetAfterChars(m_text, kPositionLimit - 1), m_positionLimit);
+            return;
+        }
+        if (fault.cause == Cause::MissingOperand) {
+            PlaceMissingOperand(fault);
+            return;
+        }
+        if (fault.cause == Cause::TooDeep && m_oc > kStackSize) {
+            // The operator stack is full: its top entry is the innermost of
+            // the pending operations, usually the 256th "(".
+            const Span& top = m_operatorPlaces[kStackSize];
+            fault.Place(top.begin, top.end);
+            return;
+        }
+        fault.Place(m_token.begin, m_token.end);
+    }
+
+    void PlaceMissingOperand(EvaluationFailure& fault) const {
+        const bool reducingFunction =
+            m_reducing >= 0 && m_reducing <= kStackSize &&
+            IsFunctionName(m_operators[static_cast<std::size_t>(m_reducing)]);
+        if (m_unknownWord.begin != kNone) {
+            // A word that names nothing stood on the operator stack and took
+            // no operand: that is what left another operator without one.
+            fault.cause = Cause::UnknownWord;
+            fault.Place(m_unknownWord.begin, m_unknownWord.end);
+        } else if (m_text.empty()) {
+            fault.cause = Cause::EmptyFormula;
+            fault.Place(0, 0);
+        } else if (reducingFunction) {
+            const Span& name = m_operatorPlaces[static_cast<std::size_t>(m_reducing)];
+            fault.cause = Cause::MissingArgument;
+            fault.Place(name.begin, name.end);
+        } else if (m_atEnd) {
+            fault.cause = Cause::MissingOperandAtEnd;
+            fault.Place(m_text.size(), m_text.size());
+        } else {
+            const std::size_t b = m_token.begin;
+            if (m_text[b] == '-' && b > 0 && IsArithmeticSymbol(m_text[b - 1])) {
+                fault.cause = Cause::SignAfterOperator;
+            }
+            fault.Place(b, m_token.end);
+        }
+    }
+
+    static bool IsArithmeticSymbol(char c) { return c == '+' || c == '-' || c == '*' || c == '/'; }
+
+    std::string_view m_text;
+    bool m_marked;
+    Program& m_program;
+    CompileObserver* m_observer;
+    std::size_t m_positionLimit;
+    // The operator stack: what each entry is, the text it came from, and how
+    // many operands lay below it when it was pushed. Entries never written
+    // read as no operator.
+    std::array<OpKind, kStackSize + 1> m_operators;
+    std::array<Span, kStackSize + 1> m_operatorPlaces;
+    std::array<int, kStackSize + 2> m_operandsBelow;
+    int m_clear = 0;
+    int m_nc = 0;
+    int m_oc = 0;
+    int m_highest = 0;  // the highest operand position used
+    Span m_token;       // the token being read
+    bool m_atEnd = false;
+    int m_reducing = -1;               // the operator whose operands are fetched
+    Span m_unknownWord{kNone, kNone};  // the first word that names nothing
+};
+
+}  // namespace vornel

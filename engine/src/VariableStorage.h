@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include <vornel/VariableTable.h>
+
+namespace vornel {
+
+// What the engine keeps of each variable. Besides the name and the value as
+// stored, a value is kept as formulas read it: its number text (15
+// significant digits), read back as a number. That is worked out once, when
+// the value is stored, not at every evaluation.
+struct VariableTable::Storage {
+    std::array<VariableSlot, kVariableSlots> slots;
+    std::size_t used = 0;        // the highest slot stored, plus one
+    std::uint64_t nonAscii = 0;  // bit k: slot k's name holds a byte outside ASCII
+    std::array<double, kVariableSlots> readValues{};
+    std::array<std::uint32_t, kVariableSlots> textSizes{};  // of each value's number text
+    std::uint64_t unreadable = 0;    // bit k: slot k's number text is beyond a double
+    std::uint64_t namesVersion = 0;  // changes whenever a name does
+};
+
+// The names a table holds, as one number: two tables with the same number
+// hold the same names in the same slots. An empty table gives 0.
+inline std::uint64_t NamesVersion(const VariableTable& table) {
+    return table.Data() != nullptr ? table.Data()->namesVersion : 0;
+}
+
+// The value of slot `slot` as formulas read it, and whether it reads back.
+struct ReadValue {
+    double value = 0;
+    std::uint32_t textSize = 1;  // "0"
+    bool readable = true;
+};
+ReadValue ReadBack(double value);
+
+}  // namespace vornel

@@ -191,7 +191,8 @@ std::string JsonString(std::string_view text) {
         } else if (c.code == '"' || c.code == '\\') {
             out += '\\';
             out += static_cast<char>(c.code);
-        } else if (c.code < 0x20 || (c.code >= 0x7F && c.code <= 0x9F)) {
+        } else if (c.code < 0x20 || (c.code >= 0x7F && c.code <= 0x9F) || IsBidiControl(c.code) ||
+                   c.code == 0x2028 || c.code == 0x2029) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c.code));
             out += escape;

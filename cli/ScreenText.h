@@ -32,9 +32,11 @@ std::string Visible(std::string_view text);
 // the same place, so both reach the same column (the next multiple of 8).
 std::string PlaceLines(std::string_view text, std::size_t begin, std::size_t end);
 
-// `text` as a JSON string literal: quotes, backslashes and the control
-// characters U+0000 to U+001F and U+007F to U+009F escaped, and a byte that is
-// not valid UTF-8 as U+FFFD, so that the answer is valid JSON.
+// `text` as a JSON string literal: quotes, backslashes, the control
+// characters U+0000 to U+001F and U+007F to U+009F, the bidirectional
+// controls and the line and paragraph separators escaped, and a byte that is
+// not valid UTF-8 as U+FFFD, so that the answer is valid JSON and safe to
+// show on a terminal.
 std::string JsonString(std::string_view text);
 
 }  // namespace cli

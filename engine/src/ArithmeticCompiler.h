@@ -10,6 +10,7 @@
 #include "Operations.h"
 #include "Program.h"
 #include "Text.h"
+#include "VariableLookup.h"
 
 namespace vornel {
 
@@ -80,6 +81,10 @@ inline constexpr char kVariableMark = '\x01';
 // skipped parts that notes are made of. Byte ranges in the normalised text.
 class CompileObserver {
 public:
+    // A name read where it stands (see NameReading) that no variable holds,
+    // and a variable read.
+    virtual void UnknownName(std::size_t begin, std::size_t end) = 0;
+    virtual void Variable(int slot) = 0;
     virtual void SkippedCharacter(std::size_t begin, std::size_t end) = 0;
     virtual void UnclosedParenthesis(std::size_t begin, std::size_t end) = 0;
     virtual void SkippedClose(std::size_t begin, std::size_t end) = 0;
@@ -106,9 +111,17 @@ struct WholeRules {
     static constexpr Whole kWhole = Whole::Yes;
 };
 
-// The number a number token makes under `whole` rules: fails with 6 when a
-// whole number is out of the signed 32-bit range.
-double EnterNumber(double number, Whole whole);
+// A text that needs no normalising but for its variables (plain ASCII without
+// white space) is compiled where it stands: its names are read in place, a
+// variable as its mark would be, any other name as the characters it is.
+// This counts what the text written out would hold.
+struct NameReading {
+    explicit NameReading(const VariableLookup& lookup) : names(&lookup) {}
+    const VariableLookup* names;
+    std::array<std::uint16_t, kVariableSlots> occurrences{};  // of each slot
+    std::size_t nameChars = 0;  // of the variables' names
+    std::size_t variables = 0;  // occurrences in all
+};
 
 // Compiles a normalised arithmetic text into a program: one left-to-right pass
 // with an operand stack and an operator stack of 256 entries each, in the
@@ -121,19 +134,23 @@ double EnterNumber(double number, Whole whole);
 // values, so the program holds every step in the order the rules take it, and
 // a failure the text itself makes (a missing operand, a malformed number)
 // becomes a step of its own at the point where the rules meet it.
-template <class Rules>
+//
+// The steps go to a Sink, which either keeps them as a Program (ProgramSink)
+// or works them out at once (RunSink, for a formula evaluated once). Either
+// way the steps are the same and come in the same order.
+template <class Rules, class Sink>
 class ArithmeticCompiler {
 public:
     // With `marked`, kVariableMark and the byte after it stand for a variable;
     // otherwise the mark is a byte like any other.
-    ArithmeticCompiler(std::string_view text, bool marked, Program& program,
-                       CompileObserver* observer)
-        : m_text(text), m_marked(marked), m_program(program), m_observer(observer) {
+    // With `reading`, the text is read with its names in place.
+    ArithmeticCompiler(std::string_view text, bool marked, Sink& sink, CompileObserver* observer,
+                       NameReading* reading = nullptr)
+        : m_text(text), m_marked(marked), m_sink(sink), m_observer(observer), m_reading(reading) {
         // The position counter is 16-bit: stepping past character 32,767
         // overflows it, wherever in the text that happens.
         m_positionLimit = text.size() >= kPositionLimit ? OffsetAfterChars(text, kPositionLimit)
                                                         : std::string_view::npos;
-        m_program.whole = Rules::kWhole;
         ClearTo(16);
     }
 
@@ -142,21 +159,20 @@ public:
             Run();
         } catch (EvaluationFailure& fault) {
             PlaceFailure(fault);
-            Step step{Code::Fail};
-            step.number = static_cast<failure::Number>(fault.number);
-            step.cause = fault.cause;
-            step.place = AddPlace(fault.begin, fault.end);
-            Emit(step);
+            m_sink.Fail(static_cast<failure::Number>(fault.number), fault.cause,
+                        PlaceOf({fault.begin, fault.end}));
         }
-        m_program.registers = m_highest + 1;
     }
 
 private:
     struct Span {
-        std::size_t begin = 0;
-        std::size_t end = 0;
+        std::uint32_t begin = 0;
+        std::uint32_t end = 0;
+        Span() = default;
+        Span(std::size_t b, std::size_t e)
+            : begin(static_cast<std::uint32_t>(b)), end(static_cast<std::uint32_t>(e)) {}
     };
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    static constexpr std::uint32_t kNone = static_cast<std::uint32_t>(-1);
 
     // What each byte is as an operator symbol: Other for a byte that is none.
     static constexpr auto kSymbols = [] {
@@ -175,16 +191,18 @@ private:
                 i = ReadNumber(i);
             } else if (const OpKind symbol = kSymbols[static_cast<unsigned char>(ch)];
                        symbol != OpKind::Other) {
-                m_token = {i, i + 1};
-                PushOperator(symbol);
+                m_token = Span{i, i + 1};
+                PushOperator(symbol, m_token);
                 i = Advance(i, 1);
                 if (m_oc > 1) {
                     PlaceOperator(ch);
                 }
+            } else if (m_reading != nullptr && i >= m_plainUntil && IsNameStart(ch)) {
+                i = ReadName(i);
             } else if (IsFunctionInitial(ch)) {
                 i = ReadWord(i);
             } else if (ch == kVariableMark && m_marked) {
-                m_token = {i, i + 2};
+                m_token = Span{i, i + 2};
                 PushVariable(static_cast<unsigned char>(m_text[i + 1]));
                 i += 2;
             } else {
@@ -195,7 +213,7 @@ private:
                 i = next;
             }
         }
-        m_token = {m_text.size(), m_text.size()};
+        m_token = Span{m_text.size(), m_text.size()};
         m_atEnd = true;
         Finish();
     }
@@ -219,30 +237,47 @@ private:
         while (end < m_text.size() && IsNumberChar(m_text[end])) {
             ++end;
         }
-        m_token = {start, end};
+        m_token = Span{start, end};
         Advance(end, 0);
         const double number =
             EnterNumber(ReadNumberToken(m_text.substr(start, end - start)), Rules::kWhole);
-        const int p = PushOperand();
-        Step step{Code::Constant};
-        step.dst = static_cast<std::int16_t>(p);
-        step.constant = number;
-        Emit(step);
+        m_sink.Constant(PushOperand(), number);
+        return end;
+    }
+
+    // A name read in place: a variable is pushed as its mark would be; any
+    // other name is read on as the characters it is.
+    std::size_t ReadName(std::size_t start) {
+        std::size_t end = start + 1;
+        while (end < m_text.size() && IsNameChar(m_text[end])) {
+            ++end;
+        }
+        const int entry = m_reading->names->Find(m_text.substr(start, end - start));
+        if (entry < 0) {
+            if (m_observer != nullptr) {
+                m_observer->UnknownName(start, end);
+            }
+            m_plainUntil = end;
+            return start;
+        }
+        m_token = Span{start, end};
+        PushVariable(entry);
+        ++m_reading->occurrences[static_cast<std::size_t>(entry)];
+        m_reading->nameChars += end - start;
+        ++m_reading->variables;
+        if (m_observer != nullptr) {
+            m_observer->Variable(entry);
+        }
         return end;
     }
 
     // A variable marked in the text stands for "(" + its number text + ")":
     // the same pushes, with the value read when the program runs.
     void PushVariable(int slot) {
-        PushOperator(OpKind::Open);
-        const int p = PushOperand();
-        Step step{Code::Variable};
-        step.dst = static_cast<std::int16_t>(p);
-        step.a = static_cast<std::int16_t>(slot);
-        step.place = AddPlace(m_token.begin, m_token.end);
-        Emit(step);
-        m_program.slots |= std::uint64_t{1} << slot;
-        PushOperator(OpKind::Close);
+        const Span mark = m_token;
+        PushOperator(OpKind::Open, mark);
+        m_sink.Variable(PushOperand(), slot, PlaceOf(mark));
+        PushOperator(OpKind::Close, mark);
         m_oc -= 2;
         CloseGroup();
     }
@@ -254,13 +289,13 @@ private:
         while (end < m_text.size() && IsLetter(m_text[end])) {
             ++end;
         }
-        m_token = {start, end};
+        m_token = Span{start, end};
         Advance(end, 0);
         const OpKind kind = ClassifyOperator(m_text.substr(start, end - start));
         if (kind == OpKind::Other && m_unknownWord.begin == kNone) {
             m_unknownWord = m_token;
         }
-        PushOperator(kind);
+        PushOperator(kind, m_token);
         return end;
     }
 
@@ -270,7 +305,10 @@ private:
             Fail(EvaluationFailure::kSubscriptOutOfRange,
                  p > kStackSize ? Cause::TooDeep : Cause::MissingOperand);
         }
-        m_highest = std::max(m_highest, p);
+        if (p > m_highest) {
+            m_highest = p;
+            m_sink.Reach(p);
+        }
         return p;
     }
 
@@ -284,13 +322,13 @@ private:
 
     int PushOperand() { return Operand(++m_nc); }
 
-    void PushOperator(OpKind op) {
+    void PushOperator(OpKind op, Span place) {
         const int p = ++m_oc;
         if (p + 1 >= m_clear) {
             ClearTo(std::min(kStackSize + 1, p + 16));
         }
         Operator(p) = op;
-        m_operatorPlaces[static_cast<std::size_t>(p)] = m_token;
+        m_operatorPlaces[static_cast<std::size_t>(p)] = place;
         m_operandsBelow[static_cast<std::size_t>(p)] = m_nc;
     }
 
@@ -333,14 +371,7 @@ private:
     }
 
     void EmitBinary(int dst, int a, int b, OpKind op, int placeOf) {
-        Step step{Code::Binary};
-        step.op = op;
-        step.dst = static_cast<std::int16_t>(dst);
-        step.a = static_cast<std::int16_t>(a);
-        step.b = static_cast<std::int16_t>(b);
-        const Span& at = m_operatorPlaces[static_cast<std::size_t>(placeOf)];
-        step.place = AddPlace(at.begin, at.end);
-        Emit(step);
+        m_sink.Binary(dst, a, b, op, PlaceOf(m_operatorPlaces[static_cast<std::size_t>(placeOf)]));
     }
 
     // After a ")" has removed its "(": a function standing below it is now
@@ -365,13 +396,8 @@ private:
         if (count == 2) {
             Reduce(m_oc);
         } else {
-            const int x = Operand(m_nc);
-            Step step{Code::Unary};
-            step.op = top;
-            step.dst = static_cast<std::int16_t>(x);
-            const Span& at = m_operatorPlaces[static_cast<std::size_t>(m_oc)];
-            step.place = AddPlace(at.begin, at.end);
-            Emit(step);
+            m_sink.Unary(Operand(m_nc), top,
+                         PlaceOf(m_operatorPlaces[static_cast<std::size_t>(m_oc)]));
         }
         --m_oc;
     }
@@ -470,18 +496,11 @@ private:
             const OpKind op = Operator(k);
             EmitBinary(next, left, next, op, k);
         }
-        Step step{Code::Return};
-        step.a = static_cast<std::int16_t>(Operand(m_nc));
-        Emit(step);
+        m_sink.Return(Operand(m_nc));
     }
 
-    void Emit(const Step& step) { m_program.steps.push_back(step); }
-
-    std::uint16_t AddPlace(std::size_t begin, std::size_t end) {
-        m_program.places.push_back(
-            {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end)});
-        return static_cast<std::uint16_t>(
-            std::min<std::size_t>(m_program.places.size() - 1, UINT16_MAX));
+    static Place PlaceOf(const Span& span) {
+        return {static_cast<std::uint32_t>(span.begin), static_cast<std::uint32_t>(span.end)};
     }
 
     // Fills the range of a failure the text makes, and sharpens its cause
@@ -538,8 +557,10 @@ private:
 
     std::string_view m_text;
     bool m_marked;
-    Program& m_program;
+    Sink& m_sink;
     CompileObserver* m_observer;
+    NameReading* m_reading;
+    std::size_t m_plainUntil = 0;  // the rest of a name that is no variable
     std::size_t m_positionLimit;
     // The operator stack: what each entry is, the text it came from, and how
     // many operands lay below it when it was pushed. Entries never written
@@ -550,11 +571,11 @@ private:
     int m_clear = 0;
     int m_nc = 0;
     int m_oc = 0;
-    int m_highest = 0;  // the highest operand position used
+    int m_highest = -1;  // the highest operand position used
     Span m_token;       // the token being read
     bool m_atEnd = false;
     int m_reducing = -1;               // the operator whose operands are fetched
-    Span m_unknownWord{kNone, kNone};  // the first word that names nothing
+    Span m_unknownWord{kNone, kNone};  // NOLINT  // the first word that names nothing
 };
 
 }  // namespace vornel

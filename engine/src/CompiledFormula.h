@@ -13,6 +13,7 @@
 #include <vornel/VariableTable.h>
 
 #include "Failure.h"
+#include "ArithmeticCompiler.h"
 #include "Normalizer.h"
 #include "Program.h"
 #include "VariableLookup.h"
@@ -31,28 +32,50 @@ struct CompiledArithmetic {
     std::size_t offset = 0;  // where its text starts in the upper-cased text (bytes)
     std::size_t size = 0;    // its length in bytes
     bool tooLong = false;    // the text itself reaches the position limit
-    MarkedText normal;
-    Program program;
+    bool inPlace = false;    // read with its names in place, not normalised
+    MarkedText normal;       // unless inPlace
+    Program program;         // when the formula is kept
+    // What the text written out holds: its characters without the values'
+    // texts, and how often each slot's value is written.
+    std::size_t baseChars = 0;
+    std::array<std::uint16_t, kVariableSlots> occurrences{};
+    std::size_t variables = 0;
+
+    // Takes what reading the names in place counted.
+    void Counted(const NameReading& reading);
+    // Whether the text, with the values `table` holds written out, reaches
+    // the position limit.
+    bool TooLongWrittenOut(const VariableTable& table) const;
+    // The range of the text that bytes [begin, end) of what was compiled
+    // come from.
+    std::pair<std::size_t, std::size_t> Source(std::size_t begin, std::size_t end) const;
 };
 
 // What a Formula shares between its copies: everything that depends only on
 // the text and on the names of the variables. Never changes once made.
 struct CompiledFormula {
     // Compiles `text` against the names `table` holds now, with its memory
-    // from `memory`; notes and the names read are gathered when `explain`.
+    // from `memory`. With `explain`, it is compiled to be kept: the notes and
+    // the names read are gathered and the arithmetic becomes programs;
+    // otherwise it is made ready to be evaluated once, and each arithmetic is
+    // compiled as it is run.
     CompiledFormula(std::string_view text, const VariableTable& table,
-                    std::pmr::memory_resource* memory, bool explain);
+                    const VariableLookup& names, std::pmr::memory_resource* memory, bool explain);
 
     // The outcome over the values `table` holds; `trace` (when given) learns
     // how each condition fared.
-    Outcome Evaluate(const VariableTable& table, Trace* trace = nullptr) const noexcept;
+    // `names`, when given, is a lookup of `table`.
+    Outcome Evaluate(const VariableTable& table, Trace* trace = nullptr,
+                     const VariableLookup* names = nullptr) const noexcept;
 
     std::pmr::memory_resource* memory;
+    bool keep;
     std::pmr::string text;  // as given
     std::size_t lead = 0;   // the spaces before the trimmed text (bytes, and characters)
     std::size_t trimmedSize = 0;
     std::pmr::string upper;  // the trimmed text, upper-cased
     std::uint64_t namesVersion = 0;
+    bool asciiText = false;  // the trimmed text is plain ASCII
     bool isBlock = false;
     bool layoutFails = false;  // the block cannot be cut into its pieces
     EvaluationFailure layout{failure::kNone};
@@ -72,8 +95,11 @@ struct CompiledFormula {
     std::pair<std::size_t, std::size_t> Characters(std::size_t begin, std::size_t end) const;
 
 private:
-    Outcome Run(const CompiledArithmetic& a, const VariableTable& table) const noexcept;
-    Outcome RunWrittenOut(const CompiledArithmetic& a, const VariableTable& table) const;
+    Outcome Choose(const VariableTable& table, Trace* trace, const VariableLookup* names) const;
+    Outcome Run(const CompiledArithmetic& a, const VariableTable& table,
+                const VariableLookup* names) const;
+    Outcome RunWrittenOut(const CompiledArithmetic& a, const VariableTable& table,
+                          const VariableLookup& names) const;
 };
 
 }  // namespace vornel::detail

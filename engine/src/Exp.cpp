@@ -47,8 +47,9 @@ Outcome Exp::Evaluate(std::string_view expression) const noexcept {
 }
 
 Formula Exp::Compile(std::string_view text) const {
+    const VariableLookup names(m_variables);
     return Formula(std::make_shared<const detail::CompiledFormula>(
-        text, m_variables, std::pmr::get_default_resource(), true));
+        text, m_variables, names, std::pmr::get_default_resource(), true));
 }
 
 double Exp::CalculateResult(const std::string& expressionString) {

@@ -41,9 +41,9 @@ public:
 
     // The arithmetic being compiled: where its text starts in the upper-cased
     // text, and its normalised text.
-    void Enter(std::size_t offset, const MarkedText* normal) {
-        m_offset = offset;
-        m_normal = normal;
+    void Enter(const CompiledArithmetic& arithmetic) {
+        m_offset = arithmetic.offset;
+        m_arithmetic = &arithmetic;
     }
 
     void UnknownName(std::size_t begin, std::size_t end) override {
@@ -128,7 +128,7 @@ public:
 private:
     // From bytes of the normalised text to bytes of the upper-cased text.
     std::pair<std::size_t, std::size_t> Source(std::size_t begin, std::size_t end) const {
-        const auto [b, e] = m_normal->Source(begin, end);
+        const auto [b, e] = m_arithmetic->Source(begin, end);
         return {m_offset + b, m_offset + e};
     }
 
@@ -151,7 +151,7 @@ private:
     CompiledFormula& m_formula;
     const VariableTable& m_table;
     std::size_t m_offset = 0;
-    const MarkedText* m_normal = nullptr;
+    const CompiledArithmetic* m_arithmetic = nullptr;
     std::uint64_t m_read = 0;
     bool m_lastSkipped = false;
     std::size_t m_skippedBegin = 0;
@@ -163,6 +163,18 @@ struct Scratch {
     std::pmr::monotonic_buffer_resource arena{bytes.data(), bytes.size()};
 };
 
+// Whether the text holds white space that the normaliser would remove.
+// Blanks are among the bytes up to ' ', which a vectorised pass finds first.
+bool HasBlank(std::string_view text) {
+    unsigned char low = 0;
+    for (const char c : text) {
+        low |= static_cast<unsigned char>(static_cast<unsigned char>(c) <= ' ');
+    }
+    return low != 0 && std::any_of(text.begin(), text.end(), [](char c) {
+               return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+           });
+}
+
 void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
                        const VariableLookup& names, Explainer* notes) {
     CompiledArithmetic& a = formula.arithmetic.emplace_back(formula.memory);
@@ -172,18 +184,62 @@ void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
         a.tooLong = true;
         return;
     }
+    // Plain ASCII without white space needs no normalising but for its
+    // variables, and those are read where they stand.
+    a.inPlace = formula.asciiText && !HasBlank(piece);
     if (notes != nullptr) {
-        notes->Enter(a.offset, &a.normal);
+        notes->Enter(a);
     }
-    NormalizeMarked(piece, names, a.normal, notes);
-    ArithmeticCompiler<PlainRules>(a.normal.text, true, a.program, notes).Compile();
+    if (!a.inPlace) {
+        NormalizeMarked(piece, names, a.normal, notes);
+        a.baseChars = a.normal.chars;
+        a.occurrences = a.normal.occurrences;
+        a.variables = a.normal.marks;
+    }
+    if (!formula.keep) {
+        return;  // compiled as it is run
+    }
+    ProgramSink sink(a.program, Whole::No);
+    if (a.inPlace) {
+        NameReading reading(names);
+        ArithmeticCompiler<PlainRules, ProgramSink>(piece, false, sink, notes, &reading).Compile();
+        a.Counted(reading);
+    } else {
+        ArithmeticCompiler<PlainRules, ProgramSink>(a.normal.text, true, sink, notes).Compile();
+    }
 }
 
 }  // namespace
 
+void CompiledArithmetic::Counted(const NameReading& reading) {
+    baseChars = size - reading.nameChars + 2 * reading.variables;
+    occurrences = reading.occurrences;
+    variables = reading.variables;
+}
+
+std::pair<std::size_t, std::size_t> CompiledArithmetic::Source(std::size_t begin,
+                                                               std::size_t end) const {
+    return inPlace ? std::pair{begin, end} : normal.Source(begin, end);
+}
+
+bool CompiledArithmetic::TooLongWrittenOut(const VariableTable& table) const {
+    if (baseChars + variables * kLongestNumberText < kPositionLimit) {
+        return false;
+    }
+    std::size_t written = baseChars;
+    if (const auto* data = table.Data()) {
+        for (std::size_t k = 0; k < occurrences.size(); ++k) {
+            written += occurrences[k] * static_cast<std::size_t>(data->textSizes[k]);
+        }
+    }
+    return written >= kPositionLimit;
+}
+
 CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& table,
-                                 std::pmr::memory_resource* resource, bool explain)
+                                 const VariableLookup& names, std::pmr::memory_resource* resource,
+                                 bool explain)
     : memory(resource),
+      keep(explain),
       text(given, resource),
       upper(resource),
       namesVersion(NamesVersion(table)),
@@ -192,8 +248,8 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
     const std::string_view trimmed = TrimSpaces(text);
     lead = static_cast<std::size_t>(trimmed.data() - text.data());
     trimmedSize = trimmed.size();
+    asciiText = IsAscii(trimmed);
     ToUpper(trimmed, upper);
-    const VariableLookup names(table);
     Explainer gatherer(*this, table);
     Explainer* const explainer = explain ? &gatherer : nullptr;
     isBlock = std::string_view(upper).starts_with(kKeywordIf);
@@ -232,6 +288,9 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
 
 std::pair<std::size_t, std::size_t> CompiledFormula::Characters(std::size_t begin,
                                                                 std::size_t end) const {
+    if (asciiText) {
+        return {lead + begin, lead + end};
+    }
     const std::string_view u = upper;
     const std::size_t b = lead + CharCount(u.substr(0, begin));
     return {b, b + CharCount(u.substr(begin, end - begin))};
@@ -249,37 +308,47 @@ Outcome CompiledFormula::Failed(EvaluationFailure fault) const {
     return outcome;
 }
 
-Outcome CompiledFormula::Run(const CompiledArithmetic& a,
-                             const VariableTable& table) const noexcept {
+Outcome CompiledFormula::Run(const CompiledArithmetic& a, const VariableTable& table,
+                             const VariableLookup* lookup) const {
     if (a.tooLong) {
         EvaluationFailure fault{EvaluationFailure::kOverflow, Cause::TooLong};
         fault.Place(a.offset, a.offset + a.size);
         return Failed(fault);
     }
-    const MarkedText& normal = a.normal;
-    if (normal.chars + normal.marks * kLongestNumberText >= kPositionLimit) {
-        // Written out, the values may make the text too long: count them.
-        std::size_t written = normal.chars;
-        const auto* data = table.Data();
-        for (const auto& segment : normal.segments) {
-            if (segment.variable && data != nullptr) {
-                written +=
-                    data->textSizes[static_cast<unsigned char>(normal.text[segment.out + 1])];
-            }
+    const std::string_view piece = std::string_view(upper).substr(a.offset, a.size);
+    RunResult result;
+    if (keep) {
+        if (a.TooLongWrittenOut(table)) {
+            return RunWrittenOut(a, table, VariableLookup(table));
         }
-        if (written >= kPositionLimit) {
-            try {
-                return RunWrittenOut(a, table);
-            } catch (...) {
-                return Failed({EvaluationFailure::kOverflow, Cause::TooLong});
-            }
+        result = a.program.Run(ValuesOf(table));
+    } else if (a.inPlace) {
+        // Evaluated once: the steps are worked out as they are compiled. The
+        // length written out is known only then, and a text too long that
+        // way is run again written out.
+        const VariableLookup& names = *lookup;
+        RunSink sink(ValuesOf(table), Whole::No);
+        NameReading reading(names);
+        ArithmeticCompiler<PlainRules, RunSink>(piece, false, sink, nullptr, &reading).Compile();
+        CompiledArithmetic counted(nullptr);
+        counted.size = a.size;
+        counted.Counted(reading);
+        if (counted.TooLongWrittenOut(table)) {
+            return RunWrittenOut(a, table, names);
         }
+        result = sink.Result();
+    } else {
+        if (a.TooLongWrittenOut(table)) {
+            return RunWrittenOut(a, table, *lookup);
+        }
+        RunSink sink(ValuesOf(table), Whole::No);
+        ArithmeticCompiler<PlainRules, RunSink>(a.normal.text, true, sink, nullptr).Compile();
+        result = sink.Result();
     }
-    const RunResult result = a.program.Run(ValuesOf(table));
     if (result.number == failure::kNone) {
         return Outcome{result.value};
     }
-    const auto [b, e] = normal.Source(result.place.begin, result.place.end);
+    const auto [b, e] = a.Source(result.place.begin, result.place.end);
     EvaluationFailure fault{result.number, result.cause};
     fault.Place(a.offset + b, a.offset + e);
     return Failed(fault);
@@ -288,14 +357,13 @@ Outcome CompiledFormula::Run(const CompiledArithmetic& a,
 // A text that its values make too long is compiled again with them written
 // out, so that it fails at the character where the rules meet the limit, or
 // earlier where they meet something else.
-Outcome CompiledFormula::RunWrittenOut(const CompiledArithmetic& a,
-                                       const VariableTable& table) const {
+Outcome CompiledFormula::RunWrittenOut(const CompiledArithmetic& a, const VariableTable& table,
+                                       const VariableLookup& names) const {
     const std::string_view piece = std::string_view(upper).substr(a.offset, a.size);
-    const VariableLookup names(table);
     const std::string normal = NormalizeExpression(piece, names);
-    Program program;
-    ArithmeticCompiler<PlainRules>(normal, false, program, nullptr).Compile();
-    const RunResult result = program.Run(ValuesOf(table));
+    RunSink sink(ValuesOf(table), Whole::No);
+    ArithmeticCompiler<PlainRules, RunSink>(normal, false, sink, nullptr).Compile();
+    const RunResult result = sink.Result();
     if (result.number == failure::kNone) {
         return Outcome{result.value};
     }
@@ -306,40 +374,49 @@ Outcome CompiledFormula::RunWrittenOut(const CompiledArithmetic& a,
     return Failed(fault);
 }
 
-Outcome CompiledFormula::Evaluate(const VariableTable& table, Trace* trace) const noexcept {
-    if (NamesVersion(table) != namesVersion) {
-        // Other names: compiled again for them.
-        Scratch scratch;
-        try {
-            return CompiledFormula(text, table, &scratch.arena, false).Evaluate(table, trace);
-        } catch (...) {
-            return Outcome{0.0, failure::kOverflow};  // out of memory
+Outcome CompiledFormula::Evaluate(const VariableTable& table, Trace* trace,
+                                  const VariableLookup* lookup) const noexcept {
+    try {
+        if (NamesVersion(table) != namesVersion) {
+            // Other names: compiled again for them.
+            Scratch scratch;
+            const VariableLookup names(table);
+            return CompiledFormula(text, table, names, &scratch.arena, false)
+                .Evaluate(table, trace, &names);
         }
+        if (lookup == nullptr && (isBlock || !keep)) {
+            const VariableLookup names(table);
+            return Choose(table, trace, &names);
+        }
+        return Choose(table, trace, lookup);
+    } catch (...) {
+        return Outcome{0.0, failure::kOverflow};  // out of memory
     }
+}
+
+Outcome CompiledFormula::Choose(const VariableTable& table, Trace* trace,
+                                const VariableLookup* names) const {
     if (trace != nullptr) {
         trace->isBlock = isBlock;
     }
     if (!isBlock) {
-        return Run(arithmetic.front(), table);
+        return Run(arithmetic.front(), table, names);
     }
     if (layoutFails) {
         return Failed(layout);
     }
-    const VariableLookup names(table);
     std::size_t chosen = conditions.size();
     for (std::size_t k = 0; k < conditions.size() && chosen == conditions.size(); ++k) {
         const auto [begin, end] = conditions[k];
         bool holds = false;
         try {
-            holds = ParseCondition(std::string_view(upper).substr(begin, end - begin), names);
+            holds = ParseCondition(std::string_view(upper).substr(begin, end - begin), *names);
         } catch (EvaluationFailure& fault) {
             fault.Shift(begin);
             if (trace != nullptr) {
                 trace->conditions.push_back({begin, end, Verdict::Failed});
             }
             return Failed(fault);
-        } catch (...) {
-            return Outcome{0.0, failure::kOverflow};  // out of memory
         }
         if (trace != nullptr) {
             trace->conditions.push_back({begin, end, holds ? Verdict::True : Verdict::False});
@@ -354,13 +431,15 @@ Outcome CompiledFormula::Evaluate(const VariableTable& table, Trace* trace) cons
         trace->branchBegin = branch.offset;
         trace->branchEnd = branch.offset + branch.size;
     }
-    return Run(branch, table);
+    return Run(branch, table, names);
 }
 
 Outcome EvaluateOnce(std::string_view text, const VariableTable& table) noexcept {
     Scratch scratch;
     try {
-        return CompiledFormula(text, table, &scratch.arena, false).Evaluate(table);
+        const VariableLookup names(table);
+        return CompiledFormula(text, table, names, &scratch.arena, false)
+            .Evaluate(table, nullptr, &names);
     } catch (...) {
         return Outcome{0.0, failure::kOverflow};  // out of memory
     }
@@ -371,8 +450,10 @@ Outcome EvaluateOnce(std::string_view text, const VariableTable& table) noexcept
 namespace {
 
 const std::shared_ptr<const detail::CompiledFormula>& EmptyFormula() {
+    static const VariableTable none;
+    static const VariableLookup names(none);
     static const auto empty = std::make_shared<const detail::CompiledFormula>(
-        std::string_view(), VariableTable(), std::pmr::get_default_resource(), true);
+        std::string_view(), none, names, std::pmr::get_default_resource(), true);
     return empty;
 }
 

@@ -143,50 +143,85 @@ std::string NormalizeExpression(std::string_view text, const VariableLookup& var
 
 void NormalizeMarked(std::string_view text, const VariableLookup& variables, MarkedText& out,
                      NormalizeObserver* observer) {
-    out.text.clear();
     out.segments.clear();
+    out.occurrences.fill(0);
     out.marks = 0;
     out.slots = 0;
     out.sourceSize = text.size();
-    std::size_t lastEnd = 0;  // where the text before the current piece ended
-    bool lastDigit = false;   // whether the last character written is a number's
-    auto plain = [&](std::size_t i) {
-        const auto at = static_cast<std::uint32_t>(out.text.size());
-        if (out.segments.empty() || out.segments.back().variable || i != lastEnd) {
-            if (observer != nullptr && i != lastEnd && lastDigit && IsNumberChar(text[i])) {
-                observer->JoinedNumbers(lastEnd, i);
+    // Nothing grows but a one-letter name, which its mark makes two bytes.
+    out.text.resize(2 * text.size());
+    char* const begin = out.text.data();
+    char* w = begin;
+    std::size_t lastEnd = 0;  // where the text written last ended
+    bool lastNumber = false;  // whether it ended with a number's character
+    // Copies text[from, to) as it is: a new segment unless it carries on
+    // the one before.
+    auto copy = [&](std::size_t from, std::size_t to) {
+        if (out.segments.empty() || out.segments.back().variable || from != lastEnd) {
+            if (observer != nullptr && from != lastEnd && lastNumber && IsNumberChar(text[from])) {
+                observer->JoinedNumbers(lastEnd, from);
             }
-            out.segments.push_back({at, static_cast<std::uint32_t>(i), 0, false});
+            out.segments.push_back(
+                {static_cast<std::uint32_t>(w - begin), static_cast<std::uint32_t>(from), 0, false});
         }
-        // A control byte that looks like the mark is any other skipped byte.
-        out.text += text[i] == kVariableMark ? '\x02' : text[i];
-        lastEnd = i + 1;
-        lastDigit = IsNumberChar(text[i]);
+        std::memcpy(w, text.data() + from, to - from);
+        w += to - from;
+        lastEnd = to;
+        lastNumber = IsNumberChar(text[to - 1]);
     };
-    auto name = [&](std::size_t begin, std::size_t end, int entry) {
-        if (entry < 0) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const CharClass kind = ClassOf(text[i]);
+        if (kind == kBlank) {
+            ++i;
+        } else if (kind != kNameStart) {
+            std::size_t end = i + 1;
+            while (end < text.size() && kInPlainRun[static_cast<unsigned char>(text[end])]) {
+                ++end;
+            }
+            copy(i, end);
+            i = end;
+        } else {
+            const std::size_t start = i;
+            while (++i < text.size() && ClassOf(text[i]) >= kNameStart) {
+            }
+            const int entry = variables.Find(text.substr(start, i - start));
+            if (entry < 0) {
+                if (observer != nullptr) {
+                    observer->UnknownName(start, i);
+                }
+                copy(start, i);
+                continue;
+            }
+            out.segments.push_back({static_cast<std::uint32_t>(w - begin),
+                                    static_cast<std::uint32_t>(start),
+                                    static_cast<std::uint32_t>(i), true});
+            *w++ = kVariableMark;
+            *w++ = static_cast<char>(entry);
+            out.slots |= std::uint64_t{1} << entry;
+            ++out.occurrences[static_cast<std::size_t>(entry)];
+            ++out.marks;
+            lastEnd = i;
+            lastNumber = false;
             if (observer != nullptr) {
-                observer->UnknownName(begin, end);
+                observer->Variable(entry);
             }
-            for (std::size_t k = begin; k < end; ++k) {
-                plain(k);
+        }
+    }
+    out.text.resize(static_cast<std::size_t>(w - begin));
+    // A control byte that looks like the mark is any other skipped byte.
+    if (text.find(kVariableMark) != std::string_view::npos) {
+        for (std::size_t k = 0; k < out.segments.size(); ++k) {
+            const auto& segment = out.segments[k];
+            const std::size_t end =
+                k + 1 < out.segments.size() ? out.segments[k + 1].out : out.text.size();
+            for (std::size_t at = segment.out; !segment.variable && at < end; ++at) {
+                if (out.text[at] == kVariableMark) {
+                    out.text[at] = '\x02';
+                }
             }
-            return;
         }
-        out.segments.push_back({static_cast<std::uint32_t>(out.text.size()),
-                                static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end),
-                                true});
-        out.text += kVariableMark;
-        out.text += static_cast<char>(entry);
-        out.slots |= std::uint64_t{1} << entry;
-        ++out.marks;
-        lastEnd = end;
-        lastDigit = false;
-        if (observer != nullptr) {
-            observer->Variable(entry);
-        }
-    };
-    WalkNormalized(text, variables, plain, name);
+    }
     out.chars = IsAscii(out.text) ? out.text.size() : CharCount(out.text);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory_resource>
 #include <string>
@@ -57,6 +58,7 @@ struct MarkedText {
     std::size_t chars = 0;  // characters, a mark counted as its two parentheses
     std::size_t marks = 0;
     std::uint64_t slots = 0;  // bit k: slot k is marked
+    std::array<std::uint16_t, kVariableSlots> occurrences{};  // marks of each slot
     std::size_t sourceSize = 0;
 
     // The range of the source text that the bytes [begin, end) come from: a

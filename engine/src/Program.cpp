@@ -1,10 +1,7 @@
 #include "Program.h"
 
-#include <array>
-#include <cmath>
 #include <limits>
 
-#include "ArithmeticCompiler.h"
 #include "Failure.h"
 
 namespace vornel {
@@ -34,13 +31,10 @@ double ApplyWholeUnary(double x, OpKind op) {
     }
 }
 
-// The slow steps: those that may fail, worked out by the operations, which
-// say why they fail.
-[[gnu::noinline]] double Apply(const Step& step, double a, double b, Whole whole) {
-    if (step.code == Code::Unary) {
-        return whole == Whole::Yes ? ApplyWholeUnary(a, step.op) : ApplyUnary(a, step.op);
-    }
-    return ApplyBinary(a, b, step.op);
+bool Failed(const EvaluationFailure& fault, RunResult& result) {
+    result.number = static_cast<failure::Number>(fault.number);
+    result.cause = fault.cause;
+    return false;
 }
 
 }  // namespace
@@ -49,71 +43,77 @@ double EnterNumber(double number, Whole whole) {
     if (whole == Whole::No) {
         return number;
     }
-    return static_cast<double>(
-        RoundHalfEvenChecked(number, std::numeric_limits<std::int32_t>::min(),
-                             std::numeric_limits<std::int32_t>::max(), Cause::WholeNumberRange));
+    return static_cast<double>(RoundHalfEvenChecked(number, std::numeric_limits<std::int32_t>::min(),
+                                                    std::numeric_limits<std::int32_t>::max(),
+                                                    Cause::WholeNumberRange));
+}
+
+bool Steps::Variable(double* r, int dst, int slot, const SlotValues& values, Whole whole,
+                     RunResult& result) {
+    if ((values.unreadable >> slot) & 1U) {
+        result.number = failure::kOverflow;
+        result.cause = Cause::NumberTooLarge;
+        return false;
+    }
+    try {
+        r[dst] = EnterNumber(values.values[slot], whole);
+    } catch (const EvaluationFailure& fault) {
+        return Failed(fault, result);
+    }
+    return true;
+}
+
+// The steps that may fail, worked out by the operations, which say why.
+bool Steps::Slow(double* r, int dst, double x, double y, OpKind op, bool unary, Whole whole,
+                 RunResult& result) {
+    try {
+        if (unary) {
+            r[dst] = whole == Whole::Yes ? ApplyWholeUnary(x, op) : ApplyUnary(x, op);
+        } else {
+            r[dst] = ApplyBinary(x, y, op);
+        }
+    } catch (const EvaluationFailure& fault) {
+        return Failed(fault, result);
+    }
+    return true;
 }
 
 RunResult Program::Run(const SlotValues& variables) const noexcept {
-    std::array<double, kRegisters> r;
-    std::fill_n(r.begin(), registers, 0.0);
-    const Step* step = steps.data();
-    try {
-        for (;; ++step) {
-            switch (step->code) {
-                case Code::Constant:
-                    r[static_cast<std::size_t>(step->dst)] = step->constant;
-                    break;
-                case Code::Variable: {
-                    const auto slot = static_cast<std::size_t>(step->a);
-                    if ((variables.unreadable >> slot) & 1U) {
-                        Fail(EvaluationFailure::kOverflow, Cause::NumberTooLarge);
-                    }
-                    r[static_cast<std::size_t>(step->dst)] =
-                        EnterNumber(variables.values[slot], whole);
-                    break;
-                }
-                case Code::Binary: {
-                    const double a = r[static_cast<std::size_t>(step->a)];
-                    const double b = r[static_cast<std::size_t>(step->b)];
-                    double result;
-                    switch (step->op) {
-                        case OpKind::Plus:
-                            result = a + b;
-                            break;
-                        case OpKind::Minus:
-                            result = a - b;
-                            break;
-                        case OpKind::Times:
-                            result = a * b;
-                            break;
-                        case OpKind::Divide:
-                            result = b != 0 ? a / b : Apply(*step, a, b, whole);
-                            break;
-                        default:
-                            result = Apply(*step, a, b, whole);
-                            break;
-                    }
-                    if (!std::isfinite(result)) [[unlikely]] {
-                        result = Apply(*step, a, b, whole);  // fails there
-                    }
-                    r[static_cast<std::size_t>(step->dst)] = result;
-                    break;
-                }
-                case Code::Unary: {
-                    double& x = r[static_cast<std::size_t>(step->dst)];
-                    x = Apply(*step, x, 0, whole);
-                    break;
-                }
-                case Code::Fail:
-                    return {0, step->number, step->cause, places[step->place]};
-                case Code::Return:
-                    return {r[static_cast<std::size_t>(step->a)], failure::kNone, Cause::None, {}};
-            }
+    std::array<double, kRegisters> registerFile;
+    double* const r = registerFile.data();
+    std::fill_n(r, registers, 0.0);
+    RunResult result;
+    for (const Step& step : steps) {
+        bool ok = true;
+        switch (step.code) {
+            case Code::Constant:
+                r[step.dst] = step.constant;
+                break;
+            case Code::Variable:
+                ok = Steps::Variable(r, step.dst, step.a, variables, whole, result);
+                break;
+            case Code::Binary:
+                ok = Steps::Binary(r, step.dst, step.a, step.b, step.op, whole, result);
+                break;
+            case Code::Unary:
+                ok = Steps::Unary(r, step.dst, step.op, whole, result);
+                break;
+            case Code::Fail:
+                result.number = step.number;
+                result.cause = step.cause;
+                ok = false;
+                break;
+            case Code::Return:
+                result.value = r[step.a];
+                return result;
         }
-    } catch (const EvaluationFailure& fault) {
-        return {0, static_cast<failure::Number>(fault.number), fault.cause, places[step->place]};
+        if (!ok) {
+            result.value = 0;
+            result.place = step.place;
+            return result;
+        }
     }
+    return result;
 }
 
 }  // namespace vornel

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory_resource>
@@ -16,51 +19,26 @@ namespace vornel {
 inline constexpr int kStackSize = 256;
 inline constexpr int kRegisters = kStackSize + 1;
 
-// What one step of a compiled arithmetic does. Registers are the positions
-// of the evaluator's operand stack: the program is the evaluator's run with
-// every position worked out in advance, so only the values are left to
-// compute.
-enum class Code : std::uint8_t {
-    Constant,  // r[dst] = constant
-    Variable,  // r[dst] = the value of slot `a` (fails when it does not read back)
-    Binary,    // r[dst] = r[a] op r[b]
-    Unary,     // r[dst] = op(r[dst])
-    Fail,      // the evaluation fails here: number, cause
-    Return,    // the value is r[a]
-};
-
 // Whether numbers and variables enter as whole numbers and ceil and floor
 // keep to 16 bits: the arithmetic of a function call inside a condition.
 enum class Whole : std::uint8_t { No, Yes };
 
 // Where a step's failure is placed: bytes [begin, end) of the normalised text
-// the program was compiled from.
+// the steps were compiled from.
 struct Place {
     std::uint32_t begin = 0;
     std::uint32_t end = 0;
 };
 
-struct Step {
-    Code code;
-    OpKind op = OpKind::Other;
-    failure::Number number = failure::kNone;  // Fail
-    Cause cause = Cause::None;                // Fail
-    std::int16_t dst = 0;
-    std::int16_t a = 0;
-    std::int16_t b = 0;
-    std::uint16_t place = 0;  // into Program::places
-    double constant = 0;
-};
-
-// The values a program reads: each variable's value as a formula sees it
-// (its number text read back), and whether it reads back at all (a value
-// whose text is beyond the range of a double does not).
+// The values the steps read: each variable's value as a formula sees it (its
+// number text read back), and whether it reads back at all (a value whose
+// text is beyond the range of a double does not).
 struct SlotValues {
     const double* values;
     std::uint64_t unreadable;  // bit k: slot k does not read back
 };
 
-// What running a program gives: the value, or the failure and its place.
+// What running steps gives: the value, or the first failure and its place.
 struct RunResult {
     double value = 0;
     failure::Number number = failure::kNone;
@@ -68,19 +46,194 @@ struct RunResult {
     Place place;
 };
 
-// One arithmetic compiled: the steps in the order the evaluator takes them.
+// The number a number token makes under `whole` rules: fails with 6 when a
+// whole number is out of the signed 32-bit range.
+double EnterNumber(double number, Whole whole);
+
+// One step of the arithmetic, worked out on `r`, the operand stack: false
+// with `result` holding the failure when it fails. Registers are the
+// positions of the operand stack.
+struct Steps {
+    // r[dst] = the value of `slot`.
+    static bool Variable(double* r, int dst, int slot, const SlotValues& values, Whole whole,
+                         RunResult& result);
+    // r[dst] = r[a] op r[b], or for a one-operand function r[dst] = op(r[dst]).
+    [[gnu::always_inline]] static inline bool Binary(double* r, int dst, int a, int b, OpKind op,
+                                                     Whole whole, RunResult& result) {
+        const double x = r[a];
+        const double y = r[b];
+        double z;
+        switch (op) {
+            case OpKind::Plus:
+                z = x + y;
+                break;
+            case OpKind::Minus:
+                z = x - y;
+                break;
+            case OpKind::Times:
+                z = x * y;
+                break;
+            default:
+                return Slow(r, dst, x, y, op, false, whole, result);
+        }
+        if (!std::isfinite(z)) [[unlikely]] {
+            return Slow(r, dst, x, y, op, false, whole, result);
+        }
+        r[dst] = z;
+        return true;
+    }
+    static bool Unary(double* r, int dst, OpKind op, Whole whole, RunResult& result) {
+        return Slow(r, dst, r[dst], 0, op, true, whole, result);
+    }
+
+private:
+    static bool Slow(double* r, int dst, double x, double y, OpKind op, bool unary, Whole whole,
+                     RunResult& result);
+};
+
+// What one arithmetic does, step by step, kept to be run any number of times.
+enum class Code : std::uint8_t { Constant, Variable, Binary, Unary, Fail, Return };
+
+struct Step {
+    Code code = Code::Constant;
+    OpKind op = OpKind::Other;
+    failure::Number number = failure::kNone;  // Fail
+    Cause cause = Cause::None;                 // Fail
+    std::int16_t dst = 0;
+    std::int16_t a = 0;
+    std::int16_t b = 0;
+    Place place;
+    double constant = 0;
+};
+
+// The steps of one arithmetic in the order the rules take them.
 struct Program {
     explicit Program(std::pmr::memory_resource* memory = std::pmr::get_default_resource())
-        : steps(memory), places(memory) {}
+        : steps(memory) {}
 
     std::pmr::vector<Step> steps;
-    std::pmr::vector<Place> places;
     int registers = 0;        // registers 0 to registers - 1 are used
     std::uint64_t slots = 0;  // bit k: the program reads slot k
     Whole whole = Whole::No;
 
-    // The value, or the first failure with its place.
     [[nodiscard]] RunResult Run(const SlotValues& variables) const noexcept;
+};
+
+// Keeps the steps the compiler gives as a Program.
+class ProgramSink {
+public:
+    ProgramSink(Program& program, Whole whole) : m_program(program) { m_program.whole = whole; }
+
+    void Reach(int p) { m_program.registers = p + 1; }
+    void Constant(int dst, double value) {
+        Step step;
+        step.code = Code::Constant;
+        step.dst = static_cast<std::int16_t>(dst);
+        step.constant = value;
+        m_program.steps.push_back(step);
+    }
+    void Variable(int dst, int slot, Place place) {
+        Step step;
+        step.code = Code::Variable;
+        step.dst = static_cast<std::int16_t>(dst);
+        step.a = static_cast<std::int16_t>(slot);
+        step.place = place;
+        m_program.steps.push_back(step);
+        m_program.slots |= std::uint64_t{1} << slot;
+    }
+    void Binary(int dst, int a, int b, OpKind op, Place place) {
+        Step step;
+        step.code = Code::Binary;
+        step.op = op;
+        step.dst = static_cast<std::int16_t>(dst);
+        step.a = static_cast<std::int16_t>(a);
+        step.b = static_cast<std::int16_t>(b);
+        step.place = place;
+        m_program.steps.push_back(step);
+    }
+    void Unary(int dst, OpKind op, Place place) {
+        Step step;
+        step.code = Code::Unary;
+        step.op = op;
+        step.dst = static_cast<std::int16_t>(dst);
+        step.place = place;
+        m_program.steps.push_back(step);
+    }
+    void Fail(failure::Number number, Cause cause, Place place) {
+        Step step;
+        step.code = Code::Fail;
+        step.number = number;
+        step.cause = cause;
+        step.place = place;
+        m_program.steps.push_back(step);
+    }
+    void Return(int a) {
+        Step step;
+        step.code = Code::Return;
+        step.a = static_cast<std::int16_t>(a);
+        m_program.steps.push_back(step);
+    }
+
+private:
+    Program& m_program;
+};
+
+// Works out the steps the compiler gives as they come: a formula evaluated
+// once needs no program. After the first failure the later steps are passed
+// over, so the failure the rules meet first is the one kept.
+class RunSink {
+public:
+    RunSink(const SlotValues& values, Whole whole) : m_values(values), m_whole(whole) {}
+
+    // Entries never written read as zero.
+    void Reach(int p) {
+        std::fill(m_r.begin() + m_cleared, m_r.begin() + p + 1, 0.0);
+        m_cleared = p + 1;
+    }
+    void Constant(int dst, double value) { m_r[static_cast<std::size_t>(dst)] = value; }
+    void Variable(int dst, int slot, Place place) {
+        if (m_going && !Steps::Variable(m_r.data(), dst, slot, m_values, m_whole, m_result)) {
+            Stop(place);
+        }
+    }
+    void Binary(int dst, int a, int b, OpKind op, Place place) {
+        if (m_going && !Steps::Binary(m_r.data(), dst, a, b, op, m_whole, m_result)) {
+            Stop(place);
+        }
+    }
+    void Unary(int dst, OpKind op, Place place) {
+        if (m_going && !Steps::Unary(m_r.data(), dst, op, m_whole, m_result)) {
+            Stop(place);
+        }
+    }
+    void Fail(failure::Number number, Cause cause, Place place) {
+        if (m_going) {
+            m_result.number = number;
+            m_result.cause = cause;
+            Stop(place);
+        }
+    }
+    void Return(int a) {
+        if (m_going) {
+            m_result.value = m_r[static_cast<std::size_t>(a)];
+        }
+    }
+
+    const RunResult& Result() const { return m_result; }
+
+private:
+    void Stop(Place place) {
+        m_going = false;
+        m_result.value = 0;
+        m_result.place = place;
+    }
+
+    SlotValues m_values;
+    Whole m_whole;
+    bool m_going = true;
+    RunResult m_result;
+    int m_cleared = 0;
+    std::array<double, kRegisters> m_r;
 };
 
 }  // namespace vornel

@@ -14,7 +14,25 @@ namespace vornel {
 // significant digits), read back as a number. That is worked out once, when
 // the value is stored, not at every evaluation.
 struct VariableTable::Storage {
-    std::array<VariableSlot, kVariableSlots> slots;
+    Storage() noexcept {}
+    Storage(const Storage& other);
+    Storage& operator=(const Storage&) = delete;
+    ~Storage();
+
+    // Slot k, for k below `used`.
+    VariableSlot& Slot(std::size_t k) noexcept { return slots[k].slot; }
+    const VariableSlot& Slot(std::size_t k) const noexcept { return slots[k].slot; }
+    // Sets up the slots below `count` that are not yet.
+    void Use(std::size_t count);
+
+    // A slot is set up only when a slot at or above it is stored: a table
+    // with a few variables does not pay for all 33.
+    union Lazy {
+        Lazy() noexcept {}
+        ~Lazy() {}
+        VariableSlot slot;
+    };
+    std::array<Lazy, kVariableSlots> slots;
     std::size_t used = 0;        // the highest slot stored, plus one
     std::uint64_t nonAscii = 0;  // bit k: slot k's name holds a byte outside ASCII
     std::array<double, kVariableSlots> readValues{};

@@ -1,8 +1,5 @@
 #include "ConditionArithmetic.h"
 
-#include <array>
-#include <cstddef>
-#include <memory_resource>
 
 #include "ArithmeticCompiler.h"
 #include "Failure.h"
@@ -10,11 +7,9 @@
 namespace vornel {
 
 double EvaluateConditionArithmetic(std::string_view text) {
-    alignas(std::max_align_t) std::array<std::byte, 4096> scratch;
-    std::pmr::monotonic_buffer_resource arena(scratch.data(), scratch.size());
-    Program program(&arena);
-    ArithmeticCompiler<WholeRules>(text, false, program, nullptr).Compile();
-    const RunResult result = program.Run({nullptr, 0});
+    RunSink sink({nullptr, 0}, Whole::Yes);
+    ArithmeticCompiler<WholeRules, RunSink>(text, false, sink, nullptr).Compile();
+    const RunResult result = sink.Result();
     if (result.number != failure::kNone) {
         EvaluationFailure fault{result.number, result.cause};
         fault.Place(result.place.begin, result.place.end);

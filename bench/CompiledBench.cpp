@@ -1,0 +1,192 @@
+// Measures a formula compiled once and evaluated many times while one
+// variable changes, as a program that embeds the engine does it: the engine
+// (SetVariable, then Formula::Evaluate) against muparser (write the double,
+// then Eval) and the same formula compiled by the C++ compiler. Prints a
+// table of the three side by side with the ratios.
+
+#include <benchmark/benchmark.h>
+#include <muParser.h>
+
+#include <cstdio>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <vornel/Exp.h>
+#include <vornel/Formula.h>
+
+#include "MuparserOneShot.h"
+#include "Workloads.h"
+
+namespace vornel::bench {
+
+namespace {
+
+// A changes at every evaluation: whole values, or values with a fraction.
+constexpr std::size_t kSteps = 1024;
+double WholeA(std::size_t i) {
+    return 100.0 + static_cast<double>(i % kSteps);
+}
+double FractionA(std::size_t i) {
+    return 100.25 + 0.37 * static_cast<double>(i % kSteps);
+}
+
+struct Row {
+    std::string name;
+    std::string vornel;
+    std::string muparser;
+    // The same formula compiled by the C++ compiler, over A to E.
+    std::function<double(double, double, double, double, double)> native;
+    double (*a)(std::size_t) = WholeA;
+};
+
+double Row1(double a, double b, double c, double d, double e) {
+    return a * b + b / c - d + (e - 3.25) * 2;
+}
+
+std::vector<Row> Rows() {
+    std::vector<Row> rows;
+    const std::string unit = "A*B+B/C-D+(E-3.25)*2";
+    rows.push_back({"arith", unit, unit, Row1});
+    rows.push_back({"a_plus_1", "A+1", "A+1",
+                    [](double a, double, double, double, double) { return a + 1; }});
+    rows.push_back({"functions", "A*B+B/C-D+Max(E,300)/B+Ceil(5000/A*3.2)+Exp(2,8)",
+                    "A*B+B/C-D+Max(E,300)/B+Ceil(5000/A*3.2)+Exp(2,8)",
+                    [](double a, double b, double c, double d, double e) {
+                        return a * b + b / c - d + MuparserMax(e, 300) / b +
+                               MuparserCeil(5000 / a * 3.2) + MuparserExp(2, 8);
+                    }});
+    rows.push_back({"example4", "B*10+Floor(B/C)+Exp(A,3)", "B*10+Floor(B/C)+Exp(A,3)",
+                    [](double a, double b, double c, double, double) {
+                        return b * 10 + MuparserFloor(b / c) + MuparserExp(a, 3);
+                    }});
+    const std::string sum = RepeatJoined(unit, 986);
+    rows.push_back({"sum986", sum, sum, [](double a, double b, double c, double d, double e) {
+                        double total = 0;
+                        for (int k = 0; k < 47; ++k) {
+                            total += Row1(a, b, c, d, e);
+                        }
+                        return total;
+                    }});
+    rows.push_back({"arith_fraction", unit, unit, Row1, FractionA});
+    return rows;
+}
+
+void BM_Vornel(benchmark::State& state, const Row& row) {
+    Exp engine;
+    for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
+        engine.SetVariable(static_cast<std::int16_t>(k), kVariableNames[k], kVariableValues[k]);
+    }
+    const Formula formula = engine.Compile(row.vornel);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        engine.SetVariable(0, "A", row.a(i++));
+        benchmark::DoNotOptimize(formula.Evaluate(engine));
+    }
+}
+
+void BM_Muparser(benchmark::State& state, const Row& row) {
+    double values[std::size(kVariableValues)];
+    mu::Parser parser;
+    for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
+        values[k] = kVariableValues[k];
+        parser.DefineVar(kVariableNames[k], &values[k]);
+    }
+    parser.DefineFun("Max", MuparserMax);
+    parser.DefineFun("Ceil", MuparserCeil);
+    parser.DefineFun("Floor", MuparserFloor);
+    parser.DefineFun("Exp", MuparserExp);
+    parser.SetExpr(row.muparser);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        values[0] = row.a(i++);
+        benchmark::DoNotOptimize(parser.Eval());
+    }
+}
+
+void BM_Native(benchmark::State& state, const Row& row) {
+    double values[std::size(kVariableValues)];
+    for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
+        values[k] = kVariableValues[k];
+    }
+    std::size_t i = 0;
+    for (auto _ : state) {
+        values[0] = row.a(i++);
+        benchmark::DoNotOptimize(values);
+        benchmark::DoNotOptimize(
+            row.native(values[0], values[1], values[2], values[3], values[4]));
+    }
+}
+
+// The console output, then one table with the three side by side.
+class Summary : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const auto& run : runs) {
+            if (run.error_occurred || run.run_type != Run::RT_Iteration) {
+                continue;
+            }
+            const auto [it, added] =
+                m_ns.try_emplace(run.run_name.function_name, run.GetAdjustedCPUTime());
+            it->second = std::min(it->second, run.GetAdjustedCPUTime());
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\n| row | Vornel ns | muparser ns | C++ ns | muparser / Vornel |\n");
+        std::printf("|---|---:|---:|---:|---:|\n");
+        for (const Row& row : Rows()) {
+            const double v = Find("compiled/vornel/" + row.name);
+            const double m = Find("compiled/muparser/" + row.name);
+            const double n = Find("compiled/native/" + row.name);
+            std::printf("| %s | %.1f | %.1f | %.1f | %.2fx |\n", row.name.c_str(), v, m, n,
+                        v > 0 ? m / v : 0.0);
+        }
+    }
+
+private:
+    double Find(const std::string& name) const {
+        const auto it = m_ns.find(name);
+        return it == m_ns.end() ? 0.0 : it->second;
+    }
+    std::map<std::string, double> m_ns;
+};
+
+}  // namespace
+
+}  // namespace vornel::bench
+
+int main(int argc, char** argv) {
+    using namespace vornel::bench;
+    static const std::vector<Row> rows = Rows();
+    // Every formula must give the same value in all three before it is timed.
+    for (const Row& row : rows) {
+        vornel::Exp engine;
+        for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
+            engine.SetVariable(static_cast<std::int16_t>(k), kVariableNames[k],
+                               kVariableValues[k]);
+        }
+        const double vornel = engine.Compile(row.vornel).Evaluate(engine).value;
+        const double native = row.native(100, 200, 300, 400, 500);
+        if (vornel != native) {
+            std::fprintf(stderr, "%s: the engine gives %.17g, C++ %.17g\n", row.name.c_str(),
+                         vornel, native);
+            return 1;
+        }
+    }
+    for (const Row& row : rows) {
+        benchmark::RegisterBenchmark(("compiled/vornel/" + row.name).c_str(), BM_Vornel, row);
+        benchmark::RegisterBenchmark(("compiled/muparser/" + row.name).c_str(), BM_Muparser,
+                                     row);
+        benchmark::RegisterBenchmark(("compiled/native/" + row.name).c_str(), BM_Native, row);
+    }
+    benchmark::Initialize(&argc, argv);
+    Summary summary;
+    benchmark::RunSpecifiedBenchmarks(&summary);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -9,16 +9,16 @@
 #include <cstring>
 #include <cwchar>
 #include <iostream>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <vornel/Display.h>
 #include <vornel/Exp.h>
-#include <vornel/Names.h>
+#include <vornel/Formula.h>
 
+#include "Arguments.h"
 #include "ExpressionFile.h"
+#include "ScreenText.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -33,145 +33,37 @@ constexpr int kExitEvaluationFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitWriteFailed = 3;
 
-constexpr std::string_view kUsage =
-    "Usage: vornel-eval [-v NAME=VALUE]... [--raw | --json] [-f FILE | EXPRESSION]\n"
-    "\n"
-    "Evaluates an expression or an If block and prints its value with fifteen\n"
-    "decimals. Without EXPRESSION or -f, the expression is read from standard input.\n"
-    "\n"
-    "  -v NAME=VALUE  store a variable (slots 0, 1, 2, ... in the order given);\n"
-    "                 VALUE is a decimal number written with \".\"\n"
-    "  --raw          print the value as the shortest text that reads back exactly\n"
-    "  --json         print one JSON object: value, failure, begin, end, message\n"
-    "  -f FILE        read the expression from an expression file\n"
-    "  --help         show this help\n"
-    "  --             what follows is the expression, even if it begins with \"-\"\n"
-    "\n"
-    "An invalid expression is reported on stderr with the place of the fault marked.\n"
-    "\n"
-    "Exit status: 0 success, 1 the expression is invalid (the value printed is 0),\n"
-    "2 usage error, 3 the output could not be written.\n";
-
-// Shows the engine's messages about variables on stderr.
-class StderrMessages : public vornel::MessageSink {
+// Keeps the engine's messages about variables, to be shown on stderr after
+// the formula's report.
+class CollectedMessages : public vornel::MessageSink {
 public:
     void ShowMessage(std::string_view prompt, std::string_view title,
                      vornel::MessageIcon) override {
-        std::cerr << (title.empty() ? "Vornel" : title) << ": " << prompt << '\n';
+        lines.push_back(std::string(title.empty() ? "Vornel" : title) + ": " + std::string(prompt));
     }
+
+    std::vector<std::string> lines;
 };
 
-std::string_view TrimSpaces(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
+// Stores the variables into slots 0, 1, 2, ... The engine refuses the first
+// variable past the last slot with a message, which then stands for all that
+// are left out, with their number.
+void StoreVariables(const std::vector<cli::Variable>& variables, vornel::Exp& engine,
+                    CollectedMessages& messages) {
+    const std::size_t stored = std::min<std::size_t>(variables.size(), vornel::kVariableSlots);
+    for (std::size_t slot = 0; slot < stored; ++slot) {
+        engine.SetVariable(static_cast<std::int16_t>(slot), variables[slot].name,
+                           variables[slot].value);
     }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-struct Variable {
-    std::string name;
-    double value;
-};
-
-struct Options {
-    std::vector<Variable> variables;
-    bool raw = false;
-    bool json = false;
-    std::optional<std::string> file;
-    std::optional<std::string> expression;
-    bool help = false;
-};
-
-struct UsageError {
-    std::string message;
-    bool showUsage = true;
-};
-
-std::optional<double> ParseValue(std::string_view text) {
-    text = TrimSpaces(text);
-    if (!text.empty() && text[0] == '+') {
-        text.remove_prefix(1);
+    if (variables.size() == stored) {
+        return;
     }
-    const std::size_t first = (!text.empty() && text[0] == '-') ? 1 : 0;
-    if (first >= text.size() || !vornel::IsNumberChar(text[first])) {
-        return std::nullopt;  // rejects "inf" and "nan" too
+    engine.SetVariable(vornel::kVariableSlots, variables[stored].name, variables[stored].value);
+    const std::size_t leftOut = variables.size() - stored;
+    if (!messages.lines.empty()) {
+        messages.lines.back() += " (" + std::to_string(leftOut) +
+                                 (leftOut == 1 ? " variable" : " variables") + " left out)";
     }
-    double value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-Variable ParseVariable(std::string_view argument) {
-    const auto equals = argument.find('=');
-    if (equals == std::string_view::npos) {
-        throw UsageError{"-v expects NAME=VALUE, got \"" + std::string(argument) + "\""};
-    }
-    // Names are matched ignoring case; the window stores them upper-cased too.
-    std::string name(TrimSpaces(argument.substr(0, equals)));
-    for (char& c : name) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    const auto value = ParseValue(argument.substr(equals + 1));
-    if (!value) {
-        throw UsageError{"the value of " + name + " is not a number: \"" +
-                         std::string(argument.substr(equals + 1)) + "\""};
-    }
-    return {name, *value};
-}
-
-// An argument that begins with "-" is an option, unless it reads as the start
-// of an expression such as "-5+3" or "-(2)".
-bool LooksLikeOption(std::string_view argument) {
-    return argument.size() > 1 && argument[0] == '-' && !vornel::IsNumberChar(argument[1]) &&
-           argument[1] != '(';
-}
-
-Options ParseArguments(int argc, char** argv) {
-    Options options;
-    bool onlyExpression = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        auto next = [&]() -> std::string_view {
-            if (i + 1 >= argc) {
-                throw UsageError{std::string(argument) + " needs an argument"};
-            }
-            return argv[++i];
-        };
-        if (!onlyExpression && LooksLikeOption(argument)) {
-            if (argument == "--") {
-                onlyExpression = true;
-            } else if (argument == "-v") {
-                options.variables.push_back(ParseVariable(next()));
-            } else if (argument == "-f") {
-                options.file = std::string(next());
-            } else if (argument == "--raw") {
-                options.raw = true;
-            } else if (argument == "--json") {
-                options.json = true;
-            } else if (argument == "--help" || argument == "-h") {
-                options.help = true;
-            } else {
-                throw UsageError{"unknown option " + std::string(argument)};
-            }
-        } else if (options.expression) {
-            throw UsageError{"give one expression only (quote it if it holds spaces)"};
-        } else {
-            options.expression = std::string(argument);
-        }
-    }
-    if (options.raw && options.json) {
-        throw UsageError{"give either --raw or --json, not both"};
-    }
-    if (options.file && options.expression) {
-        throw UsageError{"give either -f FILE or an expression, not both"};
-    }
-    return options;
 }
 
 const std::string kTooLarge = "The file is too large, can not be opened.";
@@ -189,10 +81,11 @@ std::string ReadStandardInput() {
         }
     }
     if (std::ferror(stdin)) {
-        throw UsageError{"cannot read standard input: " + std::string(std::strerror(errno)), false};
+        throw cli::UsageError{"cannot read standard input: " + std::string(std::strerror(errno)),
+                              false};
     }
     if (bytes.size() > vornel::kMaxExpressionFileBytes) {
-        throw UsageError{kTooLarge, false};
+        throw cli::UsageError{kTooLarge, false};
     }
     return vornel::DecodeExpressionFile(bytes);
 }
@@ -203,9 +96,9 @@ std::string ReadFile(const std::string& path) {
     vornel::FileReadResult read = vornel::ReadExpressionFile(path);
     switch (read.status) {
         case vornel::FileReadStatus::TooLarge:
-            throw UsageError{kTooLarge, false};
+            throw cli::UsageError{kTooLarge, false};
         case vornel::FileReadStatus::CannotOpen:
-            throw UsageError{"Can not open the file: " + path, false};
+            throw cli::UsageError{"Can not open the file: " + path, false};
         default:
             return std::move(read.text);
     }
@@ -229,62 +122,18 @@ int WriteOutput(std::string_view text, int status) {
     return status;
 }
 
-// The line of `expression` that holds the failure's range, and under it "^"
-// under each character of the range (one "^" for an empty range), then the
-// cause in plain words: the layout compilers use. Lines are numbered when the
-// expression has more than one.
-void ShowPlace(std::ostream& out, std::string_view expression, const vornel::Outcome& outcome) {
-    const std::size_t begin = vornel::CharacterOffset(expression, outcome.begin);
-    const std::size_t end = std::max(begin, vornel::CharacterOffset(expression, outcome.end));
-    const std::size_t lineStart = expression.rfind('\n', begin == 0 ? 0 : begin - 1);
-    const std::size_t first =
-        (lineStart == std::string_view::npos || begin == 0) ? 0 : lineStart + 1;
-    std::size_t last = expression.find('\n', begin);
-    last = last == std::string_view::npos ? expression.size() : last;
-    std::string_view line = expression.substr(first, last - first);
-    if (line.ends_with('\r')) {
-        line.remove_suffix(1);
+// A JSON list of the notes: [{"begin": 0, "end": 1, "message": "..."}, ...].
+std::string JsonNotes(const std::vector<vornel::Note>& notes) {
+    std::string list;
+    for (const vornel::Note& note : notes) {
+        list += (list.empty() ? "{" : ", {") + std::string("\"begin\": ") +
+                std::to_string(note.begin) + ", \"end\": " + std::to_string(note.end) +
+                ", \"message\": " + cli::JsonString(note.message) + "}";
     }
-    std::string gutter;
-    const std::size_t lastText = expression.find_last_not_of("\r\n");
-    if (lastText != std::string_view::npos &&
-        expression.substr(0, lastText).find('\n') != std::string_view::npos) {
-        const auto number = std::count(expression.begin(), expression.begin() + first, '\n') + 1;
-        gutter = "line " + std::to_string(number) + ": ";
-    }
-    // Tabs stay tabs under the text so that the marks line up.
-    std::string marks(gutter.size(), ' ');
-    const std::size_t rangeEnd = std::min(end, first + line.size());
-    for (std::size_t i = first; i < std::max(begin, rangeEnd);) {
-        const std::size_t next = vornel::CharacterOffset(expression.substr(i), 1) + i;
-        marks += i >= begin ? '^' : (expression[i] == '\t' ? '\t' : ' ');
-        i = next;
-    }
-    if (begin >= rangeEnd) {
-        marks += '^';
-    }
-    out << gutter << line << '\n' << marks << '\n' << vornel::CauseText(outcome.cause) << '\n';
+    return "[" + list + "]";
 }
 
-// A JSON string literal of UTF-8 text.
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + '"';
-}
-
-std::string JsonOutcome(const vornel::Outcome& outcome) {
+std::string JsonOutcome(const vornel::Outcome& outcome, const std::vector<vornel::Note>& notes) {
     const auto number = [&](std::size_t n) {
         return outcome.Succeeded() ? std::string("null") : std::to_string(n);
     };
@@ -292,48 +141,91 @@ std::string JsonOutcome(const vornel::Outcome& outcome) {
            ", \"failure\": " + std::to_string(outcome.failure) +
            ", \"begin\": " + number(outcome.begin) + ", \"end\": " + number(outcome.end) +
            ", \"message\": " +
-           (outcome.Succeeded() ? "null" : JsonString(vornel::CauseText(outcome.cause))) + "}";
+           (outcome.Succeeded() ? "null" : cli::JsonString(vornel::CauseText(outcome.cause))) +
+           ", \"notes\": " + JsonNotes(notes) + "}";
 }
 
-int Run(const Options& options) {
+// The failure's number, then its place and its cause: the layout compilers
+// use.
+std::string FailureReport(std::string_view expression, const vornel::Outcome& outcome) {
+    return "Error Number-" + std::to_string(outcome.failure) + ": Invalid Expression!\n" +
+           cli::PlaceLines(expression, outcome.begin, outcome.end) +
+           std::string(vornel::CauseText(outcome.cause)) + '\n';
+}
+
+// The notes shown on stderr at most. Each repeats its line, which may be
+// 65,000 characters long, and a formula may have a note on every character.
+constexpr std::size_t kMaxNotesShown = 20;
+
+// Each note as "note: " and its sentence, then its place; past
+// kMaxNotesShown, how many more there are.
+std::string NotesReport(std::string_view expression, const std::vector<vornel::Note>& notes) {
+    std::string report;
+    for (std::size_t i = 0; i < notes.size() && i < kMaxNotesShown; ++i) {
+        report += "note: " + cli::Visible(notes[i].message) + '\n' +
+                  cli::PlaceLines(expression, notes[i].begin, notes[i].end);
+    }
+    if (notes.size() > kMaxNotesShown) {
+        report += "note: " + std::to_string(notes.size() - kMaxNotesShown) +
+                  " more notes are not shown; --json lists them all\n";
+    }
+    return report;
+}
+
+int Run(const cli::Options& options) {
     const std::string expression = options.file         ? ReadFile(*options.file)
                                    : options.expression ? *options.expression
                                                         : ReadStandardInput();
-    StderrMessages messages;
+    CollectedMessages messages;
     vornel::Exp engine(messages);
-    // Every -v past the last slot asks for slot 33, which the engine refuses;
-    // slot numbers never wrap around to valid or negative ones.
-    for (std::size_t slot = 0; slot < options.variables.size(); ++slot) {
-        const auto& variable = options.variables[slot];
-        engine.SetVariable(
-            static_cast<std::int16_t>(std::min<std::size_t>(slot, vornel::kVariableSlots)),
-            variable.name, variable.value);
-    }
-    const vornel::Outcome outcome = engine.Evaluate(expression);
+    StoreVariables(options.variables, engine, messages);
+    const vornel::Formula formula = engine.Compile(expression);
+    const vornel::Outcome outcome = formula.Evaluate(engine);
+    const std::vector<vornel::Note>& notes = formula.Notes();
     if (!outcome.Succeeded()) {
-        std::cerr << "Error Number-" << outcome.failure << ": Invalid Expression!\n";
-        ShowPlace(std::cerr, expression, outcome);
+        std::cerr << FailureReport(expression, outcome);
     }
-    return WriteOutput((options.json  ? JsonOutcome(outcome)
-                        : options.raw ? RawText(outcome.value)
-                                      : vornel::FormatDisplay(outcome.value)) +
-                           '\n',
-                       outcome.Succeeded() ? kExitSuccess : kExitEvaluationFailed);
+    const bool invalid = !outcome.Succeeded() || (options.strict && !notes.empty());
+    const int status = WriteOutput((options.json  ? JsonOutcome(outcome, notes)
+                                    : options.raw ? RawText(outcome.value)
+                                                  : vornel::FormatDisplay(outcome.value)) +
+                                       '\n',
+                                   invalid ? kExitEvaluationFailed : kExitSuccess);
+    if (!options.quiet) {
+        std::cerr << NotesReport(expression, notes);
+    }
+    for (const std::string& line : messages.lines) {
+        std::cerr << line << '\n';
+    }
+    return status;
+}
+
+// A usage error on stderr, and under --json as an object on stdout too.
+int ReportUsageError(const cli::UsageError& error, bool json) {
+    std::cerr << "vornel-eval: " << cli::Visible(error.message) << '\n';
+    if (error.showUsage) {
+        std::cerr << '\n' << cli::kUsage;
+    }
+    if (!json) {
+        return kExitUsage;
+    }
+    return WriteOutput("{\"error\": " + cli::JsonString(error.message) +
+                           ", \"status\": " + std::to_string(kExitUsage) + "}\n",
+                       kExitUsage);
 }
 
 int Main(int argc, char** argv) {
+    const cli::Options options = cli::ParseArguments(argc, argv);
+    if (options.error) {
+        return ReportUsageError(*options.error, options.json);
+    }
+    if (options.help) {
+        return WriteOutput(cli::kUsage, kExitSuccess);
+    }
     try {
-        const Options options = ParseArguments(argc, argv);
-        if (options.help) {
-            return WriteOutput(kUsage, kExitSuccess);
-        }
         return Run(options);
-    } catch (const UsageError& error) {
-        std::cerr << "vornel-eval: " << error.message << '\n';
-        if (error.showUsage) {
-            std::cerr << '\n' << kUsage;
-        }
-        return kExitUsage;
+    } catch (const cli::UsageError& error) {
+        return ReportUsageError(error, options.json);
     }
 }
 

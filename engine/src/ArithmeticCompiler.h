@@ -166,9 +166,10 @@ public:
     }
 
 private:
+    // Trivial, so that the stack of them is not cleared when it is made.
     struct Span {
-        std::uint32_t begin = 0;
-        std::uint32_t end = 0;
+        std::uint32_t begin;
+        std::uint32_t end;
         Span() = default;
         Span(std::size_t b, std::size_t e)
             : begin(static_cast<std::uint32_t>(b)), end(static_cast<std::uint32_t>(e)) {}
@@ -360,7 +361,7 @@ private:
     void ClearTo(int end) {
         for (int k = m_clear; k < end; ++k) {
             m_operators[static_cast<std::size_t>(k)] = OpKind::Other;
-            m_operatorPlaces[static_cast<std::size_t>(k)] = {};
+            m_operatorPlaces[static_cast<std::size_t>(k)] = Span{0, 0};
             m_operandsBelow[static_cast<std::size_t>(k)] = 0;
         }
         m_clear = std::max(m_clear, end);
@@ -596,10 +597,10 @@ private:
     int m_nc = 0;
     int m_oc = 0;
     int m_highest = -1;  // the highest operand position used
-    Span m_token;        // the token being read
+    Span m_token{0, 0};  // the token being read
     bool m_atEnd = false;
     int m_reducing = -1;               // the operator whose operands are fetched
-    Span m_unknownWord{kNone, kNone};  // NOLINT  // the first word that names nothing
+    Span m_unknownWord{kNone, kNone};  // the first word that names nothing
 };
 
 }  // namespace vornel

@@ -86,11 +86,11 @@ public:
             // One note for a run of skipped characters.
             m_formula.notes.back().end = e;
             m_formula.notes.back().message =
-                Spelling(m_skippedBegin, e) + " is not used in arithmetic and is skipped";
+                Quoted(Spelling(m_skippedBegin, e)) + " is not used in arithmetic and is skipped";
             return;
         }
         Add(NoteKind::SkippedCharacter, b, e,
-            Spelling(b, e) + " is not used in arithmetic and is skipped");
+            Quoted(Spelling(b, e)) + " is not used in arithmetic and is skipped");
         m_lastSkipped = true;
         m_skippedBegin = b;
     }
@@ -146,6 +146,12 @@ private:
         const std::string_view from =
             trimmed.size() == m_formula.upper.size() ? trimmed : std::string_view(m_formula.upper);
         return std::string(from.substr(begin, end - begin));
+    }
+
+    // Characters in quotation marks, or in apostrophes when they hold one.
+    static std::string Quoted(const std::string& text) {
+        const char mark = text.find('"') == std::string::npos ? '"' : '\'';
+        return mark + text + mark;
     }
 
     // Whether the byte at `at` of the upper-cased text lies in a name.

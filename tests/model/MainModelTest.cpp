@@ -326,7 +326,7 @@ const Scenario kScenarios[] = {
      {"example 0", "run Explain",
       "line = If (A>100 & B<200 ): false / ElseIf (A<100 | B>=100): true / ElseIf (A=100): not "
       "tested / Chosen: Ceil(B/5)+20*B-Min(E*10, A) / = 3,940.000000000000000",
-      "marks = branch \r\n        Ceil(B/5)+20*B-Min(E*10, A)\r\n", "formula [A+1]", "run Explain",
+      "marks = branch Ceil(B/5)+20*B-Min(E*10, A)", "formula [A+1]", "run Explain",
       "line = There is no If block to explain: the formula does not begin with If / = "
       "101.000000000000000",
       "formula [If (1/0>1) Then 1 Else 2 EndIf]", "run Explain",

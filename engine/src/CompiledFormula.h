@@ -76,9 +76,15 @@ struct CompiledFormula {
     std::pmr::string text;  // as given
     std::size_t lead = 0;   // the spaces before the trimmed text (bytes, and characters)
     std::size_t trimmedSize = 0;
-    std::pmr::string upper;  // the trimmed text, upper-cased
+    // The trimmed text upper-cased: needed where case or a character's
+    // length could change what the rules read (an If block, or text beyond
+    // ASCII); plain ASCII arithmetic reads the same in either case, and is
+    // then read as it stands.
+    std::pmr::string upperText;
+    std::string_view upper;
     std::uint64_t namesVersion = 0;
     bool asciiText = false;  // the trimmed text is plain ASCII
+    bool blank = false;      // it holds white space
     bool isBlock = false;
     bool layoutFails = false;  // the block cannot be cut into its pieces
     EvaluationFailure layout{failure::kNone};

@@ -211,7 +211,7 @@ void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
     }
     // Plain ASCII without white space needs no normalising but for its
     // variables, and those are read where they stand.
-    a.inPlace = formula.asciiText && !HasBlank(piece);
+    a.inPlace = formula.asciiText && (!formula.blank || !HasBlank(piece));
     if (notes != nullptr) {
         notes->Enter(a);
     }
@@ -267,18 +267,26 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
     : memory(resource),
       keep(explain),
       text(given, resource),
-      upper(resource),
+      upperText(resource),
       namesVersion(NamesVersion(table)),
       conditions(resource),
       arithmetic(resource) {
     const std::string_view trimmed = TrimSpaces(text);
     lead = static_cast<std::size_t>(trimmed.data() - text.data());
     trimmedSize = trimmed.size();
-    asciiText = IsAscii(trimmed);
-    ToUpper(trimmed, upper);
+    const TextKind kind = KindOf(trimmed);
+    asciiText = kind.ascii;
+    blank = kind.blank;
+    isBlock = trimmed.size() >= 2 && (trimmed[0] | 0x20) == 'i' && (trimmed[1] | 0x20) == 'f';
+    if (asciiText && !isBlock) {
+        upper = trimmed;
+    } else {
+        ToUpper(trimmed, upperText);
+        upper = upperText;
+        isBlock = upper.starts_with(kKeywordIf);
+    }
     Explainer gatherer(*this, table);
     Explainer* const explainer = explain ? &gatherer : nullptr;
-    isBlock = std::string_view(upper).starts_with(kKeywordIf);
     if (!isBlock) {
         CompileArithmetic(*this, upper, names, explainer);
     } else {
@@ -650,7 +658,7 @@ Trace Formula::TraceEvaluation(const Exp& variables) const {
     }
     if (trace.branchChosen) {
         // The branch without the blanks and line breaks around it.
-        const std::string_view upper = m_compiled->upper;
+        const std::string_view upper = m_compiled->upper;  // NOLINT
         std::size_t b = trace.branchBegin;
         std::size_t e = trace.branchEnd;
         while (b < e && std::string_view(" \t\r\n").find(upper[b]) != std::string_view::npos) {

@@ -230,7 +230,10 @@ public:
     }
     void Constant(int dst, double value) { m_r[static_cast<std::size_t>(dst)] = value; }
     void Variable(int dst, int slot, Place place) {
-        if (m_going && !Steps::Variable(m_r.data(), dst, slot, m_values, m_whole, m_result)) {
+        if (m_whole == Whole::No && ((m_values.unreadable >> slot) & 1U) == 0) {
+            m_r[static_cast<std::size_t>(dst)] = m_values.values[slot];
+        } else if (m_going &&
+                   !Steps::Variable(m_r.data(), dst, slot, m_values, m_whole, m_result)) {
             Stop(place);
         }
     }

@@ -152,6 +152,21 @@ std::size_t CharacterOffset(std::string_view text, std::size_t index) noexcept {
     return std::min(i, text.size());
 }
 
+TextKind KindOf(std::string_view text) {
+    // No early exit: a loop over all the bytes is one the compiler
+    // vectorises. Blanks are among the bytes up to ' ', which it finds first.
+    unsigned char all = 0;
+    unsigned char low = 0;
+    for (const char c : text) {
+        all |= static_cast<unsigned char>(c);
+        low |= static_cast<unsigned char>(static_cast<unsigned char>(c) <= ' ');
+    }
+    const bool blank = low != 0 && std::any_of(text.begin(), text.end(), [](char c) {
+                           return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+                       });
+    return {all < 0x80, blank};
+}
+
 bool IsLongTextAscii(std::string_view text) {
     if (text.size() < 16) {
         // Names and short formulas: a plain loop, without the set-up of a

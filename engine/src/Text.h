@@ -34,6 +34,14 @@ std::string ToUpper(std::string_view text);
 // ToUpper written into `out` (replacing what it held), with its allocator.
 void ToUpper(std::string_view text, std::pmr::string& out);
 
+// What one pass over a text finds: whether it is plain ASCII, and whether it
+// holds white space (space, tab, CR, LF).
+struct TextKind {
+    bool ascii;
+    bool blank;
+};
+TextKind KindOf(std::string_view text);
+
 // True when every byte of `text` is below 128.
 bool IsLongTextAscii(std::string_view text);
 inline bool IsAscii(std::string_view text) {

@@ -126,10 +126,13 @@ std::string_view EvaluateReduction(std::string_view leftValue, std::string_view 
         case 9:
         case 10:
         case 11:
-        case 12:
-            return Truth(CompareValues(ReadConditionNumber(left),
-                                       ReadConditionNumber(Normalized(right, arena)),
-                                       RelationOf(production)));
+        case 12: {
+            // Left first: when both operands fail, the left one's failure is
+            // the one reported, as in arithmetic.
+            const double x = ReadConditionNumber(left);
+            const double y = ReadConditionNumber(Normalized(right, arena));
+            return Truth(CompareValues(x, y, RelationOf(production)));
+        }
         // P15-P20  M -> D>D | D<D | D=D | D>=D | D<=D | D<>D
         case 15:
         case 16:

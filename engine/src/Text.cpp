@@ -153,16 +153,6 @@ std::size_t CharacterOffset(std::string_view text, std::size_t index) noexcept {
 }
 
 bool IsLongTextAscii(std::string_view text) {
-    if (text.size() < 16) {
-        // Names and short formulas: a plain loop, without the set-up of a
-        // vectorised one.
-        for (const char c : text) {
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                return false;
-            }
-        }
-        return true;
-    }
     // No early exit: a loop over all the bytes is one the compiler vectorises.
     unsigned char all = 0;
     for (const char c : text) {

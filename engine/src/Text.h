@@ -34,14 +34,17 @@ std::string ToUpper(std::string_view text);
 // ToUpper written into `out` (replacing what it held), with its allocator.
 void ToUpper(std::string_view text, std::pmr::string& out);
 
-// True when every byte of `text` is below 128.
+// Texts up to this many bytes (names, short formulas) are scanned by a plain
+// loop: for them the set-up of a vectorised one costs more than it saves.
+inline constexpr std::size_t kShortTextBytes = 16;
+
+// True when every byte of `text` is below 128. IsLongTextAscii is its
+// vectorised loop, for texts longer than kShortTextBytes.
 bool IsLongTextAscii(std::string_view text);
 inline bool IsAscii(std::string_view text) {
-    if (text.size() > 16) {
+    if (text.size() > kShortTextBytes) {
         return IsLongTextAscii(text);
     }
-    // Names and short formulas: a plain loop, without the set-up of a
-    // vectorised one.
     for (const char c : text) {
         if (static_cast<unsigned char>(c) >= 0x80) {
             return false;

@@ -116,26 +116,39 @@ TEST(ConditionArithmetic, RoundsNumberTokensAndUsesPositionZero) {
 
 TEST(EvaluateReduction, CombinesTruthValuesNumbersAndTexts) {
     const struct {
-        HandleValues values;
+        const char* left;
+        const char* middle;
+        const char* right;
         int production;
         const char* expected;
     } rows[] = {
-        {{"", "TRUE", "|", "FALSE"}, 1, "TRUE"}, {{"", "false", "|", "FALSE"}, 1, "FALSE"},
-        {{"", "TRUE", "&", "true"}, 3, "TRUE"},  {{"", "TRUE", "&", "FALSE"}, 3, "FALSE"},
-        {{"", " 5", ">", "4 "}, 7, "TRUE"},      {{"", "5", ">", ""}, 7, "#13"},
-        {{"", "$", ">", "1"}, 7, "#13"},         {{"", "1E400", ">", "1"}, 7, "#6"},
-        {{"", "AB", "+", "CD"}, 29, "ABCD"},     {{"", "0.1", "+", "0.2"}, 21, "0.3"},
-        {{"", "7", "/", "2"}, 25, "3.5"},        {{"", "(", " x ", ")"}, 31, "X"},
-        {{"", "1E1", "*", "+.5"}, 24, "5"},
+        {"TRUE", "|", "FALSE", 1, "TRUE"},
+        {"false", "|", "FALSE", 1, "FALSE"},
+        {"TRUE", "&", "true", 3, "TRUE"},
+        {"TRUE", "&", "FALSE", 3, "FALSE"},
+        {" 5", ">", "4 ", 7, "TRUE"},
+        {"5", ">", "", 7, "#13"},
+        {"$", ">", "1", 7, "#13"},
+        {"1E400", ">", "1", 7, "#6"},
+        {"AB", "+", "CD", 29, "ABCD"},
+        {"0.1", "+", "0.2", 21, "0.3"},
+        {"7", "/", "2", 25, "3.5"},
+        {"(", " x ", ")", 31, "X"},
+        {"1E1", "*", "+.5", 24, "5"},
+        // Both operands fail: the left one is read first.
+        {"1..", "<", "1E400", 8, "#13"},
+        {"1E400", "=", "1..", 9, "#6"},
+        {"X", "-", "1E400", 22, "#13"},
     };
     for (const auto& row : rows) {
         std::string outcome;
         try {
-            outcome = EvaluateReduction(row.values, row.production);
+            ValueArena arena;
+            outcome = EvaluateReduction(row.left, row.middle, row.right, row.production, arena);
         } catch (const EvaluationFailure& failure) {
             outcome = "#" + std::to_string(failure.number);
         }
-        EXPECT_EQ(outcome, row.expected) << row.values[1] << row.values[2] << row.values[3];
+        EXPECT_EQ(outcome, row.expected) << row.left << row.middle << row.right;
     }
 }
 
@@ -230,11 +243,12 @@ TEST(ParseCondition, VariablesMatchInAnyCaseLowestSlotFirst) {
     Exp engine;
     engine.SetVariable(4, "v", 1);
     engine.SetVariable(2, "V", 2);
-    EXPECT_TRUE(ParseCondition("V=2", engine.Variables()));
-    EXPECT_EQ(GetVariableType("v", engine.Variables()), "Number");
-    EXPECT_EQ(GetVariableType("W", engine.Variables()), "Error");
-    EXPECT_EQ(GetVariableText(" V ", engine.Variables()), "2");
-    EXPECT_EQ(GetVariableText("W", engine.Variables()), "W");
+    engine.SetVariable(3, "w", 0.5);
+    ExpectRows({Row{"V=2", "TRUE"}, Row{"v=2", "TRUE"}, Row{"V=1", "FALSE"}, Row{"W+W=1", "TRUE"},
+                Row{"\"A\"+W=\"A0.5\"", "TRUE"}, Row{"X=1", "FALSE"}},
+               [&](const std::string& condition) {
+                   return ParseCondition(condition, engine.Variables()) ? "TRUE" : "FALSE";
+               });
 }
 
 // The block is cut at its keywords before any condition is tested.

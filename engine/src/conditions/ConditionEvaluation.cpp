@@ -82,12 +82,6 @@ std::string_view Arithmetic(std::string_view left, std::string_view right, OpKin
     return arena.Keep(NumberText(ApplyBinary(x, y, op)));
 }
 
-// Text comparison of two normalised operands: upper-casing them again, as
-// CompareValues does, would change nothing.
-bool CompareNormalized(std::string_view a, std::string_view b, std::string_view relation) {
-    return RelationHolds(CollateCompare(a, b), relation);
-}
-
 }  // namespace
 
 bool CompareValues(double a, double b, std::string_view relation) {
@@ -95,14 +89,17 @@ bool CompareValues(double a, double b, std::string_view relation) {
 }
 
 bool CompareValues(std::string_view a, std::string_view b, std::string_view relation) {
-    ValueArena arena;
-    return CompareNormalized(MayChangeInUpperCase(a) ? arena.Keep(ToUpper(a)) : a,
-                             MayChangeInUpperCase(b) ? arena.Keep(ToUpper(b)) : b, relation);
-}
-
-std::string EvaluateReduction(const HandleValues& values, int production) {
-    ValueArena arena;
-    return std::string(EvaluateReduction(values[1], values[2], values[3], production, arena));
+    // The operands of a reduction are upper-cased already: they are compared
+    // as they stand.
+    std::string upperA;
+    std::string upperB;
+    if (MayChangeInUpperCase(a)) {
+        a = upperA = ToUpper(a);
+    }
+    if (MayChangeInUpperCase(b)) {
+        b = upperB = ToUpper(b);
+    }
+    return RelationHolds(CollateCompare(a, b), relation);
 }
 
 std::string_view EvaluateReduction(std::string_view leftValue, std::string_view middle,
@@ -140,7 +137,7 @@ std::string_view EvaluateReduction(std::string_view leftValue, std::string_view 
         case 18:
         case 19:
         case 20:
-            return Truth(CompareNormalized(left, Normalized(right, arena), RelationOf(production)));
+            return Truth(CompareValues(left, Normalized(right, arena), RelationOf(production)));
         // P21  E -> E+T,  P22  E -> E-T
         case 21:
             return Arithmetic(left, Normalized(right, arena), OpKind::Plus, arena);

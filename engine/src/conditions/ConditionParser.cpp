@@ -354,9 +354,10 @@ private:
                 case grammar::kTakes:
                     Reduce(topPosition);
                     break;
+                case grammar::kNoRelation:
                 default:
-                    // No relation: the pair can never parse, and taking no step
-                    // would meet it again forever.
+                    // The pair can never parse, and taking no step would meet
+                    // it again forever.
                     Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::NoRelation);
             }
             topPosition = FindTopTerminal(m_stack.data(), m_top);
@@ -607,10 +608,11 @@ private:
         return true;
     }
 
-    // ReadConditionNumber, with up to 15 digits read as the whole number
-    // they are.
+    // ReadConditionNumber, with up to kWholeDigits digits read as the whole
+    // number they are: below 10^15, a double holds every whole number.
+    static constexpr std::size_t kWholeDigits = 15;
     static double ReadValue(std::string_view text) {
-        if (text.size() <= 15 && !text.empty()) {
+        if (text.size() <= kWholeDigits && !text.empty()) {
             std::int64_t whole = 0;
             for (const char c : text) {
                 if (!IsAsciiDigit(c)) {
@@ -636,15 +638,6 @@ private:
 };
 
 }  // namespace
-
-std::string GetVariableType(std::string_view name, const VariableLookup& variables) {
-    return variables.Find(name) >= 0 ? "Number" : "Error";
-}
-
-std::string GetVariableText(std::string_view name, const VariableLookup& variables) {
-    const int entry = variables.Find(TrimSpaces(name));
-    return entry >= 0 ? std::string(variables.ValueText(entry)) : std::string(name);
-}
 
 int FindTopTerminal(const StackEntry* stack, int top) {
     for (int p = top; p >= 0; --p) {

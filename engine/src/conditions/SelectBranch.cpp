@@ -79,10 +79,6 @@ private:
 
 }  // namespace
 
-bool TestCondition(std::string_view condition, const VariableLookup& variables) {
-    return ParseCondition(condition, variables);
-}
-
 std::string_view SelectBranch(std::string_view statement, const VariableLookup& variables) {
     const BlockCutter cutter(statement);
     std::array<std::string_view, kMaxConditions> conditions;
@@ -119,7 +115,7 @@ std::string_view SelectBranch(std::string_view statement, const VariableLookup& 
         const std::string_view condition = conditions[static_cast<std::size_t>(k)];
         bool holds = false;
         try {
-            holds = TestCondition(condition, variables);
+            holds = ParseCondition(condition, variables);
         } catch (EvaluationFailure& fault) {
             fault.Shift(static_cast<std::size_t>(condition.data() - statement.data()));
             throw;

@@ -18,7 +18,4 @@ inline constexpr int kMaxConditions = 16;
 // of the conditions, all with their range in `statement`.
 std::string_view SelectBranch(std::string_view statement, const VariableLookup& variables);
 
-// True when the condition holds.
-bool TestCondition(std::string_view condition, const VariableLookup& variables);
-
 }  // namespace vornel

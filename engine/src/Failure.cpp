@@ -85,6 +85,8 @@ std::string_view CauseText(Cause cause) noexcept {
             return "This operator cannot work on a truth value or a text";
         case Cause::NotANumber:
             return "This needs a number on each side";
+        case Cause::UnclosedParenthesis:
+            return "This \"(\" is not closed before the condition ends";
     }
     return "";
 }

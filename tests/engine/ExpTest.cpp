@@ -160,6 +160,14 @@ std::vector<PlaceCase> PlaceCases() {
         {"text_too_long", tooLong, 6, 0, 32767, Cause::TooLong},
         // If blocks: keywords, conditions, and faults inside the chosen branch.
         {"missing_then", "IF (TRUE) 1 ELSE 2 ENDIF", 5, 12, 12, Cause::MissingThen},
+        // A branch on a line of its own: Then belongs at the end of the
+        // condition's line.
+        {"missing_then_on_its_line", "If (A>1)  \r\n  1\r\nElse\r\n  2\r\nEndIf", 5, 8, 8,
+         Cause::MissingThen},
+        {"missing_then_after_elseif", "IF (A>1) THEN\n 1\nELSEIF (B>2)\t\n 2\nELSE\n 3\nENDIF", 5,
+         29, 29, Cause::MissingThen},
+        {"missing_then_condition_below", "IF\n (A>1)\n 1\nELSE 2 ENDIF", 5, 9, 9,
+         Cause::MissingThen},
         {"missing_else", "IF (TRUE) THEN 1 ENDIF", 5, 17, 17, Cause::MissingElse},
         {"missing_endif", "IF (TRUE) THEN 1 ELSE 2  ", 5, 23, 23, Cause::MissingEndIf},
         {"17th_condition", seventeen, 9, lastElseIf, seventeen.find("THEN", lastElseIf) + 4,
@@ -167,6 +175,12 @@ std::vector<PlaceCase> PlaceCases() {
         {"endif_too_far", farEndIf, 6, 32781, 32786, Cause::KeywordTooFar},
         {"then_too_far", farThen, 6, 32768, 32772, Cause::KeywordTooFar},
         {"no_relation", "IF  1<A<3  THEN 1 ELSE 2 ENDIF", 9, 4, 9, Cause::NoRelation},
+        {"unclosed_in_condition", "If (A>50 Then 1 Else 2 EndIf", 9, 3, 4,
+         Cause::UnclosedParenthesis},
+        {"unclosed_outer_in_condition", "IF ((A>50) THEN 1 ELSE 2 ENDIF", 9, 3, 4,
+         Cause::UnclosedParenthesis},
+        {"close_without_open_in_condition", "IF A>50) THEN 1 ELSE 2 ENDIF", 9, 7, 8,
+         Cause::NothingToClose},
         {"128th_token", "IF " + sumOf64 + ">1 THEN 1 ELSE 2 ENDIF", 9, 130, 131,
          Cause::TooManyTokens},
         {"sign_in_condition", "IF A>-5 THEN 1 ELSE 2 ENDIF", 13, 5, 6, Cause::NotANumber},

@@ -51,6 +51,7 @@ enum class Cause : std::uint8_t {
     TooManyTokens,        // 9: a 128th part in one condition
     WrongKindOfOperand,   // 9: an operator given a truth value or text it cannot take
     NotANumber,           // 13: a condition needs a number where it has none
+    UnclosedParenthesis,  // 9: a "(" in a condition that no ")" closes
 };
 
 // What an evaluation gives: its value, or the number of the failure that

@@ -356,18 +356,37 @@ private:
                     break;
                 case grammar::kNoRelation:
                 default:
-                    // The pair can never parse, and taking no step would meet
-                    // it again forever.
-                    Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::NoRelation);
+                    FailWithoutRelation(topPosition, incoming);
             }
             topPosition = FindTopTerminal(m_stack.data(), m_top);
             topTerminal = m_stack[static_cast<std::size_t>(topPosition)].symbol;
         }
     }
 
-    // A pair without relation concerns the whole condition; anything else
-    // failed in the last reduction, at its operator (the top terminal).
+    // The pair can never parse, and taking no step would meet it again
+    // forever. A "(" that meets the end, or a ")" that meets the bottom of the
+    // stack, is a parenthesis without its partner, marked where it stands;
+    // any other pair concerns the whole condition.
+    [[noreturn]] void FailWithoutRelation(int topPosition, const Token& incoming) {
+        const StackEntry& top = m_stack[static_cast<std::size_t>(topPosition)];
+        EvaluationFailure fault{EvaluationFailure::kSubscriptOutOfRange, Cause::NoRelation};
+        if (top.symbol == Symbol::Open && incoming.symbol == Symbol::End) {
+            fault.cause = Cause::UnclosedParenthesis;
+            fault.Place(m_spans[top.token].begin, m_spans[top.token].end);
+        } else if (top.symbol == Symbol::End && incoming.symbol == Symbol::Close) {
+            fault.cause = Cause::NothingToClose;
+            fault.Place(m_spans[incoming.token].begin, m_spans[incoming.token].end);
+        }
+        throw fault;
+    }
+
+    // A pair without relation is placed where it was met, or concerns the
+    // whole condition; anything else failed in the last reduction, at its
+    // operator (the top terminal).
     void PlaceFailure(EvaluationFailure& fault) const {
+        if (fault.Placed()) {
+            return;
+        }
         if (fault.cause == Cause::NoRelation) {
             const auto first = m_condition.find_first_not_of(kBlanks);
             const auto last = m_condition.find_last_not_of(kBlanks);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "ConditionArithmetic.h"
 #include "ConditionEvaluation.h"
 #include "ConditionParser.h"
@@ -144,7 +146,8 @@ TEST(EvaluateReduction, CombinesTruthValuesNumbersAndTexts) {
         std::string outcome;
         try {
             ValueArena arena;
-            outcome = EvaluateReduction(row.left, row.middle, row.right, row.production, arena);
+            outcome = EvaluateReduction(row.left, row.middle, row.right, row.production,
+                                        TextOrder::UserLocale, arena);
         } catch (const EvaluationFailure& failure) {
             outcome = "#" + std::to_string(failure.number);
         }
@@ -156,18 +159,45 @@ TEST(CompareValues, NumbersExactlyTextsByCollation) {
     EXPECT_TRUE(CompareValues(0.1 + 0.2, 0.3, "<>"));
     EXPECT_TRUE(CompareValues(2.0, 2.0, ">="));
     EXPECT_FALSE(CompareValues(2.0, 2.0, "=>"));
-    EXPECT_TRUE(CompareValues("abc", "ABC", "="));
-    EXPECT_TRUE(CompareValues("10", "9", "<"));
-    EXPECT_TRUE(CompareValues("B", "A", ">"));
+    EXPECT_TRUE(CompareValues("abc", "ABC", "=", TextOrder::UserLocale));
+    EXPECT_TRUE(CompareValues("10", "9", "<", TextOrder::UserLocale));
+    EXPECT_TRUE(CompareValues("B", "A", ">", TextOrder::UserLocale));
+}
+
+// A condition's outcome with texts compared in `order`.
+auto DecideIn(TextOrder order) {
+    return [order](const std::string& condition) -> std::string {
+        const Exp engine;
+        return ParseCondition(condition, VariableLookup(engine.Variables(), order)) ? "TRUE"
+                                                                                    : "FALSE";
+    };
+}
+
+// By code point "\u00C9" (Ã) follows "Z", whatever the locale says.
+TEST(TextOrder, CodePointIsTheSameEverywhere) {
+    ExpectRows(
+        {Row{"\"\xC3\x89\">\"Z\"", "TRUE"}, Row{"\"\xC3\xA9\"=\"\xC3\x89\"", "TRUE"},
+         Row{"\"a\"<\"B\"", "TRUE"}, Row{"\"[\">\"z\"", "TRUE"}, Row{"\"AB\"<\"ABC\"", "TRUE"}},
+        DecideIn(TextOrder::CodePoint));
+}
+
+// ctest runs the TextOrder tests once more under a German locale made for
+// them (VORNEL_TEST_NAMED_LOCALE), where "\u00C9" sorts with "E".
+TEST(TextOrder, UserLocaleFollowsTheEnvironment) {
+    if (std::getenv("VORNEL_TEST_NAMED_LOCALE") == nullptr) {
+        GTEST_SKIP() << "runs under the named locale only";
+    }
+    ExpectRows({Row{"\"\xC3\x89\"<\"Z\"", "TRUE"}, Row{"\"\xC3\xA9\"=\"\xC3\x89\"", "TRUE"}},
+               DecideIn(TextOrder::UserLocale));
 }
 
 #ifdef _WIN32
 // MinGW's C++ library has no locale but "C": whatever locale the user names,
 // texts compare in the classic order (by code point), and nothing is thrown.
 TEST(CompareValues, TextsInTheClassicOrderWithoutNamedLocales) {
-    EXPECT_TRUE(CompareValues("\u00C4", "B", ">"));
-    EXPECT_TRUE(CompareValues("Z", "\u00E4", "<"));
-    EXPECT_TRUE(CompareValues("\u00C4", "\u00E4", "="));
+    EXPECT_TRUE(CompareValues("\u00C4", "B", ">", TextOrder::UserLocale));
+    EXPECT_TRUE(CompareValues("Z", "\u00E4", "<", TextOrder::UserLocale));
+    EXPECT_TRUE(CompareValues("\u00C4", "\u00E4", "=", TextOrder::UserLocale));
 }
 #endif
 

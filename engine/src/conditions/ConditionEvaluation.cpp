@@ -46,7 +46,10 @@ const std::collate<char>& UserCollate() {
     return std::use_facet<std::collate<char>>(locale);
 }
 
-int CollateCompare(std::string_view a, std::string_view b) {
+int CompareTexts(std::string_view a, std::string_view b, TextOrder order) {
+    if (order == TextOrder::CodePoint) {
+        return a.compare(b);  // UTF-8 bytes, compared unsigned, keep code point order
+    }
     return UserCollate().compare(a.data(), a.data() + a.size(), b.data(), b.data() + b.size());
 }
 
@@ -88,7 +91,8 @@ bool CompareValues(double a, double b, std::string_view relation) {
     return RelationHolds(a < b ? -1 : (a > b ? 1 : 0), relation);
 }
 
-bool CompareValues(std::string_view a, std::string_view b, std::string_view relation) {
+bool CompareValues(std::string_view a, std::string_view b, std::string_view relation,
+                   TextOrder order) {
     // The operands of a reduction are upper-cased already: they are compared
     // as they stand.
     std::string upperA;
@@ -99,11 +103,12 @@ bool CompareValues(std::string_view a, std::string_view b, std::string_view rela
     if (MayChangeInUpperCase(b)) {
         b = upperB = ToUpper(b);
     }
-    return RelationHolds(CollateCompare(a, b), relation);
+    return RelationHolds(CompareTexts(a, b, order), relation);
 }
 
 std::string_view EvaluateReduction(std::string_view leftValue, std::string_view middle,
-                                   std::string_view right, int production, ValueArena& arena) {
+                                   std::string_view right, int production, TextOrder order,
+                                   ValueArena& arena) {
     const std::string_view left = Normalized(leftValue, arena);
     switch (production) {
         // P1  S -> S|L
@@ -137,7 +142,8 @@ std::string_view EvaluateReduction(std::string_view leftValue, std::string_view 
         case 18:
         case 19:
         case 20:
-            return Truth(CompareValues(left, Normalized(right, arena), RelationOf(production)));
+            return Truth(
+                CompareValues(left, Normalized(right, arena), RelationOf(production), order));
         // P21  E -> E+T,  P22  E -> E-T
         case 21:
             return Arithmetic(left, Normalized(right, arena), OpKind::Plus, arena);

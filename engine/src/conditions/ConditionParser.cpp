@@ -320,8 +320,12 @@ private:
 class Parser {
 public:
     Parser(std::string_view condition, const std::array<Token, kTokenListSize>& tokens,
-           const TokenSpans& spans, ValueArena& arena)
-        : m_condition(condition), m_tokens(tokens), m_spans(spans), m_arena(arena) {
+           const TokenSpans& spans, TextOrder textOrder, ValueArena& arena)
+        : m_condition(condition),
+          m_tokens(tokens),
+          m_spans(spans),
+          m_textOrder(textOrder),
+          m_arena(arena) {
         m_stack[0] = StackEntry::Of(Symbol::End, "$");
     }
 
@@ -430,7 +434,7 @@ private:
             handle[k] = At(bottom + k).Value();
         }
         const std::string_view value =
-            EvaluateReduction(handle[0], handle[1], handle[2], production, m_arena);
+            EvaluateReduction(handle[0], handle[1], handle[2], production, m_textOrder, m_arena);
         m_top = bottom;
         At(m_top) = StackEntry::Of(rule.left, value);
     }
@@ -440,6 +444,7 @@ private:
     std::string_view m_condition;
     const std::array<Token, kTokenListSize>& m_tokens;
     const TokenSpans& m_spans;
+    TextOrder m_textOrder;
     ValueArena& m_arena;
     std::array<StackEntry, kParseStackTop + 1> m_stack;
     int m_top = 0;
@@ -692,7 +697,7 @@ bool ParseCondition(std::string_view condition, const VariableLookup& variables)
             tokens[k].valueSize = text.size();
         }
     }
-    return Parser(condition, tokens, spans, arena).Run();
+    return Parser(condition, tokens, spans, variables.GetTextOrder(), arena).Run();
 }
 
 }  // namespace vornel

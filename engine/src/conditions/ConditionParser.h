@@ -20,6 +20,7 @@ inline constexpr int kParseStackTop = 128;  // positions 0 to 128
 // production or a stack underrun; 6 for a condition longer than 32,767
 // characters (32,767 itself is allowed); and whatever evaluating a function
 // call or a reduction raises. A failure carries its range in `condition`.
+// Texts compare in the order `variables` carries.
 bool ParseCondition(std::string_view condition, const VariableLookup& variables);
 
 // A symbol with its value, as the token list and the parse stack hold them.

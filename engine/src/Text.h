@@ -27,8 +27,10 @@ std::size_t CharCount(std::string_view text);
 // shorter than that.
 std::size_t OffsetAfterChars(std::string_view text, std::size_t count);
 
-// Upper-cases every character on its own, independent of the user's locale.
-// A character whose upper case is not a single character stays as it is.
+// Upper-cases every character on its own by Unicode's simple mappings (see
+// UpperCaseTable.h), the same on every platform and in every locale. A
+// character whose upper case is not a single character, such as "ß", stays as
+// it is, and so does a byte that is not UTF-8.
 std::string ToUpper(std::string_view text);
 
 // ToUpper written into `out` (replacing what it held), with its allocator.

@@ -3,6 +3,7 @@
 #include "ExampleExpressions.h"
 #include "Normalizer.h"
 #include "TestSupport.h"
+#include "Text.h"
 
 namespace vornel {
 namespace {
@@ -94,6 +95,52 @@ TEST(Exp, TrimsSpacesOnlyAndRecognisesIfAtTheStart) {
              "3",
              "5"}},
         [](const std::string& text) { return Calculate(text); });
+}
+
+// Upper-casing follows one table on every platform. The first 27 were once
+// upper-cased on Linux and left as they were on Windows.
+TEST(ToUpper, FollowsOneTableOnEveryPlatform) {
+    ExpectRows({Row{"\xC2\xB5", "\xCE\x9C"},          // U+00B5 to U+039C
+                Row{"\xC4\xB1", "I"},                 // U+0131 to U+0049
+                Row{"\xC5\xBF", "S"},                 // U+017F to U+0053
+                Row{"\xC7\x85", "\xC7\x84"},          // U+01C5 to U+01C4
+                Row{"\xC7\x88", "\xC7\x87"},          // U+01C8 to U+01C7
+                Row{"\xC7\x8B", "\xC7\x8A"},          // U+01CB to U+01CA
+                Row{"\xC7\xB2", "\xC7\xB1"},          // U+01F2 to U+01F1
+                Row{"\xCD\x85", "\xCE\x99"},          // U+0345 to U+0399
+                Row{"\xCF\x82", "\xCE\xA3"},          // U+03C2 to U+03A3
+                Row{"\xCF\x90", "\xCE\x92"},          // U+03D0 to U+0392
+                Row{"\xCF\x91", "\xCE\x98"},          // U+03D1 to U+0398
+                Row{"\xCF\x95", "\xCE\xA6"},          // U+03D5 to U+03A6
+                Row{"\xCF\x96", "\xCE\xA0"},          // U+03D6 to U+03A0
+                Row{"\xCF\xB0", "\xCE\x9A"},          // U+03F0 to U+039A
+                Row{"\xCF\xB1", "\xCE\xA1"},          // U+03F1 to U+03A1
+                Row{"\xCF\xB5", "\xCE\x95"},          // U+03F5 to U+0395
+                Row{"\xE1\xB2\x80", "\xD0\x92"},      // U+1C80 to U+0412
+                Row{"\xE1\xB2\x81", "\xD0\x94"},      // U+1C81 to U+0414
+                Row{"\xE1\xB2\x82", "\xD0\x9E"},      // U+1C82 to U+041E
+                Row{"\xE1\xB2\x83", "\xD0\xA1"},      // U+1C83 to U+0421
+                Row{"\xE1\xB2\x84", "\xD0\xA2"},      // U+1C84 to U+0422
+                Row{"\xE1\xB2\x85", "\xD0\xA2"},      // U+1C85 to U+0422
+                Row{"\xE1\xB2\x86", "\xD0\xAA"},      // U+1C86 to U+042A
+                Row{"\xE1\xB2\x87", "\xD1\xA2"},      // U+1C87 to U+0462
+                Row{"\xE1\xB2\x88", "\xEA\x99\x8A"},  // U+1C88 to U+A64A
+                Row{"\xE1\xBA\x9B", "\xE1\xB9\xA0"},  // U+1E9B to U+1E60
+                Row{"\xE1\xBE\xBE", "\xCE\x99"},      // U+1FBE to U+0399
+                // Runs of every second character, and beyond 16 bits.
+                Row{"\xC4\x81\xC4\x83", "\xC4\x80\xC4\x82"},  // U+0101, U+0103
+                Row{"\xC3\xBF", "\xC5\xB8"},                  // U+00FF to U+0178
+                Row{"\xF0\x90\x90\xA8", "\xF0\x90\x90\x80"},  // U+10428 to U+10400
+                // What stays: capitals, U+00DF (whose upper case is "SS"), a byte
+                // that is not UTF-8; "i" has no dot above in any locale.
+                Row{"\xC4\x80\xC3\x89Z", "\xC4\x80\xC3\x89Z"}, Row{"\xC3\x9F", "\xC3\x9F"},
+                Row{"a\xFF", "A\xFF"}, Row{"i", "I"}},
+               [](const std::string& text) { return ToUpper(text); });
+    ExpectRows({Row{"If (\"\xCF\x82\"=\"\xCE\xA3\") Then 1 Else 2 EndIf", "1"},
+                Row{"\xC4\xB1"
+                    "f (TRUE) then 1 else 2 endif",
+                    "1"}},
+               [](const std::string& text) { return Calculate(text); });
 }
 
 // Where a failure was found, in characters of the text as given.

@@ -83,7 +83,10 @@ TEST(ParseCondition, QuietlyFalseAndLimits) {
                 Row{".5<1", "FALSE"}, Row{"A,B", "FALSE"}, Row{"\xC3\x89=1", "FALSE"},
                 Row{"TRUE | MAX", "#9"}, Row{tokens127, "FALSE"}, Row{tokens127 + "+", "#9"},
                 Row{tokens127 + "+1", "#9"}, Row{"TRUE" + Repeat("|TRUE", 63, ""), "TRUE"},
-                Row{std::string(32768, ' '), "#6"}, Row{std::string(32767, ' '), "FALSE"}},
+                Row{std::string(32768, ' '), "#6"}, Row{std::string(32767, ' '), "FALSE"},
+                // Characters count, not bytes: 32,767 characters in 32,769 bytes.
+                Row{std::string(32760, ' ') + "\"\xC3\xA9\"=\"\xC3\x89\"", "TRUE"},
+                Row{std::string(32761, ' ') + "\"\xC3\xA9\"=\"\xC3\x89\"", "#6"}},
                Decide);
 }
 
@@ -283,11 +286,11 @@ TEST(ParseCondition, VariablesMatchInAnyCaseLowestSlotFirst) {
 
 // The block is cut at its keywords before any condition is tested.
 TEST(SelectBranch, CutsTheBlockAtItsKeywords) {
-    auto block = [](int conditions) {  // the last of `conditions` is true
+    auto block = [](int conditions, bool lastHolds = true) {
         std::string text = "IF FALSE THEN 1";
         for (int k = 2; k <= conditions; ++k) {
-            text += " ELSEIF " + std::string(k == conditions ? "TRUE" : "FALSE") + " THEN " +
-                    std::to_string(k);
+            text += " ELSEIF " + std::string(k == conditions && lastHolds ? "TRUE" : "FALSE") +
+                    " THEN " + std::to_string(k);
         }
         return text + " ELSE 0 ENDIF";
     };
@@ -306,7 +309,7 @@ TEST(SelectBranch, CutsTheBlockAtItsKeywords) {
          // Keywords inside other words are still keywords.
          Row{"IF TRUE THEN ELSEWHERE ELSE 2 ENDIF", "#9"},
          // At most sixteen conditions.
-         Row{block(16), "16"}, Row{block(17), "#9"},
+         Row{block(16), "16"}, Row{block(16, false), "0"}, Row{block(17), "#9"},
          // Keywords must stand within the 16-bit range; nothing is searched
          // after ENDIF, and here it stands at 32,767 and then 32,768.
          Row{"IF TRUE THEN 1 ELSE 2 ENDIF" + pad + "X", "1"},

@@ -1,7 +1,7 @@
 #include "ConditionParser.h"
 
-#include <algorithm>
 #include <array>
+#include <cassert>
 #include <optional>
 
 #include "ConditionArithmetic.h"
@@ -614,11 +614,9 @@ private:
                 value = ThroughText(m_variables.Value(slot));
                 return true;
             }
-            const std::string_view text = TrimSpaces(m_tokens[m_at - 1].Value());
-            if (!IsPlainAsciiUpper(text)) {
-                return false;  // upper-cased first by the parse
-            }
-            value = ReadValue(text);
+            // A number token is digits, points and a sign, or a call's value
+            // in "#00.000" form: nothing that normalising would change.
+            value = ReadValue(m_tokens[m_at - 1].Value());
             return true;
         }
         if (Next() != Symbol::Open) {
@@ -647,12 +645,6 @@ private:
             return static_cast<double>(whole);
         }
         return ReadConditionNumber(text);
-    }
-
-    static bool IsPlainAsciiUpper(std::string_view text) {
-        return std::none_of(text.begin(), text.end(), [](char c) {
-            return (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
-        });
     }
 
     const std::array<Token, kTokenListSize>& m_tokens;
@@ -687,17 +679,23 @@ bool ParseCondition(std::string_view condition, const VariableLookup& variables)
     if (!Tokenizer(condition, variables, tokens, spans, slots, arena).Run()) {
         return false;
     }
+    const auto parse = [&] {
+        for (std::size_t k = 0; tokens[k].symbol != Symbol::End; ++k) {
+            if (slots[k] >= 0) {
+                const std::string_view text = variables.ValueText(slots[k]);
+                tokens[k].valueData = text.data();
+                tokens[k].valueSize = text.size();
+            }
+        }
+        return Parser(condition, tokens, spans, variables.GetTextOrder(), arena).Run();
+    };
     if (const auto holds = NumberCondition(tokens, slots, variables).Decide()) {
+        // The shortcut must decide as the parse does; builds with assertions
+        // check every condition it decides.
+        assert(*holds == parse());
         return *holds;
     }
-    for (std::size_t k = 0; tokens[k].symbol != Symbol::End; ++k) {
-        if (slots[k] >= 0) {
-            const std::string_view text = variables.ValueText(slots[k]);
-            tokens[k].valueData = text.data();
-            tokens[k].valueSize = text.size();
-        }
-    }
-    return Parser(condition, tokens, spans, variables.GetTextOrder(), arena).Run();
+    return parse();
 }
 
 }  // namespace vornel

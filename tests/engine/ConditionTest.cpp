@@ -48,7 +48,9 @@ TEST(ParseCondition, Decides) {
          Row{"A>-5", "#13"},
          // After ")" a minus before a digit is a sign: two operands in a row.
          Row{"(B)-5>0", "#9"}, Row{"(B) - 5>0", "TRUE"}, Row{"B-5=195", "TRUE"},
-         Row{"\"\"-5<0", "#9"}},
+         Row{"\"\"-5<0", "#9"},
+         // An operator at the very end takes the end marker as its operand.
+         Row{"A>", "#13"}, Row{"A<", "#13"}, Row{"1-", "#13"}, Row{"1<2 &", "#9"}},
         Decide);
 }
 
@@ -78,16 +80,17 @@ TEST(ParseCondition, ComparesAndCalls) {
 // 127 tokens and 32,767 characters.
 TEST(ParseCondition, QuietlyFalseAndLimits) {
     const std::string tokens127 = Repeat("1", 64, "+");  // "1" then 63 times "+1"
-    ExpectRows({Row{"Z>1", "FALSE"}, Row{"A>1 # ", "FALSE"}, Row{"A!=1", "FALSE"},
-                Row{"MAX 1", "FALSE"}, Row{"\"ABC=\"ABC", "FALSE"}, Row{"\"", "FALSE"},
-                Row{".5<1", "FALSE"}, Row{"A,B", "FALSE"}, Row{"\xC3\x89=1", "FALSE"},
-                Row{"TRUE | MAX", "#9"}, Row{tokens127, "FALSE"}, Row{tokens127 + "+", "#9"},
-                Row{tokens127 + "+1", "#9"}, Row{"TRUE" + Repeat("|TRUE", 63, ""), "TRUE"},
-                Row{std::string(32768, ' '), "#6"}, Row{std::string(32767, ' '), "FALSE"},
-                // Characters count, not bytes: 32,767 characters in 32,769 bytes.
-                Row{std::string(32760, ' ') + "\"\xC3\xA9\"=\"\xC3\x89\"", "TRUE"},
-                Row{std::string(32761, ' ') + "\"\xC3\xA9\"=\"\xC3\x89\"", "#6"}},
-               Decide);
+    ExpectRows(
+        {Row{"Z>1", "FALSE"}, Row{"A>1 # ", "FALSE"}, Row{"A!=1", "FALSE"}, Row{"MAX 1", "FALSE"},
+         Row{"MAX TRUE", "FALSE"}, Row{"\"ABC=\"ABC", "FALSE"}, Row{"\"", "FALSE"},
+         Row{".5<1", "FALSE"}, Row{"A,B", "FALSE"}, Row{"\xC3\x89=1", "FALSE"},
+         Row{"TRUE | MAX", "#9"}, Row{tokens127, "FALSE"}, Row{tokens127 + "+", "#9"},
+         Row{tokens127 + "+1", "#9"}, Row{"TRUE" + Repeat("|TRUE", 63, ""), "TRUE"},
+         Row{std::string(32768, ' '), "#6"}, Row{std::string(32767, ' '), "FALSE"},
+         // Characters count, not bytes: 32,767 characters in 32,769 bytes.
+         Row{std::string(32760, ' ') + "\"\xC3\xA9\"=\"\xC3\x89\"", "TRUE"},
+         Row{std::string(32761, ' ') + "\"\xC3\xA9\"=\"\xC3\x89\"", "#6"}},
+        Decide);
 }
 
 // Number tokens are rounded to whole numbers in calls; the call's value is not.

@@ -258,6 +258,10 @@ std::vector<PlaceCase> PlaceCases() {
          5,
          Cause::NumberTooLarge,
          {{"H", 1.7976931348623157e308}}},
+        // "(100)+" for every "A+" of the call: the length runs out at the
+        // 5,461st A, character 10,924 of the call.
+        {"call_grows_too_long_in_condition", "IF MAX(" + growing + ",1)>1 THEN 1 ELSE 2 ENDIF", 6,
+         10927, 10928, Cause::TooLong},
         {"ceil_in_condition", "IF CEIL(40000) > 1 THEN 1 ELSE 2 ENDIF", 6, 3, 7,
          Cause::WholeNumberRange},
         {"in_first_branch", "IF TRUE THEN 2*-3 ELSE 2 ENDIF", 9, 15, 16, Cause::SignAfterOperator},

@@ -1,5 +1,6 @@
 #include "FuzzCase.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 
 #include <vornel/Display.h>
 #include <vornel/Exp.h>
+#include <vornel/Formula.h>
 
 namespace vornel::fuzz {
 
@@ -98,6 +100,67 @@ bool SameOutcome(const Outcome& a, const Outcome& b) {
            std::memcmp(&a.value, &b.value, sizeof a.value) == 0;
 }
 
+std::string OutcomeText(const Outcome& outcome) {
+    return outcome.Succeeded() ? NumberText(outcome.value) : "#" + std::to_string(outcome.failure);
+}
+
+// The formula's outcome over `engine`, which must be the text's own.
+Outcome EvaluateCompiled(const Formula& formula, const Exp& engine, const std::string& text) {
+    const Outcome compiled = formula.Evaluate(engine);
+    if (!SameOutcome(compiled, Evaluate(engine, text))) {
+        Broken("a compiled formula's outcome differs from Exp::Evaluate of its text");
+    }
+    return compiled;
+}
+
+// Values and choices for the tables of a compiled case, from a seed made of
+// the case (SplitMix64).
+class Draw {
+public:
+    explicit Draw(const FuzzCase& input) {
+        Mix(input.expression);
+        for (const auto& variable : input.variables) {
+            Mix(variable.name);
+            m_state ^= std::bit_cast<std::uint64_t>(variable.value);
+            Next();
+        }
+    }
+
+    std::uint64_t Next() {
+        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EB;
+        return z ^ (z >> 31);
+    }
+
+    // A telling value three times in four, else any double.
+    double Value() {
+        const std::uint64_t r = Next();
+        return r % 4 != 0 ? kValueTable[(r >> 8) % std::size(kValueTable)]
+                          : std::bit_cast<double>(Next());
+    }
+
+    // One time in eight: another name, the name without its last character
+    // (empty for one letter, which empties the slot), or with "1" added.
+    std::string Name(const std::string& name) {
+        const std::uint64_t r = Next();
+        if (r % 8 != 0) {
+            return name;
+        }
+        return (r >> 8) % 2 == 0 ? name.substr(0, name.empty() ? 0 : name.size() - 1) : name + "1";
+    }
+
+private:
+    void Mix(const std::string& text) {
+        for (const char c : text) {
+            m_state = (m_state ^ static_cast<unsigned char>(c)) * 0x100000001B3;
+        }
+        Next();
+    }
+
+    std::uint64_t m_state = 0xCBF29CE484222325;
+};
+
 class Reader {
 public:
     Reader(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
@@ -158,7 +221,31 @@ std::string RunFuzzCase(const FuzzCase& input) {
     if (!SameOutcome(first, second)) {
         Broken("the same text evaluated twice gave two outcomes");
     }
-    return first.Succeeded() ? NumberText(first.value) : "#" + std::to_string(first.failure);
+    return OutcomeText(first);
+}
+
+std::string RunCompiledFuzzCase(const FuzzCase& input) {
+    Formula formula;
+    {
+        Exp compiler;
+        for (const auto& variable : input.variables) {
+            compiler.SetVariable(variable.index, variable.name, variable.value);
+        }
+        formula = compiler.Compile(input.expression);
+    }
+    Exp engine;
+    for (const auto& variable : input.variables) {
+        CheckSetVariable(engine, variable);
+    }
+    const Outcome first = EvaluateCompiled(formula, engine, input.expression);
+    Draw draw(input);
+    for (int round = 1; round < kCompiledRounds; ++round) {
+        for (const auto& variable : input.variables) {
+            CheckSetVariable(engine, {variable.index, draw.Name(variable.name), draw.Value()});
+        }
+        EvaluateCompiled(formula, engine, input.expression);
+    }
+    return OutcomeText(first);
 }
 
 }  // namespace vornel::fuzz

@@ -38,4 +38,17 @@ FuzzCase DecodeFuzzInput(const std::uint8_t* data, std::size_t size);
 // with different outcomes.
 std::string RunFuzzCase(const FuzzCase& input);
 
+// How many tables of values RunCompiledFuzzCase evaluates one formula over.
+inline constexpr int kCompiledRounds = 8;
+
+// Compiles the case's expression once, with an engine that holds the case's
+// variables and is gone before the formula is evaluated. Then evaluates the
+// formula over kCompiledRounds tables: the case's own, then tables of values
+// drawn from the case (the same input always draws the same ones), now and
+// then with a variable renamed. Each time the formula must give exactly what
+// Exp::Evaluate of the text gives over the same table, else the run aborts,
+// as it does for the contract RunFuzzCase checks. Returns the outcome over
+// the case's own table, written as RunFuzzCase writes it.
+std::string RunCompiledFuzzCase(const FuzzCase& input);
+
 }  // namespace vornel::fuzz

@@ -96,6 +96,7 @@ TEST(RunFuzzCase, GivesTheEnginesOutcome) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RunFuzzCase(Decode(c.bytes)), c.outcome) << c.what;
+        EXPECT_EQ(RunCompiledFuzzCase(Decode(c.bytes)), c.outcome) << c.what << ", compiled";
     }
 }
 

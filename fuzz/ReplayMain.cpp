@@ -1,8 +1,9 @@
 // Runs saved fuzz inputs through the engine without libFuzzer, so that every
-// build (GCC included, with or without sanitizers) replays them. Each
-// argument is a file or a folder of files. An input with a sibling file
-// named like it plus ".expected" must give that outcome ("7", "#9"); a broken
-// engine contract aborts.
+// build (GCC included, with or without sanitizers) replays them, as a text
+// evaluated and as a formula compiled once and evaluated over several
+// tables. Each argument is a file or a folder of files. An input with a
+// sibling file named like it plus ".expected" must give that outcome ("7",
+// "#9"); a broken engine contract aborts.
 
 #include <cstdint>
 #include <cstdio>
@@ -31,8 +32,10 @@ std::string FirstLine(const std::string& text) {
 // Returns false when the input has an expected outcome and gives another.
 bool Replay(const fs::path& file) {
     const std::string bytes = ReadBytes(file);
-    const std::string outcome = vornel::fuzz::RunFuzzCase(vornel::fuzz::DecodeFuzzInput(
-        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    const vornel::fuzz::FuzzCase input = vornel::fuzz::DecodeFuzzInput(
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    const std::string outcome = vornel::fuzz::RunFuzzCase(input);
+    vornel::fuzz::RunCompiledFuzzCase(input);
     fs::path expectedFile = file;
     expectedFile += kExpectedSuffix;
     if (!fs::exists(expectedFile)) {

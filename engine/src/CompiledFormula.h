@@ -10,6 +10,7 @@
 
 #include <vornel/Formula.h>
 #include <vornel/Outcome.h>
+#include <vornel/TextOrder.h>
 #include <vornel/VariableTable.h>
 
 #include "ArithmeticCompiler.h"
@@ -21,7 +22,7 @@
 namespace vornel::detail {
 
 // Compiles `text` into memory on the stack, with no note, and evaluates it once.
-Outcome EvaluateOnce(std::string_view text, const VariableTable& table) noexcept;
+Outcome EvaluateOnce(std::string_view text, const VariableTable& table, TextOrder order) noexcept;
 
 // One arithmetic text of a formula compiled: the whole formula, or one branch
 // of an If block.
@@ -66,9 +67,9 @@ struct CompiledFormula {
     // The outcome over the values `table` holds; `trace` (when given) learns
     // how each condition fared.
     // Evaluate, first trying the fast program of a plain formula.
-    Outcome EvaluateFast(const VariableTable& table) const noexcept;
+    Outcome EvaluateFast(const VariableTable& table, TextOrder order) const noexcept;
     // `names`, when given, is a lookup of `table`.
-    Outcome Evaluate(const VariableTable& table, Trace* trace = nullptr,
+    Outcome Evaluate(const VariableTable& table, TextOrder order, Trace* trace = nullptr,
                      const VariableLookup* names = nullptr) const noexcept;
 
     std::pmr::memory_resource* memory;
@@ -110,7 +111,8 @@ private:
     Outcome Choose(const VariableTable& table, Trace* trace, const VariableLookup* names) const;
     Outcome Run(const CompiledArithmetic& a, const VariableTable& table,
                 const VariableLookup* names) const;
-    [[gnu::noinline]] Outcome EvaluateAgain(const VariableTable& table, Trace* trace) const;
+    [[gnu::noinline]] Outcome EvaluateAgain(const VariableTable& table, TextOrder order,
+                                            Trace* trace) const;
     [[gnu::noinline]] Outcome RunOnce(const CompiledArithmetic& a, const VariableTable& table,
                                       const VariableLookup& names) const;
     Outcome Result(const CompiledArithmetic& a, const RunResult& result,

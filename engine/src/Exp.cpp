@@ -43,11 +43,11 @@ std::int16_t Exp::SetVariable(std::int16_t index, std::string name, double value
 }
 
 Outcome Exp::Evaluate(std::string_view expression) const noexcept {
-    return detail::EvaluateOnce(expression, m_variables);
+    return detail::EvaluateOnce(expression, m_variables, m_textOrder);
 }
 
 Formula Exp::Compile(std::string_view text) const {
-    const VariableLookup names(m_variables);
+    const VariableLookup names(m_variables, m_textOrder);
     return Formula(std::make_shared<const detail::CompiledFormula>(
         text, m_variables, names, std::pmr::get_default_resource(), true));
 }

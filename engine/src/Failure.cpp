@@ -88,6 +88,8 @@ std::string_view CauseText(Cause cause) noexcept {
         case Cause::UnusedCharacter:
             return "This character means nothing in arithmetic: it is skipped, and that leaves "
                    "an operator without something to calculate with";
+        case Cause::UnclosedParenthesis:
+            return "This \"(\" is not closed before the condition ends";
     }
     return "";
 }

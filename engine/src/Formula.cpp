@@ -327,13 +327,13 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
     }
 }
 
-Outcome CompiledFormula::EvaluateFast(const VariableTable& table) const noexcept {
+Outcome CompiledFormula::EvaluateFast(const VariableTable& table, TextOrder order) const noexcept {
     if (direct != nullptr && NamesVersion(table) == namesVersion) {
         if (double value; direct->fast.Run(ValuesOf(table), value)) {
             return Outcome{value};
         }
     }
-    return Evaluate(table);
+    return Evaluate(table, order);
 }
 
 std::pair<std::size_t, std::size_t> CompiledFormula::Characters(std::size_t begin,
@@ -507,14 +507,14 @@ Outcome CompiledFormula::RunWrittenOut(const CompiledArithmetic& a, const Variab
     return Failed(fault);
 }
 
-Outcome CompiledFormula::Evaluate(const VariableTable& table, Trace* trace,
+Outcome CompiledFormula::Evaluate(const VariableTable& table, TextOrder order, Trace* trace,
                                   const VariableLookup* lookup) const noexcept {
     try {
         if (NamesVersion(table) != namesVersion) {
-            return EvaluateAgain(table, trace);
+            return EvaluateAgain(table, order, trace);
         }
         if (lookup == nullptr && (isBlock || !keep)) {
-            const VariableLookup names(table);
+            const VariableLookup names(table, order);
             return Choose(table, trace, &names);
         }
         return Choose(table, trace, lookup);
@@ -524,11 +524,12 @@ Outcome CompiledFormula::Evaluate(const VariableTable& table, Trace* trace,
 }
 
 // Other names than those compiled with: compiled again for them.
-Outcome CompiledFormula::EvaluateAgain(const VariableTable& table, Trace* trace) const {
+Outcome CompiledFormula::EvaluateAgain(const VariableTable& table, TextOrder order,
+                                       Trace* trace) const {
     Scratch scratch;
-    const VariableLookup names(table);
+    const VariableLookup names(table, order);
     return CompiledFormula(text, table, names, &scratch.arena, false)
-        .Evaluate(table, trace, &names);
+        .Evaluate(table, order, trace, &names);
 }
 
 Outcome CompiledFormula::Choose(const VariableTable& table, Trace* trace,
@@ -571,12 +572,12 @@ Outcome CompiledFormula::Choose(const VariableTable& table, Trace* trace,
     return Run(branch, table, names);
 }
 
-Outcome EvaluateOnce(std::string_view text, const VariableTable& table) noexcept {
+Outcome EvaluateOnce(std::string_view text, const VariableTable& table, TextOrder order) noexcept {
     Scratch scratch;
     try {
-        const VariableLookup names(table);
+        const VariableLookup names(table, order);
         return CompiledFormula(text, table, names, &scratch.arena, false)
-            .Evaluate(table, nullptr, &names);
+            .Evaluate(table, order, nullptr, &names);
     } catch (...) {
         return Outcome{0.0, failure::kOverflow};  // out of memory
     }
@@ -636,12 +637,12 @@ Formula& Formula::operator=(Formula&& other) noexcept {
 }
 
 Outcome Formula::Evaluate(const Exp& variables) const noexcept {
-    return m_compiled->EvaluateFast(variables.Variables());
+    return m_compiled->EvaluateFast(variables.Variables(), variables.GetTextOrder());
 }
 
 Trace Formula::TraceEvaluation(const Exp& variables) const {
     Trace trace;
-    trace.outcome = m_compiled->Evaluate(variables.Variables(), &trace);
+    trace.outcome = m_compiled->Evaluate(variables.Variables(), variables.GetTextOrder(), &trace);
     for (auto& condition : trace.conditions) {
         std::tie(condition.begin, condition.end) =
             m_compiled->Characters(condition.begin, condition.end);

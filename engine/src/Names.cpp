@@ -4,7 +4,6 @@
 #include <array>
 #include <string>
 
-#include "Operations.h"
 #include "Text.h"
 
 namespace vornel {
@@ -24,6 +23,12 @@ std::string AsciiUpper(std::string_view name) {
 }
 
 }  // namespace
+
+bool IsFunctionName(std::string_view word) {
+    return std::any_of(kFunctionNames.begin(), kFunctionNames.end(), [word](std::string_view name) {
+        return EqualsIgnoringAsciiCase(word, name);
+    });
+}
 
 NameProblem CheckVariableName(std::string_view name) {
     if (name.empty()) {

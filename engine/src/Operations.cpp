@@ -92,10 +92,6 @@ OpKind ClassifyOperator(std::string_view text) {
     return OpKind::Other;
 }
 
-bool IsFunctionName(std::string_view word) {
-    return IsFunctionName(ClassifyOperator(word));
-}
-
 int OperandCount(OpKind kind) {
     switch (kind) {
         case OpKind::Plus:
@@ -207,9 +203,11 @@ double RoundToPlaces(double a, int d) {
     }
     // The shortest round-trip decimal is the number as the user wrote it, so
     // 2.675 is a true tie at two places, although its double lies below it.
-    // Fixed notation of a double needs at most about 330 characters, and the
-    // digit count reaching here is below the shortest text's decimals.
-    char buffer[1100];
+    // Fixed notation of a double's shortest text needs at most 309 digits
+    // before the point and 324 after it, and the digit count reaching here is
+    // below the shortest text's decimals: this holds either with room to spare.
+    constexpr std::size_t kFixedTextSize = 1100;
+    char buffer[kFixedTextSize];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, a, std::chars_format::fixed);
     std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
     const auto point = text.find('.');

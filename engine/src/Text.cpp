@@ -1,14 +1,8 @@
 #include "Text.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <locale.h>
-#endif
-
 #include <algorithm>
-#include <clocale>
-#include <cwctype>
+
+#include "UpperCaseTable.h"
 
 namespace vornel {
 
@@ -75,38 +69,22 @@ void AppendUtf8(String& out, long code) {
 }
 
 // Case mapping must not follow the user's locale (a Turkish locale would turn
-// "i" into a dotted capital), so it uses locale-independent tables: C.UTF-8's
-// here, the invariant locale's on Windows.
-#ifdef _WIN32
+// "i" into a dotted capital), nor the platform's tables, which differ: one
+// table of Unicode's simple mappings serves every platform.
 long UpperOf(long code) {
-    wchar_t units[2];
-    int count = 1;
-    if (code < 0x10000) {
-        units[0] = static_cast<wchar_t>(code);
-    } else {
-        units[0] = static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
-        units[1] = static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-        count = 2;
-    }
-    wchar_t upper[2];
-    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, units, count, upper, count, nullptr,
-                      nullptr, 0) != count) {
+    const auto c = static_cast<char32_t>(code);
+    const auto after =
+        std::upper_bound(kUpperCaseRanges.begin(), kUpperCaseRanges.end(), c,
+                         [](char32_t x, const UpperCaseRange& range) { return x < range.first; });
+    if (after == kUpperCaseRanges.begin()) {
         return code;
     }
-    if (count == 1) {
-        return upper[0];
-    }
-    return 0x10000 + ((static_cast<long>(upper[0]) - 0xD800) << 10) + (upper[1] - 0xDC00);
-}
-#else
-long UpperOf(long code) {
-    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-    if (unicode == locale_t{}) {
+    const UpperCaseRange& range = *(after - 1);
+    if (c > range.last || (c - range.first) % range.step != 0) {
         return code;
     }
-    return static_cast<long>(towupper_l(static_cast<wint_t>(code), unicode));
+    return code + range.distance;
 }
-#endif
 
 }  // namespace
 
@@ -168,16 +146,6 @@ TextKind KindOf(std::string_view text) {
 }
 
 bool IsLongTextAscii(std::string_view text) {
-    if (text.size() < 16) {
-        // Names and short formulas: a plain loop, without the set-up of a
-        // vectorised one.
-        for (const char c : text) {
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                return false;
-            }
-        }
-        return true;
-    }
     // No early exit: a loop over all the bytes is one the compiler vectorises.
     unsigned char all = 0;
     for (const char c : text) {

@@ -27,8 +27,10 @@ std::size_t CharCount(std::string_view text);
 // shorter than that.
 std::size_t OffsetAfterChars(std::string_view text, std::size_t count);
 
-// Upper-cases every character on its own, independent of the user's locale.
-// A character whose upper case is not a single character stays as it is.
+// Upper-cases every character on its own by Unicode's simple mappings (see
+// UpperCaseTable.h), the same on every platform and in every locale. A
+// character whose upper case is not a single character, such as "ß", stays as
+// it is, and so does a byte that is not UTF-8.
 std::string ToUpper(std::string_view text);
 
 // ToUpper written into `out` (replacing what it held), with its allocator.
@@ -42,14 +44,17 @@ struct TextKind {
 };
 TextKind KindOf(std::string_view text);
 
-// True when every byte of `text` is below 128.
+// Texts up to this many bytes (names, short formulas) are scanned by a plain
+// loop: for them the set-up of a vectorised one costs more than it saves.
+inline constexpr std::size_t kShortTextBytes = 16;
+
+// True when every byte of `text` is below 128. IsLongTextAscii is its
+// vectorised loop, for texts longer than kShortTextBytes.
 bool IsLongTextAscii(std::string_view text);
 inline bool IsAscii(std::string_view text) {
-    if (text.size() > 16) {
+    if (text.size() > kShortTextBytes) {
         return IsLongTextAscii(text);
     }
-    // Names and short formulas: a plain loop, without the set-up of a
-    // vectorised one.
     for (const char c : text) {
         if (static_cast<unsigned char>(c) >= 0x80) {
             return false;

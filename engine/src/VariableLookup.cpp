@@ -8,7 +8,8 @@
 
 namespace vornel {
 
-VariableLookup::VariableLookup(const VariableTable& variables) : m_table(variables) {
+VariableLookup::VariableLookup(const VariableTable& variables, TextOrder textOrder)
+    : m_table(variables), m_textOrder(textOrder) {
     for (std::uint64_t names = NonAsciiNames(); names != 0; names &= names - 1) {
         const auto k = static_cast<std::size_t>(std::countr_zero(names));
         new (&m_upperNames[k].text) std::string(ToUpper(m_table[k].name));

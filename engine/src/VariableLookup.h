@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include <vornel/TextOrder.h>
 #include <vornel/VariableTable.h>
 
 #include "NumberText.h"
@@ -18,12 +19,17 @@ namespace vornel {
 // first. A name is matched as the engine reads names, upper-cased, and a
 // value's number text is worked out the first time a text uses it, so
 // variables a formula never names cost nothing. Lives no longer than the
-// table it was made from; the texts it gives live as long as it does.
+// table it was made from; the texts it gives live as long as it does. It also
+// carries the order in which conditions compare texts.
 class VariableLookup {
 public:
     // Implicit, so that a table can stand wherever a lookup is asked for.
-    VariableLookup(const VariableTable& variables);  // NOLINT(google-explicit-constructor)
+    VariableLookup(const VariableTable& variables,  // NOLINT(google-explicit-constructor)
+                   TextOrder textOrder = TextOrder::UserLocale);
     ~VariableLookup();
+
+    // How conditions order texts.
+    TextOrder GetTextOrder() const { return m_textOrder; }
 
     VariableLookup(const VariableLookup&) = delete;
     VariableLookup& operator=(const VariableLookup&) = delete;
@@ -91,6 +97,7 @@ private:
     };
 
     const VariableTable& m_table;
+    TextOrder m_textOrder;
     mutable std::array<Entry, kVariableSlots> m_entries;
     mutable std::size_t m_entryCount = 0;
     // The slot of each one-character ASCII name, by its upper case, or -1.

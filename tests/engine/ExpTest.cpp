@@ -3,6 +3,7 @@
 #include "ExampleExpressions.h"
 #include "Normalizer.h"
 #include "TestSupport.h"
+#include "Text.h"
 
 namespace vornel {
 namespace {
@@ -96,6 +97,52 @@ TEST(Exp, TrimsSpacesOnlyAndRecognisesIfAtTheStart) {
         [](const std::string& text) { return Calculate(text); });
 }
 
+// Upper-casing follows one table on every platform. The first 27 were once
+// upper-cased on Linux and left as they were on Windows.
+TEST(ToUpper, FollowsOneTableOnEveryPlatform) {
+    ExpectRows({Row{"\xC2\xB5", "\xCE\x9C"},          // U+00B5 to U+039C
+                Row{"\xC4\xB1", "I"},                 // U+0131 to U+0049
+                Row{"\xC5\xBF", "S"},                 // U+017F to U+0053
+                Row{"\xC7\x85", "\xC7\x84"},          // U+01C5 to U+01C4
+                Row{"\xC7\x88", "\xC7\x87"},          // U+01C8 to U+01C7
+                Row{"\xC7\x8B", "\xC7\x8A"},          // U+01CB to U+01CA
+                Row{"\xC7\xB2", "\xC7\xB1"},          // U+01F2 to U+01F1
+                Row{"\xCD\x85", "\xCE\x99"},          // U+0345 to U+0399
+                Row{"\xCF\x82", "\xCE\xA3"},          // U+03C2 to U+03A3
+                Row{"\xCF\x90", "\xCE\x92"},          // U+03D0 to U+0392
+                Row{"\xCF\x91", "\xCE\x98"},          // U+03D1 to U+0398
+                Row{"\xCF\x95", "\xCE\xA6"},          // U+03D5 to U+03A6
+                Row{"\xCF\x96", "\xCE\xA0"},          // U+03D6 to U+03A0
+                Row{"\xCF\xB0", "\xCE\x9A"},          // U+03F0 to U+039A
+                Row{"\xCF\xB1", "\xCE\xA1"},          // U+03F1 to U+03A1
+                Row{"\xCF\xB5", "\xCE\x95"},          // U+03F5 to U+0395
+                Row{"\xE1\xB2\x80", "\xD0\x92"},      // U+1C80 to U+0412
+                Row{"\xE1\xB2\x81", "\xD0\x94"},      // U+1C81 to U+0414
+                Row{"\xE1\xB2\x82", "\xD0\x9E"},      // U+1C82 to U+041E
+                Row{"\xE1\xB2\x83", "\xD0\xA1"},      // U+1C83 to U+0421
+                Row{"\xE1\xB2\x84", "\xD0\xA2"},      // U+1C84 to U+0422
+                Row{"\xE1\xB2\x85", "\xD0\xA2"},      // U+1C85 to U+0422
+                Row{"\xE1\xB2\x86", "\xD0\xAA"},      // U+1C86 to U+042A
+                Row{"\xE1\xB2\x87", "\xD1\xA2"},      // U+1C87 to U+0462
+                Row{"\xE1\xB2\x88", "\xEA\x99\x8A"},  // U+1C88 to U+A64A
+                Row{"\xE1\xBA\x9B", "\xE1\xB9\xA0"},  // U+1E9B to U+1E60
+                Row{"\xE1\xBE\xBE", "\xCE\x99"},      // U+1FBE to U+0399
+                // Runs of every second character, and beyond 16 bits.
+                Row{"\xC4\x81\xC4\x83", "\xC4\x80\xC4\x82"},  // U+0101, U+0103
+                Row{"\xC3\xBF", "\xC5\xB8"},                  // U+00FF to U+0178
+                Row{"\xF0\x90\x90\xA8", "\xF0\x90\x90\x80"},  // U+10428 to U+10400
+                // What stays: capitals, U+00DF (whose upper case is "SS"), a byte
+                // that is not UTF-8; "i" has no dot above in any locale.
+                Row{"\xC4\x80\xC3\x89Z", "\xC4\x80\xC3\x89Z"}, Row{"\xC3\x9F", "\xC3\x9F"},
+                Row{"a\xFF", "A\xFF"}, Row{"i", "I"}},
+               [](const std::string& text) { return ToUpper(text); });
+    ExpectRows({Row{"If (\"\xCF\x82\"=\"\xCE\xA3\") Then 1 Else 2 EndIf", "1"},
+                Row{"\xC4\xB1"
+                    "f (TRUE) then 1 else 2 endif",
+                    "1"}},
+               [](const std::string& text) { return Calculate(text); });
+}
+
 // Where a failure was found, in characters of the text as given.
 struct PlaceCase {
     std::string name;
@@ -160,6 +207,14 @@ std::vector<PlaceCase> PlaceCases() {
         {"text_too_long", tooLong, 6, 0, 32767, Cause::TooLong},
         // If blocks: keywords, conditions, and faults inside the chosen branch.
         {"missing_then", "IF (TRUE) 1 ELSE 2 ENDIF", 5, 12, 12, Cause::MissingThen},
+        // A branch on a line of its own: Then belongs at the end of the
+        // condition's line.
+        {"missing_then_on_its_line", "If (A>1)  \r\n  1\r\nElse\r\n  2\r\nEndIf", 5, 8, 8,
+         Cause::MissingThen},
+        {"missing_then_after_elseif", "IF (A>1) THEN\n 1\nELSEIF (B>2)\t\n 2\nELSE\n 3\nENDIF", 5,
+         29, 29, Cause::MissingThen},
+        {"missing_then_condition_below", "IF\n (A>1)\n 1\nELSE 2 ENDIF", 5, 9, 9,
+         Cause::MissingThen},
         {"missing_else", "IF (TRUE) THEN 1 ENDIF", 5, 17, 17, Cause::MissingElse},
         {"missing_endif", "IF (TRUE) THEN 1 ELSE 2  ", 5, 23, 23, Cause::MissingEndIf},
         {"17th_condition", seventeen, 9, lastElseIf, seventeen.find("THEN", lastElseIf) + 4,
@@ -167,6 +222,12 @@ std::vector<PlaceCase> PlaceCases() {
         {"endif_too_far", farEndIf, 6, 32781, 32786, Cause::KeywordTooFar},
         {"then_too_far", farThen, 6, 32768, 32772, Cause::KeywordTooFar},
         {"no_relation", "IF  1<A<3  THEN 1 ELSE 2 ENDIF", 9, 4, 9, Cause::NoRelation},
+        {"unclosed_in_condition", "If (A>50 Then 1 Else 2 EndIf", 9, 3, 4,
+         Cause::UnclosedParenthesis},
+        {"unclosed_outer_in_condition", "IF ((A>50) THEN 1 ELSE 2 ENDIF", 9, 3, 4,
+         Cause::UnclosedParenthesis},
+        {"close_without_open_in_condition", "IF A>50) THEN 1 ELSE 2 ENDIF", 9, 7, 8,
+         Cause::NothingToClose},
         {"128th_token", "IF " + sumOf64 + ">1 THEN 1 ELSE 2 ENDIF", 9, 130, 131,
          Cause::TooManyTokens},
         {"sign_in_condition", "IF A>-5 THEN 1 ELSE 2 ENDIF", 13, 5, 6, Cause::NotANumber},
@@ -182,6 +243,25 @@ std::vector<PlaceCase> PlaceCases() {
          11,
          Cause::WholeNumberRange,
          {{"BIG", 3e9}}},
+        // A comparison converts its left operand first, as arithmetic does.
+        {"both_fail_left_first",
+         "IF 1..<H THEN 1 ELSE 2 ENDIF",
+         13,
+         6,
+         7,
+         Cause::NotANumber,
+         {{"H", 1.7976931348623157e308}}},
+        {"both_fail_left_too_large",
+         "IF H=1.. THEN 1 ELSE 2 ENDIF",
+         6,
+         4,
+         5,
+         Cause::NumberTooLarge,
+         {{"H", 1.7976931348623157e308}}},
+        // "(100)+" for every "A+" of the call: the length runs out at the
+        // 5,461st A, character 10,924 of the call.
+        {"call_grows_too_long_in_condition", "IF MAX(" + growing + ",1)>1 THEN 1 ELSE 2 ENDIF", 6,
+         10927, 10928, Cause::TooLong},
         {"ceil_in_condition", "IF CEIL(40000) > 1 THEN 1 ELSE 2 ENDIF", 6, 3, 7,
          Cause::WholeNumberRange},
         {"in_first_branch", "IF TRUE THEN 2*-3 ELSE 2 ENDIF", 9, 15, 16, Cause::SignAfterOperator},

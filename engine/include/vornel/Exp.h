@@ -7,16 +7,10 @@
 #include <vornel/Formula.h>
 #include <vornel/MessageSink.h>
 #include <vornel/Outcome.h>
+#include <vornel/TextOrder.h>
 #include <vornel/VariableTable.h>
 
 namespace vornel {
-
-// The order in which conditions compare texts ("<", "=", ...), always
-// ignoring letter case.
-enum class TextOrder : std::uint8_t {
-    UserLocale,  // the collating order of the user's locale (the default)
-    CodePoint,   // by Unicode code point, the same on every machine
-};
 
 // The calculating engine. Store the variables with SetVariable, then evaluate
 // formulas with Evaluate (which shows nothing) or CalculateResult (which shows

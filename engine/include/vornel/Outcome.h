@@ -52,6 +52,7 @@ enum class Cause : std::uint8_t {
     WrongKindOfOperand,   // 9: an operator given a truth value or text it cannot take
     NotANumber,           // 13: a condition needs a number where it has none
     UnusedCharacter,      // 9: a skipped character left an operator without an operand
+    UnclosedParenthesis,  // 9: a "(" in a condition that no ")" closes
 };
 
 // What an evaluation gives: its value, or the number of the failure that

@@ -46,7 +46,10 @@ const std::collate<char>& UserCollate() {
     return std::use_facet<std::collate<char>>(locale);
 }
 
-int CollateCompare(std::string_view a, std::string_view b) {
+int CompareTexts(std::string_view a, std::string_view b, TextOrder order) {
+    if (order == TextOrder::CodePoint) {
+        return a.compare(b);  // UTF-8 bytes, compared unsigned, keep code point order
+    }
     return UserCollate().compare(a.data(), a.data() + a.size(), b.data(), b.data() + b.size());
 }
 
@@ -82,31 +85,30 @@ std::string_view Arithmetic(std::string_view left, std::string_view right, OpKin
     return arena.Keep(NumberText(ApplyBinary(x, y, op)));
 }
 
-// Text comparison of two normalised operands: upper-casing them again, as
-// CompareValues does, would change nothing.
-bool CompareNormalized(std::string_view a, std::string_view b, std::string_view relation) {
-    return RelationHolds(CollateCompare(a, b), relation);
-}
-
 }  // namespace
 
 bool CompareValues(double a, double b, std::string_view relation) {
     return RelationHolds(a < b ? -1 : (a > b ? 1 : 0), relation);
 }
 
-bool CompareValues(std::string_view a, std::string_view b, std::string_view relation) {
-    ValueArena arena;
-    return CompareNormalized(MayChangeInUpperCase(a) ? arena.Keep(ToUpper(a)) : a,
-                             MayChangeInUpperCase(b) ? arena.Keep(ToUpper(b)) : b, relation);
-}
-
-std::string EvaluateReduction(const HandleValues& values, int production) {
-    ValueArena arena;
-    return std::string(EvaluateReduction(values[1], values[2], values[3], production, arena));
+bool CompareValues(std::string_view a, std::string_view b, std::string_view relation,
+                   TextOrder order) {
+    // The operands of a reduction are upper-cased already: they are compared
+    // as they stand.
+    std::string upperA;
+    std::string upperB;
+    if (MayChangeInUpperCase(a)) {
+        a = upperA = ToUpper(a);
+    }
+    if (MayChangeInUpperCase(b)) {
+        b = upperB = ToUpper(b);
+    }
+    return RelationHolds(CompareTexts(a, b, order), relation);
 }
 
 std::string_view EvaluateReduction(std::string_view leftValue, std::string_view middle,
-                                   std::string_view right, int production, ValueArena& arena) {
+                                   std::string_view right, int production, TextOrder order,
+                                   ValueArena& arena) {
     const std::string_view left = Normalized(leftValue, arena);
     switch (production) {
         // P1  S -> S|L
@@ -126,10 +128,13 @@ std::string_view EvaluateReduction(std::string_view leftValue, std::string_view 
         case 9:
         case 10:
         case 11:
-        case 12:
-            return Truth(CompareValues(ReadConditionNumber(left),
-                                       ReadConditionNumber(Normalized(right, arena)),
-                                       RelationOf(production)));
+        case 12: {
+            // Left first: when both operands fail, the left one's failure is
+            // the one reported, as in arithmetic.
+            const double x = ReadConditionNumber(left);
+            const double y = ReadConditionNumber(Normalized(right, arena));
+            return Truth(CompareValues(x, y, RelationOf(production)));
+        }
         // P15-P20  M -> D>D | D<D | D=D | D>=D | D<=D | D<>D
         case 15:
         case 16:
@@ -137,7 +142,8 @@ std::string_view EvaluateReduction(std::string_view leftValue, std::string_view 
         case 18:
         case 19:
         case 20:
-            return Truth(CompareNormalized(left, Normalized(right, arena), RelationOf(production)));
+            return Truth(
+                CompareValues(left, Normalized(right, arena), RelationOf(production), order));
         // P21  E -> E+T,  P22  E -> E-T
         case 21:
             return Arithmetic(left, Normalized(right, arena), OpKind::Plus, arena);

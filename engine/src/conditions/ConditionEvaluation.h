@@ -7,19 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include <vornel/TextOrder.h>
+
 namespace vornel {
-
-// The values of the handle being reduced: positions 1 to 3 hold the values of
-// its symbols, lowest stack position first (index 0 is unused).
-using HandleValues = std::array<std::string, 4>;
-
-// The value of the nonterminal that production `production` (1 to 32) makes
-// from the handle: "TRUE" or "FALSE" for a truth value, number text for a
-// number, the joined text for a concatenation, the inner value for a
-// parenthesised production. Operands are read trimmed of spaces and
-// upper-cased. Failures: 13 when a number is needed and an operand is not
-// one, 6 when it is beyond a double, and those of the arithmetic operations.
-std::string EvaluateReduction(const HandleValues& values, int production);
 
 // Keeps the texts that reductions make for as long as one condition is being
 // decided, so that values can travel as views. A kept text never moves. The
@@ -42,16 +32,26 @@ private:
     std::optional<std::deque<std::string>> m_more;
 };
 
-// EvaluateReduction on the handle's values given one by one (`middle` and
-// `right` are read only by three-symbol productions). A text the reduction
-// makes is kept in `arena`; otherwise the result views one of the operands
-// or a constant.
+// The value of the nonterminal that production `production` (1 to 32) makes
+// from the values of its handle, lowest stack position first (`middle` and
+// `right` are read only by three-symbol productions): "TRUE" or "FALSE" for a
+// truth value, number text for a number, the joined text for a
+// concatenation, the inner value for a parenthesised production. Operands
+// are read trimmed of spaces and upper-cased; a comparison or an arithmetic
+// production reads its left operand before its right one, and texts compare
+// in `order`. A text the
+// reduction makes is kept in `arena`; otherwise the result views one of the
+// operands or a constant. Failures: 13 when a number is needed and an
+// operand is not one, 6 when it is beyond a double, and those of the
+// arithmetic operations.
 std::string_view EvaluateReduction(std::string_view left, std::string_view middle,
-                                   std::string_view right, int production, ValueArena& arena);
+                                   std::string_view right, int production, TextOrder order,
+                                   ValueArena& arena);
 
 // a relation b, for relation ">", "<", "=", "<>", ">=" or "<=" (any other text
-// is false). Doubles compare exactly; texts in the user's collating order.
+// is false). Doubles compare exactly; texts ignoring case, in `order`.
 bool CompareValues(double a, double b, std::string_view relation);
-bool CompareValues(std::string_view a, std::string_view b, std::string_view relation);
+bool CompareValues(std::string_view a, std::string_view b, std::string_view relation,
+                   TextOrder order);
 
 }  // namespace vornel

@@ -1,7 +1,7 @@
 #include "ConditionParser.h"
 
-#include <algorithm>
 #include <array>
+#include <cassert>
 #include <optional>
 
 #include "ConditionArithmetic.h"
@@ -320,8 +320,12 @@ private:
 class Parser {
 public:
     Parser(std::string_view condition, const std::array<Token, kTokenListSize>& tokens,
-           const TokenSpans& spans, ValueArena& arena)
-        : m_condition(condition), m_tokens(tokens), m_spans(spans), m_arena(arena) {
+           const TokenSpans& spans, TextOrder textOrder, ValueArena& arena)
+        : m_condition(condition),
+          m_tokens(tokens),
+          m_spans(spans),
+          m_textOrder(textOrder),
+          m_arena(arena) {
         m_stack[0] = StackEntry::Of(Symbol::End, "$");
     }
 
@@ -354,19 +358,39 @@ private:
                 case grammar::kTakes:
                     Reduce(topPosition);
                     break;
+                case grammar::kNoRelation:
                 default:
-                    // No relation: the pair can never parse, and taking no step
-                    // would meet it again forever.
-                    Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::NoRelation);
+                    FailWithoutRelation(topPosition, incoming);
             }
             topPosition = FindTopTerminal(m_stack.data(), m_top);
             topTerminal = m_stack[static_cast<std::size_t>(topPosition)].symbol;
         }
     }
 
-    // A pair without relation concerns the whole condition; anything else
-    // failed in the last reduction, at its operator (the top terminal).
+    // The pair can never parse, and taking no step would meet it again
+    // forever. A "(" that meets the end, or a ")" that meets the bottom of the
+    // stack, is a parenthesis without its partner, marked where it stands;
+    // any other pair concerns the whole condition.
+    [[noreturn]] void FailWithoutRelation(int topPosition, const Token& incoming) {
+        const StackEntry& top = m_stack[static_cast<std::size_t>(topPosition)];
+        EvaluationFailure fault{EvaluationFailure::kSubscriptOutOfRange, Cause::NoRelation};
+        if (top.symbol == Symbol::Open && incoming.symbol == Symbol::End) {
+            fault.cause = Cause::UnclosedParenthesis;
+            fault.Place(m_spans[top.token].begin, m_spans[top.token].end);
+        } else if (top.symbol == Symbol::End && incoming.symbol == Symbol::Close) {
+            fault.cause = Cause::NothingToClose;
+            fault.Place(m_spans[incoming.token].begin, m_spans[incoming.token].end);
+        }
+        throw fault;
+    }
+
+    // A pair without relation is placed where it was met, or concerns the
+    // whole condition; anything else failed in the last reduction, at its
+    // operator (the top terminal).
     void PlaceFailure(EvaluationFailure& fault) const {
+        if (fault.Placed()) {
+            return;
+        }
         if (fault.cause == Cause::NoRelation) {
             const auto first = m_condition.find_first_not_of(kBlanks);
             const auto last = m_condition.find_last_not_of(kBlanks);
@@ -410,7 +434,7 @@ private:
             handle[k] = At(bottom + k).Value();
         }
         const std::string_view value =
-            EvaluateReduction(handle[0], handle[1], handle[2], production, m_arena);
+            EvaluateReduction(handle[0], handle[1], handle[2], production, m_textOrder, m_arena);
         m_top = bottom;
         At(m_top) = StackEntry::Of(rule.left, value);
     }
@@ -420,6 +444,7 @@ private:
     std::string_view m_condition;
     const std::array<Token, kTokenListSize>& m_tokens;
     const TokenSpans& m_spans;
+    TextOrder m_textOrder;
     ValueArena& m_arena;
     std::array<StackEntry, kParseStackTop + 1> m_stack;
     int m_top = 0;
@@ -589,11 +614,9 @@ private:
                 value = ThroughText(m_variables.Value(slot));
                 return true;
             }
-            const std::string_view text = TrimSpaces(m_tokens[m_at - 1].Value());
-            if (!IsPlainAsciiUpper(text)) {
-                return false;  // upper-cased first by the parse
-            }
-            value = ReadValue(text);
+            // A number token is digits, points and a sign, or a call's value
+            // in "#00.000" form: nothing that normalising would change.
+            value = ReadValue(m_tokens[m_at - 1].Value());
             return true;
         }
         if (Next() != Symbol::Open) {
@@ -607,10 +630,11 @@ private:
         return true;
     }
 
-    // ReadConditionNumber, with up to 15 digits read as the whole number
-    // they are.
+    // ReadConditionNumber, with up to kWholeDigits digits read as the whole
+    // number they are: below 10^15, a double holds every whole number.
+    static constexpr std::size_t kWholeDigits = 15;
     static double ReadValue(std::string_view text) {
-        if (text.size() <= 15 && !text.empty()) {
+        if (text.size() <= kWholeDigits && !text.empty()) {
             std::int64_t whole = 0;
             for (const char c : text) {
                 if (!IsAsciiDigit(c)) {
@@ -623,12 +647,6 @@ private:
         return ReadConditionNumber(text);
     }
 
-    static bool IsPlainAsciiUpper(std::string_view text) {
-        return std::none_of(text.begin(), text.end(), [](char c) {
-            return (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
-        });
-    }
-
     const std::array<Token, kTokenListSize>& m_tokens;
     const TokenSlots& m_slots;
     const VariableLookup& m_variables;
@@ -636,15 +654,6 @@ private:
 };
 
 }  // namespace
-
-std::string GetVariableType(std::string_view name, const VariableLookup& variables) {
-    return variables.Find(name) >= 0 ? "Number" : "Error";
-}
-
-std::string GetVariableText(std::string_view name, const VariableLookup& variables) {
-    const int entry = variables.Find(TrimSpaces(name));
-    return entry >= 0 ? std::string(variables.ValueText(entry)) : std::string(name);
-}
 
 int FindTopTerminal(const StackEntry* stack, int top) {
     for (int p = top; p >= 0; --p) {
@@ -670,17 +679,29 @@ bool ParseCondition(std::string_view condition, const VariableLookup& variables)
     if (!Tokenizer(condition, variables, tokens, spans, slots, arena).Run()) {
         return false;
     }
+    const auto parse = [&] {
+        for (std::size_t k = 0; tokens[k].symbol != Symbol::End; ++k) {
+            if (slots[k] >= 0) {
+                const std::string_view text = variables.ValueText(slots[k]);
+                tokens[k].valueData = text.data();
+                tokens[k].valueSize = text.size();
+            }
+        }
+        return Parser(condition, tokens, spans, variables.GetTextOrder(), arena).Run();
+    };
     if (const auto holds = NumberCondition(tokens, slots, variables).Decide()) {
+        // The shortcut must decide as the parse does, which must not fail;
+        // builds with assertions check every condition it decides.
+        assert([&] {
+            try {
+                return parse() == *holds;
+            } catch (const EvaluationFailure&) {
+                return false;
+            }
+        }());
         return *holds;
     }
-    for (std::size_t k = 0; tokens[k].symbol != Symbol::End; ++k) {
-        if (slots[k] >= 0) {
-            const std::string_view text = variables.ValueText(slots[k]);
-            tokens[k].valueData = text.data();
-            tokens[k].valueSize = text.size();
-        }
-    }
-    return Parser(condition, tokens, spans, arena).Run();
+    return parse();
 }
 
 }  // namespace vornel

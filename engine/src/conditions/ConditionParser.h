@@ -17,17 +17,11 @@ inline constexpr int kParseStackTop = 128;  // positions 0 to 128
 // (a character that starts no token, a function name without "(", an
 // unclosed string literal, an unknown name); the rest fail: 9 for more than
 // 127 tokens, a pair of symbols with no relation, a handle without a
-// production or a stack underrun; 6 for a condition of 32,767 characters or
-// more; and whatever evaluating a function call or a reduction raises. A
-// failure carries its range in `condition`.
+// production or a stack underrun; 6 for a condition longer than 32,767
+// characters (32,767 itself is allowed); and whatever evaluating a function
+// call or a reduction raises. A failure carries its range in `condition`.
+// Texts compare in the order `variables` carries.
 bool ParseCondition(std::string_view condition, const VariableLookup& variables);
-
-// "Number" when a slot holds `name` (ignoring case), else "Error".
-std::string GetVariableType(std::string_view name, const VariableLookup& variables);
-
-// The number text of the slot holding `name` (trimmed of spaces), or `name`
-// unchanged when no slot holds it.
-std::string GetVariableText(std::string_view name, const VariableLookup& variables);
 
 // A symbol with its value, as the token list and the parse stack hold them.
 // The value views text that outlasts the parse (the condition, the variable

@@ -177,15 +177,6 @@ std::string_view SymbolText(Symbol s) {
     return kSymbolTexts[static_cast<std::size_t>(s)];
 }
 
-bool IsNonterminal(std::string_view symbol) {
-    for (std::size_t k = kTerminalCount; k < kSymbolTexts.size(); ++k) {
-        if (EqualIgnoringCase(symbol, kSymbolTexts[k])) {
-            return true;
-        }
-    }
-    return false;
-}
-
 const Production& GetProduction(int number) {
     return kProductions.at(static_cast<std::size_t>(number - 1));
 }

@@ -52,9 +52,6 @@ inline constexpr bool IsTerminal(Symbol s) {
 // The text a symbol is written as ("|", ">=", "n", "TRUE", "$", "E", ...).
 std::string_view SymbolText(Symbol s);
 
-// True when `symbol` is one of the nine nonterminal names, ignoring case.
-bool IsNonterminal(std::string_view symbol);
-
 struct Production {
     Symbol left;
     std::string_view right;    // as the grammar writes it

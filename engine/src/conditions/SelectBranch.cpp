@@ -62,7 +62,8 @@ private:
     }
 
     // Where a missing keyword belongs: before the keyword that should follow
-    // it, or at the end of the statement.
+    // it, or at the end of the statement. A missing THEN belongs at the end
+    // of its condition's line when the branch starts on a line of its own.
     std::size_t ExpectedAt(std::size_t start, Cause missing) const {
         std::size_t at = m_text.size();
         if (missing != Cause::MissingEndIf) {
@@ -70,18 +71,31 @@ private:
         }
         if (missing == Cause::MissingThen) {
             at = std::min(at, m_text.find(kKeywordElse, start));  // also finds ELSEIF
+            at = std::min(at, ConditionLineEnd(start));
         }
         return at;
+    }
+
+    // Just past the last character of the line on which the condition from
+    // `start` begins, or npos when no line break follows it.
+    std::size_t ConditionLineEnd(std::size_t start) const {
+        constexpr std::string_view kLineBreaks = "\r\n";
+        constexpr std::string_view kBlanks = " \t\r\n";
+        const std::size_t first = m_text.find_first_not_of(kBlanks, start);
+        if (first == std::string_view::npos) {
+            return first;
+        }
+        const std::size_t lineEnd = m_text.find_first_of(kLineBreaks, first);
+        if (lineEnd == std::string_view::npos) {
+            return lineEnd;
+        }
+        return m_text.find_last_not_of(" \t", lineEnd - 1) + 1;  // `first` stops it
     }
 
     std::string_view m_text;
 };
 
 }  // namespace
-
-bool TestCondition(std::string_view condition, const VariableLookup& variables) {
-    return ParseCondition(condition, variables);
-}
 
 BlockLayout CutBlock(std::string_view statement) {
     const BlockCutter cutter(statement);
@@ -125,7 +139,7 @@ std::string_view SelectBranch(std::string_view statement, const VariableLookup& 
         const std::string_view condition = block.conditions[static_cast<std::size_t>(k)];
         bool holds = false;
         try {
-            holds = TestCondition(condition, variables);
+            holds = ParseCondition(condition, variables);
         } catch (EvaluationFailure& fault) {
             fault.Shift(static_cast<std::size_t>(condition.data() - statement.data()));
             throw;

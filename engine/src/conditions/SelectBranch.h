@@ -36,7 +36,4 @@ BlockLayout CutBlock(std::string_view statement);
 // of the conditions, all with their range in `statement`.
 std::string_view SelectBranch(std::string_view statement, const VariableLookup& variables);
 
-// True when the condition holds.
-bool TestCondition(std::string_view condition, const VariableLookup& variables);
-
 }  // namespace vornel

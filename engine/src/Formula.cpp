@@ -118,6 +118,37 @@ public:
                 " take" + (count == 1 ? "s" : "") + " no part");
     }
 
+    // What a condition's text says: the variables it names, and why it is
+    // false whatever the values, when it is.
+    void Condition(std::size_t offset, const ConditionScan& scan) {
+        for (int k = 0; k < scan.namedCount; ++k) {
+            Variable(scan.named[static_cast<std::size_t>(k)]);
+        }
+        const std::size_t b = offset + scan.begin;
+        const std::size_t e = offset + scan.end;
+        const std::string what = Spelling(b, e);
+        switch (scan.why) {
+            case ConditionScan::Why::None:
+                return;
+            case ConditionScan::Why::UnknownName:
+                Add(NoteKind::UnknownNameInCondition, b, e,
+                    what + " is not a variable, so this condition is false");
+                return;
+            case ConditionScan::Why::Character:
+                Add(NoteKind::InvalidCondition, b, e,
+                    Quoted(what) + " starts no part of a condition, so this condition is false");
+                return;
+            case ConditionScan::Why::UnclosedText:
+                Add(NoteKind::InvalidCondition, b, b + 1,
+                    "This text has no closing quotation mark, so this condition is false");
+                return;
+            case ConditionScan::Why::FunctionWithoutCall:
+                Add(NoteKind::InvalidCondition, b, e,
+                    what + " needs \"(\" after it, so this condition is false");
+                return;
+        }
+    }
+
     void TextAfterEndIf(std::size_t begin, std::size_t end) {
         Add(NoteKind::TextAfterEndIf, begin, end, "Text after EndIf is ignored");
     }
@@ -295,13 +326,14 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
             auto offsetOf = [&](std::string_view piece) {
                 return static_cast<std::size_t>(piece.data() - upper.data());
             };
+            arithmetic.reserve(static_cast<std::size_t>(block.count) + 1);
             for (int k = 0; k < block.count; ++k) {
                 const std::string_view condition = block.conditions[static_cast<std::size_t>(k)];
                 conditions.emplace_back(offsetOf(condition),
                                         offsetOf(condition) + condition.size());
-            }
-            arithmetic.reserve(static_cast<std::size_t>(block.count) + 1);
-            for (int k = 0; k < block.count; ++k) {
+                if (explainer != nullptr) {
+                    explainer->Condition(offsetOf(condition), ScanCondition(condition, names));
+                }
                 CompileArithmetic(*this, block.branches[static_cast<std::size_t>(k)], names,
                                   explainer);
             }

@@ -1,5 +1,7 @@
 #include "ConditionParser.h"
 
+#include <algorithm>
+
 #include <array>
 #include <cassert>
 #include <optional>
@@ -86,13 +88,14 @@ class Tokenizer {
 public:
     Tokenizer(std::string_view text, const VariableLookup& variables,
               std::array<Token, kTokenListSize>& tokens, TokenSpans& spans, TokenSlots& slots,
-              ValueArena& arena)
+              ValueArena& arena, ConditionScan* scan = nullptr)
         : m_text(text),
           m_variables(variables),
           m_tokens(tokens),
           m_spans(spans),
           m_slots(slots),
-          m_arena(arena) {}
+          m_arena(arena),
+          m_scan(scan) {}
 
     bool Run() {
         while (true) {
@@ -175,9 +178,21 @@ private:
             case '"':
                 return ReadStringLiteral();
             default:
-                return false;  // a character that starts no token
+                // a character that starts no token
+                return QuietlyFalse(ConditionScan::Why::Character, m_pos,
+                                    m_pos + CharLength(m_text, m_pos));
         }
         return AppendToken();
+    }
+
+    // Returns false, telling a scan why and where.
+    bool QuietlyFalse(ConditionScan::Why why, std::size_t begin, std::size_t end) {
+        if (m_scan != nullptr) {
+            m_scan->why = why;
+            m_scan->begin = begin;
+            m_scan->end = end;
+        }
+        return false;
     }
 
     // A minus sign before a digit is part of the number at the start of the
@@ -192,7 +207,7 @@ private:
     bool ReadStringLiteral() {
         const auto close = m_text.find('"', m_pos + 1);
         if (close == std::string_view::npos) {
-            return false;
+            return QuietlyFalse(ConditionScan::Why::UnclosedText, m_pos, m_text.size());
         }
         m_tokenText = m_text.substr(m_pos + 1, close - m_pos - 1);
         m_kind = TokenKind::StringLiteral;
@@ -213,7 +228,8 @@ private:
             return true;
         }
         if (m_text[m_pos] != '(') {
-            return false;
+            return QuietlyFalse(ConditionScan::Why::FunctionWithoutCall, m_tokenStart,
+                                m_tokenStart + name.size());
         }
         m_callParen = m_pos;
         int depth = 0;
@@ -241,6 +257,10 @@ private:
                 Append(Symbol::Text, m_tokenText);
                 return true;
             case TokenKind::FunctionCall:
+                if (m_scan != nullptr) {
+                    Append(Symbol::Number, "0");  // a scan evaluates nothing
+                    return true;
+                }
                 Append(Symbol::Number, m_arena.Keep(FormatCallValue(EvaluateCall())));
                 return true;
             default:
@@ -256,8 +276,14 @@ private:
             Append(Symbol::False, m_tokenText);
         } else if (const int entry = m_variables.Find(m_tokenText); entry >= 0) {
             Append(Symbol::Number, {}, entry);
+            if (m_scan != nullptr &&
+                std::find(m_scan->named.begin(), m_scan->named.begin() + m_scan->namedCount,
+                          entry) == m_scan->named.begin() + m_scan->namedCount) {
+                m_scan->named[static_cast<std::size_t>(m_scan->namedCount++)] =
+                    static_cast<std::int8_t>(entry);
+            }
         } else {
-            return false;  // an unknown name
+            return QuietlyFalse(ConditionScan::Why::UnknownName, m_tokenStart, m_pos);
         }
         return true;
     }
@@ -306,6 +332,7 @@ private:
     TokenSpans& m_spans;
     TokenSlots& m_slots;
     ValueArena& m_arena;
+    ConditionScan* m_scan;
     int m_count = 0;
     std::size_t m_pos = 0;
     std::size_t m_tokenStart = 0;
@@ -662,6 +689,20 @@ int FindTopTerminal(const StackEntry* stack, int top) {
         }
     }
     Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::MissingOperand);
+}
+
+ConditionScan ScanCondition(std::string_view condition, const VariableLookup& variables) {
+    ConditionScan scan;
+    ValueArena arena;
+    std::array<Token, kTokenListSize> tokens;
+    TokenSpans spans;
+    TokenSlots slots;
+    try {
+        Tokenizer(condition, variables, tokens, spans, slots, arena, &scan).Run();
+    } catch (const EvaluationFailure&) {
+        // Too many parts: the condition fails rather than being false.
+    }
+    return scan;
 }
 
 bool ParseCondition(std::string_view condition, const VariableLookup& variables) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,6 +23,21 @@ inline constexpr int kParseStackTop = 128;  // positions 0 to 128
 // call or a reduction raises. A failure carries its range in `condition`.
 // Texts compare in the order `variables` carries.
 bool ParseCondition(std::string_view condition, const VariableLookup& variables);
+
+// What a condition's text alone says, read as ParseCondition reads it but
+// evaluating nothing: the variables it names, and, when it is quietly false,
+// why and where (bytes of the condition).
+struct ConditionScan {
+    enum class Why { None, Character, UnclosedText, FunctionWithoutCall, UnknownName };
+    Why why = Why::None;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    // The slots named, each once, in the order the text names them, up to
+    // where reading stopped.
+    std::array<std::int8_t, kVariableSlots> named{};
+    int namedCount = 0;
+};
+ConditionScan ScanCondition(std::string_view condition, const VariableLookup& variables);
 
 // A symbol with its value, as the token list and the parse stack hold them.
 // The value views text that outlasts the parse (the condition, the variable

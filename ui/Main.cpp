@@ -413,7 +413,10 @@ bool Main::FormulaKey(const QKeyEvent& key) {
 // its own editing; ignoring it here lets the window's command run instead.
 // The history takes Ctrl+Enter itself: it inserts the entry's value.
 bool Main::eventFilter(QObject* watched, QEvent* event) {
-    const auto* key = static_cast<QKeyEvent*>(event);
+    // Only key events are key events: the pointer is read in their cases.
+    const auto* key = static_cast<const QKeyEvent*>(
+        event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress ? event
+                                                                                       : nullptr);
     switch (event->type()) {
         case QEvent::ShortcutOverride:
             if (watched == m_history &&

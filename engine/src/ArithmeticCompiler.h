@@ -298,6 +298,20 @@ private:
     // the same pushes, with the value read when the program runs.
     void PushVariable(int slot) {
         const Span mark = m_token;
+        if (m_oc + 1 >= Rules::kBottom && m_oc + 2 < m_clear && m_nc + 1 <= m_highest &&
+            m_nc + 1 >= Rules::kBottom) {
+            // Every entry written lies inside the stacks: the same writes as
+            // the pushes below, without their checks.
+            const auto open = static_cast<std::size_t>(m_oc + 1);
+            m_operators[open] = OpKind::Open;
+            m_operators[open + 1] = OpKind::Close;
+            m_operatorPlaces[open] = mark;
+            m_operatorPlaces[open + 1] = mark;
+            m_operandsBelow[open] = m_nc;
+            m_operandsBelow[open + 1] = m_nc + 1;
+            m_sink.Variable(++m_nc, slot, PlaceOf(mark));
+            return CloseGroup();
+        }
         PushOperator(OpKind::Open, mark);
         m_sink.Variable(PushOperand(), slot, PlaceOf(mark));
         PushOperator(OpKind::Close, mark);

@@ -24,6 +24,13 @@ namespace vornel::detail {
 // Compiles `text` into memory on the stack, with no note, and evaluates it once.
 Outcome EvaluateOnce(std::string_view text, const VariableTable& table, TextOrder order) noexcept;
 
+// Whether a text of `baseChars` characters besides its values, with
+// `occurrences` of each slot's value written out as `table` holds it, reaches
+// the position limit.
+bool TooLongWrittenOut(std::size_t baseChars, std::size_t variables,
+                       const std::array<std::uint16_t, kVariableSlots>& occurrences,
+                       const VariableTable& table);
+
 // One arithmetic text of a formula compiled: the whole formula, or one branch
 // of an If block.
 struct CompiledArithmetic {

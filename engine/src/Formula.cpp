@@ -269,7 +269,7 @@ void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
 }  // namespace
 
 void CompiledArithmetic::Counted(const NameReading& reading) {
-    baseChars = size - reading.nameChars + 2 * reading.variables;
+    baseChars = size - reading.nameChars + 2 * reading.variables;  // with the parentheses
     occurrences = reading.occurrences;
     variables = reading.variables;
 }
@@ -280,6 +280,12 @@ std::pair<std::size_t, std::size_t> CompiledArithmetic::Source(std::size_t begin
 }
 
 bool CompiledArithmetic::TooLongWrittenOut(const VariableTable& table) const {
+    return vornel::detail::TooLongWrittenOut(baseChars, variables, occurrences, table);
+}
+
+bool TooLongWrittenOut(std::size_t baseChars, std::size_t variables,
+                       const std::array<std::uint16_t, kVariableSlots>& occurrences,
+                       const VariableTable& table) {
     if (baseChars + variables * kLongestNumberText < kPositionLimit) {
         return false;
     }
@@ -504,10 +510,8 @@ Outcome CompiledFormula::RunOnce(const CompiledArithmetic& a, const VariableTabl
     if (a.inPlace) {
         NameReading reading(names);
         ArithmeticCompiler<PlainRules, RunSink>(piece, false, sink, nullptr, &reading).Compile();
-        CompiledArithmetic counted(nullptr);
-        counted.size = a.size;
-        counted.Counted(reading);
-        if (counted.TooLongWrittenOut(table)) {
+        const std::size_t base = a.size - reading.nameChars + 2 * reading.variables;
+        if (TooLongWrittenOut(base, reading.variables, reading.occurrences, table)) {
             return RunWrittenOut(a, table, names);
         }
     } else {

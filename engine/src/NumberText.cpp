@@ -211,10 +211,12 @@ std::size_t PositionalSize(const CompactDecimal& d) {
 ReadValue ReadBack(double value) {
     if (IsWrittenWhole(value)) {
         const double whole = value + 0.0;  // without the sign of -0
-        char buffer[24];
-        const auto written =
-            std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(whole));
-        return {whole, static_cast<std::uint32_t>(written.ptr - buffer), true};
+        auto magnitude = static_cast<std::uint64_t>(whole < 0 ? -whole : whole);
+        std::uint32_t size = whole < 0 ? 2 : 1;
+        for (; magnitude >= 10; magnitude /= 10) {
+            ++size;
+        }
+        return {whole, size, true};
     }
     if (!std::isfinite(value)) {
         return {0, static_cast<std::uint32_t>(kTooLargeDigits + 1 + (value < 0 ? 1 : 0)), false};

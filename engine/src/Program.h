@@ -138,8 +138,11 @@ struct FastProgram {
         std::uint16_t a;
         std::uint16_t b;
     };
+    // The kind of the step that ends the program.
+    static constexpr auto kEndStep = static_cast<OpKind>(kOpKindCount);
+
     // Operands index one file: the registers, then the constants, then the
-    // 33 variables.
+    // 33 variables. The last step is kEndStep.
     std::pmr::vector<FastStep> steps;
     std::pmr::vector<double> constants;
     std::uint16_t registers = 0;

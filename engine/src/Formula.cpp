@@ -314,7 +314,8 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
     const TextKind kind = KindOf(trimmed);
     asciiText = kind.ascii;
     blank = kind.blank;
-    isBlock = trimmed.size() >= 2 && (trimmed[0] | 0x20) == 'i' && (trimmed[1] | 0x20) == 'f';
+    isBlock = trimmed.size() >= 2 && (trimmed[0] | kAsciiCaseBit) == 'i' &&
+              (trimmed[1] | kAsciiCaseBit) == 'f';
     if (asciiText && !isBlock) {
         upper = trimmed;
     } else {

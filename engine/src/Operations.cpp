@@ -111,10 +111,6 @@ int OperandCount(OpKind kind) {
     }
 }
 
-int OperandCount(std::string_view word) {
-    return OperandCount(ClassifyOperator(word));
-}
-
 double ApplyBinary(double a, double b, OpKind op) {
     switch (op) {
         case OpKind::Plus:
@@ -138,10 +134,6 @@ double ApplyBinary(double a, double b, OpKind op) {
     }
 }
 
-double ApplyBinary(double a, double b, std::string_view op) {
-    return ApplyBinary(a, b, ClassifyOperator(op));
-}
-
 double ApplyUnary(double x, OpKind op) {
     const double f = std::floor(x);
     switch (op) {
@@ -152,10 +144,6 @@ double ApplyUnary(double x, OpKind op) {
         default:
             return 0;
     }
-}
-
-double ApplyUnary(double x, std::string_view op) {
-    return ApplyUnary(x, ClassifyOperator(op));
 }
 
 std::int64_t RoundHalfEvenChecked(double x, std::int64_t low, std::int64_t high, Cause cause) {

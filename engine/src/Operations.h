@@ -87,7 +87,6 @@ inline bool IsFunctionName(OpKind kind) {
 // 2 for the four operators and max, min, round, exp; 1 for ceil and floor;
 // 0 for anything else.
 int OperandCount(OpKind kind);
-int OperandCount(std::string_view word);
 
 // The two-operand operations: a op b, where a is the left operand (the first
 // argument of a function). Any other operator gives 0.
@@ -115,11 +114,9 @@ inline double ApplyBinaryInline(double a, double b, OpKind op) {
     }
     return std::isfinite(result) ? result : ApplyBinary(a, b, op);  // fails there
 }
-double ApplyBinary(double a, double b, std::string_view op);
 
 // The one-operand functions ceil and floor; any other operator gives 0.
 double ApplyUnary(double x, OpKind op);
-double ApplyUnary(double x, std::string_view op);
 
 // Rounds to the nearest whole number, halves to the even neighbour, and
 // fails with 6 (for `cause`) when the result lies outside [low, high].

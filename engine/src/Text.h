@@ -74,6 +74,9 @@ inline std::string_view TrimSpaces(std::string_view text) {
     return text;
 }
 
+// The bit that tells a lower-case ASCII letter from its upper case.
+inline constexpr char kAsciiCaseBit = 0x20;
+
 // Compares two texts ignoring the case of A-Z.
 inline bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {

@@ -46,7 +46,8 @@ public:
         }
         for (std::size_t k = 0; k < m_entryCount; ++k) {
             const Entry& entry = m_entries[k];
-            if (entry.nameSize == name.size() && (entry.name[0] | 0x20) == (name[0] | 0x20) &&
+            if (entry.nameSize == name.size() &&
+                (entry.name[0] | kAsciiCaseBit) == (name[0] | kAsciiCaseBit) &&
                 EqualsIgnoringAsciiCase(std::string_view(entry.name, entry.nameSize), name)) {
                 return entry.slot;
             }

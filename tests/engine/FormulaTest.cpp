@@ -353,6 +353,8 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
         {"((1+2", "open@0-1 open@1-2", "3"},
         {"Max(1,2,3)", "arg@0-3", "3"},
         {"Ceil(1,2)", "arg@0-4", "2"},
+        {"E1+2*3)", "word@0-2 close@6-7", "7"},
+        {"  \xC4\xB1\xC4\xB1(1+2", "word@2-4 open@4-5", "3"},
         {"1 000", "joined@1-2", "1000"},
         {"1 2 3", "joined@1-2 joined@3-4", "123"},
         {"\r\nIf (A>1) Then 1 Else 2 EndIf", "if@2-4", "0"},
@@ -478,6 +480,9 @@ TEST(Formula, TraceTellsEachConditionAndTheBranch) {
         EXPECT_EQ(TraceText(trace), row.trace) << test::RowName(row.text) << " A=" << row.a;
         EXPECT_TRUE(Same(trace.outcome, exp.Evaluate(row.text))) << test::RowName(row.text);
         EXPECT_TRUE(Same(trace.outcome, formula.Evaluate(exp))) << test::RowName(row.text);
+        Exp others;  // the same names stored anew: the formula is compiled again
+        Store(others, {{"A", row.a}, {"B", 200}, {"C", 300}, {"D", 400}, {"H", kHuge}});
+        EXPECT_EQ(TraceText(formula.TraceEvaluation(others)), row.trace) << test::RowName(row.text);
     }
 }
 

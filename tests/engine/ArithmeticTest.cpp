@@ -42,6 +42,8 @@ TEST(Arithmetic, Functions) {
          Row{"FLOOR(2.9)", "2"}, Row{"FLOOR(-2.1)", "-3"},
          Row{"CEIL((2)/5)+20*(2)-MIN((5)*10,(1))", "40"}, Row{"(1)*(3)-ROUND((5)/12,2)", "2.58"},
          Row{"MAX(5)", "#9"}, Row{"MAX(1,2,3)", "3"}, Row{"CEIL(1,2)", "2"},
+         // A "," applies the pending operators of its argument first.
+         Row{"MAX(2+3*4,5)", "14"}, Row{"MIN(1,8-3*2,5)", "2"},
          Row{"max(2,4)-min(2,4)+round(1.5,0)+exp(2,1)+ceil(0.5)+floor(1.5)", "8"},
          // The letters A, B and S start no word and are skipped.
          Row{"ABS(-4)", "-4"}},

@@ -1,0 +1,493 @@
+// A formula compiled once and evaluated many times must give, for every
+// variable table, exactly what evaluating its text gives: the same value bit
+// for bit, the same failure, cause and place.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include <vornel/Exp.h>
+#include <vornel/Formula.h>
+
+#include "ExampleExpressions.h"
+#include "TestSupport.h"
+
+namespace vornel {
+namespace {
+
+using Variables = std::vector<std::pair<std::string, double>>;
+
+void Store(Exp& exp, const Variables& variables) {
+    for (std::size_t slot = 0; slot < variables.size(); ++slot) {
+        exp.SetVariable(static_cast<std::int16_t>(slot), variables[slot].first,
+                        variables[slot].second);
+    }
+}
+
+std::string Describe(const Outcome& o) {
+    std::ostringstream text;
+    text << std::hexfloat << o.value << " failure " << o.failure << " cause "
+         << static_cast<int>(o.cause) << " [" << o.begin << ',' << o.end << ')';
+    return text.str();
+}
+
+testing::AssertionResult Same(const Outcome& got, const Outcome& want) {
+    if (std::bit_cast<std::uint64_t>(got.value) == std::bit_cast<std::uint64_t>(want.value) &&
+        got.failure == want.failure && got.cause == want.cause && got.begin == want.begin &&
+        got.end == want.end) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << Describe(got) << " instead of " << Describe(want);
+}
+
+// "#N" for failure N, "-0" for a negative zero, else the value's number text.
+std::string Short(const Outcome& o) {
+    if (!o.Succeeded()) {
+        return "#" + std::to_string(o.failure);
+    }
+    return o.value == 0 && std::signbit(o.value) ? "-0" : NumberText(o.value);
+}
+
+// "ok" accepts any value: the row then checks only that both routes agree.
+bool Expected(const Outcome& o, const std::string& expected) {
+    return expected == "ok" ? o.Succeeded() : Short(o) == expected;
+}
+
+std::string Repeated(std::string_view piece, int count, std::string_view separator = "+") {
+    std::string text(piece);
+    for (int k = 1; k < count; ++k) {
+        (text += separator) += piece;
+    }
+    return text;
+}
+
+const double kHuge = 1.7976931348623157e308;   // its 15-digit text is beyond a double
+const double kTiny = 4.9406564584124654e-324;  // its text is 340 characters long
+
+// The same names in every table, so a formula compiled once keeps its program.
+const std::array<Variables, 5> kTables = {{
+    {{"A", 100}, {"B", 200}, {"C", 300}, {"D", 400}, {"E", 500}, {"H", 3}, {"T", 0.5}},
+    {{"A", 0}, {"B", -0.0}, {"C", 0}, {"D", 0}, {"E", 0}, {"H", kHuge}, {"T", kTiny}},
+    {{"A", -2.5}, {"B", 1e300}, {"C", 1}, {"D", -1}, {"E", 1e-300}, {"H", -kHuge}, {"T", 1e-300}},
+    {{"A", 7},
+     {"B", 0.1},
+     {"C", 3},
+     {"D", 2},
+     {"E", 1.79769313486231e308},
+     {"H", 1.79769313486231e308},
+     {"T", -0.0}},
+    {{"A", 0}, {"B", -1e300}, {"C", -3}, {"D", 5}, {"E", 7}, {"H", 12345}, {"T", 1e-300}},
+}};
+
+struct CompiledRow {
+    std::string name;
+    std::string text;
+    std::array<std::string, kTables.size()> expected;  // one per table
+};
+
+std::vector<CompiledRow> CompiledRows() {
+    // 32,762 characters; "+(100)" keeps it at 32,766 written out, "+(-2.5)" reaches the limit.
+    const std::string edge = "11+" + Repeated("1", 16379) + "+A";
+    const std::string edgeSpaced = edge.substr(0, edge.size() - 2) + " + A";
+    const std::string bs = Repeated("B", 108);  // 1E300 written out 108 times is too long
+    return {
+        {"plain", "A+1", {"101", "1", "-1.5", "8", "1"}},
+        {"spaced", "  A + 1 ", {"101", "1", "-1.5", "8", "1"}},
+        {"divisor", "100/A", {"1", "#11", "-40", "14.2857142857143", "#11"}},
+        {"zero_by_zero", "B/A", {"2", "#6", "ok", "ok", "#11"}},
+        {"first_of_two_divisions", "A/B+1/C", {"ok", "#6", "1", "ok", "ok"}},
+        {"division_before_unreadable", "1/0+H", {"#11", "#11", "#11", "#11", "#11"}},
+        {"unreadable_before_division", "H+1/0", {"#11", "#6", "#6", "#11", "#11"}},
+        {"unreadable_times_zero", "H*0+1", {"1", "#6", "#6", "1", "1"}},
+        {"negative_zero_made", "A*(-1)", {"-100", "-0", "2.5", "-7", "-0"}},
+        {"negative_zero_stored", "B", {"200", "0", "ok", "0.1", "ok"}},
+        {"tiny", "T*2", {"1", "ok", "ok", "0", "ok"}},
+        {"functions",
+         "Round(A/3,2)+Ceil(T)-Floor(0-T)+Exp(D,2)",
+         {"160035.33", "2", "2.17", "6.33", "27"}},
+        {"power_overflow", "Exp(B,2)", {"40000", "0", "#6", "0.01", "#6"}},
+        {"max_min", "Max(A,B)*2-Min(T,1)", {"399.5", "ok", "ok", "14", "ok"}},
+        {"example_1", std::string(kExampleExpressions[0]), {"3940", "0", "ok", "#6", "ok"}},
+        {"example_2",
+         std::string(kExampleExpressions[1]),
+         {"-149999.333", "#6", "ok", "344", "ok"}},
+        {"example_3",
+         std::string(kExampleExpressions[2]),
+         {"20019.1666666667", "#6", "ok", "#6", "#11"}},
+        {"example_4",
+         std::string(kExampleExpressions[3]),
+         {"3548.417", "3548.417", "3548.417", "3548.417", "3548.417"}},
+        {"block_divisor",
+         "If (A>=0) Then 100/A Else A EndIf",
+         {"1", "#11", "-2.5", "14.2857142857143", "#11"}},
+        {"block_unreadable_condition", "If (H>1) Then 1 Else 2 EndIf", {"1", "#6", "#6", "1", "1"}},
+        {"block_tiny_condition", "If (T=0) Then 1 Else 2 EndIf", {"2", "2", "2", "1", "2"}},
+        {"block_branches_fail",
+         "If (A>50) Then A/B ElseIf (A=0) Then 1/T Else B*H EndIf",
+         {"0.5", "#6", "#6", "ok", "ok"}},
+        {"sign_after_operator", "2*-3", {"#9", "#9", "#9", "#9", "#9"}},
+        {"missing_endif", "If (A>1) Then 1 Else 2", {"#5", "#5", "#5", "#5", "#5"}},
+        {"blank", "   ", {"#9", "#9", "#9", "#9", "#9"}},
+        {"with_notes", "sqrt(A)+1", {"101", "1", "-1.5", "8", "1"}},
+        {"with_notes_failing", "sqrt(A)+X", {"#9", "#9", "#9", "#9", "#9"}},
+        {"non_ascii", "100/A+\xC3\xBC", {"1", "#11", "-40", "14.2857142857143", "#11"}},
+        {"non_ascii_before_failure", "\xC3\xBC\xC3\xBC+A/B*2", {"1", "#6", "ok", "140", "-0"}},
+        {"long_at_the_limit", edge, {"16490", "16390", "#6", "16397", "16390"}},
+        {"long_at_the_limit_spaced", edgeSpaced, {"16490", "16390", "#6", "16397", "16390"}},
+        {"long_tiny_values", Repeated("T", 96), {"48", "#6", "ok", "0", "ok"}},
+        {"long_then_division", bs + "+1/A", {"21600.01", "#11", "#6", "ok", "#6"}},
+        {"division_then_long", "1/A+" + bs, {"21600.01", "#11", "#6", "ok", "#11"}},
+        {"long_branch",
+         "If (A=0) Then 1/A Else " + bs + " EndIf",
+         {"21600", "#11", "#6", "ok", "#11"}},
+        {"too_long_itself", Repeated("1", 16384), {"#6", "#6", "#6", "#6", "#6"}},
+    };
+}
+
+// Compiled against each table in turn, then evaluated over every table, there
+// and back, with only the values changing between evaluations.
+TEST(Formula, CompiledOnceGivesWhatTheTextGivesForEveryValue) {
+    for (const CompiledRow& row : CompiledRows()) {
+        for (std::size_t first = 0; first < kTables.size(); first += 2) {
+            Exp exp;
+            Store(exp, kTables[first]);
+            const Formula formula = exp.Compile(row.text);
+            EXPECT_EQ(formula.Text(), row.text);
+            for (std::size_t k = 0; k < 2 * kTables.size(); ++k) {
+                const std::size_t t = k < kTables.size() ? k : 2 * kTables.size() - 1 - k;
+                Store(exp, kTables[t]);
+                const Outcome once = exp.Evaluate(row.text);
+                EXPECT_TRUE(Same(formula.Evaluate(exp), once))
+                    << row.name << ", compiled with table " << first << ", values of table " << t;
+                EXPECT_TRUE(Expected(once, row.expected[t]))
+                    << row.name << ", table " << t << ": " << Short(once) << ' '
+                    << Explanation(once);
+            }
+        }
+    }
+}
+
+struct Change {
+    std::int16_t slot;
+    std::string name;
+    double value;
+};
+
+struct RenameRow {
+    std::string name;
+    std::string text;
+    std::vector<Change> changes;  // made after compiling, in order
+    std::string expected;
+};
+
+// Names changed after compiling: the outcome is the text's over the names
+// stored now, and stays so while their values change.
+TEST(Formula, NamesChangedAfterCompilingAreThoseRead) {
+    const RenameRow rows[] = {
+        {"slot_renamed", "A+B*2", {{1, "Q", 5}}, "2"},
+        {"name_removed", "A+B*2", {{0, "", 0}}, "4"},
+        {"slot_added", "X+A", {{5, "X", 10}}, "11"},
+        {"lower_slot_takes_the_name", "B*2", {{0, "b", 7}}, "14"},
+        {"names_swapped", "A-B", {{0, "B", 1}, {1, "A", 2}}, "1"},
+        {"function_named", "Max(A,C)", {{3, "MAX", 9}}, "3"},
+        {"added_in_a_block", "If (X>0) Then X Else A EndIf", {{4, "X", 5}}, "5"},
+        {"renamed_and_back", "A+B", {{1, "Q", 0}, {1, "B", 20}}, "21"},
+        {"case_changed", "a+b", {{0, "a", 4}}, "6"},
+        {"added_makes_it_too_long", Repeated("X", 120), {{6, "X", 1e300}}, "#6"},
+        {"added_divisor", "1/X+A", {{6, "X", 0}}, "#11"},
+    };
+    for (const RenameRow& row : rows) {
+        Exp exp;
+        Store(exp, {{"A", 1}, {"B", 2}, {"C", 3}});
+        const Formula formula = exp.Compile(row.text);
+        const std::vector<std::string> names = formula.Variables();
+        const std::vector<Note> notes = formula.Notes();
+        for (const Change& change : row.changes) {
+            exp.SetVariable(change.slot, change.name, change.value);
+        }
+        const Outcome once = exp.Evaluate(row.text);
+        EXPECT_TRUE(Same(formula.Evaluate(exp), once)) << row.name;
+        EXPECT_EQ(Short(once), row.expected) << row.name;
+        for (const double value : {0.0, -3.5, kHuge}) {
+            exp.SetVariable(row.changes.back().slot, row.changes.back().name, value);
+            EXPECT_TRUE(Same(formula.Evaluate(exp), exp.Evaluate(row.text)))
+                << row.name << " with " << value;
+        }
+        EXPECT_EQ(formula.Variables(), names) << row.name;  // those of the names compiled with
+        EXPECT_EQ(formula.Notes(), notes) << row.name;
+    }
+}
+
+TEST(Formula, IsAValueThatOutlivesItsExp) {
+    const std::string text = "A*B+Ceil(B/A)";
+    Exp later;  // the same names, stored anew: the formula is compiled again
+    Store(later, {{"A", 3}, {"B", 10}});
+    Exp copied;  // a copy of the Exp compiled with: its program is used
+    Formula kept;
+    Formula moved;
+    {
+        Exp exp;
+        Store(exp, {{"A", 3}, {"B", 10}});
+        const Formula compiled = exp.Compile(text);
+        copied = exp;
+        kept = compiled;
+        Formula copy(compiled);
+        moved = std::move(copy);
+        // The moved-from formula stays usable: its own formula or the empty one.
+        const Outcome left = copy.Evaluate(exp);  // NOLINT(bugprone-use-after-move)
+        EXPECT_TRUE(left.value == 34 || left.failure == failure::kSubscriptOutOfRange);
+    }
+    Formula constructed(std::move(kept));
+    for (const Formula* f : {&moved, &constructed}) {
+        EXPECT_EQ(f->Text(), text);
+        for (Exp* exp : {&later, &copied}) {
+            EXPECT_EQ(f->Evaluate(*exp).value, 34);
+            exp->SetVariable(1, "B", 11);
+            EXPECT_EQ(f->Evaluate(*exp).value, 37);
+            exp->SetVariable(1, "B", 10);
+        }
+    }
+
+    const Formula empty;
+    const Outcome none = empty.Evaluate(later);
+    EXPECT_EQ(none.failure, failure::kSubscriptOutOfRange);
+    EXPECT_EQ(none.cause, Cause::EmptyFormula);
+    EXPECT_TRUE(Same(none, later.Evaluate("")));
+    EXPECT_TRUE(empty.Notes().empty());
+    EXPECT_TRUE(empty.Variables().empty());
+    moved = empty;
+    EXPECT_EQ(moved.Evaluate(later).failure, failure::kSubscriptOutOfRange);
+}
+
+// One Formula evaluated from several threads at once: each with its own Exp
+// whose values keep changing, and all with one shared Exp, with the names
+// compiled with or with others.
+TEST(Formula, EvaluatesFromSeveralThreadsAtOnce) {
+    const std::vector<CompiledRow> rows = CompiledRows();
+    Exp compiledWith;
+    Store(compiledWith, kTables[0]);
+    std::vector<Formula> formulas;
+    for (const CompiledRow& row : rows) {
+        formulas.push_back(compiledWith.Compile(row.text));
+    }
+    Exp otherNames;
+    Store(otherNames, {{"B", 2}, {"A", 0.5}, {"T", kTiny}});
+    std::vector<std::array<Outcome, 2>> shared;
+    for (const CompiledRow& row : rows) {
+        shared.push_back({compiledWith.Evaluate(row.text), otherNames.Evaluate(row.text)});
+    }
+    std::atomic<int> differences{0};
+    std::vector<std::thread> threads;
+    for (std::size_t n = 0; n < 4; ++n) {
+        threads.emplace_back([&, n] {
+            Exp own = compiledWith;
+            for (std::size_t round = 0; round < 3; ++round) {
+                Store(own, kTables[(n + round) % kTables.size()]);
+                for (std::size_t r = 0; r < rows.size(); ++r) {
+                    const Formula& f = formulas[r];
+                    differences += !Same(f.Evaluate(own), own.Evaluate(rows[r].text));
+                    differences += !Same(f.Evaluate(compiledWith), shared[r][0]);
+                    differences += !Same(f.Evaluate(otherNames), shared[r][1]);
+                    differences += !Same(f.TraceEvaluation(compiledWith).outcome, shared[r][0]);
+                }
+            }
+        });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    EXPECT_EQ(differences.load(), 0);
+}
+
+// A note written "kind@begin-end".
+std::string NotesText(const Formula& formula) {
+    static const char* const kKinds[] = {"word",  "char", "open", "close",   "arg",
+                                         "after", "if",   "cond", "invalid", "joined"};
+    std::string text;
+    for (const Note& note : formula.Notes()) {
+        EXPECT_FALSE(note.message.empty()) << formula.Text();
+        text += (text.empty() ? "" : " ") + std::string(kKinds[static_cast<int>(note.kind)]) + '@' +
+                std::to_string(note.begin) + '-' + std::to_string(note.end);
+    }
+    return text;
+}
+
+struct NoteRow {
+    std::string text;
+    std::string notes;
+    std::string outcome;
+};
+
+// Each note against its text, and the outcome the note leaves unchanged.
+void ExpectNotes(std::initializer_list<NoteRow> rows) {
+    Exp exp;
+    test::SetStartupVariables(exp);
+    for (const NoteRow& row : rows) {
+        const Formula formula = exp.Compile(row.text);
+        EXPECT_EQ(NotesText(formula), row.notes) << test::RowName(row.text);
+        const Outcome once = exp.Evaluate(row.text);
+        EXPECT_TRUE(Same(formula.Evaluate(exp), once)) << test::RowName(row.text);
+        EXPECT_EQ(Short(once), row.outcome) << test::RowName(row.text);
+    }
+}
+
+TEST(Formula, NotesMarkWhatTheRulesSkipped) {
+    ExpectNotes({
+        {"X+5", "word@0-1", "5"},
+        {"  X+5", "word@2-3", "5"},
+        {"5+X", "word@2-3", "5"},
+        {"2^3", "char@1-2", "3"},
+        {"2''3", "char@1-3", "3"},
+        {"sqrt(4)", "word@0-4", "4"},
+        {"Abs(-4)", "word@0-3", "-4"},
+        {"1e5", "word@1-3", "0"},
+        {"(1+2", "open@0-1", "3"},
+        {"((1+2", "open@0-1 open@1-2", "3"},
+        {"Max(1,2,3)", "arg@0-3", "3"},
+        {"Ceil(1,2)", "arg@0-4", "2"},
+        {"E1+2*3)", "word@0-2 close@6-7", "7"},
+        {"  \xC4\xB1\xC4\xB1(1+2", "word@2-4 open@4-5", "3"},
+        {"1 000", "joined@1-2", "1000"},
+        {"1 2 3", "joined@1-2 joined@3-4", "123"},
+        {"\r\nIf (A>1) Then 1 Else 2 EndIf", "if@2-4", "0"},
+        {"1+If (A>1) Then 1 Else 2 EndIf", "if@2-4", "0"},
+        {"If (A>1) Then 1 Else 2 EndIf xyz", "after@28-32", "1"},
+        {"A+\xC3\xBC+1", "char@2-3", "#9"},
+        {"X+\xC3\xBC\xC3\xBC"
+         "1",
+         "word@0-1 char@2-4", "1"},
+        {"If (A>1) Then\r\n  X+1\r\nElse\r\n  2\r\nEndIf", "word@17-18", "1"},
+        {"If (A>1) Then X Else Y EndIf", "word@14-15 word@21-22", "#9"},
+        // Every character counts.
+        {std::string(kExampleExpressions[0]), "", "3940"},
+        {std::string(kExampleExpressions[1]), "", "-149999.333"},
+        {std::string(kExampleExpressions[2]), "", "20019.1666666667"},
+        {std::string(kExampleExpressions[3]), "", "3548.417"},
+        {"Max(4,9)*2", "", "18"},
+        {"If (A>1) Then A Else B EndIf", "", "100"},
+        {"If (A>1 & B<=C) Then\r\n  A\r\nElseIf (D=4) Then B\r\nElse C\r\nEndIf", "", "100"},
+        {"  A + B\t", "", "300"},
+        {"", "", "#9"},
+    });
+}
+
+// Kept out until these notes exist: a ")" or "," that closes nothing is
+// passed over without a note, and conditions give none.
+TEST(Formula, DISABLED_NotesMarkSkippedClosesAndConditions) {
+    ExpectNotes({
+        {"2)", "close@1-2", "2"},
+        {"(1+2))", "close@5-6", "3"},
+        {"1-2*3)", "close@5-6", "-5"},
+        {",1", "close@0-1", "1"},
+        {"If (Q>1) Then 1 Else 2 EndIf", "cond@4-5", "2"},
+        {"If (A>1 @) Then 1 Else 2 EndIf", "invalid@8-9", "2"},
+    });
+}
+
+TEST(Formula, EveryNoteKindHasASentence) {
+    std::vector<std::string_view> seen;
+    for (int k = 0; k <= static_cast<int>(NoteKind::JoinedNumbers); ++k) {
+        const std::string_view text = NoteText(static_cast<NoteKind>(k));
+        EXPECT_FALSE(text.empty()) << k;
+        EXPECT_NE(text.back(), '.') << k;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), text), 0) << k;
+        seen.push_back(text);
+    }
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : ",") + name;
+    }
+    return text;
+}
+
+void ExpectVariables(std::initializer_list<test::Row> rows) {
+    Exp exp;
+    Store(exp, {{"A", 1}, {"b", 2}, {"A_1", 3}, {"x9", 4}, {"Zed", 5}});
+    test::ExpectRows(
+        rows, [&](const std::string& text) { return Joined(exp.Compile(text).Variables()); });
+}
+
+TEST(Formula, VariablesAreTheNamesReadOnceEachInOrder) {
+    using test::Row;
+    ExpectVariables({
+        Row{"B+a*b+A", "B,A"},
+        Row{"a_1+X9+zed", "A_1,X9,ZED"},
+        Row{"X+A+AB+A1+BA", "A"},
+        Row{"A + b", "A,B"},
+        Row{"\xC3\xBC+b+A", "B,A"},
+        Row{"Max(A,Zed)*Zed", "A,ZED"},
+        Row{"If (1>0) Then B Else Zed+B EndIf", "B,ZED"},
+        Row{"2+3", ""},
+    });
+}
+
+// Kept out until the names read by conditions are listed too.
+TEST(Formula, DISABLED_VariablesIncludeThoseOfConditions) {
+    using test::Row;
+    ExpectVariables({
+        Row{"If (A>1) Then B Else A_1 EndIf", "A,B,A_1"},
+        Row{"If (Zed=1) Then 1 ElseIf (b>A) Then A Else 2 EndIf", "ZED,B,A"},
+    });
+}
+
+// A trace written "c:begin-end:verdict ... | branch begin-end".
+std::string TraceText(const Trace& trace) {
+    std::string text = trace.isBlock ? "block" : "arithmetic";
+    for (const ConditionTrace& c : trace.conditions) {
+        text += ' ' + std::to_string(c.begin) + '-' + std::to_string(c.end) + ':' +
+                "TFXN"[static_cast<int>(c.verdict)];
+    }
+    if (trace.branchChosen) {
+        text += " | " + std::to_string(trace.branchBegin) + '-' + std::to_string(trace.branchEnd);
+    }
+    return text;
+}
+
+TEST(Formula, TraceTellsEachConditionAndTheBranch) {
+    const std::string three = "If (A>1) Then 10 ElseIf (A<0) Then 20 Else 30 EndIf";
+    const struct {
+        std::string text;
+        double a;
+        std::string trace;
+    } rows[] = {
+        {three, 5, "block 2-9:T 23-30:N | 14-16"},
+        {three, -1, "block 2-9:F 23-30:T | 35-37"},
+        {three, 0, "block 2-9:F 23-30:F | 43-45"},
+        {"If (A>1/0) Then 1 ElseIf (A>2) Then 2 Else 3 EndIf", 5, "block 2-11:X 24-31:N"},
+        {"If (A>9) Then 1 ElseIf (H>1) Then 2 Else 3 EndIf", 5, "block 2-9:F 22-29:X"},
+        {"If (A>1) Then 1/0 Else 2 EndIf", 5, "block 2-9:T | 14-17"},
+        {"  If (\"\xC3\xBC\"=\"\xC3\x9C\") Then 1 Else 2 EndIf", 5, "block 4-15:T | 20-21"},
+        {std::string(kExampleExpressions[1]), 100, "block 2-14:T | 28-55"},
+        {"If (A>1) Then 1 Else 2", 5, "block"},
+        {"1+2", 5, "arithmetic"},
+    };
+    for (const auto& row : rows) {
+        Exp exp;
+        Store(exp, {{"A", row.a}, {"B", 200}, {"C", 300}, {"D", 400}, {"H", kHuge}});
+        const Formula formula = exp.Compile(row.text);
+        const Trace trace = formula.TraceEvaluation(exp);
+        EXPECT_EQ(TraceText(trace), row.trace) << test::RowName(row.text) << " A=" << row.a;
+        EXPECT_TRUE(Same(trace.outcome, exp.Evaluate(row.text))) << test::RowName(row.text);
+        EXPECT_TRUE(Same(trace.outcome, formula.Evaluate(exp))) << test::RowName(row.text);
+        Exp others;  // the same names stored anew: the formula is compiled again
+        Store(others, {{"A", row.a}, {"B", 200}, {"C", 300}, {"D", 400}, {"H", kHuge}});
+        EXPECT_EQ(TraceText(formula.TraceEvaluation(others)), row.trace) << test::RowName(row.text);
+    }
+}
+
+}  // namespace
+}  // namespace vornel

@@ -492,8 +492,8 @@ private:
     // A ")" that takes the entry at p for its "(" when it is something else
     // closes nothing the formula opened.
     void NoteUncheckedOpen(int p) {
-        if (m_observer != nullptr && p >= Rules::kBottom && p <= kStackSize &&
-            m_operators[static_cast<std::size_t>(p)] != OpKind::Open) {
+        if (m_observer != nullptr && (p < Rules::kBottom || p > kStackSize ||
+                                      m_operators[static_cast<std::size_t>(p)] != OpKind::Open)) {
             m_observer->SkippedClose(m_token.begin, m_token.end);
         }
     }
@@ -516,12 +516,15 @@ private:
     // "3+" its value 3.
     void Finish() {
         if (m_observer != nullptr) {
+            // What is left on the operator stack: a "(" that the end closes,
+            // or a ")" or "," that closed nothing and takes no part.
             for (int k = std::max(1, Rules::kBottom); k <= std::min(m_oc, kStackSize); ++k) {
-                if (m_operators[static_cast<std::size_t>(k)] == OpKind::Open) {
-                    const Span& open = m_operatorPlaces[static_cast<std::size_t>(k)];
-                    if (open.end - open.begin == 1) {  // not a variable's own
-                        m_observer->UnclosedParenthesis(open.begin, open.end);
-                    }
+                const OpKind op = m_operators[static_cast<std::size_t>(k)];
+                const Span& at = m_operatorPlaces[static_cast<std::size_t>(k)];
+                if (op == OpKind::Open && at.end - at.begin == 1) {  // not a variable's own
+                    m_observer->UnclosedParenthesis(at.begin, at.end);
+                } else if (op == OpKind::Close || op == OpKind::Comma) {
+                    m_observer->SkippedClose(at.begin, at.end);
                 }
             }
         }

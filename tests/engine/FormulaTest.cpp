@@ -382,9 +382,9 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
     });
 }
 
-// Kept out until these notes exist: a ")" or "," that closes nothing is
-// passed over without a note, and conditions give none.
-TEST(Formula, DISABLED_NotesMarkSkippedClosesAndConditions) {
+// A ")" or "," that closes nothing is passed over; a condition false from
+// its text alone says why.
+TEST(Formula, NotesMarkSkippedClosesAndConditions) {
     ExpectNotes({
         {"2)", "close@1-2", "2"},
         {"(1+2))", "close@5-6", "3"},
@@ -435,8 +435,7 @@ TEST(Formula, VariablesAreTheNamesReadOnceEachInOrder) {
     });
 }
 
-// Kept out until the names read by conditions are listed too.
-TEST(Formula, DISABLED_VariablesIncludeThoseOfConditions) {
+TEST(Formula, VariablesIncludeThoseOfConditions) {
     using test::Row;
     ExpectVariables({
         Row{"If (A>1) Then B Else A_1 EndIf", "A,B,A_1"},

@@ -246,14 +246,14 @@ void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
     if (notes != nullptr) {
         notes->Enter(a);
     }
+    if (!formula.keep) {
+        return;  // compiled when it is run, if it is
+    }
     if (!a.inPlace) {
         NormalizeMarked(piece, names, a.normal, notes);
         a.baseChars = a.normal.chars;
         a.occurrences = a.normal.occurrences;
         a.variables = a.normal.marks;
-    }
-    if (!formula.keep) {
-        return;  // compiled as it is run
     }
     ProgramSink sink(a.program, Whole::No);
     if (a.inPlace) {
@@ -516,10 +516,21 @@ Outcome CompiledFormula::RunOnce(const CompiledArithmetic& a, const VariableTabl
             return RunWrittenOut(a, table, names);
         }
     } else {
-        if (a.TooLongWrittenOut(table)) {
+        MarkedText normal(memory);
+        NormalizeMarked(piece, names, normal, nullptr);
+        if (TooLongWrittenOut(normal.chars, normal.marks, normal.occurrences, table)) {
             return RunWrittenOut(a, table, names);
         }
-        ArithmeticCompiler<PlainRules, RunSink>(a.normal.text, true, sink, nullptr).Compile();
+        ArithmeticCompiler<PlainRules, RunSink>(normal.text, true, sink, nullptr).Compile();
+        const RunResult result = sink.Result();
+        if (result.number == failure::kNone) {
+            return Outcome{result.value};
+        }
+        const auto [b, e] = normal.Source(result.place.begin, result.place.end);
+        EvaluationFailure fault{result.number, result.cause};
+        fault.Place(a.offset + b, a.offset + e);
+        NameRealCause(a, table, fault);
+        return Failed(fault);
     }
     return Result(a, sink.Result(), table);
 }

@@ -4,8 +4,7 @@
 #include <QRect>
 #include <QString>
 
-#include <optional>
-#include <vector>
+#include <vornel/model/Layout.h>
 
 namespace vornel {
 
@@ -16,83 +15,41 @@ class Main;
 using Handler = void (Main::*)();
 using IndexHandler = void (Main::*)(int);
 
-// Window measures are kept in twips, as the layout was drawn: 1440 twips to
-// the inch, so 15 twips are one pixel at 96 dpi.
-inline constexpr int kTwipsPerPixel = 15;
-
-// Rounds to the nearest pixel.
-constexpr int TwipsToPixels(int twips) {
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
+// The window's layout comes from the model; the Qt view places its widgets
+// by it in pixels at 96 dpi.
+using layout::Band;
+using layout::ControlKind;
+using layout::ControlSpec;
+using layout::Grow;
+using layout::kClientHeightTwips;
+using layout::kClientWidthTwips;
+using layout::MainControls;
+using layout::TwipsToPixels;
 
 QRect TwipsToPixels(const QRect& twips);
+QRect TwipsToPixels(const layout::TwipsRect& twips);
 
 // The font the fixed layout was measured with; set it on every window.
 QFont WindowFont();
 
-// The main window's client area, below the menu bar.
-inline constexpr int kClientWidthTwips = 8175;
-inline constexpr int kClientHeightTwips = 5430;
-
-// Where a control sits: on the client area itself (only the bands) or on one
-// of the three bands.
-enum class Band { Client, Frame1, Frame2, Frame3 };
-
-enum class ControlKind {
-    Frame,  // a band without caption
-    Label,
-    ResultBox,   // single-line text box
-    FormulaBox,  // multi-line text box with both scroll bars
-    ListBox,
-    ExampleChooser,  // drop-down list
-    ResultLine,      // the messages about the formula, each one clickable
-    HistoryList,
-    Button,
-    KeypadButton,  // light blue
-    PictureButton,
-};
-
-// How a control follows the window when it grows beyond its starting size:
-// its left edge and width move by so many eighths of the added width, its top
-// and height by so many eighths of the added height.
-struct Grow {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-};
-
 // `twips` placed in pixels for a window `dx` pixels wider and `dy` taller
 // than its starting size.
-QRect GrownGeometry(const QRect& twips, const Grow& grow, int dx, int dy);
+QRect GrownGeometry(const layout::TwipsRect& twips, const Grow& grow, int dx, int dy);
 
-// One control of the main window. Group members carry their member number
-// (and "<group>_<member>" as objectName); other controls have none.
-struct ControlSpec {
-    QString objectName;
-    Band band;
-    ControlKind kind;
-    QRect twips;  // left, top, width, height relative to the band
-    QString caption;
-    QString toolTip;
-    std::optional<int> member;
-    Grow grow{};
-    // A button's click runs `onClick`, or `onIndex` with its member number
-    // for a group member. The example chooser runs `onIndex` with the example
-    // chosen; a list runs `onIndex` with the row that becomes current and
-    // `onDoubleClick` with the row double-clicked. Frames, labels and text
-    // boxes run nothing.
+// What a control runs. A button's click runs `onClick`, or `onIndex` with its
+// member number for a group member. The example chooser runs `onIndex` with
+// the example chosen; a list runs `onIndex` with the row that becomes current
+// and `onDoubleClick` with the row double-clicked. Frames, labels and text
+// boxes run nothing.
+struct ControlHandlers {
     Handler onClick = nullptr;
     IndexHandler onIndex = nullptr;
     IndexHandler onDoubleClick = nullptr;
 };
 
-// Every control of the main window, bands first, in the order they are built.
-const std::vector<ControlSpec>& MainControls();
-
-// Builds the table MainControls() keeps; it names the window's private
-// handlers, so Main lets it.
-std::vector<ControlSpec> BuildMainControls();
+// The handlers of `spec`'s control; they are the window's private handlers,
+// so Main lets this name them.
+ControlHandlers HandlersOf(const ControlSpec& spec);
 
 // What a screen reader calls the control: a word for a keypad symbol ("Or"
 // for "|  Or", "Less than" for "<") and a name for a control without a

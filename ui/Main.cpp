@@ -35,15 +35,15 @@ const QSize kGoPictureSize(20, 16);
 
 constexpr std::size_t kBandCount = 4;
 
-Band BandNamed(const QString& frameName) {
-    if (frameName == QLatin1String("Frame1")) {
+Band BandNamed(const std::string& frameName) {
+    if (frameName == "Frame1") {
         return Band::Frame1;
     }
-    return frameName == QLatin1String("Frame2") ? Band::Frame2 : Band::Frame3;
+    return frameName == "Frame2" ? Band::Frame2 : Band::Frame3;
 }
 
 QPushButton* CreateButton(const ControlSpec& spec, QWidget* parent) {
-    auto* button = new QPushButton(spec.caption, parent);
+    auto* button = new QPushButton(QString::fromStdString(spec.caption), parent);
     if (spec.kind == ControlKind::KeypadButton) {
         QPalette palette = button->palette();
         // The light blue stays in a dark desktop theme, and so must dark text on it.
@@ -148,7 +148,7 @@ QWidget* CreateWidget(const ControlSpec& spec, QWidget* parent) {
         case ControlKind::Frame:
             return new QGroupBox(parent);
         case ControlKind::Label:
-            return new QLabel(spec.caption, parent);
+            return new QLabel(QString::fromStdString(spec.caption), parent);
         case ControlKind::ResultBox:
             return new QLineEdit(parent);
         case ControlKind::FormulaBox:
@@ -264,10 +264,10 @@ void Main::BuildClientArea() {
 
 QWidget* Main::CreateControl(const ControlSpec& spec, QWidget* parent) {
     QWidget* control = CreateWidget(spec, parent);
-    control->setObjectName(spec.objectName);
+    control->setObjectName(QString::fromStdString(spec.objectName));
     control->setGeometry(TwipsToPixels(spec.twips));
-    if (!spec.toolTip.isEmpty()) {
-        control->setToolTip(spec.toolTip);
+    if (!spec.toolTip.empty()) {
+        control->setToolTip(QString::fromStdString(spec.toolTip));
     }
     if (spec.member) {
         control->setProperty("index", *spec.member);
@@ -281,6 +281,7 @@ QWidget* Main::CreateControl(const ControlSpec& spec, QWidget* parent) {
 }
 
 void Main::ConnectControl(const ControlSpec& spec, QWidget* control) {
+    const ControlHandlers handlers = HandlersOf(spec);
     switch (spec.kind) {
         case ControlKind::Button:
         case ControlKind::KeypadButton:
@@ -288,22 +289,23 @@ void Main::ConnectControl(const ControlSpec& spec, QWidget* control) {
             auto* button = static_cast<QPushButton*>(control);
             if (spec.member) {
                 connect(button, &QPushButton::clicked, this,
-                        [this, handler = spec.onIndex, member = *spec.member] {
+                        [this, handler = handlers.onIndex, member = *spec.member] {
                             (this->*handler)(member);
                         });
             } else {
-                connect(button, &QPushButton::clicked, this, spec.onClick);
+                connect(button, &QPushButton::clicked, this, handlers.onClick);
             }
             break;
         }
         case ControlKind::ExampleChooser:
-            connect(static_cast<QComboBox*>(control), &QComboBox::activated, this, spec.onIndex);
+            connect(static_cast<QComboBox*>(control), &QComboBox::activated, this,
+                    handlers.onIndex);
             break;
         case ControlKind::ListBox: {
             auto* list = static_cast<QListWidget*>(control);
-            connect(list, &QListWidget::currentRowChanged, this, spec.onIndex);
+            connect(list, &QListWidget::currentRowChanged, this, handlers.onIndex);
             connect(list, &QListWidget::itemDoubleClicked, this,
-                    [this, list, handler = spec.onDoubleClick](QListWidgetItem* item) {
+                    [this, list, handler = handlers.onDoubleClick](QListWidgetItem* item) {
                         (this->*handler)(list->row(item));
                     });
             break;
@@ -458,7 +460,8 @@ void Main::LayOut() {
     const int dx = std::max(0, m_client->width() - TwipsToPixels(kClientWidthTwips));
     const int dy = std::max(0, m_client->height() - TwipsToPixels(kClientHeightTwips));
     for (const ControlSpec& spec : MainControls()) {
-        if (auto* control = m_client->findChild<QWidget*>(spec.objectName)) {
+        if (auto* control =
+                m_client->findChild<QWidget*>(QString::fromStdString(spec.objectName))) {
             control->setGeometry(GrownGeometry(spec.twips, spec.grow, dx, dy));
         }
     }

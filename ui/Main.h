@@ -21,7 +21,10 @@ class QListWidgetItem;
 namespace vornel {
 
 class FormulaBox;
+struct ControlHandlers;
+namespace layout {
 struct ControlSpec;
+}
 
 // The calculator window in Qt: formula, result line, history, examples,
 // variables, keypad and result. It only binds its controls to the window's
@@ -57,11 +60,11 @@ protected:
 
 private:
     // The control table names the handlers its controls run.
-    friend std::vector<ControlSpec> BuildMainControls();
+    friend ControlHandlers HandlersOf(const layout::ControlSpec& spec);
 
     void BuildClientArea();
-    QWidget* CreateControl(const ControlSpec& spec, QWidget* parent);
-    void ConnectControl(const ControlSpec& spec, QWidget* control);
+    QWidget* CreateControl(const layout::ControlSpec& spec, QWidget* parent);
+    void ConnectControl(const layout::ControlSpec& spec, QWidget* control);
     void BuildMenus();
     QAction* AddMenuAction(QMenu* menu, const char* name, const QString& text,
                            const QKeySequence& shortcut, void (MainModel::*handler)());

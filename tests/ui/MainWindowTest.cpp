@@ -243,19 +243,20 @@ private slots:
     void everyControl_data() {
         QTest::addColumn<int>("row");
         for (std::size_t i = 0; i < MainControls().size(); ++i) {
-            QTest::newRow(qPrintable(MainControls()[i].objectName)) << int(i);
+            QTest::newRow(MainControls()[i].objectName.c_str()) << int(i);
         }
     }
     // Built once, as the table has it, inside its band without covering a
     // neighbour, its caption showing whole.
     void everyControl() {
         const ControlSpec& entry = FetchCase(MainControls());
-        QWidget* control = m_w->Control(entry.objectName);
-        QCOMPARE(m_w->window.findChildren<QWidget*>(entry.objectName).size(), 1);
+        const QString name = QString::fromStdString(entry.objectName);
+        QWidget* control = m_w->Control(name);
+        QCOMPARE(m_w->window.findChildren<QWidget*>(name).size(), 1);
         const char* const bands[] = {"ClientArea", "Frame1", "Frame2", "Frame3"};
         const QWidget* band = control->parentWidget();
         QCOMPARE(band->objectName(), bands[int(entry.band)]);
-        QCOMPARE(control->toolTip(), entry.toolTip);
+        QCOMPARE(control->toolTip(), QString::fromStdString(entry.toolTip));
         QVERIFY(band->rect().contains(control->geometry()));
         for (const QWidget* other : band->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             QVERIFY2(other == control || entry.kind == ControlKind::Frame ||
@@ -264,7 +265,7 @@ private slots:
         }
         // "&&" shows one ampersand; a single "&" marks the access key.
         const QString caption = control->property("text").toString();
-        QCOMPARE(caption, entry.caption);
+        QCOMPARE(caption, QString::fromStdString(entry.caption));
         const auto* button = qobject_cast<QPushButton*>(control);
         QString shown = caption;
         shown.replace("&&", "\1").remove('&').replace('\1', '&');

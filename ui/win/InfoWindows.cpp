@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ControlLayout.h"
+#include <vornel/model/Layout.h>
 #include "ResourceIds.h"
 #include "WinDpi.h"
 #include "WinText.h"

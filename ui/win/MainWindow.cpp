@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "ControlLayout.h"
+#include "ControlIds.h"
 #include "InfoWindows.h"
 #include "ResourceIds.h"
 #include "WinDpi.h"
@@ -230,9 +230,10 @@ void MainWindow::CreateControls() {
 HWND MainWindow::CreateControl(std::size_t index) {
     const ControlSpec& spec = MainControls()[index];
     const WindowKind kind = KindOf(spec.kind);
-    HWND control = CreateWindowExW(kind.exStyle, kind.windowClass, Widen(spec.caption).c_str(),
-                                   WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, m_window,
-                                   reinterpret_cast<HMENU>(INT_PTR(spec.id)), m_instance, nullptr);
+    HWND control =
+        CreateWindowExW(kind.exStyle, kind.windowClass, Widen(spec.caption).c_str(),
+                        WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, m_window,
+                        reinterpret_cast<HMENU>(INT_PTR(ControlId(spec))), m_instance, nullptr);
     SendMessageW(control, WM_SETFONT, WPARAM(m_font), FALSE);
     if (spec.kind == ControlKind::PictureButton) {
         SendMessageW(control, BM_SETIMAGE, IMAGE_ICON, LPARAM(m_goPicture));
@@ -286,11 +287,10 @@ void MainWindow::PlaceControls() {
         const ControlSpec& spec = MainControls()[index];
         RECT r = PixelRect(layout::ClientRect(spec), m_dpi);
         const layout::Grow grow = layout::ClientGrow(spec);
-        const int dx = extraWidth * grow.left / layout::kGrowParts;
-        const int dy = extraHeight * grow.top / layout::kGrowParts;
-        OffsetRect(&r, dx, dy);
-        r.right += extraWidth * grow.width / layout::kGrowParts;
-        r.bottom += extraHeight * grow.height / layout::kGrowParts;
+        OffsetRect(&r, layout::GrownBy(extraWidth, grow.left),
+                   layout::GrownBy(extraHeight, grow.top));
+        r.right += layout::GrownBy(extraWidth, grow.width);
+        r.bottom += layout::GrownBy(extraHeight, grow.height);
         if (spec.kind == ControlKind::ExampleChooser) {
             // A drop-down list's height includes its list.
             r.bottom += (r.bottom - r.top) * kChooserRows;

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ControlLayout.h"
+#include <vornel/model/Layout.h>
 
 namespace vornel::win {
 

@@ -1,9 +1,8 @@
-#include "ControlLayout.h"
+#include <vornel/model/Layout.h>
 
 #include <array>
 
 #include <vornel/model/MainModel.h>
-#include "ResourceIds.h"
 
 namespace vornel::layout {
 
@@ -45,15 +44,14 @@ constexpr std::array<std::array<int, 10>, 4> kKeypadGrid = {{
     {0, 10, 11, 12, 35, 36, 29, 30, 31, kNotKeypad},
 }};
 
-ControlSpec Control(const char* name, int id, Band band, ControlKind kind, TwipsRect twips,
-                    Grow grow, const char* caption = "", const char* toolTip = "") {
-    return {name, id, band, kind, twips, caption, toolTip, -1, grow};
+ControlSpec Control(const char* name, Band band, ControlKind kind, TwipsRect twips, Grow grow,
+                    const char* caption = "", const char* toolTip = "") {
+    return {name, band, kind, twips, caption, toolTip, std::nullopt, grow};
 }
 
-ControlSpec Member(const char* group, int member, int id, Band band, ControlKind kind,
-                   TwipsRect twips, Grow grow, const char* toolTip = "") {
+ControlSpec Member(const char* group, int member, Band band, ControlKind kind, TwipsRect twips,
+                   Grow grow, const char* toolTip = "") {
     return {std::string(group) + "_" + std::to_string(member),
-            id,
             band,
             kind,
             twips,
@@ -72,8 +70,8 @@ void AddKeypad(std::vector<ControlSpec>& controls) {
             }
             const TwipsRect twips{kKeypadColumns[column].left, kKeypadRowTops[row],
                                   kKeypadColumns[column].width, kKeypadButtonHeight};
-            ControlSpec key = Member("Button_Num", member, IDC_KEYPAD + member, Band::Frame1,
-                                     ControlKind::KeypadButton, twips, {});
+            ControlSpec key =
+                Member("Button_Num", member, Band::Frame1, ControlKind::KeypadButton, twips, {});
             key.caption = KeypadCaption(member);
             controls.push_back(key);
         }
@@ -85,40 +83,36 @@ std::vector<ControlSpec> BuildMainControls() {
     // The formula's column takes three quarters of any added width and the
     // lists one quarter; the formula and the history share any added height.
     std::vector<ControlSpec> c = {
-        Control("Frame3", IDC_FRAME3, Band::Client, K::Frame, kFrame3, {0, 0, 8, 0}),
-        Control("Frame2", IDC_FRAME2, Band::Client, K::Frame, kFrame2, {0, 0, 8, 8}),
-        Control("Frame1", IDC_FRAME1, Band::Client, K::Frame, kFrame1, {0, 8, 8, 0}),
+        Control("Frame3", Band::Client, K::Frame, kFrame3, {0, 0, 8, 0}),
+        Control("Frame2", Band::Client, K::Frame, kFrame2, {0, 0, 8, 8}),
+        Control("Frame1", Band::Client, K::Frame, kFrame1, {0, 8, 8, 0}),
 
-        Control("Label1", IDC_LABEL1, Band::Frame3, K::Label, {240, 300, 1515, 255}, {},
-                "Calculate Result:"),
-        Control("Text_CalResult", IDC_RESULT, Band::Frame3, K::ResultBox, {1860, 240, 5535, 315},
-                {0, 0, 8, 0}),
+        Control("Label1", Band::Frame3, K::Label, {240, 300, 1515, 255}, {}, "Calculate Result:"),
+        Control("Text_CalResult", Band::Frame3, K::ResultBox, {1860, 240, 5535, 315}, {0, 0, 8, 0}),
 
-        Control("Combo1", IDC_EXAMPLES, Band::Frame2, K::ExampleChooser, {180, 240, 2295, 315}, {}),
-        Control("Text_Formula", IDC_FORMULA, Band::Frame2, K::FormulaBox, {2640, 240, 5325, 1140},
-                {2, 0, 6, 4}, "", "Edit the expression "),
-        Control("Label_ResultLine", IDC_RESULT_LINE, Band::Frame2, K::ResultLine,
-                {2640, 1395, 5325, 270}, {2, 4, 6, 0}),
-        Control("List_History", IDC_HISTORY, Band::Frame2, K::HistoryList, {2640, 1680, 5325, 570},
-                {2, 4, 6, 4}, "", "History: Enter puts a formula back, Ctrl+Enter its value"),
-        Control("List_Var", IDC_NAMES, Band::Frame2, K::ListBox, {180, 600, 1140, 1590},
-                {0, 0, 1, 8}),
-        Control("List3", IDC_VALUES, Band::Frame2, K::ListBox, {1320, 600, 1140, 1590},
-                {1, 0, 1, 8}),
-        Control("Command2", IDC_ADD, Band::Frame2, K::Button, {180, 2280, 735, 315}, {0, 8, 0, 0},
-                "Add", "Add variable..."),
-        Control("Button_ClearFormula", IDC_CLEAR, Band::Frame2, K::Button, {2640, 2280, 735, 315},
+        Control("Combo1", Band::Frame2, K::ExampleChooser, {180, 240, 2295, 315}, {}),
+        Control("Text_Formula", Band::Frame2, K::FormulaBox, {2640, 240, 5325, 1140}, {2, 0, 6, 4},
+                "", "Edit the expression "),
+        Control("Label_ResultLine", Band::Frame2, K::ResultLine, {2640, 1395, 5325, 270},
+                {2, 4, 6, 0}),
+        Control("List_History", Band::Frame2, K::HistoryList, {2640, 1680, 5325, 570}, {2, 4, 6, 4},
+                "", "History: Enter puts a formula back, Ctrl+Enter its value"),
+        Control("List_Var", Band::Frame2, K::ListBox, {180, 600, 1140, 1590}, {0, 0, 1, 8}),
+        Control("List3", Band::Frame2, K::ListBox, {1320, 600, 1140, 1590}, {1, 0, 1, 8}),
+        Control("Command2", Band::Frame2, K::Button, {180, 2280, 735, 315}, {0, 8, 0, 0}, "Add",
+                "Add variable..."),
+        Control("Button_ClearFormula", Band::Frame2, K::Button, {2640, 2280, 735, 315},
                 {2, 8, 0, 0}, "Clear", "Clear the expression"),
-        Member("Button_result", 1, IDC_GO, Band::Frame2, K::PictureButton, {7320, 2280, 675, 315},
+        Member("Button_result", 1, Band::Frame2, K::PictureButton, {7320, 2280, 675, 315},
                {8, 8, 0, 0}, "Go..."),
     };
     AddKeypad(c);
-    ControlSpec equals = Member("Button_result", 2, IDC_EQUALS, Band::Frame1, K::KeypadButton,
+    ControlSpec equals = Member("Button_result", 2, Band::Frame1, K::KeypadButton,
                                 {6780, 240, 1215, 375}, {}, "Evaluate (Ctrl+Return or F9)");
     equals.caption = "=";
     c.push_back(equals);
     ControlSpec close =
-        Member("Button_Close", 0, IDC_CLOSE, Band::Frame1, K::Button, {6780, 1500, 1215, 375}, {});
+        Member("Button_Close", 0, Band::Frame1, K::Button, {6780, 1500, 1215, 375}, {});
     close.caption = "&Close";
     c.push_back(close);
     return c;
@@ -129,6 +123,10 @@ std::vector<ControlSpec> BuildMainControls() {
 const std::vector<ControlSpec>& MainControls() {
     static const std::vector<ControlSpec> controls = BuildMainControls();
     return controls;
+}
+
+std::string GroupName(const ControlSpec& spec) {
+    return spec.member ? spec.objectName.substr(0, spec.objectName.rfind('_')) : spec.objectName;
 }
 
 TwipsRect BandRect(Band band) {

@@ -1,15 +1,18 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+// The main window's layout, for every view: each control with its band, kind,
+// caption and place in twips (1440 to the inch, so 15 twips are one pixel at
+// 96 dpi), and how it follows the window when the window grows. A view makes
+// its own controls from this table and places them with TwipsToPixels.
 namespace vornel::layout {
 
-// The main window's layout in twips (1440 to the inch; 15 twips are one
-// pixel at 96 dpi), without any toolkit: every control with its band, kind,
-// caption and place, and how it follows the window when the window grows.
-
 inline constexpr int kTwipsPerInch = 1440;
+// The screen the layout was drawn for.
+inline constexpr int kLayoutDpi = 96;
 
 // The client area below the menu bar at its starting and smallest size.
 inline constexpr int kClientWidthTwips = 8175;
@@ -42,8 +45,7 @@ enum class ControlKind {
 
 // How a control follows the window when it grows beyond its starting size:
 // its left edge and width move by so many eighths of the added width, its top
-// and height by so many eighths of the added height. A control on a band
-// moves with the band as well.
+// and height by so many eighths of the added height.
 struct Grow {
     int left = 0;
     int top = 0;
@@ -52,21 +54,31 @@ struct Grow {
 };
 inline constexpr int kGrowParts = 8;
 
+// The part of `added` pixels that a share of `parts` eighths takes, rounded
+// toward zero.
+constexpr int GrownBy(int added, int parts) {
+    return added * parts / kGrowParts;
+}
+
+// One control of the main window. A member of a group carries its member
+// number and is named "<group>_<member>"; other controls have none.
 struct ControlSpec {
-    std::string objectName;  // "<group>_<member>" for a member of a group
-    int id;                  // the control's number in the Windows program
+    std::string objectName;
     Band band;
     ControlKind kind;
     TwipsRect twips;  // relative to the band
     std::string caption;
     std::string toolTip;
-    int member;  // the member number in its group, or -1
-    Grow grow;   // relative to the band
+    std::optional<int> member;
+    Grow grow;  // relative to the band
 };
 
-// Every control of the main window, bands first, then in tab order, with the
-// numbers of ResourceIds.h.
+// Every control of the main window, bands first, then in tab order.
 const std::vector<ControlSpec>& MainControls();
+
+// The group of a member ("Button_Num" for "Button_Num_7"), or the whole name
+// of a control that belongs to no group.
+std::string GroupName(const ControlSpec& spec);
 
 // The band's rectangle on the client area.
 TwipsRect BandRect(Band band);
@@ -78,7 +90,7 @@ TwipsRect ClientRect(const ControlSpec& spec);
 Grow ClientGrow(const ControlSpec& spec);
 
 // Twips to pixels at `dpi` dots per inch, rounded to the nearest pixel.
-constexpr int TwipsToPixels(int twips, int dpi) {
+constexpr int TwipsToPixels(int twips, int dpi = kLayoutDpi) {
     return (twips * dpi + kTwipsPerInch / 2) / kTwipsPerInch;
 }
 

@@ -484,7 +484,7 @@ void CompiledFormula::NameRealCause(const CompiledArithmetic& a, const VariableT
         }
         return;
     }
-    if (fault.cause == Cause::MissingOperand || fault.cause == Cause::SignAfterOperator) {
+    if (fault.cause == Cause::MissingOperand) {
         // Skipped characters right before the operator that went without.
         std::size_t end = fault.begin;
         while (end > first && IsBlank(u[end - 1])) {

@@ -146,7 +146,6 @@ void NormalizeMarked(std::string_view text, const VariableLookup& variables, Mar
     out.segments.clear();
     out.occurrences.fill(0);
     out.marks = 0;
-    out.slots = 0;
     out.sourceSize = text.size();
     // Nothing grows but a one-letter name, which its mark makes two bytes.
     out.text.resize(2 * text.size());
@@ -198,7 +197,6 @@ void NormalizeMarked(std::string_view text, const VariableLookup& variables, Mar
                                     static_cast<std::uint32_t>(i), true});
             *w++ = kVariableMark;
             *w++ = static_cast<char>(entry);
-            out.slots |= std::uint64_t{1} << entry;
             ++out.occurrences[static_cast<std::size_t>(entry)];
             ++out.marks;
             lastEnd = i;

@@ -57,7 +57,6 @@ struct MarkedText {
     std::pmr::vector<Segment> segments;
     std::size_t chars = 0;  // characters, a mark counted as its two parentheses
     std::size_t marks = 0;
-    std::uint64_t slots = 0;                                  // bit k: slot k is marked
     std::array<std::uint16_t, kVariableSlots> occurrences{};  // marks of each slot
     std::size_t sourceSize = 0;
 

@@ -115,8 +115,7 @@ struct Program {
         : steps(memory) {}
 
     std::pmr::vector<Step> steps;
-    int registers = 0;        // registers 0 to registers - 1 are used
-    std::uint64_t slots = 0;  // bit k: the program reads slot k
+    int registers = 0;  // registers 0 to registers - 1 are used
     Whole whole = Whole::No;
 
     [[nodiscard]] RunResult Run(const SlotValues& variables) const noexcept;
@@ -180,7 +179,6 @@ public:
         step.a = static_cast<std::int16_t>(slot);
         step.place = place;
         m_program.steps.push_back(step);
-        m_program.slots |= std::uint64_t{1} << slot;
     }
     void Binary(int dst, int a, int b, OpKind op, Place place) {
         Step step;

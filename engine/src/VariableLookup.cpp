@@ -39,10 +39,6 @@ std::uint64_t VariableLookup::NonAsciiNames() const {
     return m_table.Data() != nullptr ? m_table.Data()->nonAscii : 0;
 }
 
-double VariableLookup::ReadValue(int entry) const {
-    return m_table.Data()->readValues[static_cast<std::size_t>(entry)];
-}
-
 VariableLookup::~VariableLookup() {
     for (std::uint64_t names = NonAsciiNames(); names != 0; names &= names - 1) {
         m_upperNames[static_cast<std::size_t>(std::countr_zero(names))].text.~basic_string();

@@ -68,10 +68,6 @@ public:
         return m_texts[k].text;
     }
 
-    // The value of slot `entry` as a formula reads it: its number text read
-    // back. Only for a slot whose value reads back.
-    double ReadValue(int entry) const;
-
 private:
     std::uint64_t NonAsciiNames() const;
     static std::uint64_t Bit(std::size_t k) { return std::uint64_t{1} << k; }

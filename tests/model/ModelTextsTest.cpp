@@ -124,6 +124,7 @@ TEST(Colouring, StretchesOfEachKind) {
         // the engine counts them.
         {"\"é\"&\"ab\r\n1", {{0, 3, String}, {3, 4, Operator}, {4, 7, String}, {9, 10, Number}}},
         {"1.2.3 é b2", {{0, 5, Number}}},
+        {".5+1.", {{0, 2, Number}, {2, 3, Operator}, {3, 5, Number}}},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(ColourFormula(row.formula, {"A", "B", "ROUND"}), row.stretches) << row.formula;

@@ -2,6 +2,7 @@
 // user's form, value rows, examples and where help is looked for.
 #include <gtest/gtest.h>
 
+#include <vornel/model/Colouring.h>
 #include <vornel/model/MainModel.h>
 
 namespace vornel {
@@ -81,6 +82,53 @@ TEST(Values, RowTexts) {
     EXPECT_EQ(ValueFromText(" 100.00"), 100);
     EXPECT_EQ(ValueFromText("not a number"), 0);
     EXPECT_EQ(ResultText(-1234.5, {".", ","}), "-1.234,500000000000000");
+}
+
+}  // namespace
+}  // namespace vornel
+
+namespace vornel {
+namespace {
+
+TEST(Colouring, StretchesOfEachKind) {
+    using enum Colouring;
+    struct Row {
+        const char* formula;
+        std::vector<ColouredStretch> stretches;
+    };
+    const Row rows[] = {
+        {"If (a>1) then\r\n Max(b,2.5)",
+         {{0, 2, Keyword},
+          {3, 4, Operator},
+          {4, 5, Variable},
+          {5, 6, Operator},
+          {6, 7, Number},
+          {7, 8, Operator},
+          {9, 13, Keyword},
+          {16, 19, Function},
+          {19, 20, Operator},
+          {20, 21, Variable},
+          {21, 22, Operator},
+          {22, 25, Number},
+          {25, 26, Operator}}},
+        // A variable named like a function is the variable; an unknown name
+        // and a point without a digit are nothing.
+        {"round+x.y+.5+True",
+         {{0, 5, Variable},
+          {5, 6, Operator},
+          {9, 10, Operator},
+          {10, 12, Number},
+          {12, 13, Operator},
+          {13, 17, Keyword}}},
+        // A string literal left open ends with its line; characters count as
+        // the engine counts them.
+        {"\"é\"&\"ab\r\n1", {{0, 3, String}, {3, 4, Operator}, {4, 7, String}, {9, 10, Number}}},
+        {"1.2.3 é b2", {{0, 5, Number}}},
+        {".5+1.", {{0, 2, Number}, {2, 3, Operator}, {3, 5, Number}}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(ColourFormula(row.formula, {"A", "B", "ROUND"}), row.stretches) << row.formula;
+    }
 }
 
 }  // namespace

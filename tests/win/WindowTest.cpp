@@ -93,6 +93,12 @@ TEST_F(WindowTest, StartsWithExampleOneAndTheVariables) {
     EXPECT_EQ(ListRow(names, 6), L" E    ");
     EXPECT_EQ(ListRow(values, 2), L" 100.00");
     EXPECT_EQ(LastRow(names), 6);
+    // The formula box is the rich edit control that colours the formula, the
+    // result line is drawn by the window, each message in its colour.
+    wchar_t formulaClass[32]{};
+    GetClassNameW(Formula(), formulaClass, 32);
+    EXPECT_EQ(lstrcmpiW(formulaClass, L"RICHEDIT50W"), 0) << formulaClass;
+    EXPECT_EQ(GetWindowLongW(window.Item(IDC_RESULT_LINE), GWL_STYLE) & SS_TYPEMASK, SS_OWNERDRAW);
 }
 
 TEST_F(WindowTest, EvaluatesWithEachCommand) {

@@ -1,9 +1,12 @@
 #include "FormulaEdit.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <algorithm>
+#include <array>
 
+#include <vornel/model/Colouring.h>
 #include <vornel/model/MainModel.h>
 #include "WinText.h"
 
@@ -17,16 +20,72 @@ const COLORREF kFailureColour = RGB(0xD0, 0x10, 0x10);
 const COLORREF kNoteColour = RGB(0xE0, 0x90, 0x00);
 const COLORREF kBranchColour = RGB(0x20, 0x80, 0x30);
 
+// Indexed by Colouring, as the Qt window colours on a light base.
+const std::array<COLORREF, 6> kColours = {RGB(0x1f, 0x4e, 0x9c), RGB(0x7b, 0x3f, 0x9e),
+                                          RGB(0x9a, 0x51, 0x00), RGB(0x27, 0x6e, 0x2b),
+                                          RGB(0x55, 0x55, 0x55), RGB(0x00, 0x68, 0x6f)};
+
 POINT PositionOf(HWND edit, std::size_t position) {
-    const auto packed = SendMessageW(edit, EM_POSFROMCHAR, WPARAM(position), 0);
-    return {short(LOWORD(packed)), short(HIWORD(packed))};
+    POINTL point{};
+    SendMessageW(edit, EM_POSFROMCHAR, WPARAM(&point), LPARAM(position));
+    return {point.x, point.y};
 }
 
+// The control's position of the text's UTF-16 position `unit`: the control
+// keeps a line break as one character.
+std::size_t ControlPosition(std::wstring_view text, std::size_t unit) {
+    unit = std::min(unit, text.size());
+    std::size_t position = unit;
+    for (std::size_t i = 1; i < unit; ++i) {
+        position -= text[i] == L'\n' && text[i - 1] == L'\r' ? 1 : 0;
+    }
+    return position;
+}
+
+// The text's UTF-16 position of the control's `position`.
+std::size_t TextPosition(std::wstring_view text, std::size_t position) {
+    std::size_t unit = 0;
+    for (; position > 0 && unit < text.size(); --position) {
+        unit += text.substr(unit, 2) == L"\r\n" ? 2 : 1;
+    }
+    return unit;
+}
+
+// Walks a text in order from characters as the engine counts them to the
+// control's positions.
+class PositionWalk {
+public:
+    explicit PositionWalk(std::wstring_view text) : m_text(text) {}
+    LONG To(std::size_t character) {
+        while (m_character < character && m_unit < m_text.size()) {
+            const wchar_t c = m_text[m_unit];
+            const bool pair = IS_HIGH_SURROGATE(c) && m_unit + 1 < m_text.size();
+            m_position += c == L'\n' && m_unit > 0 && m_text[m_unit - 1] == L'\r' ? 0
+                          : pair                                                  ? 2
+                                                                                  : 1;
+            m_unit += pair ? 2 : 1;
+            ++m_character;
+        }
+        return LONG(m_position);
+    }
+
+private:
+    std::wstring_view m_text;
+    std::size_t m_unit = 0;
+    std::size_t m_character = 0;
+    std::size_t m_position = 0;
+};
+
 }  // namespace
+
+void FormulaEdit::LoadControl() {
+    LoadLibraryW(L"msftedit.dll");
+}
 
 void FormulaEdit::Attach(HWND edit, MainModel& model) {
     m_edit = edit;
     m_model = &model;
+    SendMessageW(edit, EM_SETEVENTMASK, 0, ENM_CHANGE);
     m_last = Current();
     SetWindowSubclass(edit, Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
@@ -48,11 +107,26 @@ void FormulaEdit::Restore(const Snapshot& snapshot) {
     m_typing = false;
 }
 
+std::pair<std::size_t, std::size_t> FormulaEdit::Selection() const {
+    DWORD begin = 0;
+    DWORD end = 0;
+    SendMessageW(m_edit, EM_GETSEL, WPARAM(&begin), LPARAM(&end));
+    const std::wstring text = WindowText(m_edit);
+    return {TextPosition(text, begin), TextPosition(text, end)};
+}
+
+void FormulaEdit::Select(std::size_t begin, std::size_t end) {
+    const std::wstring text = WindowText(m_edit);
+    SendMessageW(m_edit, EM_SETSEL, ControlPosition(text, begin), ControlPosition(text, end));
+    SendMessageW(m_edit, EM_SCROLLCARET, 0, 0);
+}
+
 void FormulaEdit::Replace(std::size_t begin, std::size_t end, const std::wstring& text) {
     m_undo.push_back(m_last);
     m_redo.clear();
     m_applying = true;
-    SendMessageW(m_edit, EM_SETSEL, begin, end);
+    const std::wstring current = WindowText(m_edit);
+    SendMessageW(m_edit, EM_SETSEL, ControlPosition(current, begin), ControlPosition(current, end));
     SendMessageW(m_edit, EM_REPLACESEL, TRUE, LPARAM(text.c_str()));
     m_applying = false;
     m_last = Current();
@@ -96,6 +170,40 @@ void FormulaEdit::SetMarks(std::vector<Mark> marks) {
     InvalidateRect(m_edit, nullptr, TRUE);
 }
 
+// The whole text in plain colours, then each stretch the model names; the
+// selection and the scrolling stay as they were.
+void FormulaEdit::Colour() {
+    const std::wstring text = WindowText(m_edit);
+    const std::vector<ColouredStretch> stretches =
+        ColourFormula(Narrow(text), m_model->VariableNames());
+    m_colouring = true;
+    SendMessageW(m_edit, WM_SETREDRAW, FALSE, 0);
+    CHARRANGE kept{};
+    SendMessageW(m_edit, EM_EXGETSEL, 0, LPARAM(&kept));
+    POINT scroll{};
+    SendMessageW(m_edit, EM_GETSCROLLPOS, 0, LPARAM(&scroll));
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR | CFM_BOLD;
+    format.crTextColor = GetSysColor(COLOR_WINDOWTEXT);
+    SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_ALL, LPARAM(&format));
+    PositionWalk walk(text);
+    for (const ColouredStretch& stretch : stretches) {
+        CHARRANGE range{};
+        range.cpMin = walk.To(stretch.begin);
+        range.cpMax = walk.To(stretch.end);
+        SendMessageW(m_edit, EM_EXSETSEL, 0, LPARAM(&range));
+        format.crTextColor = kColours[std::size_t(stretch.kind)];
+        format.dwEffects = stretch.kind == Colouring::Keyword ? CFE_BOLD : 0;
+        SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
+    }
+    SendMessageW(m_edit, EM_EXSETSEL, 0, LPARAM(&kept));
+    SendMessageW(m_edit, EM_SETSCROLLPOS, 0, LPARAM(&scroll));
+    SendMessageW(m_edit, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(m_edit, nullptr, TRUE);
+    m_colouring = false;
+}
+
 LRESULT CALLBACK FormulaEdit::Proc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT_PTR /*id*/, DWORD_PTR self) {
     auto* box = reinterpret_cast<FormulaEdit*>(self);
@@ -110,7 +218,10 @@ LRESULT FormulaEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CHAR:
             // The multi-line EDIT control does not select all on Ctrl+A.
             if (wParam == kCtrlA) {
-                SendMessageW(m_edit, EM_SETSEL, 0, -1);
+                // Up to the end of the text, not behind the control's final
+                // line break.
+                SendMessageW(m_edit, EM_SETSEL, 0,
+                             LPARAM(ControlPosition(WindowText(m_edit), std::size_t(-1))));
                 return 0;
             }
             break;
@@ -139,12 +250,13 @@ LRESULT FormulaEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefSubclassProc(m_edit, message, wParam, lParam);
 }
 
-// The right edge of the character before `position` on its line.
+// The right edge of the character before the control's `position` on its
+// line.
 int FormulaEdit::RightOf(std::size_t position, HDC dc) const {
     const std::wstring text = WindowText(m_edit);
     const POINT start = PositionOf(m_edit, position - 1);
     SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str() + position - 1, 1, &size);
+    GetTextExtentPoint32W(dc, text.c_str() + TextPosition(text, position - 1), 1, &size);
     return start.x + size.cx;
 }
 
@@ -171,14 +283,17 @@ void FormulaEdit::DrawMark(HDC dc, const Mark& mark, int lineHeight) const {
                          : mark.style == MarkStyle::Note  ? kNoteColour
                                                           : kBranchColour);
     HGDIOBJ oldPen = SelectObject(dc, pen);
-    const auto first = std::size_t(SendMessageW(m_edit, EM_LINEFROMCHAR, mark.begin, 0));
-    const auto last = std::size_t(SendMessageW(m_edit, EM_LINEFROMCHAR, mark.end, 0));
+    const std::wstring text = WindowText(m_edit);
+    const Mark shown{ControlPosition(text, mark.begin), ControlPosition(text, mark.end),
+                     mark.style};
+    const auto first = std::size_t(SendMessageW(m_edit, EM_LINEFROMCHAR, shown.begin, 0));
+    const auto last = std::size_t(SendMessageW(m_edit, EM_LINEFROMCHAR, shown.end, 0));
     for (std::size_t line = first; line <= last; ++line) {
         const auto lineStart = std::size_t(SendMessageW(m_edit, EM_LINEINDEX, line, 0));
         const auto lineEnd =
             lineStart + std::size_t(SendMessageW(m_edit, EM_LINELENGTH, lineStart, 0));
-        const std::size_t from = std::max(mark.begin, lineStart);
-        const std::size_t to = std::min(mark.end, lineEnd);
+        const std::size_t from = std::max(shown.begin, lineStart);
+        const std::size_t to = std::min(shown.end, lineEnd);
         if (from >= to) {
             continue;
         }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vornel {
@@ -11,12 +12,12 @@ class MainModel;
 
 namespace vornel::win {
 
-// The formula box: a multi-line EDIT control with what the plain control
-// lacks. Ctrl+A selects the whole text; Up on the first line and Down on the
-// last recall the history; an undo history of many steps (each replacement
-// by a command is one step, a run of typing another); the marks of the
-// result line drawn under the text: a wavy line under a failure (red) or a
-// note (amber), a straight one under the chosen branch.
+// The formula box: a multi-line rich edit control (MSFTEDIT_CLASS) that
+// colours the formula's keywords, functions, numbers, strings, operators and
+// variables, with what the plain control lacks. Ctrl+A selects the whole text; Up on the first line
+// and Down on the last recall the history; an undo history of many steps (each replacement by a
+// command is one step, a run of typing another); the marks of the result line drawn under the text:
+// a wavy line under a failure (red) or a note (amber), a straight one under the chosen branch.
 class FormulaEdit {
 public:
     enum class MarkStyle { Failure, Note, Branch };
@@ -26,8 +27,16 @@ public:
         MarkStyle style;
     };
 
+    // Loads the rich edit control's library; call before creating the box.
+    static void LoadControl();
+
     // Takes over `edit`; the model's Up and Down go to `model`.
     void Attach(HWND edit, MainModel& model);
+
+    // The control counts a line break as one position, the text holds CR LF:
+    // the selection and selecting in UTF-16 positions of the text.
+    std::pair<std::size_t, std::size_t> Selection() const;
+    void Select(std::size_t begin, std::size_t end);
 
     // Replaces [begin, end) (UTF-16 positions) with `text` as one undo step;
     // the caret stands behind it.
@@ -38,6 +47,10 @@ public:
     void TextChanged();
 
     void SetMarks(std::vector<Mark> marks);
+    // Colours the text again, with the model's variables.
+    void Colour();
+    // True while the box changes its colours, which is no edit.
+    bool Colouring() const { return m_colouring; }
 
 private:
     struct Snapshot {
@@ -62,6 +75,7 @@ private:
     Snapshot m_last;          // the text as it stood after the last change
     bool m_typing = false;    // a run of typing is the current undo step
     bool m_applying = false;  // the change is the box's own, not typing
+    bool m_colouring = false;
     std::vector<Mark> m_marks;
 };
 

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -44,7 +45,7 @@ WindowKind KindOf(ControlKind kind) {
         case ControlKind::ResultBox:
             return {L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
         case ControlKind::FormulaBox:
-            return {L"EDIT",
+            return {MSFTEDIT_CLASS,
                     ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL |
                         WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
                     WS_EX_CLIENTEDGE};
@@ -54,7 +55,7 @@ WindowKind KindOf(ControlKind kind) {
         case ControlKind::ExampleChooser:
             return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
         case ControlKind::ResultLine:
-            return {L"STATIC", SS_NOTIFY | SS_NOPREFIX | SS_ENDELLIPSIS, 0};
+            return {L"STATIC", SS_OWNERDRAW | SS_NOTIFY | SS_NOPREFIX, 0};
         case ControlKind::HistoryList:
             return {L"LISTBOX",
                     LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
@@ -212,11 +213,12 @@ void MainWindow::CreateControls() {
                                  nullptr, m_instance, nullptr);
     m_goPicture = static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(IDI_GO), IMAGE_ICON,
                                                 kGoPictureWidth, kGoPictureHeight, LR_SHARED));
+    FormulaEdit::LoadControl();
     for (std::size_t index = 0; index < MainControls().size(); ++index) {
         m_controls.push_back(CreateControl(index));
     }
     m_formula.Attach(Item(IDC_FORMULA), m_model);
-    SendMessageW(Item(IDC_FORMULA), EM_SETLIMITTEXT, kFormulaLimit, 0);
+    SendMessageW(Item(IDC_FORMULA), EM_EXLIMITTEXT, 0, kFormulaLimit);
     for (int list : {IDC_NAMES, IDC_VALUES, IDC_HISTORY}) {
         SetWindowSubclass(Item(list), ListProc, kListSubclass, DWORD_PTR(m_window));
     }
@@ -313,6 +315,10 @@ void MainWindow::OnGetMinMaxInfo(MINMAXINFO& info) const {
 // The keypad's light blue buttons, drawn by the window: a button control
 // with visual styles takes no colour of its own.
 bool MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) const {
+    if (item.CtlType == ODT_STATIC && item.hwndItem == Item(IDC_RESULT_LINE)) {
+        DrawResultLine(item);
+        return true;
+    }
     if (item.CtlType != ODT_BUTTON) {
         return false;
     }
@@ -390,8 +396,9 @@ void MainWindow::OnCommand(int id, int code) {
     }
     switch (id) {
         case IDC_FORMULA:
-            if (code == EN_CHANGE) {
+            if (code == EN_CHANGE && !m_formula.Colouring()) {
                 m_formula.TextChanged();
+                m_formula.Colour();
                 m_model.FormulaEdited();
             }
             return;
@@ -489,18 +496,37 @@ void MainWindow::OnResultLineClicked() {
     ReleaseDC(line, dc);
 }
 
-// A failure's sentence shows in red, a note in amber.
 LRESULT MainWindow::OnStaticColour(HDC dc, HWND control) {
-    const LRESULT brush = DefWindowProcW(m_window, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(control));
-    if (control == Item(IDC_RESULT_LINE) && !m_model.ResultLine().empty()) {
-        const MessageKind kind = m_model.ResultLine().front().kind;
-        if (kind == MessageKind::Failure) {
-            SetTextColor(dc, kFailureText);
-        } else if (kind == MessageKind::Note) {
-            SetTextColor(dc, kNoteText);
+    return DefWindowProcW(m_window, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(control));
+}
+
+// The messages one after the other, each in its colour: a failure's sentence
+// in red, a note's in amber; one cut short by the control's end ends in "...".
+void MainWindow::DrawResultLine(const DRAWITEMSTRUCT& item) const {
+    RECT r = item.rcItem;
+    auto* brush = reinterpret_cast<HBRUSH>(
+        DefWindowProcW(m_window, WM_CTLCOLORSTATIC, WPARAM(item.hDC), LPARAM(item.hwndItem)));
+    FillRect(item.hDC, &r, brush);
+    SetBkMode(item.hDC, TRANSPARENT);
+    HGDIOBJ old = SelectObject(item.hDC, m_font);
+    const COLORREF plain = GetSysColor(COLOR_WINDOWTEXT);
+    for (std::size_t i = 0; i < m_model.ResultLine().size() && r.left < r.right; ++i) {
+        const LineMessage& message = m_model.ResultLine()[i];
+        const COLORREF colour = message.kind == MessageKind::Failure ? kFailureText
+                                : message.kind == MessageKind::Note  ? kNoteText
+                                                                     : plain;
+        const std::pair<std::wstring, COLORREF> parts[] = {
+            {i == 0 ? L"" : kMessageSeparator, plain}, {Widen(message.text), colour}};
+        for (const auto& [part, partColour] : parts) {
+            SetTextColor(item.hDC, partColour);
+            DrawTextW(item.hDC, part.c_str(), int(part.size()), &r,
+                      DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_VCENTER);
+            SIZE size{};
+            GetTextExtentPoint32W(item.hDC, part.c_str(), int(part.size()), &size);
+            r.left += size.cx;
         }
     }
-    return brush;
+    SelectObject(item.hDC, old);
 }
 
 // The menu works on the row under the pointer, which becomes the selected

@@ -91,6 +91,7 @@ private:
     void OnListCommand(int id, int code);
     void OnResultLineClicked();
     LRESULT OnStaticColour(HDC dc, HWND control);
+    void DrawResultLine(const DRAWITEMSTRUCT& item) const;
     void OnGetMinMaxInfo(MINMAXINFO& info) const;
     bool OnDrawItem(const DRAWITEMSTRUCT& item) const;
     void OnClose();

@@ -214,6 +214,11 @@ TextRange MainWindow::BoxSelection(Box box) {
     DWORD begin = 0;
     DWORD end = 0;
     SendMessageW(BoxControl(box), EM_GETSEL, WPARAM(&begin), LPARAM(&end));
+    if (box == Box::Formula) {
+        const auto [first, last] = m_formula.Selection();
+        begin = DWORD(first);
+        end = DWORD(last);
+    }
     const std::wstring text = WindowText(BoxControl(box));
     return {CharacterIndex(text, begin), CharacterIndex(text, end)};
 }
@@ -232,6 +237,10 @@ void MainWindow::ReplaceInBox(Box box, TextRange range, const std::string& text)
 
 void MainWindow::SelectInBox(Box box, TextRange range) {
     const std::wstring current = WindowText(BoxControl(box));
+    if (box == Box::Formula) {
+        m_formula.Select(UnitIndex(current, range.begin), UnitIndex(current, range.end));
+        return;
+    }
     SendMessageW(BoxControl(box), EM_SETSEL, UnitIndex(current, range.begin),
                  UnitIndex(current, range.end));
     SendMessageW(BoxControl(box), EM_SCROLLCARET, 0, 0);
@@ -284,6 +293,7 @@ void MainWindow::Focus(vornel::Control control) {
 void MainWindow::Refresh(unsigned parts) {
     if ((parts & kVariables) != 0) {
         ShowVariables();
+        m_formula.Colour();
     }
     if ((parts & (kVariables | kVariableSelection)) != 0) {
         ShowVariableSelection();
@@ -327,6 +337,7 @@ void MainWindow::ShowResultLine() {
         shown += (i == 0 ? L"" : kMessageSeparator) + Widen(m_model.ResultLine()[i].text);
     }
     SetWindowTextW(Item(IDC_RESULT_LINE), shown.c_str());
+    InvalidateRect(Item(IDC_RESULT_LINE), nullptr, TRUE);
     const std::wstring formula = WindowText(Item(IDC_FORMULA));
     std::vector<FormulaEdit::Mark> marks;
     for (const Mark& mark : m_model.Marks()) {

@@ -260,6 +260,9 @@ void FormulaBox::ColourShownText() {
         if (blockBoundingGeometry(block).translated(offset).top() > viewport()->height()) {
             break;
         }
+        // The line keeps its shaped glyphs between paints: without them, drawing
+        // the text, the caret and the marks each shape a long line again.
+        block.layout()->setCacheEnabled(true);
         m_highlighter->ColourShownPart(block);
     }
 }

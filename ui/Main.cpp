@@ -133,11 +133,13 @@ QListWidget* CreateListBox(QWidget* parent) {
     return list;
 }
 
-// One line of messages; a message about a place in the formula is a link,
-// reached with Tab too.
+// The messages, wrapped over the line's two rows from the top; a message about
+// a place in the formula is a link, reached with Tab too.
 QLabel* CreateResultLine(QWidget* parent) {
     auto* line = new QLabel(parent);
     line->setTextFormat(Qt::RichText);
+    line->setWordWrap(true);
+    line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     line->setTextInteractionFlags(Qt::TextBrowserInteraction);
     line->setFocusPolicy(Qt::TabFocus);
     return line;

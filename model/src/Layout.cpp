@@ -91,9 +91,10 @@ std::vector<ControlSpec> BuildMainControls() {
         Control("Text_CalResult", Band::Frame3, K::ResultBox, {1860, 240, 5535, 315}, {0, 0, 8, 0}),
 
         Control("Combo1", Band::Frame2, K::ExampleChooser, {180, 240, 2295, 315}, {}),
-        Control("Text_Formula", Band::Frame2, K::FormulaBox, {2640, 240, 5325, 1140}, {2, 0, 6, 4},
+        Control("Text_Formula", Band::Frame2, K::FormulaBox, {2640, 240, 5325, 945}, {2, 0, 6, 4},
                 "", "Edit the expression "),
-        Control("Label_ResultLine", Band::Frame2, K::ResultLine, {2640, 1395, 5325, 270},
+        // Two lines, so that a long message shows whole at the starting size.
+        Control("Label_ResultLine", Band::Frame2, K::ResultLine, {2640, 1200, 5325, 465},
                 {2, 4, 6, 0}),
         Control("List_History", Band::Frame2, K::HistoryList, {2640, 1680, 5325, 570}, {2, 4, 6, 4},
                 "", "History: Enter puts a formula back, Ctrl+Enter its value"),

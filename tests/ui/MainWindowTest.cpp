@@ -109,7 +109,8 @@ const Scenario kScenarios[] = {
 
 // After a failure the formula box selects its place and draws the model's
 // marks: a red wave under a failure, under the character beside an empty
-// place; clicking the message selects the place again.
+// place; the result line shows its messages whole; clicking the message
+// selects the place again.
 struct FaultMark {
     const char* name;
     const char* formula;
@@ -351,9 +352,14 @@ private slots:
         QCOMPARE(box->Text(), QString::fromUtf8(c.formula));
         QCOMPARE(box->document()->lastBlock().layout()->formats(), colours);
         QCOMPARE(box->document()->availableUndoSteps(), undoSteps);
+        // The messages wrap (narrower, they need more rows) and show whole at
+        // the starting size.
+        auto* line = m_w->Control<QLabel>("Label_ResultLine");
+        QVERIFY(line->heightForWidth(line->width()) <= line->height());
+        QVERIFY(line->heightForWidth(line->width() / 3) > line->heightForWidth(line->width()));
         // The message is a link to the place.
         box->moveCursor(QTextCursor::Start);
-        emit m_w->Control<QLabel>("Label_ResultLine")->linkActivated("0");
+        emit line->linkActivated("0");
         QCOMPARE(Marked(box), QString::fromUtf8(c.marked));
         // Colouring again is no edit; typing is.
         box->SetVariableNames({"A", "B"});

@@ -262,7 +262,7 @@ TEST_F(WindowTest, ControlsSitAtTheirPlacesAtTheWindowsDpi) {
     };
     const Row rows[] = {
         {IDC_RESULT, {1860, 300, 1860 + 5535, 300 + 315}},
-        {IDC_FORMULA, {2640, 960, 2640 + 5325, 960 + 1140}},
+        {IDC_FORMULA, {2640, 960, 2640 + 5325, 960 + 945}},
         {IDC_NAMES, {180, 1320, 180 + 1140, 1320 + 1590}},
         {IDC_KEYPAD + 7, {180, 3600, 180 + 495, 3600 + 375}},
         {IDC_KEYPAD + 38, {6780, 4020, 6780 + 1215, 4020 + 375}},

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include <vornel/Names.h>
+#include <vornel/model/Colouring.h>
 
 namespace vornel {
 
@@ -26,73 +26,28 @@ constexpr std::array<QRgb, 6> kOnLightBase = {0x1f4e9c, 0x7b3f9e, 0x9a5100,
 constexpr std::array<QRgb, 6> kOnDarkBase = {0x7fa7dc, 0xc5a0dc, 0xe0a868,
                                              0x9ccb8a, 0xb4b4b4, 0x6cc4c4};
 
-// The engine's character classes, on the ASCII range where they are defined:
-// a letter of another script neither starts nor continues a name.
-template <bool (*Test)(char)>
-bool InAscii(char16_t c) {
-    return c < 0x80 && Test(static_cast<char>(c));
-}
-constexpr auto IsWideDigit = InAscii<IsAsciiDigit>;
-constexpr auto IsWideNameStart = InAscii<IsNameStart>;
-constexpr auto IsWideNameChar = InAscii<IsNameChar>;
-constexpr auto IsWideNumberChar = InAscii<IsNumberChar>;
+// The UTF-16 units of a line, walked forwards one character (as the model
+// counts them) at a time: a surrogate pair is one character.
+class UnitCursor {
+public:
+    explicit UnitCursor(QStringView line) : m_line(line) {}
 
-bool IsOperator(char16_t c) {
-    return QStringView(u"+-*/(),<>=&|^").contains(QChar(c));
-}
+    // The UTF-16 position of character `character`, which is at or after the
+    // last one asked for.
+    qsizetype UnitOf(std::size_t character) {
+        for (; m_character < character && m_unit < m_line.size(); ++m_character) {
+            const bool pair = m_line[m_unit].isHighSurrogate() && m_unit + 1 < m_line.size() &&
+                              m_line[m_unit + 1].isLowSurrogate();
+            m_unit += pair ? 2 : 1;
+        }
+        return m_unit;
+    }
 
-bool IsName(QStringView text) {
-    return !text.isEmpty() && IsWideNameStart(text.front().unicode()) &&
-           std::all_of(text.begin(), text.end(),
-                       [](QChar c) { return IsWideNameChar(c.unicode()); });
-}
-
-// A keyword of If blocks, or a truth value, which reads best with them.
-bool IsKeyword(QStringView word) {
-    const auto matches = [word](std::string_view candidate) {
-        return word.compare(QLatin1StringView(candidate.data(), qsizetype(candidate.size())),
-                            Qt::CaseInsensitive) == 0;
-    };
-    return std::any_of(kKeywords.begin(), kKeywords.end(), matches) || matches(kTrue) ||
-           matches(kFalse);
-}
-
-enum class TokenKind { Name, Number, String, Operator, Other };
-
-struct Token {
-    TokenKind kind;
-    qsizetype length;
+private:
+    QStringView m_line;
+    std::size_t m_character = 0;
+    qsizetype m_unit = 0;
 };
-
-// How many characters from `from` on pass `test`.
-qsizetype RunLength(QStringView line, qsizetype from, bool (*test)(char16_t)) {
-    qsizetype end = from;
-    while (end < line.size() && test(line[end].unicode())) {
-        ++end;
-    }
-    return end - from;
-}
-
-// The token that starts at `from`, which lies inside `line`. A number is a
-// digit, or a point before a digit, then digits and points ("1.2.3" is one
-// token, which the engine rejects as a whole); a string literal without its
-// closing quote runs to the end of the line.
-Token ScanToken(QStringView line, qsizetype from) {
-    const char16_t c = line[from].unicode();
-    const bool pointBeforeDigit =
-        c == u'.' && from + 1 < line.size() && IsWideDigit(line[from + 1].unicode());
-    if (IsWideNameStart(c)) {
-        return {TokenKind::Name, 1 + RunLength(line, from + 1, IsWideNameChar)};
-    }
-    if (IsWideDigit(c) || pointBeforeDigit) {
-        return {TokenKind::Number, 1 + RunLength(line, from + 1, IsWideNumberChar)};
-    }
-    if (c == u'"') {
-        const qsizetype close = line.indexOf(QChar(u'"'), from + 1);
-        return {TokenKind::String, (close < 0 ? line.size() : close + 1) - from};
-    }
-    return {IsOperator(c) ? TokenKind::Operator : TokenKind::Other, 1};
-}
 
 // The characters of a long line that were coloured last time.
 struct ColouredPart : QTextBlockUserData {
@@ -100,17 +55,22 @@ struct ColouredPart : QTextBlockUserData {
     qsizetype to = 0;
 };
 
-std::optional<Category> CategoryOfSymbol(TokenKind kind) {
+Category CategoryOf(Colouring kind) {
     switch (kind) {
-        case TokenKind::Number:
+        case Colouring::Keyword:
+            return Category::Keyword;
+        case Colouring::Function:
+            return Category::Function;
+        case Colouring::Number:
             return Category::Number;
-        case TokenKind::String:
+        case Colouring::String:
             return Category::String;
-        case TokenKind::Operator:
-            return Category::Operator;
-        default:
-            return std::nullopt;
+        case Colouring::Variable:
+            return Category::Variable;
+        case Colouring::Operator:
+            break;
     }
+    return Category::Operator;
 }
 
 }  // namespace
@@ -120,14 +80,17 @@ FormulaHighlighter::FormulaHighlighter(QTextDocument* document) : QSyntaxHighlig
 }
 
 void FormulaHighlighter::SetVariableNames(const QStringList& names) {
-    QSet<QString> variables;
+    // Names match ignoring the case of A-Z, so upper-casing them, in order and
+    // once each, leaves the colouring as it is and tells a real change apart.
+    std::vector<std::string> variables;
     for (const QString& name : names) {
-        // Only a name the scanner can read can ever match, and keeping to
-        // those keeps the upper-casing to A-Z.
-        if (IsName(name)) {
-            variables.insert(name.toUpper());
-        }
+        std::string utf8 = name.toStdString();
+        std::transform(utf8.begin(), utf8.end(), utf8.begin(),
+                       [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
+        variables.push_back(std::move(utf8));
     }
+    std::sort(variables.begin(), variables.end());
+    variables.erase(std::unique(variables.begin(), variables.end()), variables.end());
     if (variables != m_variables) {
         m_variables = std::move(variables);
         rehighlight();
@@ -162,23 +125,21 @@ void FormulaHighlighter::ColourShownPart(const QTextBlock& block) {
 
 void FormulaHighlighter::highlightBlock(const QString& text) {
     const QStringView line(text);
-    // The whole line is scanned, since a string literal may open before the
-    // coloured part, but only the names inside it are looked up.
+    // The whole line is coloured by the model, since a string literal may open
+    // before the coloured part, but only the stretches inside it get a format.
     const auto [from, to] = ColouredSpan(line);
-    for (qsizetype at = 0; at < to;) {
-        const Token token = ScanToken(line, at);
-        const qsizetype end = at + token.length;
-        if (end > from) {
-            const std::optional<Category> category =
-                token.kind == TokenKind::Name ? CategoryOfName(line.mid(at, token.length))
-                                              : CategoryOfSymbol(token.kind);
-            if (category) {
-                const qsizetype start = std::max(at, from);
-                setFormat(static_cast<int>(start), static_cast<int>(std::min(end, to) - start),
-                          Format(*category));
-            }
+    UnitCursor units(line);
+    for (const ColouredStretch& stretch : ColourFormula(text.toStdString(), m_variables)) {
+        const qsizetype begin = units.UnitOf(stretch.begin);
+        if (begin >= to) {
+            break;
         }
-        at = end;
+        const qsizetype end = units.UnitOf(stretch.end);
+        if (end > from) {
+            const qsizetype start = std::max(begin, from);
+            setFormat(static_cast<int>(start), static_cast<int>(std::min(end, to) - start),
+                      Format(CategoryOf(stretch.kind)));
+        }
     }
 }
 
@@ -230,21 +191,6 @@ std::pair<qsizetype, qsizetype> FormulaHighlighter::ShownCharacters(QStringView 
         }
     }
     return {first, line.size()};
-}
-
-std::optional<Category> FormulaHighlighter::CategoryOfName(QStringView word) const {
-    // Keywords first: an If block is cut at them whatever the variables are
-    // called. A variable before a function: its value replaces the name.
-    if (IsKeyword(word)) {
-        return Category::Keyword;
-    }
-    if (m_variables.contains(word.toString().toUpper())) {
-        return Category::Variable;
-    }
-    if (IsFunctionName(word.toLatin1().toStdString())) {
-        return Category::Function;
-    }
-    return std::nullopt;
 }
 
 void FormulaHighlighter::ChooseColours(const QColor& base) {

@@ -2,7 +2,6 @@
 
 #include <QFont>
 #include <QPalette>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -12,14 +11,18 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace vornel {
 
 // Colours the formula box: keywords of an If block, the built-in functions,
 // numbers, string literals, operators and the names of known variables. Each
 // line is coloured on its own (a string literal left open ends with its line),
-// and only formats change: the document's text is never touched.
+// and only formats change: the document's text is never touched. Which
+// stretch gets which category comes from the model's ColourFormula; this class
+// adds the colours and colours only the shown part of a very long line.
 class FormulaHighlighter : public QSyntaxHighlighter {
     Q_OBJECT
 
@@ -67,8 +70,6 @@ protected:
 private:
     static constexpr std::size_t kCategoryCount = 6;
 
-    // The category of the whole name `word`, if any.
-    std::optional<Category> CategoryOfName(QStringView word) const;
     // The characters of the current block to colour: all of a short line,
     // the shown part and its margins of a long one.
     std::pair<qsizetype, qsizetype> ColouredSpan(QStringView line);
@@ -77,7 +78,7 @@ private:
     void ChooseColours(const QColor& base);
 
     std::array<QTextCharFormat, kCategoryCount> m_formats;
-    QSet<QString> m_variables;  // upper-cased
+    std::vector<std::string> m_variables;  // UTF-8, A-Z upper-cased, sorted, unique
     qreal m_shownLeft = 0;
     qreal m_shownRight = 0;
     // The advance of each ASCII character in m_advancesFont.

@@ -80,6 +80,8 @@ private slots:
         row("underscore starts a name", "2*_X1", {"_x1"}, "_X1", "Variable");
         row("accented letter ends a name", "A\u00e9", {"A"}, "A", "Variable");
         row("other characters", "A \u00e9#%!;\t", none, " \u00e9#%!;\t", "none");
+        row("after characters of two UTF-16 units", "\U0001D465\"\U0001D465\"+Max(1)", none,
+            "\"+Max", "String Operator Function");
         row("decimal number", "A*12.5", none, "12.5", "Number");
         row("point before a digit", "A*.5", none, ".5", "Number");
         row("several points", "1.2.3+A", none, "1.2.3", "Number");

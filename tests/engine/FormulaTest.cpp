@@ -377,6 +377,7 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
         {std::string(kExampleExpressions[3]), "", "3548.417"},
         {"Max(4,9)*2", "", "18"},
         {"A 5", "", "5"},
+        {"If", "", "#5"},
         {"Max(0,0*(-1))", "", "0"},
         {"Max(0*(-1),0)", "", "-0"},
         {"If (A>1) Then A Else B EndIf", "", "100"},
@@ -397,6 +398,16 @@ TEST(Formula, NotesMarkSkippedClosesAndConditions) {
         {"If (Q>1) Then 1 Else 2 EndIf", "cond@4-5", "2"},
         {"If (A>1 @) Then 1 Else 2 EndIf", "invalid@8-9", "2"},
     });
+}
+
+// A name beyond ASCII is matched by its upper case, which can be ASCII; an
+// engine that never stored a variable reads every slot as empty.
+TEST(Formula, ANameIsMatchedByItsUpperCase) {
+    Exp exp;
+    EXPECT_EQ(exp.Variables()[0].name, "");
+    exp.SetVariable(1, "\xC4\xB1", 7);  // dotless i, whose upper case is I
+    EXPECT_EQ(exp.Evaluate("I+1").value, 8);
+    EXPECT_EQ(exp.Compile("i+1").Evaluate(exp).value, 8);
 }
 
 TEST(Formula, EveryNoteKindHasASentence) {

@@ -122,8 +122,10 @@ private:
                                             Trace* trace) const;
     [[gnu::noinline]] Outcome RunOnce(const CompiledArithmetic& a, const VariableTable& table,
                                       const VariableLookup& names) const;
-    Outcome Result(const CompiledArithmetic& a, const RunResult& result,
-                   const VariableTable& table) const;
+    // The outcome of running `a`; a failure's place is carried back through
+    // `normal` when `a` was normalised for this run only.
+    Outcome Result(const CompiledArithmetic& a, const RunResult& result, const VariableTable& table,
+                   const MarkedText* normal = nullptr) const;
     void NameRealCause(const CompiledArithmetic& a, const VariableTable& table,
                        EvaluationFailure& fault) const;
     [[gnu::noinline]] Outcome RunWrittenOut(const CompiledArithmetic& a, const VariableTable& table,

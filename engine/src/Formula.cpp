@@ -418,11 +418,12 @@ Outcome CompiledFormula::Run(const CompiledArithmetic& a, const VariableTable& t
 }
 
 Outcome CompiledFormula::Result(const CompiledArithmetic& a, const RunResult& result,
-                                const VariableTable& table) const {
+                                const VariableTable& table, const MarkedText* normal) const {
     if (result.number == failure::kNone) {
         return Outcome{result.value};
     }
-    const auto [b, e] = a.Source(result.place.begin, result.place.end);
+    const auto [b, e] = normal != nullptr ? normal->Source(result.place.begin, result.place.end)
+                                          : a.Source(result.place.begin, result.place.end);
     EvaluationFailure fault{result.number, result.cause};
     fault.Place(a.offset + b, a.offset + e);
     NameRealCause(a, table, fault);
@@ -522,15 +523,7 @@ Outcome CompiledFormula::RunOnce(const CompiledArithmetic& a, const VariableTabl
             return RunWrittenOut(a, table, names);
         }
         ArithmeticCompiler<PlainRules, RunSink>(normal.text, true, sink, nullptr).Compile();
-        const RunResult result = sink.Result();
-        if (result.number == failure::kNone) {
-            return Outcome{result.value};
-        }
-        const auto [b, e] = normal.Source(result.place.begin, result.place.end);
-        EvaluationFailure fault{result.number, result.cause};
-        fault.Place(a.offset + b, a.offset + e);
-        NameRealCause(a, table, fault);
-        return Failed(fault);
+        return Result(a, sink.Result(), table, &normal);
     }
     return Result(a, sink.Result(), table);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -17,12 +18,6 @@ struct ReadValue {
     std::uint32_t textSize = 1;  // "0"
     bool readable = true;
 };
-ReadValue ReadBack(double value);
-
-// "#00.000": at least two integer digits, exactly three decimals, "." as the
-// point, rounded half away from zero on the value's shortest round-trip
-// decimal. A value that rounds to zero has no sign.
-std::string FormatCallValue(double value);
 
 // Whether NumberText writes `value` as its whole digits: a whole number below
 // 10^15, or zero (as "0"). Read back, such a text is the value itself, zero
@@ -31,5 +26,52 @@ inline bool IsWrittenWhole(double value) {
     return value == 0 ||
            (std::abs(value) < 1e15 && static_cast<double>(static_cast<long long>(value)) == value);
 }
+
+inline constexpr std::uint64_t kPowersOfTen[] = {1,
+                                                 10,
+                                                 100,
+                                                 1000,
+                                                 10000,
+                                                 100000,
+                                                 1000000,
+                                                 10000000,
+                                                 100000000,
+                                                 1000000000,
+                                                 10000000000,
+                                                 100000000000,
+                                                 1000000000000,
+                                                 10000000000000,
+                                                 100000000000000,
+                                                 1000000000000000,
+                                                 10000000000000000,
+                                                 100000000000000000,
+                                                 1000000000000000000,
+                                                 10000000000000000000U};
+
+// The number of decimal digits of n (0 for 0).
+inline int DigitCount(std::uint64_t n) {
+    // bit_width * log10(2), rounded down, is the digit count or one less.
+    const int guess = (static_cast<int>(std::bit_width(n)) * 1233) >> 12;
+    return guess - (n < kPowersOfTen[guess] ? 1 : 0) + 1;
+}
+
+// ReadBack of a value that IsWrittenWhole does not hold.
+ReadValue ReadBackWrittenOut(double value);
+
+// A whole value, the most frequent, is read back here.
+inline ReadValue ReadBack(double value) {
+    if (IsWrittenWhole(value)) {
+        const double whole = value + 0.0;  // without the sign of -0
+        const auto magnitude = static_cast<std::uint64_t>(whole < 0 ? -whole : whole);
+        const int size = (magnitude == 0 ? 1 : DigitCount(magnitude)) + (whole < 0 ? 1 : 0);
+        return {whole, static_cast<std::uint32_t>(size), true};
+    }
+    return ReadBackWrittenOut(value);
+}
+
+// "#00.000": at least two integer digits, exactly three decimals, "." as the
+// point, rounded half away from zero on the value's shortest round-trip
+// decimal. A value that rounds to zero has no sign.
+std::string FormatCallValue(double value);
 
 }  // namespace vornel

@@ -1,8 +1,13 @@
 #include "Program.h"
 
 #include <bit>
+#include <cfenv>
 #include <iterator>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 #include <vornel/VariableTable.h>
 
@@ -14,6 +19,7 @@ namespace {
 
 constexpr double kInt16Min = std::numeric_limits<std::int16_t>::min();
 constexpr double kInt16Max = std::numeric_limits<std::int16_t>::max();
+constexpr double kInt32Max = std::numeric_limits<std::int32_t>::max();
 
 double CheckedInt16(double x) {
     if (x < kInt16Min || x > kInt16Max) {
@@ -117,48 +123,120 @@ RunResult Program::Run(const SlotValues& variables) const noexcept {
     return result;
 }
 
+namespace {
+
+// The place of an operation among the fast program's codes, or -1.
+int BinaryIndex(OpKind op) {
+    switch (op) {
+        case OpKind::Plus:
+            return 0;
+        case OpKind::Minus:
+            return 1;
+        case OpKind::Times:
+            return 2;
+        case OpKind::Divide:
+            return 3;
+        case OpKind::Max:
+            return 4;
+        case OpKind::Min:
+            return 5;
+        case OpKind::Round:
+            return 6;
+        case OpKind::Exp:
+            return 7;
+        default:
+            return -1;
+    }
+}
+
+int UnaryIndex(OpKind op) {
+    switch (op) {
+        case OpKind::Ceil:
+            return 0;
+        case OpKind::Floor:
+            return 1;
+        default:
+            return -1;
+    }
+}
+
+struct Operand {
+    FastProgram::From from = FastProgram::From::Constant;
+    std::uint16_t index = 0;  // constant 0 holds 0
+};
+
+// a^b as Exp works it out, when that cannot fail: nothing otherwise. Once a
+// product leaves the range of a double the later ones stay outside it, so
+// checking the last one is checking each.
+[[gnu::always_inline]] inline bool FastPower(double a, double b, double& result) {
+    if (b == 0) {
+        result = 1;
+        return true;
+    }
+    const double n = std::nearbyint(b);
+    if (!(n >= kInt16Min && n < kInt16Max)) {
+        return false;
+    }
+    double r = 1;
+    for (auto k = static_cast<int>(n); k > 0; --k) {
+        r *= a;
+    }
+    result = r;
+    return true;
+}
+
+}  // namespace
+
 void FastProgram::Make(const Program& program) {
     usable = false;
     steps.clear();
     constants.clear();
+    slots = 0;
     if (program.whole != Whole::No) {
         return;
     }
-    // Where each register's value lives now: an operand code, the kind in
-    // the top two bits (0 a register, 1 a constant, 2 a variable).
-    constexpr std::uint32_t kRegister = 0;
-    constexpr std::uint32_t kConstant = 1U << 30;
-    constexpr std::uint32_t kVariable = 2U << 30;
-    constexpr std::uint32_t kIndex = (1U << 30) - 1;
-    std::array<std::uint32_t, kRegisters> at;
-    constexpr std::uint32_t kZero = kConstant;  // constant 0 holds 0
-    constants.push_back(0.0);
-    at.fill(kZero);
-    std::pmr::vector<std::array<std::uint32_t, 3>> coded(steps.get_allocator());
-    std::uint32_t returned = kZero;
+    constants.push_back(0.0);  // what a register never written holds
+    std::array<Operand, kRegisters> at{};
+    Operand returned;
+    const auto code = [](From from) { return static_cast<int>(from); };
     for (const Step& step : program.steps) {
+        const auto dst = static_cast<std::size_t>(step.dst);
         switch (step.code) {
             case Code::Constant:
-                at[static_cast<std::size_t>(step.dst)] =
-                    kConstant | static_cast<std::uint32_t>(constants.size());
+                if (constants.size() > std::numeric_limits<std::uint16_t>::max()) {
+                    return;
+                }
+                at[dst] = {From::Constant, static_cast<std::uint16_t>(constants.size())};
                 constants.push_back(step.constant);
                 break;
             case Code::Variable:
-                at[static_cast<std::size_t>(step.dst)] =
-                    kVariable | static_cast<std::uint32_t>(step.a);
+                at[dst] = {From::Variable, static_cast<std::uint16_t>(step.a)};
                 slots |= std::uint64_t{1} << step.a;
                 break;
-            case Code::Binary:
+            case Code::Binary: {
+                const Operand a = at[static_cast<std::size_t>(step.a)];
+                const Operand b = at[static_cast<std::size_t>(step.b)];
+                const int op = BinaryIndex(step.op);
+                if (op < 0) {
+                    return;
+                }
+                const int stepCode = (op * kFromCount + code(a.from)) * kFromCount + code(b.from);
+                steps.push_back({static_cast<std::uint8_t>(stepCode),
+                                 static_cast<std::uint16_t>(dst), a.index, b.index});
+                at[dst] = {From::Register, static_cast<std::uint16_t>(dst)};
+                break;
+            }
             case Code::Unary: {
-                const auto dst = static_cast<std::size_t>(step.dst);
-                const std::uint32_t a =
-                    step.code == Code::Unary ? at[dst] : at[static_cast<std::size_t>(step.a)];
-                const std::uint32_t b =
-                    step.code == Code::Unary ? kZero : at[static_cast<std::size_t>(step.b)];
-                steps.push_back({step.op, step.code == Code::Unary,
-                                 static_cast<std::uint16_t>(step.dst), 0, 0});
-                coded.push_back({static_cast<std::uint32_t>(step.dst), a, b});
-                at[dst] = kRegister | static_cast<std::uint32_t>(dst);
+                const Operand a = at[dst];
+                const int op = UnaryIndex(step.op);
+                if (op < 0) {
+                    return;
+                }
+                const int stepCode =
+                    kBinaryOps * kFromCount * kFromCount + op * kFromCount + code(a.from);
+                steps.push_back({static_cast<std::uint8_t>(stepCode),
+                                 static_cast<std::uint16_t>(dst), a.index, 0});
+                at[dst] = {From::Register, static_cast<std::uint16_t>(dst)};
                 break;
             }
             case Code::Fail:
@@ -168,96 +246,195 @@ void FastProgram::Make(const Program& program) {
                 break;
         }
     }
-    registers = static_cast<std::uint16_t>(program.registers);
-    if (registers + constants.size() + kVariableSlots > kMostOperands) {
-        return;
-    }
-    const auto place = [&](std::uint32_t code) {
-        const std::uint32_t index = code & kIndex;
-        switch (code & ~kIndex) {
-            case kRegister:
-                return static_cast<std::uint16_t>(index);
-            case kConstant:
-                return static_cast<std::uint16_t>(registers + index);
-            default:
-                return static_cast<std::uint16_t>(registers + constants.size() + index);
-        }
-    };
-    for (std::size_t k = 0; k < steps.size(); ++k) {
-        steps[k].a = place(coded[k][1]);
-        steps[k].b = place(coded[k][2]);
-    }
-    steps.push_back({kEndStep, false, 0, 0, 0});
-    result = place(returned);
+    steps.push_back({static_cast<std::uint8_t>(kEndCode), 0, 0, 0});
+    resultFrom = returned.from;
+    result = returned.index;
     usable = true;
+    MakeShort(program);
 }
 
-bool FastProgram::Run(const SlotValues& variables, double& value) const noexcept {
+void FastProgram::MakeShort(const Program& program) {
+    isShort = false;
+    shortForm = Short{};
+    if (steps.size() == 1 && resultFrom != From::Register) {
+        shortForm = {OpKind::Other, resultFrom, From::Constant, result, 0};
+        isShort = true;
+        return;
+    }
+    if (steps.size() != 2 || resultFrom != From::Register) {
+        return;
+    }
+    // The one step, as the program has it: its operands are not results.
+    const auto first = std::find_if(program.steps.begin(), program.steps.end(),
+                                    [](const Step& step) { return step.code == Code::Binary; });
+    const int place = steps[0].code / kFromCount;
+    const int op = place / kFromCount;
+    if (first == program.steps.end() || op > BinaryIndex(OpKind::Divide)) {
+        return;
+    }
+    shortForm = {first->op, static_cast<From>(place % kFromCount),
+                 static_cast<From>(steps[0].code % kFromCount), steps[0].a, steps[0].b};
+    isShort = shortForm.fromA != From::Register && shortForm.fromB != From::Register;
+}
+
+namespace {
+
+// Whether a step left the range of a double is read from the processor's
+// floating-point flags once, after the last step, instead of after each one:
+// from finite operands, +, -, * and / give a value outside the range only by
+// raising overflow, division by zero (x / 0) or invalid (0 / 0). The flags
+// are the thread's own; those the caller had raised are kept.
+class RangeWatch {
+public:
+#if defined(__SSE2__)
+    static constexpr unsigned kFlags = 0x01 | 0x04 | 0x08;  // invalid, zero divide, overflow
+    RangeWatch() noexcept : m_before(_mm_getcsr()) {
+        if ((m_before & kFlags) != 0) [[unlikely]] {
+            _mm_setcsr(m_before & ~kFlags);
+        }
+    }
+    // True when no step raised a flag.
+    bool InRange() const noexcept {
+        const unsigned after = _mm_getcsr();
+        if ((m_before & kFlags) != 0) [[unlikely]] {
+            _mm_setcsr(after | (m_before & kFlags));
+        }
+        return (after & kFlags) == 0;
+    }
+
+private:
+    unsigned m_before;
+#else
+    static constexpr int kFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+    RangeWatch() noexcept {
+        std::fegetexceptflag(&m_before, kFlags);
+        std::feclearexcept(kFlags);
+    }
+    bool InRange() const noexcept {
+        const bool inRange = std::fetestexcept(kFlags) == 0;
+        std::fesetexceptflag(&m_before, kFlags);
+        if (!inRange) {
+            std::feraiseexcept(kFlags);
+        }
+        return inRange;
+    }
+
+private:
+    std::fexcept_t m_before;
+#endif
+};
+
+}  // namespace
+
+bool FastProgram::RunSteps(const SlotValues& variables, double& value) const noexcept {
     if (!usable || (variables.unreadable & slots) != 0) {
         return false;
     }
-    std::array<double, kMostOperands> file;
-    double* const f = file.data();
-    double* const c = f + registers;
-    std::copy(constants.begin(), constants.end(), c);
-    double* const v = c + constants.size();
-    for (std::uint64_t used = slots; used != 0; used &= used - 1) {
-        const int k = std::countr_zero(used);
-        v[k] = variables.values[k];
-    }
+    const RangeWatch watch;
+    std::array<double, kRegisters> file;
+    double* const r = file.data();
+    const double* const c = constants.data();
+    const double* const v = variables.values;
     // Each step jumps straight to the next one's code (labels as values, a
     // GNU extension both compilers of this project have): a jump of its own
-    // for every kind of step predicts far better than one shared switch.
+    // for every kind of step and place of its operands predicts far better
+    // than one shared switch, and reads each operand with one load.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
-    static const void* const kCode[] = {&&slow, &&plus, &&minus, &&times, &&divide,
-                                        &&slow, &&slow, &&slow,  &&max,   &&min,
-                                        &&slow, &&slow, &&slow,  &&slow,  &&end};
-    static_assert(std::size(kCode) == kOpKindCount + 1);
+#define VORNEL_PLACES(NAME)                                                                    \
+    &&NAME##_rr, &&NAME##_rc, &&NAME##_rv, &&NAME##_cr, &&NAME##_cc, &&NAME##_cv, &&NAME##_vr, \
+        &&NAME##_vc, &&NAME##_vv
+    static const void* const kCode[] = {VORNEL_PLACES(plus),
+                                        VORNEL_PLACES(minus),
+                                        VORNEL_PLACES(times),
+                                        VORNEL_PLACES(divide),
+                                        VORNEL_PLACES(max),
+                                        VORNEL_PLACES(min),
+                                        VORNEL_PLACES(round),
+                                        VORNEL_PLACES(exp),
+                                        &&ceil_r,
+                                        &&ceil_c,
+                                        &&ceil_v,
+                                        &&floor_r,
+                                        &&floor_c,
+                                        &&floor_v,
+                                        &&end};
+#undef VORNEL_PLACES
+    static_assert(std::size(kCode) == kEndCode + 1);
     const FastStep* step = steps.data();
     double z;
-#define VORNEL_NEXT()                     \
-    if (!std::isfinite(z)) [[unlikely]] { \
-        return false;                     \
-    }                                     \
-    f[step->dst] = z;                     \
-    ++step;                               \
-    goto* kCode[static_cast<std::size_t>(step->op)]
-    goto* kCode[static_cast<std::size_t>(step->op)];
-plus:
-    z = f[step->a] + f[step->b];
+#define VORNEL_NEXT() \
+    r[step->dst] = z; \
+    ++step;           \
+    goto* kCode[step->code]
+#define VORNEL_BINARY_AT(NAME, X, Y, BODY, NEXT) \
+    NAME##_##X##Y : {                            \
+        const double x = X[step->a];             \
+        const double y = Y[step->b];             \
+        BODY;                                    \
+    }                                            \
+    NEXT();
+#define VORNEL_BINARY(NAME, BODY, NEXT)      \
+    VORNEL_BINARY_AT(NAME, r, r, BODY, NEXT) \
+    VORNEL_BINARY_AT(NAME, r, c, BODY, NEXT) \
+    VORNEL_BINARY_AT(NAME, r, v, BODY, NEXT) \
+    VORNEL_BINARY_AT(NAME, c, r, BODY, NEXT) \
+    VORNEL_BINARY_AT(NAME, c, c, BODY, NEXT) \
+    VORNEL_BINARY_AT(NAME, c, v, BODY, NEXT) \
+    VORNEL_BINARY_AT(NAME, v, r, BODY, NEXT) \
+    VORNEL_BINARY_AT(NAME, v, c, BODY, NEXT) \
+    VORNEL_BINARY_AT(NAME, v, v, BODY, NEXT)
+#define VORNEL_UNARY_AT(NAME, X, BODY) \
+    NAME##_##X : {                     \
+        const double x = X[step->a];   \
+        BODY;                          \
+    }                                  \
     VORNEL_NEXT();
-minus:
-    z = f[step->a] - f[step->b];
-    VORNEL_NEXT();
-times:
-    z = f[step->a] * f[step->b];
-    VORNEL_NEXT();
-divide:
-    if (f[step->b] == 0) {
-        return false;
-    }
-    z = f[step->a] / f[step->b];
-    VORNEL_NEXT();
-max:
-    z = f[step->a] >= f[step->b] ? f[step->a] : f[step->b];
-    VORNEL_NEXT();
-min:
-    z = f[step->a] < f[step->b] ? f[step->a] : f[step->b];
-    VORNEL_NEXT();
-slow:
-    try {
-        z = step->unary ? ApplyUnary(f[step->a], step->op)
-                        : ApplyBinary(f[step->a], f[step->b], step->op);
-    } catch (const EvaluationFailure&) {
-        return false;
-    }
-    VORNEL_NEXT();
+#define VORNEL_UNARY(NAME, BODY) \
+    VORNEL_UNARY_AT(NAME, r, BODY) VORNEL_UNARY_AT(NAME, c, BODY) VORNEL_UNARY_AT(NAME, v, BODY)
+
+    goto* kCode[step->code];
+    VORNEL_BINARY(plus, z = x + y, VORNEL_NEXT)
+    VORNEL_BINARY(minus, z = x - y, VORNEL_NEXT)
+    VORNEL_BINARY(times, z = x * y, VORNEL_NEXT)
+    VORNEL_BINARY(divide, z = x / y, VORNEL_NEXT)
+    VORNEL_BINARY(max, z = x >= y ? x : y, VORNEL_NEXT)
+    VORNEL_BINARY(min, z = x < y ? x : y, VORNEL_NEXT)
+    VORNEL_BINARY(
+        round, const double places = std::nearbyint(y); if (!(places >= 0 && places <= kInt32Max)) {
+            goto fail;
+        } z = RoundToPlaces(x, static_cast<int>(places)),
+                                                        VORNEL_NEXT)
+    VORNEL_BINARY(
+        exp, if (!FastPower(x, y, z)) { goto fail; }, VORNEL_NEXT)
+    VORNEL_UNARY(
+        ceil, z = std::floor(x); if (z != x) { z += 1; })
+    VORNEL_UNARY(floor, z = std::floor(x))
 end:
+#undef VORNEL_UNARY
+#undef VORNEL_UNARY_AT
+#undef VORNEL_BINARY
+#undef VORNEL_BINARY_AT
 #undef VORNEL_NEXT
 #pragma GCC diagnostic pop
-    value = f[result];
+    if (!watch.InRange()) {
+        return false;
+    }
+    switch (resultFrom) {
+        case From::Register:
+            value = r[result];
+            break;
+        case From::Constant:
+            value = c[result];
+            break;
+        case From::Variable:
+            value = v[result];
+            break;
+    }
     return true;
+fail:
+    (void)watch.InRange();
+    return false;
 }
 
 }  // namespace vornel

@@ -122,41 +122,100 @@ struct Program {
 };
 
 // A program made for speed: every operand is read from where it lives (an
-// earlier result, a number of the formula, a variable) instead of being copied
-// onto the stack first. It runs only when nothing can fail: any step that
-// would fail sends the evaluation back to the exact Program, which fails the
-// way the rules do.
+// earlier result, a number of the formula, a variable's read value) instead
+// of being copied onto the stack first; each step's code says where its
+// operands live. It runs only when nothing can fail: any step that would fail
+// sends the evaluation back to the exact Program, which fails the way the
+// rules do.
 struct FastProgram {
     explicit FastProgram(std::pmr::memory_resource* memory = std::pmr::get_default_resource())
         : steps(memory), constants(memory) {}
 
+    // Where an operand lives.
+    enum class From : std::uint8_t { Register, Constant, Variable };
+    static constexpr int kFromCount = 3;
+
     struct FastStep {
-        OpKind op;
-        bool unary;
+        std::uint8_t code;  // see Code()
         std::uint16_t dst;
         std::uint16_t a;
         std::uint16_t b;
     };
-    // The kind of the step that ends the program.
-    static constexpr auto kEndStep = static_cast<OpKind>(kOpKindCount);
+    // The code of a step: the two-operand operations (+ - * / max min round
+    // exp) for each pair of places, then ceil and floor for each place, then
+    // the end of the program.
+    static constexpr int kBinaryOps = 8;
+    static constexpr int kUnaryOps = 2;
+    static constexpr int kEndCode = kBinaryOps * kFromCount * kFromCount + kUnaryOps * kFromCount;
 
-    // Operands index one file: the registers, then the constants, then the
-    // 33 variables. The last step is kEndStep.
+    // The last step has kEndCode.
     std::pmr::vector<FastStep> steps;
     std::pmr::vector<double> constants;
-    std::uint16_t registers = 0;
+    From resultFrom = From::Constant;
     std::uint16_t result = 0;
-    std::uint64_t slots = 0;
+    std::uint64_t slots = 0;  // bit k: the program reads slot k
     bool usable = false;
 
-    // The largest file kept on the stack.
-    static constexpr std::size_t kMostOperands = 480;
+    // A program of at most one step of + - * / over numbers and variables,
+    // the most frequent short formula (A+1), is worked out right here: for
+    // it the step machinery would cost more than the step.
+    struct Short {
+        OpKind op = OpKind::Other;  // Other: the result is operand a itself
+        From fromA = From::Constant;
+        From fromB = From::Constant;
+        std::uint16_t a = 0;
+        std::uint16_t b = 0;
+    };
+    bool isShort = false;
+    Short shortForm;
 
     // Made from `program`; unusable when it always fails or is too large.
     void Make(const Program& program);
     // False when a step would fail, or the program is unusable; `value` is
     // the result otherwise.
-    bool Run(const SlotValues& variables, double& value) const noexcept;
+    [[gnu::always_inline]] inline bool Run(const SlotValues& variables,
+                                           double& value) const noexcept {
+        if (isShort && (variables.unreadable & slots) == 0) {
+            return RunShort(variables, value);
+        }
+        return RunSteps(variables, value);
+    }
+
+private:
+    void MakeShort(const Program& program);
+    bool RunSteps(const SlotValues& variables, double& value) const noexcept;
+    [[gnu::always_inline]] inline bool RunShort(const SlotValues& variables,
+                                                double& value) const noexcept {
+        const Short& s = shortForm;
+        const double x = s.fromA == From::Variable ? variables.values[s.a] : constants[s.a];
+        const double y = s.fromB == From::Variable ? variables.values[s.b] : constants[s.b];
+        double z;
+        switch (s.op) {
+            case OpKind::Plus:
+                z = x + y;
+                break;
+            case OpKind::Minus:
+                z = x - y;
+                break;
+            case OpKind::Times:
+                z = x * y;
+                break;
+            case OpKind::Divide:
+                if (y == 0) {
+                    return false;
+                }
+                z = x / y;
+                break;
+            default:
+                z = x;
+                break;
+        }
+        if (!std::isfinite(z)) [[unlikely]] {
+            return false;
+        }
+        value = z;
+        return true;
+    }
 };
 
 // Keeps the steps the compiler gives as a Program.

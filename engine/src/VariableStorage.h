@@ -7,6 +7,8 @@
 
 #include <vornel/VariableTable.h>
 
+#include "NumberText.h"
+
 namespace vornel {
 
 // What the engine keeps of each variable. Besides the name and the value as
@@ -24,6 +26,13 @@ struct VariableTable::Storage {
     const VariableSlot& Slot(std::size_t k) const noexcept { return slots[k].slot; }
     // Sets up the slots below `count` that are not yet.
     void Use(std::size_t count);
+    // Keeps slot k's value as formulas read it.
+    void Read(std::size_t k, const ReadValue& read) noexcept {
+        readValues[k] = read.value;
+        textSizes[k] = read.textSize;
+        const std::uint64_t bit = std::uint64_t{1} << k;
+        unreadable = read.readable ? (unreadable & ~bit) : (unreadable | bit);
+    }
 
     // A slot is set up only when a slot at or above it is stored: a table
     // with a few variables does not pay for all 33.

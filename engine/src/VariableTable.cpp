@@ -31,7 +31,7 @@ std::uint64_t NewNamesVersion() {
 }
 
 // Most names are short and stored again unchanged with a new value.
-bool SameName(const std::string& a, const std::string& b) {
+bool SameName(const std::string& a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -88,7 +88,26 @@ const VariableSlot& VariableTable::operator[](std::size_t index) const noexcept 
     return m_storage && index < m_storage->used ? m_storage->Slot(index) : empty;
 }
 
-void VariableTable::Store(std::size_t index, std::string&& name, double value) {
+void VariableTable::Store(std::size_t index, std::string_view name, double value) {
+    // The most frequent store, a whole value under the name the slot holds,
+    // calls nothing.
+    if (!m_storage || index >= m_storage->used || !IsWrittenWhole(value) ||
+        !SameName(m_storage->Slot(index).name, name)) [[unlikely]] {
+        return StoreAny(index, name, value);
+    }
+    Storage& s = *m_storage;
+    s.Slot(index).value = value;
+    s.Read(index, ReadBack(value));
+}
+
+void VariableTable::StoreAny(std::size_t index, std::string_view name, double value) {
+    Name(index, name);
+    Storage& s = *m_storage;
+    s.Slot(index).value = value;
+    s.Read(index, ReadBack(value));
+}
+
+void VariableTable::Name(std::size_t index, std::string_view name) {
     if (!m_storage) {
         m_storage.reset(new Storage);
     }
@@ -98,15 +117,9 @@ void VariableTable::Store(std::size_t index, std::string&& name, double value) {
     if (!SameName(slot.name, name)) {
         const std::uint64_t bit = std::uint64_t{1} << index;
         s.nonAscii = IsAscii(name) ? (s.nonAscii & ~bit) : (s.nonAscii | bit);
-        slot.name = std::move(name);
+        slot.name = name;
         s.namesVersion = NewNamesVersion();
     }
-    slot.value = value;
-    const ReadValue read = ReadBack(value);
-    s.readValues[index] = read.value;
-    s.textSizes[index] = read.textSize;
-    const std::uint64_t bit = std::uint64_t{1} << index;
-    s.unreadable = read.readable ? (s.unreadable & ~bit) : (s.unreadable | bit);
 }
 
 }  // namespace vornel

@@ -29,14 +29,14 @@ public:
     // the object.
     explicit Exp(MessageSink& messages) noexcept;
 
-    // Stores `name` (unchanged) and `value` in slot `index` (0 to 32) and
+    // Stores a copy of `name` (unchanged) and `value` in slot `index` (0 to 32) and
     // returns 1. An index above 32 shows "Max number is32" (no icon, no title)
     // and returns 0; a negative index shows a critical box titled
     // "Error Number-9" and returns 0. The table is unchanged when 0 is returned.
     // A name is matched in formulas ignoring letter case; the lower slot wins
     // when two slots hold the same name. Names that a formula can reach are
     // those CheckVariableName (vornel/Names.h) accepts.
-    std::int16_t SetVariable(std::int16_t index, std::string name, double value);
+    std::int16_t SetVariable(std::int16_t index, std::string_view name, double value);
 
     // The highest valid slot index: always 32.
     std::int16_t MaxFactor() const { return kVariableSlots - 1; }

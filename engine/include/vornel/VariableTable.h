@@ -4,6 +4,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vornel {
 
@@ -67,15 +68,23 @@ public:
     const_iterator begin() const noexcept { return {this, 0}; }
     const_iterator end() const noexcept { return {this, size()}; }
 
-    // Stores `name` (unchanged, taken over) and `value` in slot `index`, which
-    // must be below size().
-    void Store(std::size_t index, std::string&& name, double value);
+    // Stores a copy of `name` (unchanged) and `value` in slot `index`, which
+    // must be below size(). Storing a new value under the name a slot already
+    // holds, as a program that evaluates one formula many times does, copies
+    // nothing and allocates nothing.
+    void Store(std::size_t index, std::string_view name, double value);
 
     // The engine's own view of the table; its layout is private to the engine.
     struct Storage;
     [[nodiscard]] const Storage* Data() const noexcept { return m_storage.get(); }
 
 private:
+    // Makes slot `index` hold `name`, setting up the storage and the slots
+    // below it when they are not yet.
+    void Name(std::size_t index, std::string_view name);
+    // Store in any case.
+    void StoreAny(std::size_t index, std::string_view name, double value);
+
     std::unique_ptr<Storage> m_storage;
 };
 

@@ -289,10 +289,26 @@ bool TooLongWrittenOut(std::size_t baseChars, std::size_t variables,
     if (baseChars + variables * kLongestNumberText < kPositionLimit) {
         return false;
     }
+    // A value from 10^-5 to 10^15 is written in at most 22 characters
+    // ("-0.0000" and 15 digits); only when that bound reaches the limit are
+    // the texts measured.
+    constexpr std::size_t kMostCommonText = 22;
+    std::size_t bound = baseChars;
     std::size_t written = baseChars;
-    if (const auto* data = table.Data()) {
-        for (std::size_t k = 0; k < occurrences.size(); ++k) {
-            written += occurrences[k] * static_cast<std::size_t>(data->textSizes[k]);
+    for (std::size_t k = 0; k < occurrences.size(); ++k) {
+        if (occurrences[k] != 0) {
+            const double magnitude = std::abs(table[k].value);
+            bound += occurrences[k] * (magnitude == 0 || (magnitude >= 1e-5 && magnitude < 1e15)
+                                           ? kMostCommonText
+                                           : kLongestNumberText);
+        }
+    }
+    if (bound < kPositionLimit) {
+        return false;
+    }
+    for (std::size_t k = 0; k < occurrences.size(); ++k) {
+        if (occurrences[k] != 0) {
+            written += occurrences[k] * std::size_t{ReadBack(table[k].value).textSize};
         }
     }
     return written >= kPositionLimit;
@@ -678,7 +694,18 @@ Formula& Formula::operator=(Formula&& other) noexcept {
 }
 
 Outcome Formula::Evaluate(const Exp& variables) const noexcept {
-    return m_compiled->EvaluateFast(variables.Variables(), variables.GetTextOrder());
+    // A formula whose arithmetic cannot fail with these values is worked out
+    // here, without the machinery that places a failure.
+    const detail::CompiledFormula& compiled = *m_compiled;
+    const VariableTable::Storage* data = variables.Variables().Data();
+    if (compiled.direct != nullptr && data != nullptr &&
+        data->namesVersion == compiled.namesVersion) {
+        if (double value;
+            compiled.direct->fast.Run({data->readValues.data(), data->unreadable}, value)) {
+            return Outcome{value};
+        }
+    }
+    return compiled.EvaluateFast(variables.Variables(), variables.GetTextOrder());
 }
 
 Trace Formula::TraceEvaluation(const Exp& variables) const {

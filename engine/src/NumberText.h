@@ -22,9 +22,10 @@ struct ReadValue {
 // Whether NumberText writes `value` as its whole digits: a whole number below
 // 10^15, or zero (as "0"). Read back, such a text is the value itself, zero
 // without its sign.
+inline constexpr double kWrittenWholeBelow = 1e15;
 inline bool IsWrittenWhole(double value) {
-    return value == 0 ||
-           (std::abs(value) < 1e15 && static_cast<double>(static_cast<long long>(value)) == value);
+    return value == 0 || (std::abs(value) < kWrittenWholeBelow &&
+                          static_cast<double>(static_cast<long long>(value)) == value);
 }
 
 inline constexpr std::uint64_t kPowersOfTen[] = {1,

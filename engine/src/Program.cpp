@@ -4,6 +4,7 @@
 #include <cfenv>
 #include <iterator>
 #include <limits>
+#include <optional>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -125,28 +126,15 @@ RunResult Program::Run(const SlotValues& variables) const noexcept {
 
 namespace {
 
+// The operations of the fast program's codes, in their order.
+constexpr OpKind kBinaryKinds[] = {OpKind::Plus, OpKind::Minus, OpKind::Times, OpKind::Divide,
+                                   OpKind::Max,  OpKind::Min,   OpKind::Round, OpKind::Exp};
+static_assert(std::size(kBinaryKinds) == FastProgram::kBinaryOps);
+
 // The place of an operation among the fast program's codes, or -1.
 int BinaryIndex(OpKind op) {
-    switch (op) {
-        case OpKind::Plus:
-            return 0;
-        case OpKind::Minus:
-            return 1;
-        case OpKind::Times:
-            return 2;
-        case OpKind::Divide:
-            return 3;
-        case OpKind::Max:
-            return 4;
-        case OpKind::Min:
-            return 5;
-        case OpKind::Round:
-            return 6;
-        case OpKind::Exp:
-            return 7;
-        default:
-            return -1;
-    }
+    const auto* found = std::find(std::begin(kBinaryKinds), std::end(kBinaryKinds), op);
+    return found == std::end(kBinaryKinds) ? -1 : static_cast<int>(found - kBinaryKinds);
 }
 
 int UnaryIndex(OpKind op) {
@@ -197,18 +185,26 @@ void FastProgram::Make(const Program& program) {
     }
     constants.push_back(0.0);  // what a register never written holds
     std::array<Operand, kRegisters> at{};
-    Operand returned;
+    const auto constant = [&](double value) -> std::optional<Operand> {
+        if (constants.size() > std::numeric_limits<std::uint16_t>::max()) {
+            return std::nullopt;
+        }
+        constants.push_back(value);
+        return Operand{From::Constant, static_cast<std::uint16_t>(constants.size() - 1)};
+    };
     const auto code = [](From from) { return static_cast<int>(from); };
+    Operand returned;
     for (const Step& step : program.steps) {
         const auto dst = static_cast<std::size_t>(step.dst);
         switch (step.code) {
-            case Code::Constant:
-                if (constants.size() > std::numeric_limits<std::uint16_t>::max()) {
+            case Code::Constant: {
+                const std::optional<Operand> made = constant(step.constant);
+                if (!made) {
                     return;
                 }
-                at[dst] = {From::Constant, static_cast<std::uint16_t>(constants.size())};
-                constants.push_back(step.constant);
+                at[dst] = *made;
                 break;
+            }
             case Code::Variable:
                 at[dst] = {From::Variable, static_cast<std::uint16_t>(step.a)};
                 slots |= std::uint64_t{1} << step.a;
@@ -216,6 +212,20 @@ void FastProgram::Make(const Program& program) {
             case Code::Binary: {
                 const Operand a = at[static_cast<std::size_t>(step.a)];
                 const Operand b = at[static_cast<std::size_t>(step.b)];
+                // Worked out now when it cannot fail: Exp(2,8) is 256. One
+                // that fails is left to the run, which then fails.
+                if (a.from == From::Constant && b.from == From::Constant) {
+                    std::array<double, 3> cells{constants[a.index], constants[b.index], 0};
+                    if (RunResult ignored;
+                        Steps::Binary(cells.data(), 2, 0, 1, step.op, Whole::No, ignored)) {
+                        const std::optional<Operand> made = constant(cells[2]);
+                        if (!made) {
+                            return;
+                        }
+                        at[dst] = *made;
+                        break;
+                    }
+                }
                 const int op = BinaryIndex(step.op);
                 if (op < 0) {
                     return;
@@ -228,6 +238,18 @@ void FastProgram::Make(const Program& program) {
             }
             case Code::Unary: {
                 const Operand a = at[dst];
+                if (a.from == From::Constant) {
+                    std::array<double, 1> cell{constants[a.index]};
+                    if (RunResult ignored;
+                        Steps::Unary(cell.data(), 0, step.op, Whole::No, ignored)) {
+                        const std::optional<Operand> made = constant(cell[0]);
+                        if (!made) {
+                            return;
+                        }
+                        at[dst] = *made;
+                        break;
+                    }
+                }
                 const int op = UnaryIndex(step.op);
                 if (op < 0) {
                     return;
@@ -250,10 +272,10 @@ void FastProgram::Make(const Program& program) {
     resultFrom = returned.from;
     result = returned.index;
     usable = true;
-    MakeShort(program);
+    MakeShort();
 }
 
-void FastProgram::MakeShort(const Program& program) {
+void FastProgram::MakeShort() {
     isShort = false;
     shortForm = Short{};
     if (steps.size() == 1 && resultFrom != From::Register) {
@@ -264,19 +286,16 @@ void FastProgram::MakeShort(const Program& program) {
     if (steps.size() != 2 || resultFrom != From::Register) {
         return;
     }
-    // The one step, as the program has it: its operands are not results.
-    const auto first = std::find_if(program.steps.begin(), program.steps.end(),
-                                    [](const Step& step) { return step.code == Code::Binary; });
-    const int place = steps[0].code / kFromCount;
+    const FastStep& step = steps.front();
+    const int place = step.code / kFromCount;
     const int op = place / kFromCount;
-    if (first == program.steps.end() || op > BinaryIndex(OpKind::Divide)) {
+    if (op > BinaryIndex(OpKind::Divide)) {
         return;
     }
-    shortForm = {first->op, static_cast<From>(place % kFromCount),
-                 static_cast<From>(steps[0].code % kFromCount), steps[0].a, steps[0].b};
+    shortForm = {kBinaryKinds[op], static_cast<From>(place % kFromCount),
+                 static_cast<From>(step.code % kFromCount), step.a, step.b};
     isShort = shortForm.fromA != From::Register && shortForm.fromB != From::Register;
 }
-
 namespace {
 
 // Whether a step left the range of a double is read from the processor's

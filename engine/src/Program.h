@@ -182,7 +182,7 @@ struct FastProgram {
     }
 
 private:
-    void MakeShort(const Program& program);
+    void MakeShort();
     bool RunSteps(const SlotValues& variables, double& value) const noexcept;
     [[gnu::always_inline]] inline bool RunShort(const SlotValues& variables,
                                                 double& value) const noexcept {

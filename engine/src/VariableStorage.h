@@ -29,7 +29,6 @@ struct VariableTable::Storage {
     // Keeps slot k's value as formulas read it.
     void Read(std::size_t k, const ReadValue& read) noexcept {
         readValues[k] = read.value;
-        textSizes[k] = read.textSize;
         const std::uint64_t bit = std::uint64_t{1} << k;
         unreadable = read.readable ? (unreadable & ~bit) : (unreadable | bit);
     }
@@ -45,7 +44,6 @@ struct VariableTable::Storage {
     std::size_t used = 0;        // the highest slot stored, plus one
     std::uint64_t nonAscii = 0;  // bit k: slot k's name holds a byte outside ASCII
     std::array<double, kVariableSlots> readValues{};
-    std::array<std::uint32_t, kVariableSlots> textSizes{};  // of each value's number text
     std::uint64_t unreadable = 0;    // bit k: slot k's number text is beyond a double
     std::uint64_t namesVersion = 0;  // changes whenever a name does
 };

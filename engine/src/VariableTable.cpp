@@ -48,7 +48,6 @@ bool SameName(const std::string& a, std::string_view b) {
 VariableTable::Storage::Storage(const Storage& other)
     : nonAscii(other.nonAscii),
       readValues(other.readValues),
-      textSizes(other.textSizes),
       unreadable(other.unreadable),
       namesVersion(other.namesVersion) {
     for (; used < other.used; ++used) {
@@ -90,14 +89,20 @@ const VariableSlot& VariableTable::operator[](std::size_t index) const noexcept 
 
 void VariableTable::Store(std::size_t index, std::string_view name, double value) {
     // The most frequent store, a whole value under the name the slot holds,
-    // calls nothing.
-    if (!m_storage || index >= m_storage->used || !IsWrittenWhole(value) ||
-        !SameName(m_storage->Slot(index).name, name)) [[unlikely]] {
+    // calls nothing. Such a value reads back as itself (zero without its
+    // sign), written as its digits.
+    Storage* s = m_storage.get();
+    if (s == nullptr || index >= s->used || !(std::abs(value) < kWrittenWholeBelow) ||
+        !SameName(s->Slot(index).name, name)) [[unlikely]] {
         return StoreAny(index, name, value);
     }
-    Storage& s = *m_storage;
-    s.Slot(index).value = value;
-    s.Read(index, ReadBack(value));
+    const auto whole = static_cast<std::int64_t>(value);
+    if (static_cast<double>(whole) != value) [[unlikely]] {
+        return StoreAny(index, name, value);
+    }
+    s->Slot(index).value = value;
+    s->readValues[index] = static_cast<double>(whole);
+    s->unreadable &= ~(std::uint64_t{1} << index);
 }
 
 void VariableTable::StoreAny(std::size_t index, std::string_view name, double value) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -246,7 +247,9 @@ protected:
         for (char& c : name) {
             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
         }
-        folder = std::filesystem::temp_directory_path() / ("vornel-model-" + name);
+        // Another run of the same test (another build) may be going on.
+        folder = std::filesystem::temp_directory_path() /
+                 ("vornel-model-" + name + "-" + std::to_string(std::random_device{}()));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         port.dataFolder = (folder / "data").string();

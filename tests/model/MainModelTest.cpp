@@ -190,6 +190,9 @@ std::string ModelTest::Probe(const std::string& verb, const std::string& arg) {
          }},
         {"closed", [&] { return std::string(port.closed ? "yes" : "no"); }},
         {"bytes", [&] { return ReadBytes(folder / arg); }},  // of a file
+        // Whether Up or Down was taken by the history or left to the box.
+        {"up", [&] { return std::string(model.FormulaKeyUp() ? "taken" : "left"); }},
+        {"down", [&] { return std::string(model.FormulaKeyDown() ? "taken" : "left"); }},
     };
     if (!probes.contains(verb)) {
         ADD_FAILURE() << "no probe " << verb;
@@ -388,18 +391,18 @@ const Scenario kScenarios[] = {
       "formula [x]",
       "up",
       "formula = If (A>1) Then\r\n  1/0\r\nElse 2 EndIf[]",
-      "up",
+      "up = left",
       "formula = If (A>1) Then\r\n  1/0\r\nElse 2 EndIf[]",
       "formula If (A>1) Then[]\r\n  1/0\r\nElse 2 EndIf",
       "up",
       "formula = 1+2[]",
-      "up",
+      "up = taken",
       "formula = 1+2[]",
       "down",
       "formula = If (A>1) Then\r\n  1/0\r\nElse 2 EndIf[]",
-      "down",
+      "down = taken",
       "formula = x[]",
-      "down",
+      "down = left",
       "formula = x[]",
       "history 0",
       "formula = 1+2[]",
@@ -417,6 +420,10 @@ const Scenario kScenarios[] = {
       "history = ",
       "restart",
       "history = "}},
+    // A line of the history file ending in a lone backslash keeps it.
+    {"history file with a lone backslash",
+     {"eval 1 = 1.000000000000000", "file data/history.txt 7\t7\t7\\\n", "restart",
+      "history = 7  =  7", "formula []", "valueof 0", "formula = 7\\[]"}},
     // The formula left at exit is one undo step behind example 1.
     {"formula kept at exit",
      {"formula [A*7]", "run Unload", "restart",

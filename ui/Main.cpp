@@ -19,6 +19,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStyledItemDelegate>
+#include <QTextBrowser>
 #include <QToolTip>
 
 #include "ControlTable.h"
@@ -133,15 +134,17 @@ QListWidget* CreateListBox(QWidget* parent) {
     return list;
 }
 
-// The messages, wrapped over the line's two rows from the top; a message about
-// a place in the formula is a link, reached with Tab too.
-QLabel* CreateResultLine(QWidget* parent) {
-    auto* line = new QLabel(parent);
-    line->setTextFormat(Qt::RichText);
-    line->setWordWrap(true);
-    line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    line->setTextInteractionFlags(Qt::TextBrowserInteraction);
-    line->setFocusPolicy(Qt::TabFocus);
+// The messages, wrapped over the line's rows from the top, on the band's own
+// background. Messages longer than the rows scroll: Tab goes from one message
+// about a place to the next (Enter follows it), the arrow keys scroll.
+QTextBrowser* CreateResultLine(QWidget* parent) {
+    auto* line = new QTextBrowser(parent);
+    line->setOpenLinks(false);
+    line->setFrameShape(QFrame::NoFrame);
+    line->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    line->viewport()->setAutoFillBackground(false);
+    line->document()->setDocumentMargin(0);
+    line->setFocusPolicy(Qt::StrongFocus);
     return line;
 }
 
@@ -253,7 +256,7 @@ void Main::BuildClientArea() {
     }
     m_formula = findChild<FormulaBox*>(QStringLiteral("Text_Formula"));
     m_result = findChild<QLineEdit*>(QStringLiteral("Text_CalResult"));
-    m_resultLine = findChild<QLabel*>(QStringLiteral("Label_ResultLine"));
+    m_resultLine = findChild<QTextBrowser*>(QStringLiteral("Label_ResultLine"));
     m_history = findChild<QListWidget*>(QStringLiteral("List_History"));
     m_names = findChild<QListWidget*>(QStringLiteral("List_Var"));
     m_values = findChild<QListWidget*>(QStringLiteral("List3"));
@@ -317,8 +320,8 @@ void Main::ConnectControl(const ControlSpec& spec, QWidget* control) {
                     [this] { m_model.FormulaEdited(); });
             break;
         case ControlKind::ResultLine:
-            connect(static_cast<QLabel*>(control), &QLabel::linkActivated, this,
-                    [this](const QString& link) { m_model.ResultLineClicked(link.toUInt()); });
+            connect(static_cast<QTextBrowser*>(control), &QTextBrowser::anchorClicked, this,
+                    [this](const QUrl& link) { m_model.ResultLineClicked(link.path().toUInt()); });
             break;
         case ControlKind::HistoryList: {
             auto* list = static_cast<QListWidget*>(control);
@@ -707,7 +710,7 @@ void Main::ShowResultLine() {
                                 : QStringLiteral("<span style=\"%1\">%2</span>").arg(style, text));
         plain << FromUtf8(line[i].text);
     }
-    m_resultLine->setText(shown.join(QStringLiteral("&nbsp;&nbsp;&middot;&nbsp;&nbsp;")));
+    m_resultLine->setHtml(shown.join(QStringLiteral("&nbsp;&nbsp;&middot;&nbsp;&nbsp;")));
     m_resultLine->setToolTip(plain.join('\n'));
     std::vector<FormulaBox::Mark> marks;
     for (const Mark& mark : m_model.Marks()) {

@@ -13,7 +13,7 @@
 class QAction;
 class QComboBox;
 class QKeyEvent;
-class QLabel;
+class QTextBrowser;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
@@ -135,7 +135,7 @@ private:
     QWidget* m_client = nullptr;
     FormulaBox* m_formula = nullptr;
     QLineEdit* m_result = nullptr;
-    QLabel* m_resultLine = nullptr;
+    QTextBrowser* m_resultLine = nullptr;
     QListWidget* m_history = nullptr;
     QListWidget* m_names = nullptr;
     QListWidget* m_values = nullptr;

@@ -91,12 +91,11 @@ void MainModel::SaveFileAs(const std::string& fileName) {
     const std::string formula = m_port.BoxText(Box::Formula);
     const std::string bytes = EncodeExpressionFile(
         WithLineEnds(formula, m_openedLineEnds.value_or(kNewFileLineEnds)), m_openedEncoding);
-    bool saved = false;
-    {
+    const auto write = [&] {
         const Busy busy(m_port);
-        saved = WriteExpressionFile(fileName, bytes);
-    }
-    if (!saved) {
+        return WriteExpressionFile(fileName, bytes);
+    };
+    if (!write()) {
         ShowWarning("Can not save the file: " + fileName);
     }
 }

@@ -93,17 +93,19 @@ std::vector<ControlSpec> BuildMainControls() {
         Control("Combo1", Band::Frame2, K::ExampleChooser, {180, 240, 2295, 315}, {}),
         Control("Text_Formula", Band::Frame2, K::FormulaBox, {2640, 240, 5325, 945}, {2, 0, 6, 4},
                 "", "Edit the expression "),
-        // Two lines, so that a long message shows whole at the starting size.
+        // Two rows, which most messages fill at most; a longer one scrolls.
         Control("Label_ResultLine", Band::Frame2, K::ResultLine, {2640, 1200, 5325, 465},
                 {2, 4, 6, 0}),
-        Control("List_History", Band::Frame2, K::HistoryList, {2640, 1680, 5325, 570}, {2, 4, 6, 4},
+        // Down to the band's last row, beside the Clear and Go buttons: four
+        // entries show at the starting size.
+        Control("List_History", Band::Frame2, K::HistoryList, {2640, 1680, 4635, 915}, {2, 4, 6, 4},
                 "", "History: Enter puts a formula back, Ctrl+Enter its value"),
         Control("List_Var", Band::Frame2, K::ListBox, {180, 600, 1140, 1590}, {0, 0, 1, 8}),
         Control("List3", Band::Frame2, K::ListBox, {1320, 600, 1140, 1590}, {1, 0, 1, 8}),
         Control("Command2", Band::Frame2, K::Button, {180, 2280, 735, 315}, {0, 8, 0, 0}, "Add",
                 "Add variable..."),
-        Control("Button_ClearFormula", Band::Frame2, K::Button, {2640, 2280, 735, 315},
-                {2, 8, 0, 0}, "Clear", "Clear the expression"),
+        Control("Button_ClearFormula", Band::Frame2, K::Button, {7320, 1680, 675, 315},
+                {8, 4, 0, 0}, "Clear", "Clear the expression"),
         Member("Button_result", 1, Band::Frame2, K::PictureButton, {7320, 2280, 675, 315},
                {8, 8, 0, 0}, "Go..."),
     };

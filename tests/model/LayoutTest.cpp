@@ -39,6 +39,8 @@ TEST(Layout, PlacesAndGrowthOnTheClientArea) {
         {"Label1", {240, 360, 1515, 255}, {0, 0, 0, 0}, "Label1"},
         {"Text_Formula", {2640, 960, 5325, 945}, {2, 0, 6, 4}, "Text_Formula"},
         {"Label_ResultLine", {2640, 1920, 5325, 465}, {2, 4, 6, 0}, "Label_ResultLine"},
+        {"List_History", {2640, 2400, 4635, 915}, {2, 4, 6, 4}, "List_History"},
+        {"Button_ClearFormula", {7320, 2400, 675, 315}, {8, 4, 0, 0}, "Button_ClearFormula"},
         {"Button_result_1", {7320, 3000, 675, 315}, {8, 8, 0, 0}, "Button_result"},
         {"Button_Num_7", {180, 3600, 495, 375}, {0, 8, 0, 0}, "Button_Num"},
         {"Button_Num_38", {6780, 4020, 1215, 375}, {0, 8, 0, 0}, "Button_Num"},

@@ -1,6 +1,7 @@
 // The window's behaviour through its model: evaluation and the result line,
 // the keypad, examples and clipboard commands, undo, the variables, the
 // history, expression files and help, each driven as the view would.
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -190,6 +191,9 @@ std::string ModelTest::Probe(const std::string& verb, const std::string& arg) {
          }},
         {"closed", [&] { return std::string(port.closed ? "yes" : "no"); }},
         {"bytes", [&] { return ReadBytes(folder / arg); }},  // of a file
+        // Whether Up or Down was taken by the history or left to the box.
+        {"up", [&] { return std::string(model.FormulaKeyUp() ? "taken" : "left"); }},
+        {"down", [&] { return std::string(model.FormulaKeyDown() ? "taken" : "left"); }},
     };
     if (!probes.contains(verb)) {
         ADD_FAILURE() << "no probe " << verb;
@@ -388,18 +392,18 @@ const Scenario kScenarios[] = {
       "formula [x]",
       "up",
       "formula = If (A>1) Then\r\n  1/0\r\nElse 2 EndIf[]",
-      "up",
+      "up = left",
       "formula = If (A>1) Then\r\n  1/0\r\nElse 2 EndIf[]",
       "formula If (A>1) Then[]\r\n  1/0\r\nElse 2 EndIf",
       "up",
       "formula = 1+2[]",
-      "up",
+      "up = taken",
       "formula = 1+2[]",
       "down",
       "formula = If (A>1) Then\r\n  1/0\r\nElse 2 EndIf[]",
-      "down",
+      "down = taken",
       "formula = x[]",
-      "down",
+      "down = left",
       "formula = x[]",
       "history 0",
       "formula = 1+2[]",
@@ -417,6 +421,11 @@ const Scenario kScenarios[] = {
       "history = ",
       "restart",
       "history = "}},
+    // A line of the history file ending in a lone backslash keeps it; one
+    // ending in an escaped backslash reads it back as one.
+    {"history file ending in backslashes",
+     {"eval 1 = 1.000000000000000", "file data/history.txt 7\t7\t7\\\n8\t8\t8\\\\\n", "restart",
+      "history = 7  =  7 / 8  =  8", "formula []", "valueof 0", "valueof 1", "formula = 7\\8\\[]"}},
     // The formula left at exit is one undo step behind example 1.
     {"formula kept at exit",
      {"formula [A*7]", "run Unload", "restart",
@@ -554,6 +563,18 @@ TEST_F(ModelTest, HistoryKeepsTheNewestThousand) {
     ASSERT_EQ(model.History().size(), kMaxHistoryEntries);
     EXPECT_EQ(model.History().front().formula, "3");
     EXPECT_EQ(model.History().back(), (HistoryEntry{"1002", "1,002.000000000000000", "1002"}));
+    // A file grown to twice that is written again with the newest alone.
+    std::string lines;
+    for (std::size_t i = 1; i <= 2 * kMaxHistoryEntries; ++i) {
+        const std::string n = std::to_string(i);
+        lines += n + '\t' + n + '\t' + n + '\n';
+    }
+    WriteBytes(folder / "data" / "history.txt", lines);
+    model.Form_Load();
+    EXPECT_EQ(model.History().front().formula, "1001");
+    const std::string kept = ReadBytes(folder / "data" / "history.txt");
+    EXPECT_EQ(std::size_t(std::count(kept.begin(), kept.end(), '\n')), kMaxHistoryEntries);
+    EXPECT_TRUE(kept.starts_with("1001\t"));
 }
 
 // Opening replaces the formula alone; a refused file leaves it as it was.

@@ -352,14 +352,14 @@ private slots:
         QCOMPARE(box->Text(), QString::fromUtf8(c.formula));
         QCOMPARE(box->document()->lastBlock().layout()->formats(), colours);
         QCOMPARE(box->document()->availableUndoSteps(), undoSteps);
-        // The messages wrap (narrower, they need more rows) and show whole at
-        // the starting size.
-        auto* line = m_w->Control<QLabel>("Label_ResultLine");
-        QVERIFY(line->heightForWidth(line->width()) <= line->height());
-        QVERIFY(line->heightForWidth(line->width() / 3) > line->heightForWidth(line->width()));
-        // The message is a link to the place.
+        // The message shows whole at the starting size, and is a link to the
+        // place: Tab moves onto it and Enter follows it.
+        auto* line = m_w->Control<QTextBrowser>("Label_ResultLine");
+        QTRY_COMPARE(line->verticalScrollBar()->maximum(), 0);
         box->moveCursor(QTextCursor::Start);
-        emit line->linkActivated("0");
+        line->setFocus();
+        QTest::keyClick(line, Qt::Key_Tab);
+        QTest::keyClick(line, Qt::Key_Return);
         QCOMPARE(Marked(box), QString::fromUtf8(c.marked));
         // Colouring again is no edit; typing is.
         box->SetVariableNames({"A", "B"});
@@ -367,6 +367,36 @@ private slots:
         QTest::keyClicks(box, "7");
         QVERIFY(box->Marks().empty());
         QCOMPARE(box->toolTip(), "Edit the expression ");
+    }
+
+    // Messages longer than the line's rows wrap and scroll: the keyboard
+    // reaches the last one, and a click on it selects its place.
+    void longMessagesScroll() {
+        FormulaBox* box = m_w->Formula();
+        box->SetText("2^3+X+Y");
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_F9);
+        auto* line = m_w->Control<QTextBrowser>("Label_ResultLine");
+        const QScrollBar* bar = line->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QTest::keyClick(box, Qt::Key_Tab);
+        QVERIFY(line->hasFocus());
+        QTest::keyClick(line, Qt::Key_End);
+        QCOMPARE(bar->value(), bar->maximum());
+        QTest::keyClick(line, Qt::Key_Home);
+        QCOMPARE(bar->value(), 0);
+        // Tab goes through the messages to the last, scrolling it into view.
+        QString focused;
+        for (int i = 0; i < 20 && line->hasFocus(); ++i) {
+            focused = line->textCursor().selectedText();
+            QTest::keyClick(line, Qt::Key_Tab);
+        }
+        QCOMPARE(focused, "Y is not a variable and is skipped");
+        QCOMPARE(bar->value(), bar->maximum());
+        const QTextCursor last = line->document()->find(focused);
+        QTest::mouseClick(line->viewport(), Qt::LeftButton, {},
+                          line->cursorRect(last).center() - QPoint(20, 0));
+        QCOMPARE(Marked(box), "2^3+X+[Y]");
     }
 
     void informationWindows() {

@@ -358,7 +358,7 @@ private:
              }},
             {"tip", [&] { return m_w->Control(arg)->toolTip(); }},
             {"line",  // the result line's text
-             [&] { return m_w->Control<QLabel>("Label_ResultLine")->toolTip(); }},
+             [&] { return m_w->Control("Label_ResultLine")->toolTip(); }},
             {"history",
              [&] {
                  QStringList entries;

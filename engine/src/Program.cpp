@@ -175,8 +175,21 @@ struct Operand {
 
 }  // namespace
 
+// A step of the fast program before it is coded.
+struct FastProgram::Shape {
+    enum class Kind : std::uint8_t { Binary, Unary, Fused };
+    Kind kind = Kind::Binary;
+    int op = 0;                 // the index of the operation (of the outer one when fused)
+    int inner = 0;              // fused: the index of the inner operation
+    bool leftPrevious = false;  // fused: the destination's value is the result just before
+    std::uint16_t dst = 0;
+    Operand a;
+    Operand b;
+};
+
 void FastProgram::Make(const Program& program) {
     usable = false;
+    isShort = false;
     steps.clear();
     constants.clear();
     slots = 0;
@@ -192,10 +205,10 @@ void FastProgram::Make(const Program& program) {
         constants.push_back(value);
         return Operand{From::Constant, static_cast<std::uint16_t>(constants.size() - 1)};
     };
-    const auto code = [](From from) { return static_cast<int>(from); };
+    std::pmr::vector<Shape> shapes(steps.get_allocator());
     Operand returned;
     for (const Step& step : program.steps) {
-        const auto dst = static_cast<std::size_t>(step.dst);
+        const auto dst = static_cast<std::uint16_t>(step.dst);
         switch (step.code) {
             case Code::Constant: {
                 const std::optional<Operand> made = constant(step.constant);
@@ -230,10 +243,8 @@ void FastProgram::Make(const Program& program) {
                 if (op < 0) {
                     return;
                 }
-                const int stepCode = (op * kFromCount + code(a.from)) * kFromCount + code(b.from);
-                steps.push_back({static_cast<std::uint8_t>(stepCode),
-                                 static_cast<std::uint16_t>(dst), a.index, b.index});
-                at[dst] = {From::Register, static_cast<std::uint16_t>(dst)};
+                shapes.push_back({Shape::Kind::Binary, op, 0, false, dst, a, b});
+                at[dst] = {From::Register, dst};
                 break;
             }
             case Code::Unary: {
@@ -254,11 +265,8 @@ void FastProgram::Make(const Program& program) {
                 if (op < 0) {
                     return;
                 }
-                const int stepCode =
-                    kBinaryOps * kFromCount * kFromCount + op * kFromCount + code(a.from);
-                steps.push_back({static_cast<std::uint8_t>(stepCode),
-                                 static_cast<std::uint16_t>(dst), a.index, 0});
-                at[dst] = {From::Register, static_cast<std::uint16_t>(dst)};
+                shapes.push_back({Shape::Kind::Unary, op, 0, false, dst, a, Operand{}});
+                at[dst] = {From::Register, dst};
                 break;
             }
             case Code::Fail:
@@ -268,34 +276,109 @@ void FastProgram::Make(const Program& program) {
                 break;
         }
     }
-    steps.push_back({static_cast<std::uint8_t>(kEndCode), 0, 0, 0});
     resultFrom = returned.from;
     result = returned.index;
-    usable = true;
-    MakeShort();
-}
-
-void FastProgram::MakeShort() {
-    isShort = false;
-    shortForm = Short{};
-    if (steps.size() == 1 && resultFrom != From::Register) {
+    // A program of one step of + - * / over numbers and variables whose
+    // result is the formula's, or of none, is worked out without the step
+    // machinery.
+    if (shapes.empty()) {
         shortForm = {OpKind::Other, resultFrom, From::Constant, result, 0};
         isShort = true;
-        return;
+    } else if (const Shape& only = shapes.front();
+               shapes.size() == 1 && only.kind == Shape::Kind::Binary && only.op < kBasicOps &&
+               resultFrom == From::Register) {
+        shortForm = {kBinaryKinds[only.op], only.a.from, only.b.from, only.a.index, only.b.index};
+        isShort = true;
     }
-    if (steps.size() != 2 || resultFrom != From::Register) {
-        return;
-    }
-    const FastStep& step = steps.front();
-    const int place = step.code / kFromCount;
-    const int op = place / kFromCount;
-    if (op > BinaryIndex(OpKind::Divide)) {
-        return;
-    }
-    shortForm = {kBinaryKinds[op], static_cast<From>(place % kFromCount),
-                 static_cast<From>(step.code % kFromCount), step.a, step.b};
-    isShort = shortForm.fromA != From::Register && shortForm.fromB != From::Register;
+    Fuse(shapes);
+    Encode(shapes);
+    usable = true;
 }
+
+void FastProgram::Fuse(std::pmr::vector<Shape>& shapes) const {
+    // readAfter[k]: after step k, the register step k - 1 wrote is still read.
+    std::pmr::vector<bool> readAfter(shapes.size(), false, shapes.get_allocator());
+    std::array<bool, kRegisters> live{};
+    if (resultFrom == From::Register) {
+        live[result] = true;
+    }
+    for (std::size_t k = shapes.size(); k-- > 0;) {
+        const Shape& shape = shapes[k];
+        if (k > 0) {
+            readAfter[k] = live[shapes[k - 1].dst];
+        }
+        live[shape.dst] = false;
+        for (const Operand& operand : {shape.a, shape.b}) {
+            if (operand.from == From::Register) {
+                live[operand.index] = true;
+            }
+        }
+    }
+    // A step of + - * / whose result only the next step reads, as the right
+    // operand of + - * / over its destination, is done in one step with it:
+    // r[d] = r[d] outer (x inner y), each value worked out as before.
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+        const Shape& inner = shapes[k];
+        if (k + 1 < shapes.size()) {
+            const Shape& outer = shapes[k + 1];
+            const auto basic = [](const Shape& shape) {
+                return shape.kind == Shape::Kind::Binary && shape.op < kBasicOps;
+            };
+            if (basic(inner) && basic(outer) && outer.a.from == From::Register &&
+                outer.a.index == outer.dst && outer.b.from == From::Register &&
+                outer.b.index == inner.dst && inner.dst != outer.dst && !readAfter[k + 1]) {
+                shapes[kept++] = {Shape::Kind::Fused, outer.op, inner.op, false,
+                                  outer.dst,          inner.a,  inner.b};
+                ++k;
+                continue;
+            }
+        }
+        shapes[kept++] = inner;
+    }
+    shapes.resize(kept);
+}
+
+void FastProgram::Encode(std::pmr::vector<Shape>& shapes) {
+    // An operand that the step just before made is read from where that step
+    // left it.
+    for (std::size_t k = 1; k < shapes.size(); ++k) {
+        Shape& shape = shapes[k];
+        const std::uint16_t previous = shapes[k - 1].dst;
+        for (Operand* operand : {&shape.a, &shape.b}) {
+            if (operand->from == From::Register && operand->index == previous) {
+                operand->from = From::Previous;
+            }
+        }
+        shape.leftPrevious = shape.kind == Shape::Kind::Fused && shape.dst == previous;
+    }
+    const auto pair = [](const Shape& shape) {
+        return static_cast<int>(shape.a.from) * kFromCount + static_cast<int>(shape.b.from);
+    };
+    steps.reserve(shapes.size() + 1);
+    for (const Shape& shape : shapes) {
+        int code = 0;
+        switch (shape.kind) {
+            case Shape::Kind::Binary:
+                code = shape.op * kPairs + pair(shape);
+                break;
+            case Shape::Kind::Unary:
+                code = kUnaryCode + shape.op * kFromCount + static_cast<int>(shape.a.from);
+                break;
+            case Shape::Kind::Fused:
+                code = kFusedCode +
+                       (((shape.leftPrevious ? 1 : 0) * kBasicOps + shape.op) * kBasicOps +
+                        shape.inner) *
+                           kPairs +
+                       pair(shape);
+                break;
+        }
+        steps.push_back(
+            {static_cast<std::uint16_t>(code), shape.dst, shape.a.index, shape.b.index});
+    }
+    steps.push_back({static_cast<std::uint16_t>(kEndCode), 0, 0, 0});
+}
+
 namespace {
 
 // Whether a step left the range of a double is read from the processor's
@@ -360,9 +443,17 @@ bool FastProgram::RunSteps(const SlotValues& variables, double& value) const noe
     // than one shared switch, and reads each operand with one load.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
-#define VORNEL_PLACES(NAME)                                                                    \
-    &&NAME##_rr, &&NAME##_rc, &&NAME##_rv, &&NAME##_cr, &&NAME##_cc, &&NAME##_cv, &&NAME##_vr, \
-        &&NAME##_vc, &&NAME##_vv
+    // The codes' addresses, in the order of FastProgram's codes.
+#define VORNEL_PLACES(NAME)                                                                        \
+    &&NAME##_rr, &&NAME##_rc, &&NAME##_rv, &&NAME##_rp, &&NAME##_cr, &&NAME##_cc, &&NAME##_cv,     \
+        &&NAME##_cp, &&NAME##_vr, &&NAME##_vc, &&NAME##_vv, &&NAME##_vp, &&NAME##_pr, &&NAME##_pc, \
+        &&NAME##_pv, &&NAME##_pp
+#define VORNEL_INNER_PLACES(LEFT, OUTER)                                         \
+    VORNEL_PLACES(LEFT##_##OUTER##_plus), VORNEL_PLACES(LEFT##_##OUTER##_minus), \
+        VORNEL_PLACES(LEFT##_##OUTER##_times), VORNEL_PLACES(LEFT##_##OUTER##_divide)
+#define VORNEL_FUSED_PLACES(LEFT)                                      \
+    VORNEL_INNER_PLACES(LEFT, plus), VORNEL_INNER_PLACES(LEFT, minus), \
+        VORNEL_INNER_PLACES(LEFT, times), VORNEL_INNER_PLACES(LEFT, divide)
     static const void* const kCode[] = {VORNEL_PLACES(plus),
                                         VORNEL_PLACES(minus),
                                         VORNEL_PLACES(times),
@@ -374,67 +465,98 @@ bool FastProgram::RunSteps(const SlotValues& variables, double& value) const noe
                                         &&ceil_r,
                                         &&ceil_c,
                                         &&ceil_v,
+                                        &&ceil_p,
                                         &&floor_r,
                                         &&floor_c,
                                         &&floor_v,
+                                        &&floor_p,
+                                        VORNEL_FUSED_PLACES(r),
+                                        VORNEL_FUSED_PLACES(p),
                                         &&end};
+#undef VORNEL_FUSED_PLACES
+#undef VORNEL_INNER_PLACES
 #undef VORNEL_PLACES
     static_assert(std::size(kCode) == kEndCode + 1);
     const FastStep* step = steps.data();
-    double z;
+    double z = 0;  // the result of the step just before
+    // An operand from each place: p is the result just before.
+#define VORNEL_READ_r(index) r[index]
+#define VORNEL_READ_c(index) c[index]
+#define VORNEL_READ_v(index) v[index]
+#define VORNEL_READ_p(index) z
 #define VORNEL_NEXT() \
     r[step->dst] = z; \
     ++step;           \
     goto* kCode[step->code]
-#define VORNEL_BINARY_AT(NAME, X, Y, BODY, NEXT) \
-    NAME##_##X##Y : {                            \
-        const double x = X[step->a];             \
-        const double y = Y[step->b];             \
-        BODY;                                    \
-    }                                            \
-    NEXT();
-#define VORNEL_BINARY(NAME, BODY, NEXT)      \
-    VORNEL_BINARY_AT(NAME, r, r, BODY, NEXT) \
-    VORNEL_BINARY_AT(NAME, r, c, BODY, NEXT) \
-    VORNEL_BINARY_AT(NAME, r, v, BODY, NEXT) \
-    VORNEL_BINARY_AT(NAME, c, r, BODY, NEXT) \
-    VORNEL_BINARY_AT(NAME, c, c, BODY, NEXT) \
-    VORNEL_BINARY_AT(NAME, c, v, BODY, NEXT) \
-    VORNEL_BINARY_AT(NAME, v, r, BODY, NEXT) \
-    VORNEL_BINARY_AT(NAME, v, c, BODY, NEXT) \
-    VORNEL_BINARY_AT(NAME, v, v, BODY, NEXT)
-#define VORNEL_UNARY_AT(NAME, X, BODY) \
-    NAME##_##X : {                     \
-        const double x = X[step->a];   \
-        BODY;                          \
-    }                                  \
+    // A step over operands x and y, from each pair of places.
+#define VORNEL_AT(NAME, X, Y, BODY)                \
+    NAME##_##X##Y : {                              \
+        const double x = VORNEL_READ_##X(step->a); \
+        const double y = VORNEL_READ_##Y(step->b); \
+        BODY;                                      \
+    }                                              \
     VORNEL_NEXT();
-#define VORNEL_UNARY(NAME, BODY) \
-    VORNEL_UNARY_AT(NAME, r, BODY) VORNEL_UNARY_AT(NAME, c, BODY) VORNEL_UNARY_AT(NAME, v, BODY)
+#define VORNEL_FROM(NAME, X, BODY) \
+    VORNEL_AT(NAME, X, r, BODY)    \
+    VORNEL_AT(NAME, X, c, BODY)    \
+    VORNEL_AT(NAME, X, v, BODY)    \
+    VORNEL_AT(NAME, X, p, BODY)
+#define VORNEL_BINARY(NAME, BODY) \
+    VORNEL_FROM(NAME, r, BODY)    \
+    VORNEL_FROM(NAME, c, BODY)    \
+    VORNEL_FROM(NAME, v, BODY)    \
+    VORNEL_FROM(NAME, p, BODY)
+#define VORNEL_UNARY_AT(NAME, X, BODY)             \
+    NAME##_##X : {                                 \
+        const double x = VORNEL_READ_##X(step->a); \
+        BODY;                                      \
+    }                                              \
+    VORNEL_NEXT();
+#define VORNEL_UNARY(NAME, BODY)   \
+    VORNEL_UNARY_AT(NAME, r, BODY) \
+    VORNEL_UNARY_AT(NAME, c, BODY) VORNEL_UNARY_AT(NAME, v, BODY) VORNEL_UNARY_AT(NAME, p, BODY)
+    // Two steps in one: the destination's value (from LEFT), then OUTER
+    // applied to it and to x INNER y.
+#define VORNEL_INNER(LEFT, OUTER, OUTER_OP)                                                  \
+    VORNEL_BINARY(LEFT##_##OUTER##_plus, z = VORNEL_READ_##LEFT(step->dst) OUTER_OP(x + y))  \
+    VORNEL_BINARY(LEFT##_##OUTER##_minus, z = VORNEL_READ_##LEFT(step->dst) OUTER_OP(x - y)) \
+    VORNEL_BINARY(LEFT##_##OUTER##_times, z = VORNEL_READ_##LEFT(step->dst) OUTER_OP(x * y)) \
+    VORNEL_BINARY(LEFT##_##OUTER##_divide, z = VORNEL_READ_##LEFT(step->dst) OUTER_OP(x / y))
+#define VORNEL_FUSED(LEFT)      \
+    VORNEL_INNER(LEFT, plus, +) \
+    VORNEL_INNER(LEFT, minus, -) VORNEL_INNER(LEFT, times, *) VORNEL_INNER(LEFT, divide, /)
 
     goto* kCode[step->code];
-    VORNEL_BINARY(plus, z = x + y, VORNEL_NEXT)
-    VORNEL_BINARY(minus, z = x - y, VORNEL_NEXT)
-    VORNEL_BINARY(times, z = x * y, VORNEL_NEXT)
-    VORNEL_BINARY(divide, z = x / y, VORNEL_NEXT)
-    VORNEL_BINARY(max, z = x >= y ? x : y, VORNEL_NEXT)
-    VORNEL_BINARY(min, z = x < y ? x : y, VORNEL_NEXT)
+    VORNEL_BINARY(plus, z = x + y)
+    VORNEL_BINARY(minus, z = x - y)
+    VORNEL_BINARY(times, z = x * y)
+    VORNEL_BINARY(divide, z = x / y)
+    VORNEL_BINARY(max, z = x >= y ? x : y)
+    VORNEL_BINARY(min, z = x < y ? x : y)
     VORNEL_BINARY(
         round, const double places = std::nearbyint(y); if (!(places >= 0 && places <= kInt32Max)) {
             goto fail;
-        } z = RoundToPlaces(x, static_cast<int>(places)),
-                                                        VORNEL_NEXT)
+        } z = RoundToPlaces(x, static_cast<int>(places)))
     VORNEL_BINARY(
-        exp, if (!FastPower(x, y, z)) { goto fail; }, VORNEL_NEXT)
+        exp, if (!FastPower(x, y, z)) { goto fail; })
     VORNEL_UNARY(
         ceil, z = std::floor(x); if (z != x) { z += 1; })
     VORNEL_UNARY(floor, z = std::floor(x))
+    VORNEL_FUSED(r)
+    VORNEL_FUSED(p)
 end:
+#undef VORNEL_FUSED
+#undef VORNEL_INNER
 #undef VORNEL_UNARY
 #undef VORNEL_UNARY_AT
 #undef VORNEL_BINARY
-#undef VORNEL_BINARY_AT
+#undef VORNEL_FROM
+#undef VORNEL_AT
 #undef VORNEL_NEXT
+#undef VORNEL_READ_p
+#undef VORNEL_READ_v
+#undef VORNEL_READ_c
+#undef VORNEL_READ_r
 #pragma GCC diagnostic pop
     if (!watch.InRange()) {
         return false;
@@ -448,6 +570,9 @@ end:
             break;
         case From::Variable:
             value = v[result];
+            break;
+        case From::Previous:
+            value = z;
             break;
     }
     return true;

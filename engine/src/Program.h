@@ -131,22 +131,31 @@ struct FastProgram {
     explicit FastProgram(std::pmr::memory_resource* memory = std::pmr::get_default_resource())
         : steps(memory), constants(memory) {}
 
-    // Where an operand lives.
-    enum class From : std::uint8_t { Register, Constant, Variable };
-    static constexpr int kFromCount = 3;
+    // Where an operand lives: a register, a number of the formula, a
+    // variable's read value, or the result of the step just before, which is
+    // kept in the processor (reading it back from memory would make every
+    // step wait for the one before to reach memory).
+    enum class From : std::uint8_t { Register, Constant, Variable, Previous };
+    static constexpr int kFromCount = 4;
 
     struct FastStep {
-        std::uint8_t code;  // see Code()
+        std::uint16_t code;
         std::uint16_t dst;
         std::uint16_t a;
         std::uint16_t b;
     };
     // The code of a step: the two-operand operations (+ - * / max min round
-    // exp) for each pair of places, then ceil and floor for each place, then
-    // the end of the program.
+    // exp) for each pair of places; then ceil and floor for each place; then
+    // two steps in one (see Fuse) for the place of the destination's value
+    // (a register, or the result just before), each pair of + - * / and
+    // each pair of places; then the end of the program.
     static constexpr int kBinaryOps = 8;
     static constexpr int kUnaryOps = 2;
-    static constexpr int kEndCode = kBinaryOps * kFromCount * kFromCount + kUnaryOps * kFromCount;
+    static constexpr int kBasicOps = 4;  // + - * /, the first of the operations
+    static constexpr int kPairs = kFromCount * kFromCount;
+    static constexpr int kUnaryCode = kBinaryOps * kPairs;
+    static constexpr int kFusedCode = kUnaryCode + kUnaryOps * kFromCount;
+    static constexpr int kEndCode = kFusedCode + 2 * kBasicOps * kBasicOps * kPairs;
 
     // The last step has kEndCode.
     std::pmr::vector<FastStep> steps;
@@ -182,7 +191,9 @@ struct FastProgram {
     }
 
 private:
-    void MakeShort();
+    struct Shape;
+    void Fuse(std::pmr::vector<Shape>& shapes) const;
+    void Encode(std::pmr::vector<Shape>& shapes);
     bool RunSteps(const SlotValues& variables, double& value) const noexcept;
     [[gnu::always_inline]] inline bool RunShort(const SlotValues& variables,
                                                 double& value) const noexcept {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <string>
 
 #include <vornel/Outcome.h>
@@ -20,7 +21,7 @@ struct EvaluationFailure {
     static constexpr int kSubscriptOutOfRange = failure::kSubscriptOutOfRange;
     static constexpr int kDivisionByZero = failure::kDivisionByZero;
     static constexpr int kTypeMismatch = failure::kTypeMismatch;
-    static constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
+    static constexpr std::size_t kNowhere = std::numeric_limits<std::size_t>::max();
 
     int number;
     Cause cause = Cause::None;

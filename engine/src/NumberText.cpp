@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -216,7 +217,7 @@ std::size_t PositionalSize(const CompactDecimal& d) {
 
 namespace {
 
-// The 15 significant digits of a value with a fraction, from 10^-5 up to
+// The 15 significant digits of a value with a fraction, from 10^-4 up to
 // 10^15, worked out in whole-number arithmetic: the value is its 53-bit
 // mantissa over a power of two, so times a power of ten it is an exact
 // 128-bit number, and its rounding is exact. Read back, the digits are
@@ -225,7 +226,7 @@ namespace {
 // for a tie, which the text route rounds as it does.
 std::optional<ReadValue> ReadBackFraction(double value) {
     const double magnitude = std::abs(value);
-    if (!(magnitude >= 1e-5 && magnitude < 1e15)) {
+    if (!(magnitude >= 1e-4 && magnitude < 1e15)) {
         return std::nullopt;
     }
     constexpr int kMantissaBits = 52;
@@ -234,57 +235,46 @@ std::optional<ReadValue> ReadBackFraction(double value) {
     const std::uint64_t mantissa =
         (bits & ((std::uint64_t{1} << kMantissaBits) - 1)) | (std::uint64_t{1} << kMantissaBits);
     const int shift = kExponentBias - static_cast<int>(bits >> kMantissaBits);
-    if (shift <= 0) {
-        return std::nullopt;  // whole
-    }
+    assert(shift > 0);  // a value below 10^15 here is not whole
     // s decimals make 15 digits: 10^14 <= magnitude * 10^s < 10^15. The
-    // binary exponent times log10(2) guesses it, at most one off.
+    // binary exponent times log10(2) guesses s, or one more than s.
     const int binaryExponent = kMantissaBits - shift;
     int s = 14 - ((binaryExponent * 1233) >> 12);
-    constexpr int kLowest = 14;
+    [[maybe_unused]] constexpr int kLowest = 14;
     constexpr int kHighest = 15;
-    for (int tries = 0; tries < 3; ++tries) {
-        if (s < 0 || s >= static_cast<int>(std::size(kPowersOfTen))) {
-            return std::nullopt;
-        }
-        __extension__ typedef unsigned __int128 Wide;
-        const Wide scaled = static_cast<Wide>(mantissa) * kPowersOfTen[s];
-        auto digits = static_cast<std::uint64_t>(scaled >> shift);
-        if (digits >= kPowersOfTen[kHighest]) {
-            --s;
-            continue;
-        }
-        if (digits < kPowersOfTen[kLowest]) {
-            ++s;
-            continue;
-        }
-        const Wide rest = scaled & ((Wide{1} << shift) - 1);
-        const Wide half = Wide{1} << (shift - 1);
-        if (rest == half) {
-            return std::nullopt;
-        }
-        if (rest > half) {
-            ++digits;  // may reach 10^15: the digits are then 1 and zeros
-        }
-        const double read = static_cast<double>(digits) / kExactPowersOfTen[s];
-        // 15 digits, or 16 when rounding reached 10^15; without the zeros
-        // they end with.
-        const int count = digits >= kPowersOfTen[kHighest] ? kHighest + 1 : kHighest;
-        int trailing = 0;
-        for (const int run : {8, 4, 2, 1}) {
-            if (digits % kPowersOfTen[run] == 0) {
-                digits /= kPowersOfTen[run];
-                trailing += run;
-            }
-        }
-        CompactDecimal d;
-        d.negative = value < 0;
-        d.pointPos = count - s;
-        d.count = count - trailing;
-        return ReadValue{d.negative ? -read : read, static_cast<std::uint32_t>(PositionalSize(d)),
-                         true};
+    __extension__ typedef unsigned __int128 Wide;
+    Wide scaled = static_cast<Wide>(mantissa) * kPowersOfTen[s];
+    if ((scaled >> shift) >= kPowersOfTen[kHighest]) {
+        --s;
+        scaled = static_cast<Wide>(mantissa) * kPowersOfTen[s];
     }
-    return std::nullopt;
+    auto digits = static_cast<std::uint64_t>(scaled >> shift);
+    assert(digits >= kPowersOfTen[kLowest] && digits < kPowersOfTen[kHighest]);
+    const Wide rest = scaled & ((Wide{1} << shift) - 1);
+    const Wide half = Wide{1} << (shift - 1);
+    if (rest == half) {
+        return std::nullopt;
+    }
+    if (rest > half) {
+        ++digits;  // may reach 10^15: the digits are then 1 and zeros
+    }
+    const double read = static_cast<double>(digits) / kExactPowersOfTen[s];
+    // 15 digits, or 16 when rounding reached 10^15; without the zeros
+    // they end with.
+    const int count = digits >= kPowersOfTen[kHighest] ? kHighest + 1 : kHighest;
+    int trailing = 0;
+    for (const int run : {8, 4, 2, 1}) {
+        if (digits % kPowersOfTen[run] == 0) {
+            digits /= kPowersOfTen[run];
+            trailing += run;
+        }
+    }
+    CompactDecimal d;
+    d.negative = value < 0;
+    d.pointPos = count - s;
+    d.count = count - trailing;
+    return ReadValue{d.negative ? -read : read, static_cast<std::uint32_t>(PositionalSize(d)),
+                     true};
 }
 
 }  // namespace

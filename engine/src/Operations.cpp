@@ -219,7 +219,7 @@ double RoundToPlaces(double a, int d) {
     const double sum = std::abs(kept) + UnitInPlace(d);
     const auto summed =
         std::to_chars(buffer, buffer + sizeof buffer, sum, std::chars_format::fixed, d);
-    double magnitude = 0;
+    double magnitude{};
     std::from_chars(buffer, summed.ptr, magnitude);
     return a < 0 ? -magnitude : magnitude;
 }

@@ -157,10 +157,6 @@ struct Operand {
 // product leaves the range of a double the later ones stay outside it, so
 // checking the last one is checking each.
 [[gnu::always_inline]] inline bool FastPower(double a, double b, double& result) {
-    if (b == 0) {
-        result = 1;
-        return true;
-    }
     const double n = std::nearbyint(b);
     if (!(n >= kInt16Min && n < kInt16Max)) {
         return false;

@@ -162,7 +162,7 @@ struct FastProgram {
     std::pmr::vector<double> constants;
     From resultFrom = From::Constant;
     std::uint16_t result = 0;
-    std::uint64_t slots = 0;  // bit k: the program reads slot k
+    std::uint64_t slots{};  // bit k: the program reads slot k
     bool usable = false;
 
     // A program of at most one step of + - * / over numbers and variables,

@@ -258,6 +258,8 @@ std::vector<PlaceCase> PlaceCases() {
         {"128th_token", "IF " + sumOf64 + ">1 THEN 1 ELSE 2 ENDIF", 9, 130, 131,
          Cause::TooManyTokens},
         {"sign_in_condition", "IF A>-5 THEN 1 ELSE 2 ENDIF", 13, 5, 6, Cause::NotANumber},
+        {"empty_argument_in_condition", "If (Ceil(() Then 1 Else 2 EndIf", 9, 11, 11,
+         Cause::MissingOperandAtEnd},
         {"truth_value_added", "IF (A>1)+1 THEN 1 ELSE 2 ENDIF", 9, 8, 9, Cause::WrongKindOfOperand},
         {"division_in_condition", "if (1/0>1) then 1 else 2 endif", 11, 5, 6,
          Cause::DivisionByZero},

@@ -117,6 +117,7 @@ std::vector<CompiledRow> CompiledRows() {
          "Round(A/3,2)+Ceil(T)-Floor(0-T)+Exp(D,2)",
          {"160035.33", "2", "2.17", "6.33", "27"}},
         {"power_overflow", "Exp(B,2)", {"40000", "0", "#6", "0.01", "#6"}},
+        {"powers_of_one_and_none", "Exp(A,1)+Exp(D,0)*2", {"102", "2", "-0.5", "9", "2"}},
         {"value_left_unused", "1+A=3", {"3", "3", "3", "3", "3"}},
         {"functions_of_results", "Ceil(A/3)*Floor(B/7)-A", {"852", "0", "2.5", "-7", "-0"}},
         {"mixed_precedence", "A-B*C+D/E*A-(B+C)/D", {"-59821.25", "#6", "ok", "5.15", "ok"}},
@@ -416,6 +417,8 @@ TEST(Formula, ANameIsMatchedByItsUpperCase) {
 }
 
 TEST(Formula, EveryNoteKindHasASentence) {
+    // A formula keeps its first thousand notes.
+    EXPECT_EQ(Exp().Compile(Repeated("2%", 1001)).Notes().size(), 1000U);
     std::vector<std::string_view> seen;
     for (int k = 0; k <= static_cast<int>(NoteKind::JoinedNumbers); ++k) {
         const std::string_view text = NoteText(static_cast<NoteKind>(k));

@@ -554,7 +554,7 @@ private:
         if (!Sum(right)) {
             return false;
         }
-        holds = Holds(left < right ? -1 : (left > right ? 1 : 0), relation);
+        holds = Holds(static_cast<int>(left > right) - static_cast<int>(left < right), relation);
         return true;
     }
 

@@ -52,8 +52,12 @@ struct StackEntry {
     const char* valueData;
     std::size_t valueSize;
 
-    static StackEntry Of(grammar::Symbol s, std::string_view value, int token = 0) {
+    static StackEntry Of(grammar::Symbol s, std::string_view value, int token) {
         return {s, static_cast<std::uint8_t>(token), value.data(), value.size()};
+    }
+    // An entry that stands for no token of its own.
+    static StackEntry Of(grammar::Symbol s, std::string_view value) {
+        return {s, std::uint8_t{}, value.data(), value.size()};
     }
     std::string_view Value() const { return {valueData, valueSize}; }
 };

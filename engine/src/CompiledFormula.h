@@ -83,7 +83,7 @@ struct CompiledFormula {
     bool keep;
     std::pmr::string text;  // as given
     std::size_t lead = 0;   // the spaces before the trimmed text (bytes, and characters)
-    std::size_t trimmedSize = 0;
+    std::size_t trimmedSize{};
     // The trimmed text upper-cased: needed where case or a character's
     // length could change what the rules read (an If block, or text beyond
     // ASCII); plain ASCII arithmetic reads the same in either case, and is

@@ -474,7 +474,7 @@ bool FastProgram::RunSteps(const SlotValues& variables, double& value) const noe
 #undef VORNEL_PLACES
     static_assert(std::size(kCode) == kEndCode + 1);
     const FastStep* step = steps.data();
-    double z = 0;  // the result of the step just before
+    double z{};  // the result of the step just before
     // An operand from each place: p is the result just before.
 #define VORNEL_READ_r(index) r[index]
 #define VORNEL_READ_c(index) c[index]

@@ -64,15 +64,18 @@ TEST(ParseCondition, ComparesAndCalls) {
          Row{"\" X \"=\"X\"", "TRUE"}, Row{"\"AB\"+\"CD\"=\"ABCD\"", "TRUE"},
          // A comparison takes its type from its left operand.
          Row{"A=\"ABC\"", "#13"}, Row{"A=\"100\"", "TRUE"}, Row{"\"100\"=A", "TRUE"},
-         Row{"0=\"1E-400\"", "TRUE"}, Row{"(1/0>1)", "#11"}, Row{"(0/0>1)", "#6"},
-         Row{"TRUE>1", "#9"}, Row{"A+TRUE", "#9"}, Row{"(A>1)+1>0", "#9"}, Row{"1|TRUE", "#9"},
-         Row{"2>2", "FALSE"}, Row{"2>=2", "TRUE"}, Row{"2<2", "FALSE"}, Row{"2<=1", "FALSE"},
-         Row{"2<>2", "FALSE"}, Row{"\"A\"<=\"A\"", "TRUE"}, Row{"\"B\"<=\"A\"", "FALSE"},
-         Row{"((A)+1)*2>201", "TRUE"}, Row{"1*(2>1", "#9"}, Row{"MAX(A,B)>150", "TRUE"},
-         Row{"MAX(A,B)=200", "TRUE"}, Row{"ROUND(A/3,5)=33.333", "TRUE"},
-         Row{"MAX (A,B)=200", "TRUE"}, Row{"MAX((A),(B))=200", "TRUE"}, Row{"MAX(5)=5", "TRUE"},
-         Row{"MIN(5)=0", "TRUE"}, Row{"MAX()>0", "#9"}, Row{"CEIL(40000)>0", "#6"},
-         Row{"MAX(1/0,1)>0", "#11"}, Row{"MAX(A,B", "FALSE"}},
+         Row{"0=\"1E-400\"", "TRUE"},
+         // Below a double however many digits it has after the point.
+         Row{"0=\"0." + std::string(401, '1') + "E-400\"", "TRUE"}, Row{"(1/0>1)", "#11"},
+         Row{"(0/0>1)", "#6"}, Row{"TRUE>1", "#9"}, Row{"A+TRUE", "#9"}, Row{"(A>1)+1>0", "#9"},
+         Row{"1|TRUE", "#9"}, Row{"2>2", "FALSE"}, Row{"2>=2", "TRUE"}, Row{"2<2", "FALSE"},
+         Row{"2<=1", "FALSE"}, Row{"2<>2", "FALSE"}, Row{"\"A\"<=\"A\"", "TRUE"},
+         Row{"\"B\"<=\"A\"", "FALSE"}, Row{"((A)+1)*2>201", "TRUE"}, Row{"1*(2>1", "#9"},
+         Row{"MAX(A,B)>150", "TRUE"}, Row{"MAX(A,B)=200", "TRUE"},
+         Row{"ROUND(A/3,5)=33.333", "TRUE"}, Row{"MAX (A,B)=200", "TRUE"},
+         Row{"MAX((A),(B))=200", "TRUE"}, Row{"MAX(5)=5", "TRUE"}, Row{"MIN(5)=0", "TRUE"},
+         Row{"MAX()>0", "#9"}, Row{"CEIL(40000)>0", "#6"}, Row{"MAX(1/0,1)>0", "#11"},
+         Row{"MAX(A,B", "FALSE"}},
         Decide);
 }
 
@@ -104,6 +107,7 @@ TEST(ConditionArithmetic, RoundsNumberTokensAndUsesPositionZero) {
                 Row{"MAX((2.5),(1))", "2"},
                 Row{"FLOOR(7.6)", "8"},
                 Row{"CEIL(32767)", "32767"},
+                Row{"CEIL(7/2)", "4"},
                 Row{"CEIL(40000)", "#6"},
                 Row{"FLOOR(-40000)", "#6"},
                 Row{"FLOOR(-32768)", "-32768"},

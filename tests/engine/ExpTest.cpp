@@ -232,6 +232,8 @@ std::vector<PlaceCase> PlaceCases() {
          Cause::DivisionByZero,
          {{"H", 1.7976931348623157e308}}},
         {"text_too_long", tooLong, 6, 0, 32767, Cause::TooLong},
+        // Too long as typed, though its blanks leave only "11" to calculate.
+        {"spaced_text_too_long", "1" + std::string(32765, ' ') + "1", 6, 0, 32767, Cause::TooLong},
         // If blocks: keywords, conditions, and faults inside the chosen branch.
         {"missing_then", "IF (TRUE) 1 ELSE 2 ENDIF", 5, 12, 12, Cause::MissingThen},
         // A branch on a line of its own: Then belongs at the end of the

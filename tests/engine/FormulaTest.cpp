@@ -118,6 +118,7 @@ std::vector<CompiledRow> CompiledRows() {
          {"160035.33", "2", "2.17", "6.33", "27"}},
         {"power_overflow", "Exp(B,2)", {"40000", "0", "#6", "0.01", "#6"}},
         {"powers_of_one_and_none", "Exp(A,1)+Exp(D,0)*2", {"102", "2", "-0.5", "9", "2"}},
+        {"power_at_the_counter_limit", "Exp(T,32767)", {"#6", "#6", "#6", "#6", "#6"}},
         {"value_left_unused", "1+A=3", {"3", "3", "3", "3", "3"}},
         {"functions_of_results", "Ceil(A/3)*Floor(B/7)-A", {"852", "0", "2.5", "-7", "-0"}},
         {"mixed_precedence", "A-B*C+D/E*A-(B+C)/D", {"-59821.25", "#6", "ok", "5.15", "ok"}},

@@ -28,7 +28,7 @@ public:
 
 private:
     std::array<std::string, 4> m_first;
-    std::size_t m_used = 0;
+    std::size_t m_used{};
     std::optional<std::deque<std::string>> m_more;
 };
 

@@ -161,7 +161,7 @@ struct FastProgram {
     std::pmr::vector<FastStep> steps;
     std::pmr::vector<double> constants;
     From resultFrom = From::Constant;
-    std::uint16_t result = 0;
+    std::uint16_t result{};
     std::uint64_t slots{};  // bit k: the program reads slot k
     bool usable = false;
 

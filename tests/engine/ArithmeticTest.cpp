@@ -64,7 +64,7 @@ TEST(Arithmetic, Round) {
          Row{"ROUND(0.0015,3)", "0.002"}, Row{"ROUND(0." + std::string(299, '0') + "1,2)", "0"},
          // Ties at many places, rounded up by one unit in the last kept place.
          Row{"ROUND(0.1234567895,9)", "0.12345679"}, Row{"ROUND(0.12345678915,10)", "0.1234567892"},
-         Row{"ROUND(0.000000000000015,14)", "0.00000000000002"},
+         Row{"ROUND(0.000000000000015,14)", "0.00000000000002"}, Row{"ROUND(0.35,1)", "0.4"},
          Row{"ROUND(0.0000000000000001235,18)", "0.000000000000000124"},
          Row{"ROUND(0.000000000000000001235,20)", "0.00000000000000000124"}},
         Arithmetic);

@@ -57,6 +57,7 @@ TEST(ReadBack, IsTheNumberTextReadBack) {
                                   4.9e-324,
                                   -0.0,
                                   1e15,
+                                  999999999999999.875,  // 15 digits round up to 16
                                   0.1 + 0.2,
                                   std::numeric_limits<double>::infinity(),
                                   std::numeric_limits<double>::quiet_NaN()};

@@ -18,12 +18,27 @@ constexpr UINT_PTR kSubclassId = 2;
 constexpr WPARAM kCtrlA = 1;  // the character Ctrl+A types
 const COLORREF kFailureColour = RGB(0xD0, 0x10, 0x10);
 const COLORREF kNoteColour = RGB(0xE0, 0x90, 0x00);
-const COLORREF kBranchColour = RGB(0x20, 0x80, 0x30);
+// The chosen branch is shaded in a light green through which its text shows.
+const COLORREF kBranchColour = RGB(0x4C, 0xAF, 0x50);
+constexpr BYTE kBranchOpacity = 0x50;
 
 // Indexed by Colouring, as the Qt window colours on a light base.
 const std::array<COLORREF, 6> kColours = {RGB(0x1f, 0x4e, 0x9c), RGB(0x7b, 0x3f, 0x9e),
                                           RGB(0x9a, 0x51, 0x00), RGB(0x27, 0x6e, 0x2b),
                                           RGB(0x55, 0x55, 0x55), RGB(0x00, 0x68, 0x6f)};
+
+void Shade(HDC dc, const RECT& area) {
+    HDC source = CreateCompatibleDC(dc);
+    HBITMAP pixel = CreateCompatibleBitmap(dc, 1, 1);
+    HGDIOBJ old = SelectObject(source, pixel);
+    SetPixel(source, 0, 0, kBranchColour);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, kBranchOpacity, 0};
+    GdiAlphaBlend(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, source,
+                  0, 0, 1, 1, blend);
+    SelectObject(source, old);
+    DeleteObject(pixel);
+    DeleteDC(source);
+}
 
 POINT PositionOf(HWND edit, std::size_t position) {
     POINTL point{};
@@ -244,6 +259,12 @@ LRESULT FormulaEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return result;
         }
+        case WM_PRINTCLIENT: {
+            // The marks are in a picture of the box too.
+            const LRESULT result = DefSubclassProc(m_edit, message, wParam, lParam);
+            DrawMarks(HDC(wParam));
+            return result;
+        }
         default:
             break;
     }
@@ -261,6 +282,7 @@ int FormulaEdit::RightOf(std::size_t position, HDC dc) const {
 }
 
 void FormulaEdit::DrawMarks(HDC dc) const {
+    const int saved = SaveDC(dc);
     RECT area{};
     SendMessageW(m_edit, EM_GETRECT, 0, LPARAM(&area));
     IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
@@ -272,6 +294,7 @@ void FormulaEdit::DrawMarks(HDC dc) const {
         DrawMark(dc, mark, metrics.tmHeight);
     }
     SelectObject(dc, oldFont);
+    RestoreDC(dc, saved);
 }
 
 // A mark line by line: from its start, or the line's start, to its end, or
@@ -299,10 +322,16 @@ void FormulaEdit::DrawMark(HDC dc, const Mark& mark, int lineHeight) const {
         }
         const POINT start = PositionOf(m_edit, from);
         const int right = RightOf(to, dc);
-        const int base = start.y + lineHeight - thickness;
+        // The line ends where the next one starts; the control may set lines
+        // closer than the font's height.
+        const auto next = SendMessageW(m_edit, EM_LINEINDEX, line + 1, 0);
+        const int bottom =
+            next > 0 && std::size_t(next) > lineStart
+                ? std::min<int>(PositionOf(m_edit, std::size_t(next)).y, start.y + lineHeight)
+                : start.y + lineHeight;
+        const int base = bottom - thickness;
         if (mark.style == MarkStyle::Branch) {
-            MoveToEx(dc, start.x, base, nullptr);
-            LineTo(dc, right, base);
+            Shade(dc, {start.x, start.y, right, bottom});
             continue;
         }
         // A wave of two pixels up and down every four pixels.

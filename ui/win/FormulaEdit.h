@@ -17,7 +17,7 @@ namespace vornel::win {
 // variables, with what the plain control lacks. Ctrl+A selects the whole text; Up on the first line
 // and Down on the last recall the history; an undo history of many steps (each replacement by a
 // command is one step, a run of typing another); the marks of the result line drawn under the text:
-// a wavy line under a failure (red) or a note (amber), a straight one under the chosen branch.
+// a wavy line under a failure (red) or a note (amber), a light green shade over the chosen branch.
 class FormulaEdit {
 public:
     enum class MarkStyle { Failure, Note, Branch };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 #include <vornel/model/Colouring.h>
 #include <vornel/model/MainModel.h>
@@ -66,30 +67,73 @@ std::size_t TextPosition(std::wstring_view text, std::size_t position) {
     return unit;
 }
 
-// Walks a text in order from characters as the engine counts them to the
-// control's positions.
-class PositionWalk {
-public:
-    explicit PositionWalk(std::wstring_view text) : m_text(text) {}
-    LONG To(std::size_t character) {
-        while (m_character < character && m_unit < m_text.size()) {
-            const wchar_t c = m_text[m_unit];
-            const bool pair = IS_HIGH_SURROGATE(c) && m_unit + 1 < m_text.size();
-            m_position += c == L'\n' && m_unit > 0 && m_text[m_unit - 1] == L'\r' ? 0
-                          : pair                                                  ? 2
-                                                                                  : 1;
-            m_unit += pair ? 2 : 1;
-            ++m_character;
-        }
-        return LONG(m_position);
+// The formula as RTF, each stretch in the colour of its kind (keywords bold),
+// the rest in the control's own colour. `stretches` count characters as the
+// engine does: one per code point, two for CR LF.
+std::string ColouredRtf(std::wstring_view text, const std::vector<ColouredStretch>& stretches) {
+    std::string rtf = "{\\rtf1\\ansi{\\colortbl ;";
+    for (const COLORREF colour : kColours) {
+        rtf += "\\red" + std::to_string(GetRValue(colour)) + "\\green" +
+               std::to_string(GetGValue(colour)) + "\\blue" + std::to_string(GetBValue(colour)) +
+               ";";
     }
+    rtf += "}\\cf0\\b0 ";
+    auto stretch = stretches.begin();
+    int shown = -1;  // the kind the text is in now, -1 for none
+    std::size_t character = 0;
+    for (std::size_t unit = 0; unit < text.size(); ++unit, ++character) {
+        while (stretch != stretches.end() && stretch->end <= character) {
+            ++stretch;
+        }
+        const int kind =
+            stretch != stretches.end() && stretch->begin <= character ? int(stretch->kind) : -1;
+        if (kind != shown) {
+            const bool bold = kind == int(Colouring::Keyword);
+            const bool wasBold = shown == int(Colouring::Keyword);
+            rtf += "\\cf" + std::to_string(kind + 1) +
+                   (bold == wasBold ? ""
+                    : bold          ? "\\b"
+                                    : "\\b0") +
+                   " ";
+            shown = kind;
+        }
+        const wchar_t c = text[unit];
+        if (c == L'\r' || c == L'\n') {
+            // CR LF is one line break of two characters.
+            if (c == L'\r' && unit + 1 < text.size() && text[unit + 1] == L'\n') {
+                ++unit;
+                ++character;
+            }
+            rtf += "\\par\n";
+        } else if (c == L'\\' || c == L'{' || c == L'}') {
+            rtf += '\\';
+            rtf += char(c);
+        } else if (c >= 0x20 && c < 0x7F) {
+            rtf += char(c);
+        } else {
+            if (IS_HIGH_SURROGATE(c) && unit + 1 < text.size()) {
+                rtf += "\\u" + std::to_string(int(short(c))) + "?";
+                ++unit;
+            }
+            rtf += "\\u" + std::to_string(int(short(text[unit]))) + "?";
+        }
+    }
+    return rtf + "}";
+}
 
-private:
-    std::wstring_view m_text;
-    std::size_t m_unit = 0;
-    std::size_t m_character = 0;
-    std::size_t m_position = 0;
+struct RtfSource {
+    const std::string* rtf;
+    std::size_t read = 0;
 };
+
+DWORD CALLBACK ReadRtf(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto& source = *reinterpret_cast<RtfSource*>(cookie);
+    const std::size_t count = std::min(std::size_t(wanted), source.rtf->size() - source.read);
+    std::copy_n(source.rtf->data() + source.read, count, buffer);
+    source.read += count;
+    *given = LONG(count);
+    return 0;
+}
 
 }  // namespace
 
@@ -185,33 +229,24 @@ void FormulaEdit::SetMarks(std::vector<Mark> marks) {
     InvalidateRect(m_edit, nullptr, TRUE);
 }
 
-// The whole text in plain colours, then each stretch the model names; the
-// selection and the scrolling stay as they were.
+// The text again in its colours, streamed in at once: the control lays a
+// text out again for every change of format, so formatting each stretch on
+// its own costs as many layouts as the formula has stretches. The selection
+// and the scrolling stay as they were.
 void FormulaEdit::Colour() {
     const std::wstring text = WindowText(m_edit);
-    const std::vector<ColouredStretch> stretches =
-        ColourFormula(Narrow(text), m_model->VariableNames());
+    const std::string rtf =
+        ColouredRtf(text, ColourFormula(Narrow(text), m_model->VariableNames()));
     m_colouring = true;
     SendMessageW(m_edit, WM_SETREDRAW, FALSE, 0);
     CHARRANGE kept{};
     SendMessageW(m_edit, EM_EXGETSEL, 0, LPARAM(&kept));
     POINT scroll{};
     SendMessageW(m_edit, EM_GETSCROLLPOS, 0, LPARAM(&scroll));
-    CHARFORMAT2W format{};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_COLOR | CFM_BOLD;
-    format.crTextColor = GetSysColor(COLOR_WINDOWTEXT);
-    SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_ALL, LPARAM(&format));
-    PositionWalk walk(text);
-    for (const ColouredStretch& stretch : stretches) {
-        CHARRANGE range{};
-        range.cpMin = walk.To(stretch.begin);
-        range.cpMax = walk.To(stretch.end);
-        SendMessageW(m_edit, EM_EXSETSEL, 0, LPARAM(&range));
-        format.crTextColor = kColours[std::size_t(stretch.kind)];
-        format.dwEffects = stretch.kind == Colouring::Keyword ? CFE_BOLD : 0;
-        SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
-    }
+    SendMessageW(m_edit, EM_SETSEL, 0, -1);
+    RtfSource source{&rtf};
+    EDITSTREAM stream{DWORD_PTR(&source), 0, ReadRtf};
+    SendMessageW(m_edit, EM_STREAMIN, SF_RTF | SFF_SELECTION, LPARAM(&stream));
     SendMessageW(m_edit, EM_EXSETSEL, 0, LPARAM(&kept));
     SendMessageW(m_edit, EM_SETSCROLLPOS, 0, LPARAM(&scroll));
     SendMessageW(m_edit, WM_SETREDRAW, TRUE, 0);

@@ -129,6 +129,21 @@ TEST_F(ViewTest, FormulaIsColouredByKind) {
     }
 }
 
+// On a dark window colour, the colours that read on a dark base.
+TEST_F(ViewTest, FormulaOnADarkBaseTakesTheLightColours) {
+    const int element = COLOR_WINDOW;
+    const COLORREF light = GetSysColor(element);
+    const COLORREF dark = RGB(0x2b, 0x2b, 0x2b);
+    SetSysColors(1, &element, &dark);
+    SetFormula(kIfBlock);
+    SetSysColors(1, &element, &light);
+    SendMessageW(Item(IDC_FORMULA), EM_SETSEL, 0, 1);
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof(format);
+    SendMessageW(Item(IDC_FORMULA), EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
+    EXPECT_EQ(format.crTextColor, RGB(0x7f, 0xa7, 0xdc));
+}
+
 // Explain shades the chosen branch's line, and no other.
 TEST_F(ViewTest, ExplainShadesTheChosenBranch) {
     SetFormula(kIfBlock);

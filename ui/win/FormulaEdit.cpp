@@ -23,10 +23,22 @@ const COLORREF kNoteColour = RGB(0xE0, 0x90, 0x00);
 const COLORREF kBranchColour = RGB(0x4C, 0xAF, 0x50);
 constexpr BYTE kBranchOpacity = 0x50;
 
-// Indexed by Colouring, as the Qt window colours on a light base.
-const std::array<COLORREF, 6> kColours = {RGB(0x1f, 0x4e, 0x9c), RGB(0x7b, 0x3f, 0x9e),
-                                          RGB(0x9a, 0x51, 0x00), RGB(0x27, 0x6e, 0x2b),
-                                          RGB(0x55, 0x55, 0x55), RGB(0x00, 0x68, 0x6f)};
+// Indexed by Colouring, as the Qt window colours: each set keeps a contrast
+// of at least 5.5:1 with its base, white or a dark grey.
+const std::array<COLORREF, 6> kOnLightBase = {RGB(0x1f, 0x4e, 0x9c), RGB(0x7b, 0x3f, 0x9e),
+                                              RGB(0x9a, 0x51, 0x00), RGB(0x27, 0x6e, 0x2b),
+                                              RGB(0x55, 0x55, 0x55), RGB(0x00, 0x68, 0x6f)};
+const std::array<COLORREF, 6> kOnDarkBase = {RGB(0x7f, 0xa7, 0xdc), RGB(0xc5, 0xa0, 0xdc),
+                                             RGB(0xe0, 0xa8, 0x68), RGB(0x9c, 0xcb, 0x8a),
+                                             RGB(0xb4, 0xb4, 0xb4), RGB(0x6c, 0xc4, 0xc4)};
+
+// The set for the box's background, the system's window colour (dark in a
+// dark high-contrast theme).
+const std::array<COLORREF, 6>& Colours() {
+    const COLORREF base = GetSysColor(COLOR_WINDOW);
+    const int grey = (GetRValue(base) * 11 + GetGValue(base) * 16 + GetBValue(base) * 5) / 32;
+    return grey < 128 ? kOnDarkBase : kOnLightBase;
+}
 
 void Shade(HDC dc, const RECT& area) {
     HDC source = CreateCompatibleDC(dc);
@@ -72,7 +84,7 @@ std::size_t TextPosition(std::wstring_view text, std::size_t position) {
 // engine does: one per code point, two for CR LF.
 std::string ColouredRtf(std::wstring_view text, const std::vector<ColouredStretch>& stretches) {
     std::string rtf = "{\\rtf1\\ansi{\\colortbl ;";
-    for (const COLORREF colour : kColours) {
+    for (const COLORREF colour : Colours()) {
         rtf += "\\red" + std::to_string(GetRValue(colour)) + "\\green" +
                std::to_string(GetGValue(colour)) + "\\blue" + std::to_string(GetBValue(colour)) +
                ";";

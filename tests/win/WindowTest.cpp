@@ -82,64 +82,29 @@ void ExpectLaidOut(HWND dialog) {
     EXPECT_LT(ok.right, cancel.left);
 }
 
-// A registry value of the user's, `value` while the object lives, then back
-// to what it was.
-class UserSetting {
+// A registry value (a key's default value when `name` is null) that is
+// `value` while the object lives, then what it was, or none.
+class RegistryValue {
 public:
-    UserSetting(const wchar_t* key, const wchar_t* name, const wchar_t* value)
-        : m_key(key), m_name(name) {
+    RegistryValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value)
+        : m_root(root), m_key(key), m_name(name) {
         DWORD bytes = sizeof(m_before);
-        m_had = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, m_before,
-                             &bytes) == ERROR_SUCCESS;
+        m_had = RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, m_before, &bytes) ==
+                ERROR_SUCCESS;
         Set(value);
     }
-    ~UserSetting() {
-        if (m_had) {
-            Set(m_before);
-        } else {
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, m_key, m_name);
-        }
-    }
-    UserSetting(const UserSetting&) = delete;
-    UserSetting& operator=(const UserSetting&) = delete;
+    ~RegistryValue() { m_had ? Set(m_before) : void(RegDeleteKeyValueW(m_root, m_key, m_name)); }
+    RegistryValue(const RegistryValue&) = delete;
+    RegistryValue& operator=(const RegistryValue&) = delete;
 
 private:
-    void Set(const wchar_t* value) const {
-        RegSetKeyValueW(HKEY_CURRENT_USER, m_key, m_name, REG_SZ, value,
-                        DWORD((lstrlenW(value) + 1) * sizeof(wchar_t)));
-    }
-    const wchar_t* m_key;
-    const wchar_t* m_name;
-    wchar_t m_before[256]{};
-    bool m_had = false;
-};
-
-// The program that opens .html files is `command` while the object lives, or
-// none when it is null.
-class HtmlViewer {
-public:
-    explicit HtmlViewer(const wchar_t* command) {
-        DWORD bytes = sizeof(m_before);
-        m_had = RegGetValueW(HKEY_CLASSES_ROOT, L".html", nullptr, RRF_RT_REG_SZ, nullptr, m_before,
-                             &bytes) == ERROR_SUCCESS;
-        Set(L".html", kProgram);
-        if (command != nullptr) {
-            Set(L"VornelTest.html\\shell\\open\\command", command);
-        }
-    }
-    ~HtmlViewer() {
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, L"VornelTest.html");
-        m_had ? Set(L".html", m_before) : void(RegDeleteTreeW(HKEY_CLASSES_ROOT, L".html"));
-    }
-    HtmlViewer(const HtmlViewer&) = delete;
-    HtmlViewer& operator=(const HtmlViewer&) = delete;
-
-private:
-    static constexpr const wchar_t* kProgram = L"VornelTest.html";
-    static void Set(const wchar_t* key, const std::wstring& value) {
-        RegSetKeyValueW(HKEY_CLASSES_ROOT, key, nullptr, REG_SZ, value.c_str(),
+    void Set(const std::wstring& value) const {
+        RegSetKeyValueW(m_root, m_key, m_name, REG_SZ, value.c_str(),
                         DWORD((value.size() + 1) * sizeof(wchar_t)));
     }
+    HKEY m_root;
+    const wchar_t* m_key;
+    const wchar_t* m_name;
     wchar_t m_before[256]{};
     bool m_had = false;
 };
@@ -373,12 +338,15 @@ TEST(WindowHelpTest, OpensTheDocumentOrNamesIt) {
     const std::wstring document = ProgramFolder() + L"vornel-help.html";
     const std::wstring opened = TempFolder() + L"vornel-help-opened.html";
     const std::wstring copy = L"cmd.exe /c copy \"%1\" \"" + opened + L"\"";
-    for (const wchar_t* command : {copy.c_str(), static_cast<const wchar_t*>(nullptr)}) {
-        const HtmlViewer viewer(command);
+    // The program that opens .html files copies the document, or there is none.
+    for (const wchar_t* command : {copy.c_str(), L""}) {
+        const RegistryValue type(HKEY_CLASSES_ROOT, L".html", nullptr, L"VornelTest.html");
+        const RegistryValue open(HKEY_CLASSES_ROOT, L"VornelTest.html\\shell\\open\\command",
+                                 nullptr, command);
         DeleteFileW(opened.c_str());
         WindowDriver window(Program());
         window.Start(IDM_HELP);
-        if (command != nullptr) {
+        if (*command != L'\0') {
             for (int wait = 0; wait < 500 && ReadBytes(opened).empty(); ++wait) {
                 Sleep(20);
             }
@@ -460,8 +428,10 @@ TEST_F(WindowTest, CloseEndsTheProgram) {
 // typed.
 class LocaleTest : public ::testing::Test {
 protected:
-    const UserSetting m_decimal{L"Control Panel\\International", L"sDecimal", L","};
-    const UserSetting m_group{L"Control Panel\\International", L"sThousand", L"."};
+    const RegistryValue m_decimal{HKEY_CURRENT_USER, L"Control Panel\\International", L"sDecimal",
+                                  L","};
+    const RegistryValue m_group{HKEY_CURRENT_USER, L"Control Panel\\International", L"sThousand",
+                                L"."};
     WindowDriver window{Program()};
 };
 

@@ -129,6 +129,25 @@ TEST_F(ViewTest, FormulaIsColouredByKind) {
     }
 }
 
+// A long formula is coloured where it is shown, also after the view moves.
+TEST_F(ViewTest, LongFormulaIsColouredWhereItIsShown) {
+    std::wstring formula;
+    for (int i = 0; i < 2000; ++i) {
+        formula += L"1+";
+    }
+    SetFormula((formula + L"23").c_str());
+    const auto colourAt = [this](LONG position) {
+        SendMessageW(Item(IDC_FORMULA), EM_SETSEL, position, position + 1);
+        SendMessageW(Item(IDC_FORMULA), EM_SCROLLCARET, 0, 0);
+        CHARFORMAT2W format{};
+        format.cbSize = sizeof(format);
+        SendMessageW(Item(IDC_FORMULA), EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
+        return format.crTextColor;
+    };
+    EXPECT_EQ(colourAt(0), RGB(0x9a, 0x51, 0x00));
+    EXPECT_EQ(colourAt(4001), RGB(0x9a, 0x51, 0x00));
+}
+
 // On a dark window colour, the colours that read on a dark base.
 TEST_F(ViewTest, FormulaOnADarkBaseTakesTheLightColours) {
     const int element = COLOR_WINDOW;

@@ -22,6 +22,10 @@ const COLORREF kNoteColour = RGB(0xE0, 0x90, 0x00);
 // The chosen branch is shaded in a light green through which its text shows.
 const COLORREF kBranchColour = RGB(0x4C, 0xAF, 0x50);
 constexpr BYTE kBranchOpacity = 0x50;
+// A text longer than this many UTF-16 units is coloured only in view and this
+// many positions either side.
+constexpr std::size_t kWholeColouring = 2000;
+constexpr std::size_t kColouredMargin = 500;
 
 // Indexed by Colouring, as the Qt window colours: each set keeps a contrast
 // of at least 5.5:1 with its base, white or a dark grey.
@@ -79,10 +83,12 @@ std::size_t TextPosition(std::wstring_view text, std::size_t position) {
     return unit;
 }
 
-// The formula as RTF, each stretch in the colour of its kind (keywords bold),
-// the rest in the control's own colour. `stretches` count characters as the
-// engine does: one per code point, two for CR LF.
-std::string ColouredRtf(std::wstring_view text, const std::vector<ColouredStretch>& stretches) {
+// A part of the formula as RTF, each stretch in the colour of its kind
+// (keywords bold), the rest in the control's own colour. `stretches` count
+// characters of the whole formula as the engine does (one per code point, two
+// for CR LF); the part starts at character `firstCharacter`.
+std::string ColouredRtf(std::wstring_view text, const std::vector<ColouredStretch>& stretches,
+                        std::size_t firstCharacter) {
     std::string rtf = "{\\rtf1\\ansi{\\colortbl ;";
     for (const COLORREF colour : Colours()) {
         rtf += "\\red" + std::to_string(GetRValue(colour)) + "\\green" +
@@ -92,7 +98,7 @@ std::string ColouredRtf(std::wstring_view text, const std::vector<ColouredStretc
     rtf += "}\\cf0\\b0 ";
     auto stretch = stretches.begin();
     int shown = -1;  // the kind the text is in now, -1 for none
-    std::size_t character = 0;
+    std::size_t character = firstCharacter;
     for (std::size_t unit = 0; unit < text.size(); ++unit, ++character) {
         while (stretch != stretches.end() && stretch->end <= character) {
             ++stretch;
@@ -243,19 +249,32 @@ void FormulaEdit::SetMarks(std::vector<Mark> marks) {
 
 // The text again in its colours, streamed in at once: the control lays a
 // text out again for every change of format, so formatting each stretch on
-// its own costs as many layouts as the formula has stretches. The selection
-// and the scrolling stay as they were.
+// its own costs as many layouts as the formula has stretches. A long text is
+// coloured only around the part in view, which is coloured again when the
+// view leaves it. The selection and the scrolling stay as they were.
 void FormulaEdit::Colour() {
     const std::wstring text = WindowText(m_edit);
-    const std::string rtf =
-        ColouredRtf(text, ColourFormula(Narrow(text), m_model->VariableNames()));
+    const std::vector<ColouredStretch> stretches =
+        ColourFormula(Narrow(text), m_model->VariableNames());
+    std::size_t from = 0;
+    std::size_t to = text.size();
+    if (text.size() > kWholeColouring) {
+        const auto [first, last] = ShownPositions();
+        from = TextPosition(text, first > kColouredMargin ? first - kColouredMargin : 0);
+        to = TextPosition(text, last + kColouredMargin);
+        from -= from > 0 && from < text.size() && IS_LOW_SURROGATE(text[from]) ? 1 : 0;
+        to += to < text.size() && IS_LOW_SURROGATE(text[to]) ? 1 : 0;
+    }
+    const std::string rtf = ColouredRtf(std::wstring_view(text).substr(from, to - from), stretches,
+                                        CharacterIndex(text, from));
+    m_coloured = {ControlPosition(text, from), ControlPosition(text, to)};
     m_colouring = true;
     SendMessageW(m_edit, WM_SETREDRAW, FALSE, 0);
     CHARRANGE kept{};
     SendMessageW(m_edit, EM_EXGETSEL, 0, LPARAM(&kept));
     POINT scroll{};
     SendMessageW(m_edit, EM_GETSCROLLPOS, 0, LPARAM(&scroll));
-    SendMessageW(m_edit, EM_SETSEL, 0, -1);
+    SendMessageW(m_edit, EM_SETSEL, m_coloured.first, m_coloured.second);
     RtfSource source{&rtf};
     EDITSTREAM stream{DWORD_PTR(&source), 0, ReadRtf};
     SendMessageW(m_edit, EM_STREAMIN, SF_RTF | SFF_SELECTION, LPARAM(&stream));
@@ -264,6 +283,27 @@ void FormulaEdit::Colour() {
     SendMessageW(m_edit, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(m_edit, nullptr, TRUE);
     m_colouring = false;
+}
+
+// The control's positions of the first and the last character in view.
+std::pair<std::size_t, std::size_t> FormulaEdit::ShownPositions() const {
+    RECT area{};
+    SendMessageW(m_edit, EM_GETRECT, 0, LPARAM(&area));
+    POINTL topLeft{area.left, area.top};
+    POINTL bottomRight{area.right, area.bottom};
+    return {std::size_t(SendMessageW(m_edit, EM_CHARFROMPOS, 0, LPARAM(&topLeft))),
+            std::size_t(SendMessageW(m_edit, EM_CHARFROMPOS, 0, LPARAM(&bottomRight)))};
+}
+
+// Colours again when the view has left the coloured part.
+void FormulaEdit::FollowView() {
+    if (m_colouring || m_model == nullptr) {
+        return;
+    }
+    const auto [first, last] = ShownPositions();
+    if (first < m_coloured.first || last > m_coloured.second) {
+        Colour();
+    }
 }
 
 LRESULT CALLBACK FormulaEdit::Proc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
@@ -304,6 +344,17 @@ LRESULT FormulaEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 DrawMarks(dc);
                 ReleaseDC(m_edit, dc);
             }
+            return result;
+        }
+        case WM_HSCROLL:
+        case WM_VSCROLL:
+        case WM_MOUSEWHEEL:
+        case WM_SIZE:
+        case WM_LBUTTONUP:
+        case WM_KEYUP:
+        case EM_SCROLLCARET: {
+            const LRESULT result = DefSubclassProc(m_edit, message, wParam, lParam);
+            FollowView();
             return result;
         }
         case WM_PRINTCLIENT: {

@@ -47,7 +47,8 @@ public:
     void TextChanged();
 
     void SetMarks(std::vector<Mark> marks);
-    // Colours the text again, with the model's variables.
+    // Colours the text again, with the model's variables; a long text only
+    // around the part in view.
     void Colour();
     // True while the box changes its colours, which is no edit.
     bool Colouring() const { return m_colouring; }
@@ -64,6 +65,8 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     Snapshot Current() const;
     void Restore(const Snapshot& snapshot);
+    std::pair<std::size_t, std::size_t> ShownPositions() const;
+    void FollowView();
     void DrawMarks(HDC dc) const;
     void DrawMark(HDC dc, const Mark& mark, int lineHeight) const;
     int RightOf(std::size_t position, HDC dc) const;
@@ -76,6 +79,8 @@ private:
     bool m_typing = false;    // a run of typing is the current undo step
     bool m_applying = false;  // the change is the box's own, not typing
     bool m_colouring = false;
+    // The control's positions [first, second) last coloured.
+    std::pair<std::size_t, std::size_t> m_coloured;
     std::vector<Mark> m_marks;
 };
 

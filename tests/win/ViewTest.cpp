@@ -49,9 +49,12 @@ public:
 
     // The pixels in rows [top, bottom) that `wanted` accepts.
     int Count(int top, int bottom, const std::function<bool(COLORREF)>& wanted) const {
+        return Count({0, top, m_area.right, bottom}, wanted);
+    }
+    int Count(const RECT& area, const std::function<bool(COLORREF)>& wanted) const {
         int count = 0;
-        for (int y = std::max(top, 0); y < std::min<int>(bottom, m_area.bottom); ++y) {
-            for (int x = 0; x < m_area.right; ++x) {
+        for (int y = std::max<int>(area.top, 0); y < std::min(area.bottom, m_area.bottom); ++y) {
+            for (int x = std::max<int>(area.left, 0); x < std::min(area.right, m_area.right); ++x) {
                 const DWORD pixel = static_cast<const DWORD*>(m_bits)[y * m_area.right + x];
                 count += wanted(RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF)) ? 1 : 0;
             }
@@ -59,6 +62,17 @@ public:
         return count;
     }
     int Height() const { return m_area.bottom; }
+    // The leftmost and the rightmost column with a pixel that `wanted` accepts.
+    std::pair<int, int> Columns(const std::function<bool(COLORREF)>& wanted) const {
+        std::pair<int, int> found{m_area.right, -1};
+        for (int x = 0; x < m_area.right; ++x) {
+            const RECT column{x, 0, x + 1, m_area.bottom};
+            if (Count(column, wanted) > 0) {
+                found = {std::min(found.first, x), x};
+            }
+        }
+        return found;
+    }
 
 private:
     RECT m_area{};
@@ -179,6 +193,22 @@ TEST_F(ViewTest, ExplainShadesTheChosenBranch) {
     }
 }
 
+// A note's wavy mark runs under its character, not under the next one.
+TEST_F(ViewTest, NoteIsMarkedUnderItsCharacter) {
+    SetFormula(L"1^2");
+    Command(IDC_EQUALS);
+    const Picture picture(Item(IDC_FORMULA), RGB(0xFF, 0xFF, 0xFF));
+    POINTL caret{};
+    POINTL after{};
+    SendMessageW(Item(IDC_FORMULA), EM_POSFROMCHAR, WPARAM(&caret), 1);
+    SendMessageW(Item(IDC_FORMULA), EM_POSFROMCHAR, WPARAM(&after), 2);
+    const auto [left, right] =
+        picture.Columns([](COLORREF c) { return c == RGB(0xE0, 0x90, 0x00); });
+    EXPECT_GE(left, caret.x - 1);
+    EXPECT_LE(right, after.x + 4);  // the last stroke and the pen's width
+    EXPECT_GT(right, left);
+}
+
 // Messages more than a row long wrap onto the second row; the tooltip has
 // every message whole, one a line.
 TEST_F(ViewTest, ResultLineWrapsAndItsTooltipHasItWhole) {
@@ -195,18 +225,7 @@ TEST_F(ViewTest, ResultLineWrapsAndItsTooltipHasItWhole) {
     for (std::size_t at = 0; (at = whole.find(L"  \u00b7  ", at)) != std::wstring::npos;) {
         whole.replace(at, 5, L"\r\n");
     }
-    HWND tips = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM found) {
-            wchar_t name[64]{};
-            GetClassNameW(window, name, 64);
-            if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) {
-                *reinterpret_cast<HWND*>(found) = window;
-            }
-            return TRUE;
-        },
-        LPARAM(&tips));
+    HWND tips = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);  // the window's
     std::wstring tip(4096, L'\0');
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
@@ -226,8 +245,7 @@ TEST_F(ViewTest, ControlsMoveToTheirPlacesAtANewDpi) {
         RECT client{};
         GetWindowRect(main, &frame);
         GetClientRect(main, &client);
-        // Around the smallest client area at the new DPI.
-        RECT suggested = frame;
+        RECT suggested = frame;  // around the smallest client area at the new DPI
         suggested.right += MulDiv(vornel::layout::kClientWidthTwips, dpi, 1440) - client.right;
         suggested.bottom += MulDiv(vornel::layout::kClientHeightTwips, dpi, 1440) - client.bottom;
         SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));

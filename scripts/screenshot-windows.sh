@@ -2,7 +2,8 @@
 # Takes screenshots of the Windows program vornel.exe under Wine on a virtual
 # X display with openbox: the product information window, the main window
 # after evaluating A*B+1 with F9, the box and the mark of the failure of 1/0,
-# and the About window. Needs xvfb, openbox,
+# Explain on an If block, a result line longer than its rows, and the About
+# window. Needs xvfb, openbox,
 # xdotool, imagemagick and wine; builds nothing itself.
 #   scripts/screenshot-windows.sh [path/to/vornel.exe] [output-folder]
 set -euo pipefail
@@ -55,6 +56,26 @@ import -window "$box" "$output/failure-box.png"
 xdotool windowactivate --sync "$box" key Return
 sleep 1
 import -window "$window" "$output/failure-mark.png"
+# Explain (Shift+F9) on an If block: the verdicts and the shaded branch.
+xdotool key ctrl+a
+xdotool type --delay 20 'If (A>100) Then'
+xdotool key Return
+xdotool type --delay 20 '  A*2'
+xdotool key Return
+xdotool type --delay 20 'Else'
+xdotool key Return
+xdotool type --delay 20 '  B+C'
+xdotool key Return
+xdotool type --delay 20 'EndIf'
+xdotool key shift+F9
+sleep 1
+import -window "$window" "$output/explain.png"
+# Notes enough for more than the result line's two rows.
+xdotool key ctrl+a
+xdotool type --delay 20 '1^2^3^4^5^6 Thud'
+xdotool key F9
+sleep 1
+import -window "$window" "$output/result-line.png"
 xdotool key alt+h
 sleep 0.5
 xdotool key Down Return
@@ -62,4 +83,4 @@ about=$(xdotool search --sync --onlyvisible --name '^About Vornel$' | head -n 1)
 sleep 1
 import -window "$about" "$output/about.png"
 xdotool key Escape
-echo "wrote product-information.png, main.png, failure-box.png, failure-mark.png and about.png to $output"
+echo "wrote product-information.png, main.png, failure-box.png, failure-mark.png, explain.png, result-line.png and about.png to $output"

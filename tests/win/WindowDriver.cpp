@@ -1,10 +1,14 @@
 #include "WindowDriver.h"
 
+#include <gtest/gtest.h>
+
 #include <shlobj.h>
 
 #include <stdexcept>
 #include <thread>
 #include <vector>
+
+#include "ResourceIds.h"
 
 namespace vornel::test {
 
@@ -178,6 +182,33 @@ std::wstring WindowDriver::StaticTexts(HWND dialog) {
 
 bool WindowDriver::Exited(std::chrono::milliseconds wait) const {
     return WaitForSingleObject(m_process.hProcess, DWORD(wait.count())) == WAIT_OBJECT_0;
+}
+
+void ExpectControlsAtTheirPlaces(HWND main, int dpi) {
+    struct Row {
+        int id;
+        RECT twips;  // left, top, right, bottom on the client area
+    };
+    const Row rows[] = {
+        {IDC_RESULT, {1860, 300, 1860 + 5535, 300 + 315}},
+        {IDC_FORMULA, {2640, 960, 2640 + 5325, 960 + 945}},
+        {IDC_RESULT_LINE, {2640, 1920, 2640 + 5325, 1920 + 465}},
+        {IDC_NAMES, {180, 1320, 180 + 1140, 1320 + 1590}},
+        {IDC_KEYPAD + 7, {180, 3600, 180 + 495, 3600 + 375}},
+        {IDC_KEYPAD + 38, {6780, 4020, 6780 + 1215, 4020 + 375}},
+        {IDC_KEYPAD + 32, {4260, 4440, 4260 + 735, 4440 + 375}},
+        {IDC_KEYPAD + 31, {5820, 4860, 5820 + 735, 4860 + 375}},
+        {IDC_CLOSE, {6780, 4860, 6780 + 1215, 4860 + 375}},
+    };
+    for (const Row& row : rows) {
+        RECT r{};
+        GetWindowRect(GetDlgItem(main, row.id), &r);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, MulDiv(row.twips.left, dpi, 1440)) << row.id << " at " << dpi;
+        EXPECT_EQ(r.top, MulDiv(row.twips.top, dpi, 1440)) << row.id << " at " << dpi;
+        EXPECT_EQ(r.right, MulDiv(row.twips.right, dpi, 1440)) << row.id << " at " << dpi;
+        EXPECT_EQ(r.bottom, MulDiv(row.twips.bottom, dpi, 1440)) << row.id << " at " << dpi;
+    }
 }
 
 }  // namespace vornel::test

@@ -62,4 +62,9 @@ private:
 // The folder this test program runs from, with a final backslash.
 std::wstring ProgramFolder();
 
+// Checks that controls of the main window `main` (of this program or another)
+// sit at their places in the layout at `dpi` dots per inch, at its smallest
+// size.
+void ExpectControlsAtTheirPlaces(HWND main, int dpi);
+
 }  // namespace vornel::test

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -39,6 +40,79 @@ int LastRow(HWND list) {
 std::string ReadBytes(const std::wstring& path) {
     std::ifstream file(path.c_str(), std::ios::binary);
     return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// The control that has the keyboard focus in the program of `window`.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+RECT PlaceIn(HWND parent, HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Every control of `dialog` has a size, lies inside it and over no other; OK
+// stands left of Cancel on its row, as wide as it.
+void ExpectLaidOut(HWND dialog) {
+    RECT client{};
+    GetClientRect(dialog, &client);
+    std::vector<RECT> places;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT r = PlaceIn(dialog, child);
+        RECT common{};
+        EXPECT_FALSE(IsRectEmpty(&r)) << GetDlgCtrlID(child);
+        EXPECT_TRUE(IntersectRect(&common, &r, &client) && EqualRect(&common, &r))
+            << GetDlgCtrlID(child);
+        for (const RECT& other : places) {
+            EXPECT_FALSE(IntersectRect(&common, &r, &other)) << GetDlgCtrlID(child);
+        }
+        places.push_back(r);
+    }
+    const RECT ok = PlaceIn(dialog, GetDlgItem(dialog, IDOK));
+    const RECT cancel = PlaceIn(dialog, GetDlgItem(dialog, IDCANCEL));
+    EXPECT_EQ(ok.right - ok.left, cancel.right - cancel.left);
+    EXPECT_EQ(ok.top, cancel.top);
+    EXPECT_LT(ok.right, cancel.left);
+}
+
+// A registry value (a key's default value when `name` is null) that is
+// `value` while the object lives, then what it was, or none.
+class RegistryValue {
+public:
+    RegistryValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value)
+        : m_root(root), m_key(key), m_name(name) {
+        DWORD bytes = sizeof(m_before);
+        m_had = RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, m_before, &bytes) ==
+                ERROR_SUCCESS;
+        Set(value);
+    }
+    ~RegistryValue() { m_had ? Set(m_before) : void(RegDeleteKeyValueW(m_root, m_key, m_name)); }
+    RegistryValue(const RegistryValue&) = delete;
+    RegistryValue& operator=(const RegistryValue&) = delete;
+
+private:
+    void Set(const std::wstring& value) const {
+        RegSetKeyValueW(m_root, m_key, m_name, REG_SZ, value.c_str(),
+                        DWORD((value.size() + 1) * sizeof(wchar_t)));
+    }
+    HKEY m_root;
+    const wchar_t* m_key;
+    const wchar_t* m_name;
+    wchar_t m_before[256]{};
+    bool m_had = false;
+};
+
+std::wstring TempFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return temp;
 }
 
 class WindowTest : public ::testing::Test {
@@ -133,6 +207,7 @@ TEST_F(WindowTest, FailureShowsItsBoxAndItsPlace) {
     EXPECT_NE(WindowDriver::StaticTexts(box).find(L"Invalid Expression!"), std::wstring::npos);
     window.Confirm(box);
     EXPECT_EQ(WindowDriver::Text(Result()), L"0.000000000000000");
+    EXPECT_EQ(FocusOf(window.Main()), Formula());
     // The result line keeps the sentence.
     const std::wstring line = WindowDriver::Text(window.Item(IDC_RESULT_LINE));
     EXPECT_NE(line.find(L"(Error Number-11)"), std::wstring::npos) << line;
@@ -140,7 +215,9 @@ TEST_F(WindowTest, FailureShowsItsBoxAndItsPlace) {
 
 TEST_F(WindowTest, VariableAddedRenamedAndUsed) {
     window.Start(IDC_ADD);
-    window.Confirm(FillInput(L"Add Variable", {L"Rate", L"2.5"}));
+    HWND add = FillInput(L"Add Variable", {L"Rate", L"2.5"});
+    ExpectLaidOut(add);
+    window.Confirm(add);
     HWND names = window.Item(IDC_NAMES);
     ASSERT_EQ(LastRow(names), 7);
     EXPECT_EQ(ListRow(names, 7), L"Rate");
@@ -255,31 +332,70 @@ TEST(WindowHelpTest, NamesTheMissingDocument) {
     RemoveDirectoryW(folder.c_str());
 }
 
-TEST_F(WindowTest, ControlsSitAtTheirPlacesAtTheWindowsDpi) {
-    struct Row {
-        int id;
-        RECT twips;  // left, top, right, bottom on the client area
-    };
-    const Row rows[] = {
-        {IDC_RESULT, {1860, 300, 1860 + 5535, 300 + 315}},
-        {IDC_FORMULA, {2640, 960, 2640 + 5325, 960 + 945}},
-        {IDC_NAMES, {180, 1320, 180 + 1140, 1320 + 1590}},
-        {IDC_KEYPAD + 7, {180, 3600, 180 + 495, 3600 + 375}},
-        {IDC_KEYPAD + 38, {6780, 4020, 6780 + 1215, 4020 + 375}},
-        {IDC_KEYPAD + 32, {4260, 4440, 4260 + 735, 4440 + 375}},
-        {IDC_KEYPAD + 31, {5820, 4860, 5820 + 735, 4860 + 375}},
-        {IDC_CLOSE, {6780, 4860, 6780 + 1215, 4860 + 375}},
-    };
-    const int dpi = int(GetDpiForWindow(window.Main()));
-    for (const Row& row : rows) {
-        RECT r{};
-        GetWindowRect(window.Item(row.id), &r);
-        MapWindowPoints(nullptr, window.Main(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, MulDiv(row.twips.left, dpi, 1440)) << row.id;
-        EXPECT_EQ(r.top, MulDiv(row.twips.top, dpi, 1440)) << row.id;
-        EXPECT_EQ(r.right, MulDiv(row.twips.right, dpi, 1440)) << row.id;
-        EXPECT_EQ(r.bottom, MulDiv(row.twips.bottom, dpi, 1440)) << row.id;
+// Help hands the document beside the program to the program that opens .html
+// files; with none, it says so and names the document.
+TEST(WindowHelpTest, OpensTheDocumentOrNamesIt) {
+    const std::wstring document = ProgramFolder() + L"vornel-help.html";
+    const std::wstring opened = TempFolder() + L"vornel-help-opened.html";
+    const std::wstring copy = L"cmd.exe /c copy \"%1\" \"" + opened + L"\"";
+    // The program that opens .html files copies the document, or there is none.
+    for (const wchar_t* command : {copy.c_str(), L""}) {
+        const RegistryValue type(HKEY_CLASSES_ROOT, L".html", nullptr, L"VornelTest.html");
+        const RegistryValue open(HKEY_CLASSES_ROOT, L"VornelTest.html\\shell\\open\\command",
+                                 nullptr, command);
+        DeleteFileW(opened.c_str());
+        WindowDriver window(Program());
+        window.Start(IDM_HELP);
+        if (*command != L'\0') {
+            for (int wait = 0; wait < 500 && ReadBytes(opened).empty(); ++wait) {
+                Sleep(20);
+            }
+            EXPECT_EQ(ReadBytes(opened), ReadBytes(document));
+            continue;
+        }
+        HWND box = window.WaitForDialog(L"Vornel");
+        ASSERT_NE(box, nullptr);
+        const std::wstring texts = WindowDriver::StaticTexts(box);
+        EXPECT_NE(texts.find(L"No viewer could be started for the help document:"),
+                  std::wstring::npos)
+            << texts;
+        EXPECT_NE(texts.find(L"vornel-help.html"), std::wstring::npos) << texts;
+        window.Confirm(box);
     }
+    DeleteFileW(opened.c_str());
+}
+
+// Explain: each condition's verdict, the branch chosen and its value.
+TEST_F(WindowTest, ExplainShowsTheVerdictsAndTheChosenBranch) {
+    window.Run(IDM_EXPLAIN);
+    EXPECT_EQ(WindowDriver::Text(window.Item(IDC_RESULT_LINE)),
+              L"If (A>100 & B<200 ): false  \u00b7  ElseIf (A<100 | B>=100): true  \u00b7  "
+              L"ElseIf (A=100): not tested  \u00b7  Chosen: Ceil(B/5)+20*B-Min(E*10, A)  \u00b7  "
+              L"= 3,940.000000000000000");
+}
+
+// Three notes wrap over the result line's two rows; a click on the second
+// row selects the place of the note shown there.
+TEST_F(WindowTest, ClickOnTheResultLinesSecondRowSelectsItsNote) {
+    TypeFormula(L"1^2^3^4");
+    window.Run(IDC_EQUALS);
+    HWND line = window.Item(IDC_RESULT_LINE);
+    RECT area{};
+    GetClientRect(line, &area);
+    PostMessageW(line, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, area.bottom * 3 / 4));
+    PostMessageW(line, WM_LBUTTONUP, 0, MAKELPARAM(2, area.bottom * 3 / 4));
+    window.Settle();
+    DWORD begin = 0;
+    DWORD end = 0;
+    SendMessageW(Formula(), EM_GETSEL, WPARAM(&begin), LPARAM(&end));
+    const std::pair<DWORD, DWORD> selected{begin, end};
+    const std::pair<DWORD, DWORD> notes[] = {{1, 2}, {3, 4}, {5, 6}};
+    EXPECT_NE(std::find(std::begin(notes), std::end(notes), selected), std::end(notes))
+        << begin << ".." << end << " " << WindowDriver::Text(line);
+}
+
+TEST_F(WindowTest, ControlsSitAtTheirPlacesAtTheWindowsDpi) {
+    ExpectControlsAtTheirPlaces(window.Main(), int(GetDpiForWindow(window.Main())));
 }
 
 // A larger window: the formula takes three quarters of the added width and
@@ -306,6 +422,35 @@ TEST_F(WindowTest, ControlsFollowTheGrowingWindow) {
 TEST_F(WindowTest, CloseEndsTheProgram) {
     window.Start(IDC_CLOSE);
     EXPECT_TRUE(window.Exited(std::chrono::seconds(10)));
+}
+
+// The user's decimal separator and grouping, in the result and in a value
+// typed.
+class LocaleTest : public ::testing::Test {
+protected:
+    const RegistryValue m_decimal{HKEY_CURRENT_USER, L"Control Panel\\International", L"sDecimal",
+                                  L","};
+    const RegistryValue m_group{HKEY_CURRENT_USER, L"Control Panel\\International", L"sThousand",
+                                L"."};
+    WindowDriver window{Program()};
+};
+
+TEST_F(LocaleTest, ResultsAndValuesUseTheUsersSeparators) {
+    HWND formula = window.Item(IDC_FORMULA);
+    HWND result = window.Item(IDC_RESULT);
+    SendMessageW(formula, WM_SETTEXT, 0, LPARAM(L"A*B+1"));
+    window.PressKey(IDC_FORMULA, VK_F9);
+    EXPECT_EQ(WindowDriver::WaitForText(result, L"20.001,000000000000000"),
+              L"20.001,000000000000000");
+    window.Start(IDC_ADD);
+    HWND dialog = window.WaitForDialog(L"Add Variable");
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextW(dialog, IDC_INPUT_FIRST + 1, L"Rate");
+    SetDlgItemTextW(dialog, IDC_INPUT_FIRST + 3, L"2,5");
+    window.Confirm(dialog);
+    SendMessageW(formula, WM_SETTEXT, 0, LPARAM(L"Rate*2"));
+    window.PressKey(IDC_FORMULA, VK_F9);
+    EXPECT_EQ(WindowDriver::WaitForText(result, L"5,000000000000000"), L"5,000000000000000");
 }
 
 // The program's resources: keys, version information, manifest.

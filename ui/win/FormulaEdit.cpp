@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 #include <vornel/model/Colouring.h>
 #include <vornel/model/MainModel.h>
@@ -18,12 +19,43 @@ constexpr UINT_PTR kSubclassId = 2;
 constexpr WPARAM kCtrlA = 1;  // the character Ctrl+A types
 const COLORREF kFailureColour = RGB(0xD0, 0x10, 0x10);
 const COLORREF kNoteColour = RGB(0xE0, 0x90, 0x00);
-const COLORREF kBranchColour = RGB(0x20, 0x80, 0x30);
+// The chosen branch is shaded in a light green through which its text shows.
+const COLORREF kBranchColour = RGB(0x4C, 0xAF, 0x50);
+constexpr BYTE kBranchOpacity = 0x50;
+// A text longer than this many UTF-16 units is coloured only in view and this
+// many positions either side.
+constexpr std::size_t kWholeColouring = 2000;
+constexpr std::size_t kColouredMargin = 500;
 
-// Indexed by Colouring, as the Qt window colours on a light base.
-const std::array<COLORREF, 6> kColours = {RGB(0x1f, 0x4e, 0x9c), RGB(0x7b, 0x3f, 0x9e),
-                                          RGB(0x9a, 0x51, 0x00), RGB(0x27, 0x6e, 0x2b),
-                                          RGB(0x55, 0x55, 0x55), RGB(0x00, 0x68, 0x6f)};
+// Indexed by Colouring, as the Qt window colours: each set keeps a contrast
+// of at least 5.5:1 with its base, white or a dark grey.
+const std::array<COLORREF, 6> kOnLightBase = {RGB(0x1f, 0x4e, 0x9c), RGB(0x7b, 0x3f, 0x9e),
+                                              RGB(0x9a, 0x51, 0x00), RGB(0x27, 0x6e, 0x2b),
+                                              RGB(0x55, 0x55, 0x55), RGB(0x00, 0x68, 0x6f)};
+const std::array<COLORREF, 6> kOnDarkBase = {RGB(0x7f, 0xa7, 0xdc), RGB(0xc5, 0xa0, 0xdc),
+                                             RGB(0xe0, 0xa8, 0x68), RGB(0x9c, 0xcb, 0x8a),
+                                             RGB(0xb4, 0xb4, 0xb4), RGB(0x6c, 0xc4, 0xc4)};
+
+// The set for the box's background, the system's window colour (dark in a
+// dark high-contrast theme).
+const std::array<COLORREF, 6>& Colours() {
+    const COLORREF base = GetSysColor(COLOR_WINDOW);
+    const int grey = (GetRValue(base) * 11 + GetGValue(base) * 16 + GetBValue(base) * 5) / 32;
+    return grey < 128 ? kOnDarkBase : kOnLightBase;
+}
+
+void Shade(HDC dc, const RECT& area) {
+    HDC source = CreateCompatibleDC(dc);
+    HBITMAP pixel = CreateCompatibleBitmap(dc, 1, 1);
+    HGDIOBJ old = SelectObject(source, pixel);
+    SetPixel(source, 0, 0, kBranchColour);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, kBranchOpacity, 0};
+    GdiAlphaBlend(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, source,
+                  0, 0, 1, 1, blend);
+    SelectObject(source, old);
+    DeleteObject(pixel);
+    DeleteDC(source);
+}
 
 POINT PositionOf(HWND edit, std::size_t position) {
     POINTL point{};
@@ -51,30 +83,75 @@ std::size_t TextPosition(std::wstring_view text, std::size_t position) {
     return unit;
 }
 
-// Walks a text in order from characters as the engine counts them to the
-// control's positions.
-class PositionWalk {
-public:
-    explicit PositionWalk(std::wstring_view text) : m_text(text) {}
-    LONG To(std::size_t character) {
-        while (m_character < character && m_unit < m_text.size()) {
-            const wchar_t c = m_text[m_unit];
-            const bool pair = IS_HIGH_SURROGATE(c) && m_unit + 1 < m_text.size();
-            m_position += c == L'\n' && m_unit > 0 && m_text[m_unit - 1] == L'\r' ? 0
-                          : pair                                                  ? 2
-                                                                                  : 1;
-            m_unit += pair ? 2 : 1;
-            ++m_character;
-        }
-        return LONG(m_position);
+// A part of the formula as RTF, each stretch in the colour of its kind
+// (keywords bold), the rest in the control's own colour. `stretches` count
+// characters of the whole formula as the engine does (one per code point, two
+// for CR LF); the part starts at character `firstCharacter`.
+std::string ColouredRtf(std::wstring_view text, const std::vector<ColouredStretch>& stretches,
+                        std::size_t firstCharacter) {
+    std::string rtf = "{\\rtf1\\ansi{\\colortbl ;";
+    for (const COLORREF colour : Colours()) {
+        rtf += "\\red" + std::to_string(GetRValue(colour)) + "\\green" +
+               std::to_string(GetGValue(colour)) + "\\blue" + std::to_string(GetBValue(colour)) +
+               ";";
     }
+    rtf += "}\\cf0\\b0 ";
+    auto stretch = stretches.begin();
+    int shown = -1;  // the kind the text is in now, -1 for none
+    std::size_t character = firstCharacter;
+    for (std::size_t unit = 0; unit < text.size(); ++unit, ++character) {
+        while (stretch != stretches.end() && stretch->end <= character) {
+            ++stretch;
+        }
+        const int kind =
+            stretch != stretches.end() && stretch->begin <= character ? int(stretch->kind) : -1;
+        if (kind != shown) {
+            const bool bold = kind == int(Colouring::Keyword);
+            const bool wasBold = shown == int(Colouring::Keyword);
+            rtf += "\\cf" + std::to_string(kind + 1) +
+                   (bold == wasBold ? ""
+                    : bold          ? "\\b"
+                                    : "\\b0") +
+                   " ";
+            shown = kind;
+        }
+        const wchar_t c = text[unit];
+        if (c == L'\r' || c == L'\n') {
+            // CR LF is one line break of two characters.
+            if (c == L'\r' && unit + 1 < text.size() && text[unit + 1] == L'\n') {
+                ++unit;
+                ++character;
+            }
+            rtf += "\\par\n";
+        } else if (c == L'\\' || c == L'{' || c == L'}') {
+            rtf += '\\';
+            rtf += char(c);
+        } else if (c >= 0x20 && c < 0x7F) {
+            rtf += char(c);
+        } else {
+            if (IS_HIGH_SURROGATE(c) && unit + 1 < text.size()) {
+                rtf += "\\u" + std::to_string(int(short(c))) + "?";
+                ++unit;
+            }
+            rtf += "\\u" + std::to_string(int(short(text[unit]))) + "?";
+        }
+    }
+    return rtf + "}";
+}
 
-private:
-    std::wstring_view m_text;
-    std::size_t m_unit = 0;
-    std::size_t m_character = 0;
-    std::size_t m_position = 0;
+struct RtfSource {
+    const std::string* rtf;
+    std::size_t read = 0;
 };
+
+DWORD CALLBACK ReadRtf(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto& source = *reinterpret_cast<RtfSource*>(cookie);
+    const std::size_t count = std::min(std::size_t(wanted), source.rtf->size() - source.read);
+    std::copy_n(source.rtf->data() + source.read, count, buffer);
+    source.read += count;
+    *given = LONG(count);
+    return 0;
+}
 
 }  // namespace
 
@@ -170,38 +247,63 @@ void FormulaEdit::SetMarks(std::vector<Mark> marks) {
     InvalidateRect(m_edit, nullptr, TRUE);
 }
 
-// The whole text in plain colours, then each stretch the model names; the
-// selection and the scrolling stay as they were.
+// The text again in its colours, streamed in at once: the control lays a
+// text out again for every change of format, so formatting each stretch on
+// its own costs as many layouts as the formula has stretches. A long text is
+// coloured only around the part in view, which is coloured again when the
+// view leaves it. The selection and the scrolling stay as they were.
 void FormulaEdit::Colour() {
     const std::wstring text = WindowText(m_edit);
     const std::vector<ColouredStretch> stretches =
         ColourFormula(Narrow(text), m_model->VariableNames());
+    std::size_t from = 0;
+    std::size_t to = text.size();
+    if (text.size() > kWholeColouring) {
+        const auto [first, last] = ShownPositions();
+        from = TextPosition(text, first > kColouredMargin ? first - kColouredMargin : 0);
+        to = TextPosition(text, last + kColouredMargin);
+        from -= from > 0 && from < text.size() && IS_LOW_SURROGATE(text[from]) ? 1 : 0;
+        to += to < text.size() && IS_LOW_SURROGATE(text[to]) ? 1 : 0;
+    }
+    const std::string rtf = ColouredRtf(std::wstring_view(text).substr(from, to - from), stretches,
+                                        CharacterIndex(text, from));
+    m_coloured = {ControlPosition(text, from), ControlPosition(text, to)};
     m_colouring = true;
     SendMessageW(m_edit, WM_SETREDRAW, FALSE, 0);
     CHARRANGE kept{};
     SendMessageW(m_edit, EM_EXGETSEL, 0, LPARAM(&kept));
     POINT scroll{};
     SendMessageW(m_edit, EM_GETSCROLLPOS, 0, LPARAM(&scroll));
-    CHARFORMAT2W format{};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_COLOR | CFM_BOLD;
-    format.crTextColor = GetSysColor(COLOR_WINDOWTEXT);
-    SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_ALL, LPARAM(&format));
-    PositionWalk walk(text);
-    for (const ColouredStretch& stretch : stretches) {
-        CHARRANGE range{};
-        range.cpMin = walk.To(stretch.begin);
-        range.cpMax = walk.To(stretch.end);
-        SendMessageW(m_edit, EM_EXSETSEL, 0, LPARAM(&range));
-        format.crTextColor = kColours[std::size_t(stretch.kind)];
-        format.dwEffects = stretch.kind == Colouring::Keyword ? CFE_BOLD : 0;
-        SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
-    }
+    SendMessageW(m_edit, EM_SETSEL, m_coloured.first, m_coloured.second);
+    RtfSource source{&rtf};
+    EDITSTREAM stream{DWORD_PTR(&source), 0, ReadRtf};
+    SendMessageW(m_edit, EM_STREAMIN, SF_RTF | SFF_SELECTION, LPARAM(&stream));
     SendMessageW(m_edit, EM_EXSETSEL, 0, LPARAM(&kept));
     SendMessageW(m_edit, EM_SETSCROLLPOS, 0, LPARAM(&scroll));
     SendMessageW(m_edit, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(m_edit, nullptr, TRUE);
     m_colouring = false;
+}
+
+// The control's positions of the first and the last character in view.
+std::pair<std::size_t, std::size_t> FormulaEdit::ShownPositions() const {
+    RECT area{};
+    SendMessageW(m_edit, EM_GETRECT, 0, LPARAM(&area));
+    POINTL topLeft{area.left, area.top};
+    POINTL bottomRight{area.right, area.bottom};
+    return {std::size_t(SendMessageW(m_edit, EM_CHARFROMPOS, 0, LPARAM(&topLeft))),
+            std::size_t(SendMessageW(m_edit, EM_CHARFROMPOS, 0, LPARAM(&bottomRight)))};
+}
+
+// Colours again when the view has left the coloured part.
+void FormulaEdit::FollowView() {
+    if (m_colouring || m_model == nullptr) {
+        return;
+    }
+    const auto [first, last] = ShownPositions();
+    if (first < m_coloured.first || last > m_coloured.second) {
+        Colour();
+    }
 }
 
 LRESULT CALLBACK FormulaEdit::Proc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
@@ -244,6 +346,23 @@ LRESULT FormulaEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return result;
         }
+        case WM_HSCROLL:
+        case WM_VSCROLL:
+        case WM_MOUSEWHEEL:
+        case WM_SIZE:
+        case WM_LBUTTONUP:
+        case WM_KEYUP:
+        case EM_SCROLLCARET: {
+            const LRESULT result = DefSubclassProc(m_edit, message, wParam, lParam);
+            FollowView();
+            return result;
+        }
+        case WM_PRINTCLIENT: {
+            // The marks are in a picture of the box too.
+            const LRESULT result = DefSubclassProc(m_edit, message, wParam, lParam);
+            DrawMarks(HDC(wParam));
+            return result;
+        }
         default:
             break;
     }
@@ -261,6 +380,7 @@ int FormulaEdit::RightOf(std::size_t position, HDC dc) const {
 }
 
 void FormulaEdit::DrawMarks(HDC dc) const {
+    const int saved = SaveDC(dc);
     RECT area{};
     SendMessageW(m_edit, EM_GETRECT, 0, LPARAM(&area));
     IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
@@ -272,6 +392,7 @@ void FormulaEdit::DrawMarks(HDC dc) const {
         DrawMark(dc, mark, metrics.tmHeight);
     }
     SelectObject(dc, oldFont);
+    RestoreDC(dc, saved);
 }
 
 // A mark line by line: from its start, or the line's start, to its end, or
@@ -299,10 +420,16 @@ void FormulaEdit::DrawMark(HDC dc, const Mark& mark, int lineHeight) const {
         }
         const POINT start = PositionOf(m_edit, from);
         const int right = RightOf(to, dc);
-        const int base = start.y + lineHeight - thickness;
+        // The line ends where the next one starts; the control may set lines
+        // closer than the font's height.
+        const auto next = SendMessageW(m_edit, EM_LINEINDEX, line + 1, 0);
+        const int bottom =
+            next > 0 && std::size_t(next) > lineStart
+                ? std::min<int>(PositionOf(m_edit, std::size_t(next)).y, start.y + lineHeight)
+                : start.y + lineHeight;
+        const int base = bottom - thickness;
         if (mark.style == MarkStyle::Branch) {
-            MoveToEx(dc, start.x, base, nullptr);
-            LineTo(dc, right, base);
+            Shade(dc, {start.x, start.y, right, bottom});
             continue;
         }
         // A wave of two pixels up and down every four pixels.

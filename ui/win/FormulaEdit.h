@@ -17,7 +17,7 @@ namespace vornel::win {
 // variables, with what the plain control lacks. Ctrl+A selects the whole text; Up on the first line
 // and Down on the last recall the history; an undo history of many steps (each replacement by a
 // command is one step, a run of typing another); the marks of the result line drawn under the text:
-// a wavy line under a failure (red) or a note (amber), a straight one under the chosen branch.
+// a wavy line under a failure (red) or a note (amber), a light green shade over the chosen branch.
 class FormulaEdit {
 public:
     enum class MarkStyle { Failure, Note, Branch };
@@ -47,7 +47,8 @@ public:
     void TextChanged();
 
     void SetMarks(std::vector<Mark> marks);
-    // Colours the text again, with the model's variables.
+    // Colours the text again, with the model's variables; a long text only
+    // around the part in view.
     void Colour();
     // True while the box changes its colours, which is no edit.
     bool Colouring() const { return m_colouring; }
@@ -64,6 +65,8 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     Snapshot Current() const;
     void Restore(const Snapshot& snapshot);
+    std::pair<std::size_t, std::size_t> ShownPositions() const;
+    void FollowView();
     void DrawMarks(HDC dc) const;
     void DrawMark(HDC dc, const Mark& mark, int lineHeight) const;
     int RightOf(std::size_t position, HDC dc) const;
@@ -76,6 +79,8 @@ private:
     bool m_typing = false;    // a run of typing is the current undo step
     bool m_applying = false;  // the change is the box's own, not typing
     bool m_colouring = false;
+    // The control's positions [first, second) last coloured.
+    std::pair<std::size_t, std::size_t> m_coloured;
     std::vector<Mark> m_marks;
 };
 

@@ -21,8 +21,6 @@ using layout::ControlSpec;
 using layout::MainControls;
 
 const COLORREF kKeypadColor = RGB(0xBF, 0xE3, 0xFF);
-const COLORREF kFailureText = RGB(0xC0, 0x10, 0x10);
-const COLORREF kNoteText = RGB(0x9A, 0x60, 0x00);
 constexpr int kGoPictureWidth = 20;
 constexpr int kGoPictureHeight = 16;
 // Rows the example chooser shows when it drops down.
@@ -218,6 +216,8 @@ void MainWindow::CreateControls() {
         m_controls.push_back(CreateControl(index));
     }
     m_formula.Attach(Item(IDC_FORMULA), m_model);
+    m_resultLine.Attach(Item(IDC_RESULT_LINE), m_toolTips, m_model);
+    SendMessageW(Item(IDC_RESULT_LINE), WM_SETFONT, WPARAM(m_font), FALSE);
     SendMessageW(Item(IDC_FORMULA), EM_EXLIMITTEXT, 0, kFormulaLimit);
     for (int list : {IDC_NAMES, IDC_VALUES, IDC_HISTORY}) {
         SetWindowSubclass(Item(list), ListProc, kListSubclass, DWORD_PTR(m_window));
@@ -265,6 +265,8 @@ void MainWindow::ApplyDpi(UINT dpi) {
         SendMessageW(control, WM_SETFONT, WPARAM(m_font), TRUE);
     }
     DeleteObject(old);
+    // The window keeps its size when Windows suggests the one it has.
+    PlaceControls();
 }
 
 SIZE MainWindow::SmallestClientSize() const {
@@ -304,19 +306,31 @@ void MainWindow::PlaceControls() {
     EndDeferWindowPos(positions);
 }
 
+// The smallest client area in the frame the window has now (a menu bar that
+// wraps onto two rows included); computed for the DPI while minimized.
 void MainWindow::OnGetMinMaxInfo(MINMAXINFO& info) const {
     const SIZE smallest = SmallestClientSize();
-    RECT frame{0, 0, smallest.cx, smallest.cy};
-    AdjustWindowRectExForDpi(&frame, DWORD(GetWindowLongPtrW(m_window, GWL_STYLE)), TRUE,
-                             DWORD(GetWindowLongPtrW(m_window, GWL_EXSTYLE)), m_dpi);
-    info.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+    RECT frame{};
+    RECT client{};
+    GetWindowRect(m_window, &frame);
+    GetClientRect(m_window, &client);
+    if (IsRectEmpty(&client)) {
+        frame = {0, 0, smallest.cx, smallest.cy};
+        AdjustWindowRectExForDpi(&frame, DWORD(GetWindowLongPtrW(m_window, GWL_STYLE)),
+                                 GetMenu(m_window) != nullptr,
+                                 DWORD(GetWindowLongPtrW(m_window, GWL_EXSTYLE)), m_dpi);
+        info.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+        return;
+    }
+    info.ptMinTrackSize = {frame.right - frame.left - client.right + smallest.cx,
+                           frame.bottom - frame.top - client.bottom + smallest.cy};
 }
 
 // The keypad's light blue buttons, drawn by the window: a button control
 // with visual styles takes no colour of its own.
 bool MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) const {
     if (item.CtlType == ODT_STATIC && item.hwndItem == Item(IDC_RESULT_LINE)) {
-        DrawResultLine(item);
+        m_resultLine.Draw(item);
         return true;
     }
     if (item.CtlType != ODT_BUTTON) {
@@ -412,11 +426,6 @@ void MainWindow::OnCommand(int id, int code) {
         case IDC_HISTORY:
             OnListCommand(id, code);
             return;
-        case IDC_RESULT_LINE:
-            if (code == STN_CLICKED) {
-                OnResultLineClicked();
-            }
-            return;
         default:
             break;
     }
@@ -474,59 +483,8 @@ void MainWindow::OnListCommand(int id, int code) {
     }
 }
 
-// A click on a message of the result line selects the place it is about.
-void MainWindow::OnResultLineClicked() {
-    POINT pointer{};
-    GetCursorPos(&pointer);
-    HWND line = Item(IDC_RESULT_LINE);
-    ScreenToClient(line, &pointer);
-    HDC dc = GetDC(line);
-    HGDIOBJ old = SelectObject(dc, m_font);
-    std::wstring shown;
-    for (std::size_t i = 0; i < m_model.ResultLine().size(); ++i) {
-        shown += (i == 0 ? L"" : kMessageSeparator) + Widen(m_model.ResultLine()[i].text);
-        SIZE size{};
-        GetTextExtentPoint32W(dc, shown.c_str(), int(shown.size()), &size);
-        if (pointer.x < size.cx) {
-            m_model.ResultLineClicked(i);
-            break;
-        }
-    }
-    SelectObject(dc, old);
-    ReleaseDC(line, dc);
-}
-
 LRESULT MainWindow::OnStaticColour(HDC dc, HWND control) {
     return DefWindowProcW(m_window, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(control));
-}
-
-// The messages one after the other, each in its colour: a failure's sentence
-// in red, a note's in amber; one cut short by the control's end ends in "...".
-void MainWindow::DrawResultLine(const DRAWITEMSTRUCT& item) const {
-    RECT r = item.rcItem;
-    auto* brush = reinterpret_cast<HBRUSH>(
-        DefWindowProcW(m_window, WM_CTLCOLORSTATIC, WPARAM(item.hDC), LPARAM(item.hwndItem)));
-    FillRect(item.hDC, &r, brush);
-    SetBkMode(item.hDC, TRANSPARENT);
-    HGDIOBJ old = SelectObject(item.hDC, m_font);
-    const COLORREF plain = GetSysColor(COLOR_WINDOWTEXT);
-    for (std::size_t i = 0; i < m_model.ResultLine().size() && r.left < r.right; ++i) {
-        const LineMessage& message = m_model.ResultLine()[i];
-        const COLORREF colour = message.kind == MessageKind::Failure ? kFailureText
-                                : message.kind == MessageKind::Note  ? kNoteText
-                                                                     : plain;
-        const std::pair<std::wstring, COLORREF> parts[] = {
-            {i == 0 ? L"" : kMessageSeparator, plain}, {Widen(message.text), colour}};
-        for (const auto& [part, partColour] : parts) {
-            SetTextColor(item.hDC, partColour);
-            DrawTextW(item.hDC, part.c_str(), int(part.size()), &r,
-                      DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_VCENTER);
-            SIZE size{};
-            GetTextExtentPoint32W(item.hDC, part.c_str(), int(part.size()), &size);
-            r.left += size.cx;
-        }
-    }
-    SelectObject(item.hDC, old);
 }
 
 // The menu works on the row under the pointer, which becomes the selected

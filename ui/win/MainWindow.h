@@ -12,6 +12,7 @@
 
 #include <vornel/model/MainModel.h>
 #include "FormulaEdit.h"
+#include "ResultLine.h"
 
 namespace vornel::win {
 
@@ -23,8 +24,6 @@ namespace vornel::win {
 class MainWindow : public WindowPort {
 public:
     static constexpr const wchar_t* kClassName = L"VornelMain";
-    // Between two messages of the result line.
-    static constexpr const wchar_t* kMessageSeparator = L"  \u00b7  ";
 
     explicit MainWindow(HINSTANCE instance);
     ~MainWindow() override;
@@ -89,9 +88,7 @@ private:
     SIZE SmallestClientSize() const;
     void OnCommand(int id, int code);
     void OnListCommand(int id, int code);
-    void OnResultLineClicked();
     LRESULT OnStaticColour(HDC dc, HWND control);
-    void DrawResultLine(const DRAWITEMSTRUCT& item) const;
     void OnGetMinMaxInfo(MINMAXINFO& info) const;
     bool OnDrawItem(const DRAWITEMSTRUCT& item) const;
     void OnClose();
@@ -115,6 +112,7 @@ private:
     HCURSOR m_normalCursor = nullptr;
     std::vector<HWND> m_controls;  // by the layout table's order
     FormulaEdit m_formula;
+    ResultLine m_resultLine;
     MainModel m_model;
 };
 

@@ -332,12 +332,7 @@ void MainWindow::ShowVariableSelection() {
 // The messages one after the other; a click on one selects its place in the
 // formula. The marks go under the formula's text.
 void MainWindow::ShowResultLine() {
-    std::wstring shown;
-    for (std::size_t i = 0; i < m_model.ResultLine().size(); ++i) {
-        shown += (i == 0 ? L"" : kMessageSeparator) + Widen(m_model.ResultLine()[i].text);
-    }
-    SetWindowTextW(Item(IDC_RESULT_LINE), shown.c_str());
-    InvalidateRect(Item(IDC_RESULT_LINE), nullptr, TRUE);
+    m_resultLine.Show();
     const std::wstring formula = WindowText(Item(IDC_FORMULA));
     std::vector<FormulaEdit::Mark> marks;
     for (const Mark& mark : m_model.Marks()) {

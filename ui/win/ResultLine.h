@@ -1,0 +1,57 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace vornel {
+class MainModel;
+}
+
+namespace vornel::win {
+
+// The result line: the model's messages one after the other, each in its
+// colour, wrapped at word breaks over the rows of its box from the top. When
+// they need more rows than the box has, the last row ends in "…" and the
+// tooltip has every message whole, one per line. A click on a message selects
+// the place in the formula it is about. The control is an owner-drawn static
+// control; its window text is the whole line.
+class ResultLine {
+public:
+    // Between two messages of the result line.
+    static constexpr const wchar_t* kSeparator = L"  \u00b7  ";
+
+    // Takes over the static control `line`; `toolTips` is the window's
+    // tooltip control.
+    void Attach(HWND line, HWND toolTips, MainModel& model);
+    // The model's result line changed.
+    void Show();
+    // WM_DRAWITEM of the control.
+    void Draw(const DRAWITEMSTRUCT& item) const;
+
+private:
+    // A word, a run of blanks or the part of a word that fits a row, at its
+    // place in the control.
+    struct Piece {
+        std::wstring text;
+        COLORREF colour;
+        std::size_t message;  // kNoMessage for a separator
+        RECT place;
+    };
+    static constexpr std::size_t kNoMessage = std::size_t(-1);
+
+    static LRESULT CALLBACK Proc(HWND line, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                 DWORD_PTR self);
+    std::vector<Piece> LayOut(HDC dc, const RECT& area) const;
+    static void EndWithEllipsis(HDC dc, std::vector<Piece>& pieces, LONG right);
+    std::size_t MessageAt(POINT point) const;
+
+    HWND m_line = nullptr;
+    HWND m_toolTips = nullptr;
+    MainModel* m_model = nullptr;
+    HFONT m_font = nullptr;  // the control's, as the window sets it
+    std::wstring m_tip;      // the tooltip's text
+};
+
+}  // namespace vornel::win

@@ -95,26 +95,6 @@ int OperandCount(OpKind kind);
 // zero; 5 for a negative digit count in round.
 double ApplyBinary(double a, double b, OpKind op);
 
-// ApplyBinary with the sum, difference and product worked out inline: the
-// evaluator's most frequent steps. Same results and failures.
-inline double ApplyBinaryInline(double a, double b, OpKind op) {
-    double result = 0;
-    switch (op) {
-        case OpKind::Plus:
-            result = a + b;
-            break;
-        case OpKind::Minus:
-            result = a - b;
-            break;
-        case OpKind::Times:
-            result = a * b;
-            break;
-        default:
-            return ApplyBinary(a, b, op);
-    }
-    return std::isfinite(result) ? result : ApplyBinary(a, b, op);  // fails there
-}
-
 // The one-operand functions ceil and floor; any other operator gives 0.
 double ApplyUnary(double x, OpKind op);
 

@@ -14,6 +14,7 @@
 #include <vornel/VariableTable.h>
 
 #include "ArithmeticCompiler.h"
+#include "ConditionParser.h"
 #include "Failure.h"
 #include "Normalizer.h"
 #include "Program.h"
@@ -98,6 +99,8 @@ struct CompiledFormula {
     EvaluationFailure layout{failure::kNone};
     // Byte ranges of the conditions in `upper`.
     std::pmr::vector<std::pair<std::size_t, std::size_t>> conditions;
+    // Each condition compiled, when the formula is kept.
+    std::pmr::vector<CompiledCondition> compiledConditions;
     // A plain formula: its arithmetic. A block: each condition's branch, then
     // the Else branch.
     std::pmr::vector<CompiledArithmetic> arithmetic;

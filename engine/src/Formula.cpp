@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "ArithmeticCompiler.h"
+#include "BlockLayout.h"
 #include "CompiledFormula.h"
 #include "ConditionParser.h"
-#include "SelectBranch.h"
 #include "Text.h"
 #include "VariableStorage.h"
 
@@ -323,6 +323,7 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
       upperText(resource),
       namesVersion(NamesVersion(table)),
       conditions(resource),
+      compiledConditions(resource),
       arithmetic(resource) {
     const std::string_view trimmed = TrimSpaces(text);
     lead = static_cast<std::size_t>(trimmed.data() - text.data());
@@ -344,18 +345,24 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
     if (!isBlock) {
         CompileArithmetic(*this, upper, names, explainer);
     } else {
-        try {
-            const BlockLayout block = CutBlock(upper);
+        const BlockLayout block = CutBlock(upper);
+        if (block.fault.number != failure::kNone) {
+            layoutFails = true;
+            layout = block.fault;
+        } else {
             auto offsetOf = [&](std::string_view piece) {
                 return static_cast<std::size_t>(piece.data() - upper.data());
             };
             arithmetic.reserve(static_cast<std::size_t>(block.count) + 1);
+            compiledConditions.reserve(keep ? static_cast<std::size_t>(block.count) : 0);
             for (int k = 0; k < block.count; ++k) {
                 const std::string_view condition = block.conditions[static_cast<std::size_t>(k)];
                 conditions.emplace_back(offsetOf(condition),
                                         offsetOf(condition) + condition.size());
-                if (explainer != nullptr) {
-                    explainer->Condition(offsetOf(condition), ScanCondition(condition, names));
+                if (keep) {
+                    const CompiledCondition& compiled =
+                        compiledConditions.emplace_back(condition, names, memory);
+                    explainer->Condition(offsetOf(condition), compiled.Scan());
                 }
                 CompileArithmetic(*this, block.branches[static_cast<std::size_t>(k)], names,
                                   explainer);
@@ -365,9 +372,6 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
                 block.after.find_first_not_of(" \t\r\n") != std::string_view::npos) {
                 explainer->TextAfterEndIf(offsetOf(block.after), upper.size());
             }
-        } catch (const EvaluationFailure& fault) {
-            layoutFails = true;
-            layout = fault;
         }
     }
     if (explainer != nullptr) {
@@ -603,16 +607,20 @@ Outcome CompiledFormula::Choose(const VariableTable& table, Trace* trace,
     std::size_t chosen = conditions.size();
     for (std::size_t k = 0; k < conditions.size() && chosen == conditions.size(); ++k) {
         const auto [begin, end] = conditions[k];
-        bool holds = false;
-        try {
-            holds = ParseCondition(std::string_view(upper).substr(begin, end - begin), *names);
-        } catch (EvaluationFailure& fault) {
-            fault.Shift(begin);
+        // Evaluated once, a condition is compiled only when it is reached.
+        ConditionOutcome decided =
+            keep ? compiledConditions[k].Decide(*names)
+                 : CompiledCondition(std::string_view(upper).substr(begin, end - begin), *names,
+                                     memory)
+                       .Decide(*names);
+        if (decided.Failed()) {
+            decided.fault.Shift(begin);
             if (trace != nullptr) {
                 trace->conditions.push_back({begin, end, Verdict::Failed});
             }
-            return Failed(fault);
+            return Failed(decided.fault);
         }
+        const bool holds = decided.holds;
         if (trace != nullptr) {
             trace->conditions.push_back({begin, end, holds ? Verdict::True : Verdict::False});
         }

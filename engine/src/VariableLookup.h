@@ -28,6 +28,9 @@ public:
                    TextOrder textOrder = TextOrder::UserLocale);
     ~VariableLookup();
 
+    // The table it looks up.
+    const VariableTable& Table() const { return m_table; }
+
     // How conditions order texts.
     TextOrder GetTextOrder() const { return m_textOrder; }
 

@@ -2,11 +2,11 @@
 
 #include <cstdlib>
 
+#include "BlockLayout.h"
 #include "ConditionArithmetic.h"
 #include "ConditionEvaluation.h"
 #include "ConditionParser.h"
 #include "Grammar.h"
-#include "SelectBranch.h"
 #include "TestSupport.h"
 
 namespace vornel {
@@ -21,11 +21,11 @@ using test::Row;
 std::string Decide(const std::string& condition) {
     Exp engine;
     test::SetStartupVariables(engine);
-    try {
-        return ParseCondition(condition, engine.Variables()) ? "TRUE" : "FALSE";
-    } catch (const EvaluationFailure& failure) {
-        return "#" + std::to_string(failure.number);
+    const ConditionOutcome outcome = DecideCondition(condition, engine.Variables());
+    if (outcome.Failed()) {
+        return "#" + std::to_string(outcome.fault.number);
     }
+    return outcome.holds ? "TRUE" : "FALSE";
 }
 
 std::string Repeat(const std::string& piece, int times, const std::string& separator) {
@@ -36,7 +36,7 @@ std::string Repeat(const std::string& piece, int times, const std::string& separ
     return out;
 }
 
-TEST(ParseCondition, Decides) {
+TEST(DecideCondition, Decides) {
     ExpectRows(
         {Row{" (A>100 & B<200 ) ", "FALSE"}, Row{" (A<100 | B>=100) ", "TRUE"},
          Row{"(A=100)", "TRUE"}, Row{"(B+C>=300)", "TRUE"}, Row{"   ", "FALSE"}, Row{"", "FALSE"},
@@ -54,7 +54,7 @@ TEST(ParseCondition, Decides) {
         Decide);
 }
 
-TEST(ParseCondition, ComparesAndCalls) {
+TEST(DecideCondition, ComparesAndCalls) {
     ExpectRows(
         {Row{"1<A<3", "#9"}, Row{"1.5=1.50", "TRUE"}, Row{"(0.1+0.2=0.3)", "TRUE"},
          Row{"7/2=3.5", "TRUE"}, Row{"A<>100", "FALSE"}, Row{"A<=100", "TRUE"},
@@ -81,7 +81,7 @@ TEST(ParseCondition, ComparesAndCalls) {
 
 // Malformed conditions of some kinds are quietly false; the longest hold
 // 127 tokens and 32,767 characters.
-TEST(ParseCondition, QuietlyFalseAndLimits) {
+TEST(DecideCondition, QuietlyFalseAndLimits) {
     const std::string tokens127 = Repeat("1", 64, "+");  // "1" then 63 times "+1"
     ExpectRows(
         {Row{"Z>1", "FALSE"}, Row{"A>1 # ", "FALSE"}, Row{"A!=1", "FALSE"}, Row{"MAX 1", "FALSE"},
@@ -266,7 +266,7 @@ std::string Incoming(grammar::Symbol s) {
     }
 }
 
-TEST(ParseCondition, EveryPairWithoutARelationFailsWithNine) {
+TEST(DecideCondition, EveryPairWithoutARelationFailsWithNine) {
     int pairs = 0;
     for (int a = 0; a < grammar::kTerminalCount; ++a) {
         for (int b = 0; b < grammar::kTerminalCount; ++b) {
@@ -283,7 +283,7 @@ TEST(ParseCondition, EveryPairWithoutARelationFailsWithNine) {
     EXPECT_EQ(pairs, 109);
 }
 
-TEST(ParseCondition, VariablesMatchInAnyCaseLowestSlotFirst) {
+TEST(DecideCondition, VariablesMatchInAnyCaseLowestSlotFirst) {
     Exp engine;
     engine.SetVariable(4, "v", 1);
     engine.SetVariable(2, "V", 2);
@@ -291,12 +291,12 @@ TEST(ParseCondition, VariablesMatchInAnyCaseLowestSlotFirst) {
     ExpectRows({Row{"V=2", "TRUE"}, Row{"v=2", "TRUE"}, Row{"V=1", "FALSE"}, Row{"W+W=1", "TRUE"},
                 Row{"\"A\"+W=\"A0.5\"", "TRUE"}, Row{"X=1", "FALSE"}},
                [&](const std::string& condition) {
-                   return ParseCondition(condition, engine.Variables()) ? "TRUE" : "FALSE";
+                   return DecideCondition(condition, engine.Variables()).holds ? "TRUE" : "FALSE";
                });
 }
 
 // The block is cut at its keywords before any condition is tested.
-TEST(SelectBranch, CutsTheBlockAtItsKeywords) {
+TEST(CutBlock, CutsTheBlockAtItsKeywords) {
     auto block = [](int conditions, bool lastHolds = true) {
         std::string text = "IF FALSE THEN 1";
         for (int k = 2; k <= conditions; ++k) {
@@ -329,14 +329,6 @@ TEST(SelectBranch, CutsTheBlockAtItsKeywords) {
          Row{"IF TRUE THEN 1 ELSE 2" + std::string(32746, ' ') + "ENDIF", "#6"},
          Row{"IF" + pad + "TRUE THEN 1 ELSE 2 ENDIF", "#6"}},
         [](const std::string& text) { return Calculate(text); });
-}
-
-TEST(SelectBranch, ReturnsTheTextBetweenTheKeywords) {
-    ExpectRows(
-        {Row{"IF (FALSE) THEN 1 ELSE 2 ENDIF", " 2 "},
-         Row{"IF (TRUE) THEN 1 ELSE 2 ENDIF 3", " 1 "},
-         Row{"IF TRUE THEN\r\n  X\r\nELSE\r\nY\r\nENDIF", "\r\n  X\r\n"}},
-        [](const std::string& text) { return std::string(SelectBranch(text, Exp().Variables())); });
 }
 
 }  // namespace

@@ -1,52 +1,25 @@
 #include "ConditionParser.h"
 
 #include <algorithm>
-
 #include <array>
 #include <cassert>
-#include <optional>
+#include <string>
 
 #include "ConditionArithmetic.h"
 #include "ConditionEvaluation.h"
-#include "Failure.h"
 #include "Normalizer.h"
 #include "NumberText.h"
 #include "Operations.h"
 #include "Text.h"
+#include "VariableStorage.h"
 
 namespace vornel {
 
 namespace {
 
 using grammar::Symbol;
-
-// A token's value views the condition text, a variable's number text, or a
-// function call's value kept in the condition's ValueArena.
-using Token = StackEntry;
-
-// Where each token stands in the condition (byte offsets), for the failure
-// path. Left uninitialised: only the entries of tokens read are ever read.
-struct TokenSpan {
-    std::size_t begin;
-    std::size_t end;
-};
-using TokenSpans = std::array<TokenSpan, kTokenListSize>;
-
-// The variable slot each token names, or -1. A variable's token gets its
-// number text only when the parse needs it.
-using TokenSlots = std::array<std::int8_t, kTokenListSize>;
-
-enum class TokenKind {
-    None,
-    Identifier,
-    Number,
-    Comparison,
-    Logical,
-    Arithmetic,
-    Parenthesis,
-    StringLiteral,
-    FunctionCall,
-};
+using Token = CompiledCondition::Token;
+using Step = CompiledCondition::Step;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\r' || c == '\n' || c == '\t';
@@ -82,22 +55,132 @@ Symbol OperatorSymbol(std::string_view text) {
     }
 }
 
-// Splits a condition into the token list. Returns false when the condition
-// is quietly false.
-class Tokenizer {
-public:
-    Tokenizer(std::string_view text, const VariableLookup& variables,
-              std::array<Token, kTokenListSize>& tokens, TokenSpans& spans, TokenSlots& slots,
-              ValueArena& arena, ConditionScan* scan = nullptr)
-        : m_text(text),
-          m_variables(variables),
-          m_tokens(tokens),
-          m_spans(spans),
-          m_slots(slots),
-          m_arena(arena),
-          m_scan(scan) {}
+enum class TokenKind {
+    None,
+    Identifier,
+    Number,
+    Comparison,
+    Logical,
+    Arithmetic,
+    Parenthesis,
+    StringLiteral,
+    FunctionCall,
+};
 
-    bool Run() {
+// What a value on the parse stack is, as far as the text and the names tell:
+// the typed evaluation knows numbers and truth values only.
+enum Kind : std::uint8_t { kOther, kNumber, kTruth, kUntyped };
+
+// The productions, by what they do with their handle's values.
+constexpr int kOr = 1;
+constexpr int kAnd = 3;
+constexpr bool IsGroup(int p) {
+    return p == 5 || p == 27 || p == 31;
+}
+constexpr bool IsNumberComparison(int p) {
+    return p >= 7 && p <= 12;
+}
+constexpr bool IsTextStep(int p) {
+    return (p >= 15 && p <= 20) || p == 29;
+}
+constexpr bool IsArithmetic(int p) {
+    return p >= 21 && p <= 25 && p != 23;
+}
+constexpr OpKind ArithmeticOf(int p) {
+    return p == 21   ? OpKind::Plus
+           : p == 22 ? OpKind::Minus
+           : p == 24 ? OpKind::Times
+                     : OpKind::Divide;
+}
+
+// As a comparison production decides: a pair neither below nor above the
+// other is equal.
+bool Holds(double x, double y, int production) {
+    const int order = static_cast<int>(x > y) - static_cast<int>(x < y);
+    switch (production) {
+        case 7:
+            return order > 0;
+        case 8:
+            return order < 0;
+        case 9:
+            return order == 0;
+        case 10:
+            return order >= 0;
+        case 11:
+            return order <= 0;
+        default:
+            return order != 0;
+    }
+}
+
+constexpr int kSymbolCount = static_cast<int>(Symbol::C) + 1;
+
+// The grammar's relations and productions, read once into one table that
+// the parse of every condition looks up without a call.
+struct ParseTable {
+    struct Reduction {
+        std::int8_t production;  // -1: none
+        std::uint8_t length;
+        Symbol left;
+    };
+    std::array<std::array<std::int8_t, grammar::kTerminalCount>, grammar::kTerminalCount> relation;
+    // By the top terminal and the symbol below it.
+    std::array<std::array<Reduction, kSymbolCount>, grammar::kTerminalCount> reduction;
+
+    ParseTable() {
+        for (int t = 0; t < grammar::kTerminalCount; ++t) {
+            const auto top = static_cast<Symbol>(t);
+            for (int i = 0; i < grammar::kTerminalCount; ++i) {
+                relation[t][i] =
+                    static_cast<std::int8_t>(grammar::Relation(top, static_cast<Symbol>(i)));
+            }
+            for (int below = 0; below < kSymbolCount; ++below) {
+                const int p = grammar::FindProduction(top, static_cast<Symbol>(below));
+                Reduction& r = reduction[t][below];
+                r = {static_cast<std::int8_t>(p), 0, Symbol::End};
+                if (p > 0) {
+                    const grammar::Production& rule = grammar::GetProduction(p);
+                    r.length = static_cast<std::uint8_t>(rule.handleLength);
+                    r.left = rule.left;
+                }
+            }
+        }
+    }
+
+    static const ParseTable& Get() {
+        static const ParseTable table;
+        return table;
+    }
+};
+
+}  // namespace
+
+// Reads a condition into its tokens and its parse into steps, evaluating
+// nothing.
+class ConditionCompiler {
+public:
+    ConditionCompiler(CompiledCondition& out, const VariableLookup& names)
+        : m_out(out), m_text(out.m_condition), m_names(names) {}
+
+    void Compile() {
+        if (m_text.size() > kPositionLimit && CharCount(m_text) > kPositionLimit) {
+            m_out.m_fault = {EvaluationFailure::kOverflow, Cause::TooLong};
+            m_out.m_fault.Place(0, m_text.size());
+            m_out.m_reading = CompiledCondition::Ending::Failed;
+            return;
+        }
+        if (!Tokenize()) {
+            return;
+        }
+        Parse();
+        // A call is worked out as a text, even where the parse stops before it.
+        m_out.m_typed = m_typed && m_out.m_calls.empty();
+    }
+
+private:
+    // --- Reading the tokens ---------------------------------------------
+
+    bool Tokenize() {
         while (true) {
             SkipBlanks();
             if (m_pos >= m_text.size()) {
@@ -112,11 +195,9 @@ public:
         }
         m_tokenStart = m_text.size();
         m_pos = m_text.size();
-        Append(Symbol::End, "$");
-        return true;
+        return Append(Symbol::End, "$");
     }
 
-private:
     void SkipBlanks() {
         while (m_pos < m_text.size() && IsBlank(m_text[m_pos])) {
             ++m_pos;
@@ -185,13 +266,12 @@ private:
         return AppendToken();
     }
 
-    // Returns false, telling a scan why and where.
+    // Reading stops: the condition is false whatever the values.
     bool QuietlyFalse(ConditionScan::Why why, std::size_t begin, std::size_t end) {
-        if (m_scan != nullptr) {
-            m_scan->why = why;
-            m_scan->begin = begin;
-            m_scan->end = end;
-        }
+        m_out.m_scan.why = why;
+        m_out.m_scan.begin = begin;
+        m_out.m_scan.end = end;
+        m_out.m_reading = CompiledCondition::Ending::QuietlyFalse;
         return false;
     }
 
@@ -231,18 +311,19 @@ private:
             return QuietlyFalse(ConditionScan::Why::FunctionWithoutCall, m_tokenStart,
                                 m_tokenStart + name.size());
         }
-        m_callParen = m_pos;
+        const std::size_t open = m_pos;
         int depth = 0;
         std::size_t i = m_pos;
         do {
             depth += m_text[i] == '(' ? 1 : (m_text[i] == ')' ? -1 : 0);
             ++i;
         } while (depth > 0 && i < m_text.size());
-        m_callText.assign(name);
-        m_callText.append(m_text.substr(m_pos, i - m_pos));
-        m_tokenText = m_callText;
         m_kind = TokenKind::FunctionCall;
         m_pos = i;
+        // The call is kept before its token: a call that is one token too
+        // many is still worked out before the count fails.
+        m_out.m_calls.push_back(
+            {Offset(m_tokenStart), Offset(m_tokenStart + name.size()), Offset(open), Offset(i)});
         return AppendToken();
     }
 
@@ -251,498 +332,413 @@ private:
             case TokenKind::Identifier:
                 return AppendIdentifier();
             case TokenKind::Number:
-                Append(Symbol::Number, m_tokenText);
-                return true;
+                return Append(Symbol::Number, m_tokenText);
             case TokenKind::StringLiteral:
-                Append(Symbol::Text, m_tokenText);
-                return true;
+                return Append(Symbol::Text, m_tokenText);
             case TokenKind::FunctionCall:
-                if (m_scan != nullptr) {
-                    Append(Symbol::Number, "0");  // a scan evaluates nothing
-                    return true;
-                }
-                Append(Symbol::Number, m_arena.Keep(FormatCallValue(EvaluateCall())));
-                return true;
+                return Append(Symbol::Number, {}, -1, static_cast<int>(m_out.m_calls.size()) - 1);
             default:
-                Append(OperatorSymbol(m_tokenText), m_tokenText);
-                return true;
+                return Append(OperatorSymbol(m_tokenText), m_tokenText);
         }
     }
 
     bool AppendIdentifier() {
         if (EqualsIgnoringAsciiCase(m_tokenText, kTrue)) {
-            Append(Symbol::True, m_tokenText);
-        } else if (EqualsIgnoringAsciiCase(m_tokenText, kFalse)) {
-            Append(Symbol::False, m_tokenText);
-        } else if (const int entry = m_variables.Find(m_tokenText); entry >= 0) {
-            Append(Symbol::Number, {}, entry);
-            if (m_scan != nullptr &&
-                std::find(m_scan->named.begin(), m_scan->named.begin() + m_scan->namedCount,
-                          entry) == m_scan->named.begin() + m_scan->namedCount) {
-                m_scan->named[static_cast<std::size_t>(m_scan->namedCount++)] =
-                    static_cast<std::int8_t>(entry);
-            }
-        } else {
+            return Append(Symbol::True, m_tokenText);
+        }
+        if (EqualsIgnoringAsciiCase(m_tokenText, kFalse)) {
+            return Append(Symbol::False, m_tokenText);
+        }
+        const int slot = m_names.Find(m_tokenText);
+        if (slot < 0) {
             return QuietlyFalse(ConditionScan::Why::UnknownName, m_tokenStart, m_pos);
         }
+        ConditionScan& scan = m_out.m_scan;
+        const auto named = scan.named.begin() + scan.namedCount;
+        if (std::find(scan.named.begin(), named, slot) == named) {
+            scan.named[static_cast<std::size_t>(scan.namedCount++)] =
+                static_cast<std::int8_t>(slot);
+        }
+        return Append(Symbol::Number, {}, slot);
+    }
+
+    bool Append(Symbol symbol, std::string_view value, int slot = -1, int call = -1) {
+        auto& tokens = m_out.m_tokens;
+        if (tokens.size() == kTokenListSize) {
+            // The 128th token took the end marker's place.
+            m_out.m_fault = {EvaluationFailure::kSubscriptOutOfRange, Cause::TooManyTokens};
+            m_out.m_fault.Place(tokens.back().begin, tokens.back().end);
+            m_out.m_reading = CompiledCondition::Ending::Failed;
+            return false;
+        }
+        tokens.push_back({symbol, static_cast<std::int8_t>(slot), static_cast<std::int16_t>(call),
+                          Offset(m_tokenStart), Offset(m_pos), value, 0.0});
         return true;
     }
 
-    // The value of the call in m_callText; a failure is carried back from
-    // the normalised text to the call and from there into the condition.
-    double EvaluateCall() {
-        bool normalized = false;
-        try {
-            const std::string normal = NormalizeExpression(m_callText, m_variables);
-            normalized = true;
-            return EvaluateConditionArithmetic(normal);
-        } catch (EvaluationFailure& fault) {
-            if (normalized) {
-                PlaceInSource(fault, m_callText, m_variables);
-            }
-            fault.Place(CallToCondition(fault.begin), CallToCondition(fault.end));
-            throw;
-        }
-    }
+    static std::uint32_t Offset(std::size_t at) { return static_cast<std::uint32_t>(at); }
 
-    // The call text is the name followed by everything from its "(": the
-    // blanks between them are left out.
-    std::size_t CallToCondition(std::size_t offset) const {
-        const std::size_t name = m_callText.size() - (m_pos - m_callParen);
-        return offset <= name ? m_tokenStart + offset : m_callParen + (offset - name);
-    }
+    // --- The parse, symbol by symbol ------------------------------------
 
-    void Append(Symbol symbol, std::string_view value, int slot = -1) {
-        if (m_count == kTokenListSize) {
-            // The 128th token took the end marker's place.
-            const TokenSpan last = m_spans[kTokenListSize - 1];
-            EvaluationFailure fault{EvaluationFailure::kSubscriptOutOfRange, Cause::TooManyTokens};
-            fault.Place(last.begin, last.end);
-            throw fault;
-        }
-        m_spans[static_cast<std::size_t>(m_count)] = {m_tokenStart, m_pos};
-        m_tokens[static_cast<std::size_t>(m_count)] = Token::Of(symbol, value, m_count);
-        m_slots[static_cast<std::size_t>(m_count)] = static_cast<std::int8_t>(slot);
-        ++m_count;
-    }
+    struct Entry {
+        Symbol symbol;
+        std::uint8_t token;  // the token a terminal came from
+        Kind kind;           // what its value is
+    };
 
-    std::string_view m_text;
-    const VariableLookup& m_variables;
-    std::array<Token, kTokenListSize>& m_tokens;
-    TokenSpans& m_spans;
-    TokenSlots& m_slots;
-    ValueArena& m_arena;
-    ConditionScan* m_scan;
-    int m_count = 0;
-    std::size_t m_pos = 0;
-    std::size_t m_tokenStart = 0;
-    std::size_t m_callParen = 0;
-    std::string_view m_tokenText;  // the last token's text, read by the sign rule
-    std::string m_callText;
-    TokenKind m_kind = TokenKind::None;
-};
-
-// The operator-precedence parse over the token list. Every reduction is
-// evaluated when it is made, so the stack carries values.
-class Parser {
-public:
-    Parser(std::string_view condition, const std::array<Token, kTokenListSize>& tokens,
-           const TokenSpans& spans, TextOrder textOrder, ValueArena& arena)
-        : m_condition(condition),
-          m_tokens(tokens),
-          m_spans(spans),
-          m_textOrder(textOrder),
-          m_arena(arena) {
-        m_stack[0] = StackEntry::Of(Symbol::End, "$");
-    }
-
-    bool Run() {
-        try {
-            return Parse();
-        } catch (EvaluationFailure& fault) {
-            PlaceFailure(fault);
-            throw;
-        }
-    }
-
-private:
-    bool Parse() {
-        int input = 0;
+    // Every step is the one the operator-precedence parse takes; a pair
+    // without a relation, a handle without a production or a stack position
+    // out of range ends it with its failure.
+    void Parse() {
+        const auto& tokens = m_out.m_tokens;
+        const ParseTable& table = ParseTable::Get();
+        m_stack[0] = {Symbol::End, 0, kOther};
+        std::size_t input = 0;
         Symbol topTerminal = Symbol::End;
         int topPosition = 0;
         while (true) {
-            const Token& incoming = m_tokens[static_cast<std::size_t>(input)];
+            const Token& incoming = tokens[input];
             if (topTerminal == Symbol::End && incoming.symbol == Symbol::End) {
-                return EqualsIgnoringAsciiCase(m_stack[static_cast<std::size_t>(m_top)].Value(),
-                                               kTrue);
+                m_out.m_resultKind = m_stack[static_cast<std::size_t>(m_top)].kind;
+                return;
             }
-            switch (grammar::Relation(topTerminal, incoming.symbol)) {
+            switch (table.relation[static_cast<std::size_t>(topTerminal)]
+                                  [static_cast<std::size_t>(incoming.symbol)]) {
                 case grammar::kYield:
                 case grammar::kEqual:
-                    Shift(incoming);
+                    if (!InStack(m_top + 1)) {
+                        return;
+                    }
+                    m_stack[static_cast<std::size_t>(++m_top)] = {
+                        incoming.symbol, static_cast<std::uint8_t>(input), Shifted(input)};
+                    m_out.m_steps.push_back({0, 0, static_cast<std::uint8_t>(input)});
                     ++input;
                     break;
                 case grammar::kTakes:
-                    Reduce(topPosition);
+                    if (!Reduce(table, topPosition)) {
+                        return;
+                    }
                     break;
-                case grammar::kNoRelation:
                 default:
                     FailWithoutRelation(topPosition, incoming);
+                    return;
             }
-            topPosition = FindTopTerminal(m_stack.data(), m_top);
+            topPosition = m_top;
+            while (topPosition >= 0 &&
+                   !grammar::IsTerminal(m_stack[static_cast<std::size_t>(topPosition)].symbol)) {
+                --topPosition;
+            }
+            if (topPosition < 0) {
+                Fail(Cause::MissingOperand);
+                return;
+            }
             topTerminal = m_stack[static_cast<std::size_t>(topPosition)].symbol;
         }
     }
 
-    // The pair can never parse, and taking no step would meet it again
-    // forever. A "(" that meets the end, or a ")" that meets the bottom of the
-    // stack, is a parenthesis without its partner, marked where it stands;
-    // any other pair concerns the whole condition.
-    [[noreturn]] void FailWithoutRelation(int topPosition, const Token& incoming) {
-        const StackEntry& top = m_stack[static_cast<std::size_t>(topPosition)];
+    // The handle is counted down from the top by the production's length;
+    // its symbols are not compared with the production's right-hand side.
+    bool Reduce(const ParseTable& table, int topPosition) {
+        const Entry top = m_stack[static_cast<std::size_t>(topPosition)];
+        m_reducing = top.token;
+        if (!InStack(topPosition - 1)) {
+            return false;
+        }
+        const Symbol below = m_stack[static_cast<std::size_t>(topPosition - 1)].symbol;
+        const ParseTable::Reduction rule =
+            table.reduction[static_cast<std::size_t>(top.symbol)][static_cast<std::size_t>(below)];
+        if (rule.production < 0) {
+            Fail(Cause::WrongKindOfOperand);
+            return false;
+        }
+        const int bottom = m_top - rule.length + 1;
+        if (!InStack(bottom)) {
+            return false;
+        }
+        m_out.m_steps.push_back(
+            {static_cast<std::uint8_t>(rule.production), rule.length, top.token});
+        const auto b = static_cast<std::size_t>(bottom);
+        const Kind kind = rule.length == 1 ? m_stack[b].kind
+                                           : Reduced(rule.production, m_stack[b].kind,
+                                                     m_stack[b + 1].kind, m_stack[b + 2].kind);
+        m_typed = m_typed && kind != kUntyped;
+        m_top = bottom;
+        m_stack[b] = {rule.left, 0, kind};
+        return true;
+    }
+
+    bool InStack(int position) {
+        if (position < 0 || position > kParseStackTop) {
+            Fail(Cause::MissingOperand);
+            return false;
+        }
+        return true;
+    }
+
+    // A failure of the parse itself is placed at the operator of the last
+    // reduction (the first token before any).
+    void Fail(Cause cause) {
+        const Token& token = m_out.m_tokens[m_reducing];
+        EndParse({EvaluationFailure::kSubscriptOutOfRange, cause}, token.begin, token.end);
+    }
+
+    // The pair can never parse. A "(" that meets the end, or a ")" that meets
+    // the bottom of the stack, is a parenthesis without its partner, marked
+    // where it stands; any other pair concerns the whole condition.
+    void FailWithoutRelation(int topPosition, const Token& incoming) {
+        const Entry top = m_stack[static_cast<std::size_t>(topPosition)];
+        const auto& tokens = m_out.m_tokens;
         EvaluationFailure fault{EvaluationFailure::kSubscriptOutOfRange, Cause::NoRelation};
         if (top.symbol == Symbol::Open && incoming.symbol == Symbol::End) {
             fault.cause = Cause::UnclosedParenthesis;
-            fault.Place(m_spans[top.token].begin, m_spans[top.token].end);
+            EndParse(fault, tokens[top.token].begin, tokens[top.token].end);
         } else if (top.symbol == Symbol::End && incoming.symbol == Symbol::Close) {
             fault.cause = Cause::NothingToClose;
-            fault.Place(m_spans[incoming.token].begin, m_spans[incoming.token].end);
-        }
-        throw fault;
-    }
-
-    // A pair without relation is placed where it was met, or concerns the
-    // whole condition; anything else failed in the last reduction, at its
-    // operator (the top terminal).
-    void PlaceFailure(EvaluationFailure& fault) const {
-        if (fault.Placed()) {
-            return;
-        }
-        if (fault.cause == Cause::NoRelation) {
-            const auto first = m_condition.find_first_not_of(kBlanks);
-            const auto last = m_condition.find_last_not_of(kBlanks);
-            fault.Place(first == std::string_view::npos ? 0 : first,
-                        last == std::string_view::npos ? 0 : last + 1);
-            return;
-        }
-        if (fault.cause == Cause::MalformedNumber) {
-            fault.cause = Cause::NotANumber;  // a value of the condition, not a typed number
-        }
-        const TokenSpan span = m_spans[m_reducing];
-        fault.Place(span.begin, span.end);
-    }
-
-    StackEntry& At(int position) {
-        if (position < 0 || position > kParseStackTop) {
-            Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::MissingOperand);
-        }
-        return m_stack[static_cast<std::size_t>(position)];
-    }
-
-    void Shift(const Token& token) {
-        StackEntry& entry = At(m_top + 1);
-        ++m_top;
-        entry = token;
-    }
-
-    // The handle is counted down from the top by the production's length;
-    // its symbols are not compared with the production's right-hand side.
-    void Reduce(int topPosition) {
-        const StackEntry& top = At(topPosition);
-        m_reducing = top.token;
-        const int production = grammar::FindProduction(top.symbol, At(topPosition - 1).symbol);
-        if (production < 0) {
-            Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::WrongKindOfOperand);
-        }
-        const grammar::Production& rule = grammar::GetProduction(production);
-        const int bottom = m_top - rule.handleLength + 1;
-        std::string_view handle[3];
-        for (int k = 0; k < rule.handleLength; ++k) {
-            handle[k] = At(bottom + k).Value();
-        }
-        const std::string_view value =
-            EvaluateReduction(handle[0], handle[1], handle[2], production, m_textOrder, m_arena);
-        m_top = bottom;
-        At(m_top) = StackEntry::Of(rule.left, value);
-    }
-
-    static constexpr std::string_view kBlanks = " \r\n\t";
-
-    std::string_view m_condition;
-    const std::array<Token, kTokenListSize>& m_tokens;
-    const TokenSpans& m_spans;
-    TextOrder m_textOrder;
-    ValueArena& m_arena;
-    std::array<StackEntry, kParseStackTop + 1> m_stack;
-    int m_top = 0;
-    std::size_t m_reducing = 0;  // the token of the last reduction's operator
-};
-
-// Decides a condition made only of comparisons between numbers (and sums,
-// differences, products and quotients of them), joined by "&" and "|" and
-// grouped by parentheses, with typed values instead of texts: what the parse
-// makes of such a condition, step for step, without a text per step. Any other
-// condition, and any failure, is left to the parse, which then also places it.
-class NumberCondition {
-public:
-    NumberCondition(const std::array<Token, kTokenListSize>& tokens, const TokenSlots& slots,
-                    const VariableLookup& variables)
-        : m_tokens(tokens), m_slots(slots), m_variables(variables) {}
-
-    std::optional<bool> Decide() {
-        bool holds = false;
-        try {
-            if (Or(holds) && Next() == Symbol::End) {
-                return holds;
-            }
-        } catch (const EvaluationFailure&) {
-        }
-        return std::nullopt;
-    }
-
-private:
-    Symbol Next() const { return m_tokens[m_at].symbol; }
-
-    bool Or(bool& holds) {
-        if (!And(holds)) {
-            return false;
-        }
-        while (Next() == Symbol::Or) {
-            ++m_at;
-            bool right = false;
-            if (!And(right)) {
-                return false;
-            }
-            holds = holds || right;
-        }
-        return true;
-    }
-
-    bool And(bool& holds) {
-        if (!Comparison(holds)) {
-            return false;
-        }
-        while (Next() == Symbol::And) {
-            ++m_at;
-            bool right = false;
-            if (!Comparison(right)) {
-                return false;
-            }
-            holds = holds && right;
-        }
-        return true;
-    }
-
-    // A comparison, or a condition in parentheses: "(" starts either, and
-    // what follows its ")" tells which.
-    bool Comparison(bool& holds) {
-        if (Next() == Symbol::Open && !GroupsNumber()) {
-            ++m_at;
-            if (!Or(holds) || Next() != Symbol::Close) {
-                return false;
-            }
-            ++m_at;
-            return true;
-        }
-        double left = 0;
-        if (!Sum(left) || !IsRelation(Next())) {
-            return false;
-        }
-        const Symbol relation = Next();
-        ++m_at;
-        double right = 0;
-        if (!Sum(right)) {
-            return false;
-        }
-        holds = Holds(static_cast<int>(left > right) - static_cast<int>(left < right), relation);
-        return true;
-    }
-
-    // Whether the group opened at the next token is followed by an operator
-    // or a relation, which only a number can be.
-    bool GroupsNumber() const {
-        int depth = 0;
-        std::size_t k = m_at;
-        do {
-            const Symbol s = m_tokens[k].symbol;
-            if (s == Symbol::End) {
-                return false;
-            }
-            depth += s == Symbol::Open ? 1 : (s == Symbol::Close ? -1 : 0);
-            ++k;
-        } while (depth > 0);
-        const Symbol after = m_tokens[k].symbol;
-        return IsRelation(after) || (after >= Symbol::Plus && after <= Symbol::Divide);
-    }
-
-    // The value of NumberText(value) read back.
-    static double ThroughText(double value) {
-        return IsWrittenWhole(value) ? value + 0.0 : ReadConditionNumber(NumberText(value));
-    }
-
-    // As CompareValues decides: a pair that is neither below nor above the
-    // other (NaN too) is equal.
-    static bool Holds(int order, Symbol relation) {
-        switch (relation) {
-            case Symbol::Greater:
-                return order > 0;
-            case Symbol::Less:
-                return order < 0;
-            case Symbol::Equal:
-                return order == 0;
-            case Symbol::GreaterEqual:
-                return order >= 0;
-            case Symbol::LessEqual:
-                return order <= 0;
-            default:
-                return order != 0;
+            EndParse(fault, incoming.begin, incoming.end);
+        } else {
+            constexpr std::string_view kBlanks = " \r\n\t";
+            const auto first = m_text.find_first_not_of(kBlanks);
+            const auto last = m_text.find_last_not_of(kBlanks);
+            EndParse(fault, first == std::string_view::npos ? 0 : first,
+                     last == std::string_view::npos ? 0 : last + 1);
         }
     }
 
-    static bool IsRelation(Symbol s) { return s >= Symbol::Greater && s <= Symbol::NotEqual; }
-
-    // Every step's value is its number text read back, as the parse keeps it.
-    bool Sum(double& value) {
-        return Chain<&NumberCondition::Product>(value, {Symbol::Plus, OpKind::Plus},
-                                                {Symbol::Minus, OpKind::Minus});
+    void EndParse(EvaluationFailure fault, std::size_t begin, std::size_t end) {
+        fault.Place(begin, end);
+        m_out.m_fault = fault;
+        m_out.m_parse = CompiledCondition::Ending::Failed;
     }
 
-    bool Product(double& value) {
-        return Chain<&NumberCondition::Factor>(value, {Symbol::Times, OpKind::Times},
-                                               {Symbol::Divide, OpKind::Divide});
-    }
+    // --- Whether the steps can be worked out on doubles -----------------
 
-    struct Operator {
-        Symbol symbol;
-        OpKind kind;
-    };
-
-    // Operands joined by either operator, applied from left to right.
-    template <bool (NumberCondition::*kOperand)(double&)>
-    bool Chain(double& value, Operator one, Operator other) {
-        if (!(this->*kOperand)(value)) {
-            return false;
-        }
-        while (Next() == one.symbol || Next() == other.symbol) {
-            const OpKind op = Next() == one.symbol ? one.kind : other.kind;
-            ++m_at;
-            double right = 0;
-            if (!(this->*kOperand)(right)) {
-                return false;
-            }
-            value = ThroughText(ApplyBinary(value, right, op));
-        }
-        return true;
-    }
-
-    bool Factor(double& value) {
-        if (Next() == Symbol::Number) {
-            if (const int slot = m_slots[m_at++]; slot >= 0) {
-                value = ThroughText(m_variables.Value(slot));
-                return true;
-            }
-            // A number token is digits, points and a sign, or a call's value
-            // in "#00.000" form: nothing that normalising would change.
-            value = ReadValue(m_tokens[m_at - 1].Value());
-            return true;
-        }
-        if (Next() != Symbol::Open) {
-            return false;
-        }
-        ++m_at;
-        if (!Sum(value) || Next() != Symbol::Close) {
-            return false;
-        }
-        ++m_at;
-        return true;
-    }
-
-    // ReadConditionNumber, with up to kWholeDigits digits read as the whole
-    // number they are: below 10^15, a double holds every whole number.
-    static constexpr std::size_t kWholeDigits = 15;
-    static double ReadValue(std::string_view text) {
-        if (text.size() <= kWholeDigits && !text.empty()) {
-            std::int64_t whole = 0;
-            for (const char c : text) {
-                if (!IsAsciiDigit(c)) {
-                    return ReadConditionNumber(text);
+    // The kind of token `k`'s value; a number's value is read here.
+    Kind Shifted(std::size_t k) {
+        Token& token = m_out.m_tokens[k];
+        switch (token.symbol) {
+            case Symbol::Number:
+                if (token.call >= 0) {
+                    return kUntyped;
                 }
-                whole = whole * 10 + (c - '0');
-            }
-            return static_cast<double>(whole);
+                if (token.slot >= 0) {
+                    return kNumber;
+                }
+                try {
+                    token.number = ReadConditionNumber(token.text);
+                } catch (const EvaluationFailure&) {
+                    return kUntyped;  // fails where the parse reads it
+                }
+                return kNumber;
+            case Symbol::True:
+                token.number = 1;
+                return kTruth;
+            case Symbol::False:
+                return kTruth;
+            case Symbol::Text:
+                return kUntyped;
+            default:
+                return kOther;
         }
-        return ReadConditionNumber(text);
     }
 
-    const std::array<Token, kTokenListSize>& m_tokens;
-    const TokenSlots& m_slots;
-    const VariableLookup& m_variables;
-    std::size_t m_at = 0;
+    // The kind of the value production `p` makes of a handle of these
+    // kinds; kUntyped when the rules would read a value as another kind.
+    static Kind Reduced(int p, Kind left, Kind middle, Kind right) {
+        if (left == kUntyped || middle == kUntyped || right == kUntyped || IsTextStep(p)) {
+            return kUntyped;
+        }
+        if (p == kOr || p == kAnd) {
+            return left == kTruth && right == kTruth ? kTruth : kUntyped;
+        }
+        if (IsNumberComparison(p) || IsArithmetic(p)) {
+            if (left != kNumber || right != kNumber) {
+                return kUntyped;
+            }
+            return IsArithmetic(p) ? kNumber : kTruth;
+        }
+        if (IsGroup(p)) {
+            return middle == kNumber || middle == kTruth ? middle : kUntyped;
+        }
+        return left;
+    }
+
+    CompiledCondition& m_out;
+    std::string_view m_text;
+    const VariableLookup& m_names;
+    std::size_t m_pos = 0;
+    std::size_t m_tokenStart = 0;
+    std::string_view m_tokenText;  // the last token's text, read by the sign rule
+    TokenKind m_kind = TokenKind::None;
+    std::array<Entry, kParseStackTop + 1> m_stack;
+    int m_top = 0;
+    std::uint8_t m_reducing = 0;  // the token of the last reduction's operator
+    bool m_typed = true;
 };
+
+CompiledCondition::CompiledCondition(std::string_view condition, const VariableLookup& names,
+                                     std::pmr::memory_resource* memory)
+    : m_condition(condition), m_tokens(memory), m_calls(memory), m_steps(memory) {
+    m_tokens.reserve(std::min<std::size_t>(condition.size() + 1, kTokenListSize));
+    m_steps.reserve(2 * m_tokens.capacity());
+    ConditionCompiler(*this, names).Compile();
+}
+
+ConditionOutcome CompiledCondition::Decide(const VariableLookup& variables) const {
+    if (m_calls.empty() && m_reading != Ending::Parsed) {
+        return {false, m_fault};  // nothing to work out before reading stops
+    }
+    if (bool holds = false; m_typed && DecideTyped(variables, holds)) {
+        const ConditionOutcome typed =
+            m_parse == Ending::Failed ? ConditionOutcome{false, m_fault} : ConditionOutcome{holds};
+        // The steps on doubles must decide as the steps on texts do; builds
+        // with assertions check every condition.
+        assert([&] {
+            const ConditionOutcome byText = DecideByText(variables);
+            return byText.fault.number == typed.fault.number && byText.holds == typed.holds;
+        }());
+        return typed;
+    }
+    return DecideByText(variables);
+}
+
+// The steps on doubles: a number stands for its number text read back, as
+// the steps on texts keep it. Anything that fails is left to those.
+bool CompiledCondition::DecideTyped(const VariableLookup& variables, bool& holds) const {
+    const VariableTable::Storage* data = variables.Table().Data();
+    std::array<double, kParseStackTop + 1> stack;
+    stack[0] = 0;
+    int top = 0;
+    try {
+        for (const Step& step : m_steps) {
+            if (step.production == 0) {
+                const Token& token = m_tokens[step.token];
+                double value = token.number;
+                if (token.slot >= 0) {
+                    if (data == nullptr || ((data->unreadable >> token.slot) & 1U) != 0) {
+                        return false;
+                    }
+                    value = data->readValues[static_cast<std::size_t>(token.slot)];
+                }
+                stack[static_cast<std::size_t>(++top)] = value;
+                continue;
+            }
+            const int bottom = top - step.length + 1;
+            const double x = stack[static_cast<std::size_t>(bottom)];
+            const double y = stack[static_cast<std::size_t>(top)];
+            const int p = step.production;
+            double result = x;
+            if (p == kOr) {
+                result = (x != 0 || y != 0) ? 1 : 0;
+            } else if (p == kAnd) {
+                result = (x != 0 && y != 0) ? 1 : 0;
+            } else if (IsGroup(p)) {
+                result = stack[static_cast<std::size_t>(top - 1)];
+            } else if (IsNumberComparison(p)) {
+                result = Holds(x, y, p) ? 1 : 0;
+            } else if (IsArithmetic(p)) {
+                const double z = ApplyBinary(x, y, ArithmeticOf(p));
+                if (IsWrittenWhole(z)) {
+                    result = z + 0.0;
+                } else if (const ReadValue read = ReadBack(z); read.readable) {
+                    result = read.value;
+                } else {
+                    return false;
+                }
+            }
+            top = bottom;
+            stack[static_cast<std::size_t>(top)] = result;
+        }
+    } catch (const EvaluationFailure&) {
+        return false;
+    }
+    holds = m_resultKind == kTruth && stack[static_cast<std::size_t>(top)] != 0;
+    return true;
+}
+
+namespace {
+
+// Where offset `at` of a call's text (its name followed by everything from
+// its "(") stands in the condition.
+std::size_t CallToCondition(const CompiledCondition::Call& call, std::size_t at) {
+    const std::size_t name = call.nameEnd - call.nameBegin;
+    return at <= name ? call.nameBegin + at : call.openBegin + (at - name);
+}
 
 }  // namespace
 
-int FindTopTerminal(const StackEntry* stack, int top) {
-    for (int p = top; p >= 0; --p) {
-        if (grammar::IsTerminal(stack[p].symbol)) {
-            return p;
+ConditionOutcome CompiledCondition::DecideByText(const VariableLookup& variables) const {
+    ValueArena arena;
+    std::array<std::string_view, kTokenListSize> callValues;
+    // The calls, in the order they are read: a failure is carried back from
+    // the normalised text to the call and from there into the condition.
+    for (std::size_t k = 0; k < m_calls.size(); ++k) {
+        const Call& call = m_calls[k];
+        std::string text(m_condition.substr(call.nameBegin, call.nameEnd - call.nameBegin));
+        text.append(m_condition.substr(call.openBegin, call.openEnd - call.openBegin));
+        bool normalized = false;
+        try {
+            const std::string normal = NormalizeExpression(text, variables);
+            normalized = true;
+            callValues[k] = arena.Keep(FormatCallValue(EvaluateConditionArithmetic(normal)));
+        } catch (EvaluationFailure& fault) {
+            if (normalized) {
+                PlaceInSource(fault, text, variables);
+            }
+            fault.Place(CallToCondition(call, fault.begin), CallToCondition(call, fault.end));
+            return {false, fault};
         }
     }
-    Fail(EvaluationFailure::kSubscriptOutOfRange, Cause::MissingOperand);
+    if (m_reading != Ending::Parsed) {
+        return {false, m_fault};
+    }
+    std::array<std::string_view, kTokenListSize> values;
+    for (std::size_t k = 0; k < m_tokens.size(); ++k) {
+        const Token& token = m_tokens[k];
+        values[k] = token.slot >= 0   ? variables.ValueText(token.slot)
+                    : token.call >= 0 ? callValues[static_cast<std::size_t>(token.call)]
+                                      : token.text;
+    }
+    return RunSteps(values.data(), variables, arena);
 }
 
-ConditionScan ScanCondition(std::string_view condition, const VariableLookup& variables) {
-    ConditionScan scan;
-    ValueArena arena;
-    std::array<Token, kTokenListSize> tokens;
-    TokenSpans spans;
-    TokenSlots slots;
-    try {
-        Tokenizer(condition, variables, tokens, spans, slots, arena, &scan).Run();
-    } catch (const EvaluationFailure&) {
-        // Too many parts: the condition fails rather than being false.
-    }
-    return scan;
-}
-
-bool ParseCondition(std::string_view condition, const VariableLookup& variables) {
-    if (condition.size() > kPositionLimit && CharCount(condition) > kPositionLimit) {
-        EvaluationFailure tooLong{EvaluationFailure::kOverflow, Cause::TooLong};
-        tooLong.Place(0, condition.size());
-        throw tooLong;
-    }
-    // Every value of this condition lives in the text, the variable table or
-    // the arena, all of which outlast the parse.
-    ValueArena arena;
-    std::array<Token, kTokenListSize> tokens;
-    TokenSpans spans;
-    TokenSlots slots;
-    if (!Tokenizer(condition, variables, tokens, spans, slots, arena).Run()) {
-        return false;
-    }
-    const auto parse = [&] {
-        for (std::size_t k = 0; tokens[k].symbol != Symbol::End; ++k) {
-            if (slots[k] >= 0) {
-                const std::string_view text = variables.ValueText(slots[k]);
-                tokens[k].valueData = text.data();
-                tokens[k].valueSize = text.size();
-            }
+// Every reduction is evaluated as the parse makes it: a failure is placed at
+// its operator.
+ConditionOutcome CompiledCondition::RunSteps(std::string_view* values,
+                                             const VariableLookup& variables,
+                                             ValueArena& arena) const {
+    std::array<std::string_view, kParseStackTop + 1> stack;
+    stack[0] = "$";
+    int top = 0;
+    for (const Step& step : m_steps) {
+        if (step.production == 0) {
+            stack[static_cast<std::size_t>(++top)] = values[step.token];
+            continue;
         }
-        return Parser(condition, tokens, spans, variables.GetTextOrder(), arena).Run();
-    };
-    if (const auto holds = NumberCondition(tokens, slots, variables).Decide()) {
-        // The shortcut must decide as the parse does, which must not fail;
-        // builds with assertions check every condition it decides.
-        assert([&] {
-            try {
-                return parse() == *holds;
-            } catch (const EvaluationFailure&) {
-                return false;
+        const int bottom = top - step.length + 1;
+        const std::size_t b = static_cast<std::size_t>(bottom);
+        const bool three = step.length == 3;
+        try {
+            stack[b] = EvaluateReduction(stack[b], three ? stack[b + 1] : std::string_view(),
+                                         three ? stack[b + 2] : std::string_view(), step.production,
+                                         variables.GetTextOrder(), arena);
+        } catch (EvaluationFailure& fault) {
+            if (fault.cause == Cause::MalformedNumber) {
+                fault.cause = Cause::NotANumber;  // a value of the condition, not a typed number
             }
-        }());
-        return *holds;
+            const Token& at = m_tokens[step.token];
+            fault.Place(at.begin, at.end);
+            return {false, fault};
+        }
+        top = bottom;
     }
-    return parse();
+    if (m_parse == Ending::Failed) {
+        return {false, m_fault};
+    }
+    return {EqualsIgnoringAsciiCase(stack[static_cast<std::size_t>(top)], kTrue)};
+}
+
+ConditionOutcome DecideCondition(std::string_view condition, const VariableLookup& variables) {
+    return CompiledCondition(condition, variables).Decide(variables);
 }
 
 }  // namespace vornel

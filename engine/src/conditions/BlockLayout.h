@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "VariableLookup.h"
+#include "Failure.h"
 
 namespace vornel {
 
@@ -19,21 +19,14 @@ struct BlockLayout {
     std::array<std::string_view, kMaxConditions> branches;
     std::string_view elseText;
     std::string_view after;
+    // Why the block cannot be cut, when it cannot (placed in `statement`).
+    EvaluationFailure fault{failure::kNone};
 };
 
 // Cuts an upper-cased statement that begins with "IF" into its pieces by
-// keyword search, testing nothing. Failures: 5 for a missing THEN, ELSE or
+// keyword search, testing nothing. Failures, in `fault`: 5 for a missing THEN, ELSE or
 // ENDIF (placed where it belongs); 9 for a 17th condition; 6 when a keyword
 // position passes 32,767; all with their range in `statement`.
 BlockLayout CutBlock(std::string_view statement);
-
-// Given an upper-cased statement that begins with "IF", returns the text of
-// the expression its conditions select: the characters between the keywords,
-// blanks and line breaks included. The block is cut into pieces by keyword
-// search before any condition is tested. The result views `statement`.
-// Failures: 5 for a missing THEN, ELSE or ENDIF (placed where it belongs);
-// 9 for a 17th condition; 6 when a keyword position passes 32,767; and those
-// of the conditions, all with their range in `statement`.
-std::string_view SelectBranch(std::string_view statement, const VariableLookup& variables);
 
 }  // namespace vornel

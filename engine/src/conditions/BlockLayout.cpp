@@ -1,9 +1,8 @@
-#include "SelectBranch.h"
+#include "BlockLayout.h"
 
 #include <algorithm>
 #include <array>
 
-#include "ConditionParser.h"
 #include "Failure.h"
 #include "Text.h"
 
@@ -13,13 +12,18 @@ namespace {
 
 // Cuts the statement into pieces. Positions are byte offsets; since keyword
 // positions are 16-bit, a keyword found beyond character 32,767 overflows.
+// The first failure met is kept in `fault`, and every step after it finds
+// nothing.
 class BlockCutter {
 public:
-    explicit BlockCutter(std::string_view statement) : m_text(statement) {}
+    BlockCutter(std::string_view statement, EvaluationFailure& fault)
+        : m_text(statement), m_fault(fault) {}
+
+    bool Failed() const { return m_fault.number != failure::kNone; }
 
     // Where `keyword` occurs first from `start`, or npos. The next search
     // starts right after it, and that position must fit 16 bits.
-    std::size_t Find(std::string_view keyword, std::size_t start) const {
+    std::size_t Find(std::string_view keyword, std::size_t start) {
         const auto found = m_text.find(keyword, start);
         if (found != std::string_view::npos) {
             CheckPosition(found + keyword.size(), found, keyword);
@@ -29,7 +33,7 @@ public:
 
     // Where the closing keyword occurs first from `start`, or npos. Nothing
     // is searched after it, so only its own position must fit 16 bits.
-    std::size_t FindLast(std::string_view keyword, std::size_t start) const {
+    std::size_t FindLast(std::string_view keyword, std::size_t start) {
         const auto found = m_text.find(keyword, start);
         if (found != std::string_view::npos) {
             CheckPosition(found, found, keyword);
@@ -40,24 +44,30 @@ public:
     // The text from `start` up to the keyword at `end`; a keyword that was
     // not found leaves the piece a negative length: invalid argument, placed
     // where the keyword was expected.
-    std::string_view Piece(std::size_t start, std::size_t end, Cause missing) const {
+    std::string_view Piece(std::size_t start, std::size_t end, Cause missing) {
+        if (Failed()) {
+            return {};
+        }
         if (end == std::string_view::npos) {
-            EvaluationFailure fault{EvaluationFailure::kInvalidArgument, missing};
             const std::size_t at = ExpectedAt(start, missing);
-            fault.Place(at, at);
-            throw fault;
+            Fail({EvaluationFailure::kInvalidArgument, missing}, at, at);
+            return {};
         }
         return m_text.substr(start, end - start);
     }
 
+    void Fail(EvaluationFailure fault, std::size_t begin, std::size_t end) {
+        fault.Place(begin, end);
+        m_fault = fault;
+    }
+
 private:
     // The 1-based character position of the byte at `offset` must fit 16 bits.
-    void CheckPosition(std::size_t offset, std::size_t found, std::string_view keyword) const {
-        if (m_text.size() >= kPositionLimit &&
+    void CheckPosition(std::size_t offset, std::size_t found, std::string_view keyword) {
+        if (!Failed() && m_text.size() >= kPositionLimit &&
             CharCount(m_text.substr(0, offset)) + 1 > kPositionLimit) {
-            EvaluationFailure fault{EvaluationFailure::kOverflow, Cause::KeywordTooFar};
-            fault.Place(found, found + keyword.size());
-            throw fault;
+            Fail({EvaluationFailure::kOverflow, Cause::KeywordTooFar}, found,
+                 found + keyword.size());
         }
     }
 
@@ -93,13 +103,14 @@ private:
     }
 
     std::string_view m_text;
+    EvaluationFailure& m_fault;
 };
 
 }  // namespace
 
 BlockLayout CutBlock(std::string_view statement) {
-    const BlockCutter cutter(statement);
     BlockLayout block;
+    BlockCutter cutter(statement, block.fault);
     int& count = block.count;
     auto& conditions = block.conditions;
     auto& branches = block.branches;
@@ -107,6 +118,9 @@ BlockLayout CutBlock(std::string_view statement) {
     std::size_t start = cutter.Find(kKeywordIf, 0) + kKeywordIf.size();
     std::size_t then = cutter.Find(kKeywordThen, start);
     conditions[static_cast<std::size_t>(count++)] = cutter.Piece(start, then, Cause::MissingThen);
+    if (cutter.Failed()) {
+        return block;
+    }
     start = then + kKeywordThen.size();
     // "ELSEIF" is looked for before "ELSE" at every step, since it contains it.
     for (auto elseIf = cutter.Find(kKeywordElseIf, start); elseIf != std::string_view::npos;
@@ -115,40 +129,30 @@ BlockLayout CutBlock(std::string_view statement) {
         start = elseIf + kKeywordElseIf.size();
         then = cutter.Find(kKeywordThen, start);
         const std::string_view condition = cutter.Piece(start, then, Cause::MissingThen);
+        if (cutter.Failed()) {
+            return block;
+        }
         if (count == kMaxConditions) {
-            EvaluationFailure fault{EvaluationFailure::kSubscriptOutOfRange,
-                                    Cause::TooManyConditions};
-            fault.Place(elseIf, then + kKeywordThen.size());
-            throw fault;
+            cutter.Fail({EvaluationFailure::kSubscriptOutOfRange, Cause::TooManyConditions}, elseIf,
+                        then + kKeywordThen.size());
+            return block;
         }
         conditions[static_cast<std::size_t>(count++)] = condition;
         start = then + kKeywordThen.size();
     }
     const std::size_t elseAt = cutter.Find(kKeywordElse, start);
     branches[static_cast<std::size_t>(count - 1)] = cutter.Piece(start, elseAt, Cause::MissingElse);
+    if (cutter.Failed()) {
+        return block;
+    }
     start = elseAt + kKeywordElse.size();
     const std::size_t endIf = cutter.FindLast(kKeywordEndIf, start);
     block.elseText = cutter.Piece(start, endIf, Cause::MissingEndIf);
+    if (cutter.Failed()) {
+        return block;
+    }
     block.after = statement.substr(endIf + kKeywordEndIf.size());
     return block;
-}
-
-std::string_view SelectBranch(std::string_view statement, const VariableLookup& variables) {
-    const BlockLayout block = CutBlock(statement);
-    for (int k = 0; k < block.count; ++k) {
-        const std::string_view condition = block.conditions[static_cast<std::size_t>(k)];
-        bool holds = false;
-        try {
-            holds = ParseCondition(condition, variables);
-        } catch (EvaluationFailure& fault) {
-            fault.Shift(static_cast<std::size_t>(condition.data() - statement.data()));
-            throw;
-        }
-        if (holds) {
-            return block.branches[static_cast<std::size_t>(k)];
-        }
-    }
-    return block.elseText;
 }
 
 }  // namespace vornel

@@ -155,15 +155,7 @@ public:
         ClearTo(16);
     }
 
-    void Compile() {
-        try {
-            Run();
-        } catch (EvaluationFailure& fault) {
-            PlaceFailure(fault);
-            m_sink.Fail(static_cast<failure::Number>(fault.number), fault.cause,
-                        PlaceOf({fault.begin, fault.end}));
-        }
-    }
+    void Compile() { Run(); }
 
 private:
     // Trivial, so that the stack of them is not cleared when it is made.
@@ -185,9 +177,11 @@ private:
         return symbols;
     }();
 
+    // Reading stops at the first failure the text makes: the sink has been
+    // given it, and nothing after it.
     void Run() {
         std::size_t i = 0;
-        while (i < m_text.size()) {
+        while (i < m_text.size() && !m_failed) {
             const char ch = m_text[i];
             if (IsNumberChar(ch) || (ch == '-' && StartsSignedNumber(i))) {
                 i = ReadNumber(i);
@@ -215,9 +209,24 @@ private:
                 i = next;
             }
         }
+        if (m_failed) {
+            return;
+        }
         m_token = Span{m_text.size(), m_text.size()};
         m_atEnd = true;
         Finish();
+    }
+
+    // The first failure the text makes: placed by the state of the reading
+    // when it is met, and handed to the sink instead of any later step.
+    void Fail(failure::Number number, Cause cause) {
+        if (m_failed) {
+            return;
+        }
+        m_failed = true;
+        EvaluationFailure fault{number, cause};
+        PlaceFailure(fault);
+        m_sink.Fail(number, fault.cause, PlaceOf({fault.begin, fault.end}));
     }
 
     // A minus sign belongs to the number at the very start of the text and
@@ -226,10 +235,10 @@ private:
         return i == 0 || m_text[i - 1] == '(' || m_text[i - 1] == ',';
     }
 
-    std::size_t Advance(std::size_t i, std::size_t by) const {
+    std::size_t Advance(std::size_t i, std::size_t by) {
         i += by;
         if (i >= m_positionLimit) {
-            Fail(EvaluationFailure::kOverflow, Cause::TooLong);
+            Fail(failure::kOverflow, Cause::TooLong);
         }
         return i;
     }
@@ -262,9 +271,17 @@ private:
         if (plain && digits != 0 && digits <= 18) {
             value = ExactDecimal(mantissa, point == std::string_view::npos ? 0 : end - point - 1);
         }
-        const double number = value ? (negative ? -*value : *value)
-                                    : ReadNumberToken(m_text.substr(start, end - start));
-        m_sink.Constant(PushOperand(), EnterNumber(number, Rules::kWhole));
+        const Checked number = value ? Checked(negative ? -*value : *value)
+                                     : ReadNumberToken(m_text.substr(start, end - start));
+        const Checked entered = number.Failed() ? number : EnterNumber(number.value, Rules::kWhole);
+        if (entered.Failed()) {
+            Fail(entered.number, entered.cause);
+            return end;
+        }
+        const int at = PushOperand();
+        if (!m_failed) {
+            m_sink.Constant(at, entered.value);
+        }
         return end;
     }
 
@@ -313,7 +330,10 @@ private:
             return CloseGroup();
         }
         PushOperator(OpKind::Open, mark);
-        m_sink.Variable(PushOperand(), slot, PlaceOf(mark));
+        const int at = PushOperand();
+        if (!m_failed) {
+            m_sink.Variable(at, slot, PlaceOf(mark));
+        }
         PushOperator(OpKind::Close, mark);
         m_oc -= 2;
         CloseGroup();
@@ -336,26 +356,36 @@ private:
         return end;
     }
 
-    // Checks that position p of the operand stack exists; returns it.
+    // Checks that position p of the operand stack exists; returns it. A
+    // position that does not exist fails, and gives position 0 to the steps
+    // still taken before reading stops, which the sink no longer gets.
     int Operand(int p) {
         if (p < Rules::kBottom || p > kStackSize) {
-            Fail(EvaluationFailure::kSubscriptOutOfRange,
+            Fail(failure::kSubscriptOutOfRange,
                  p > kStackSize ? Cause::TooDeep : Cause::MissingOperand);
+            return 0;
         }
-        if (p > m_highest) {
+        if (p > m_highest && !m_failed) {
             m_highest = p;
             m_sink.Reach(p);
         }
         return p;
     }
 
-    OpKind& Operator(int p) {
+    // Checks that position p of the operator stack exists; returns it, or
+    // position 0 (as Operand does) when it does not.
+    int OperatorAt(int p) {
         if (p < Rules::kBottom || p > kStackSize) {
-            Fail(EvaluationFailure::kSubscriptOutOfRange,
+            Fail(failure::kSubscriptOutOfRange,
                  p > kStackSize ? Cause::TooDeep : Cause::NothingToClose);
+            return 0;
         }
-        return m_operators[static_cast<std::size_t>(p)];
+        return p;
     }
+
+    OpKind& Operator(int p) { return m_operators[static_cast<std::size_t>(OperatorAt(p))]; }
+    Span& PlaceAt(int p) { return m_operatorPlaces[static_cast<std::size_t>(OperatorAt(p))]; }
+    int& BelowAt(int p) { return m_operandsBelow[static_cast<std::size_t>(OperatorAt(p))]; }
 
     int PushOperand() { return Operand(++m_nc); }
 
@@ -365,8 +395,8 @@ private:
             ClearTo(std::min(kStackSize + 1, p + 16));
         }
         Operator(p) = op;
-        m_operatorPlaces[static_cast<std::size_t>(p)] = place;
-        m_operandsBelow[static_cast<std::size_t>(p)] = m_nc;
+        PlaceAt(p) = place;
+        BelowAt(p) = m_nc;
     }
 
     // Entries never written read as no operator. No step reads above the
@@ -384,15 +414,13 @@ private:
     // Moves the operator at `from` down to `to`.
     void MoveOperator(int to, int from) {
         Operator(to) = Operator(from);
-        m_operatorPlaces[static_cast<std::size_t>(to)] =
-            m_operatorPlaces[static_cast<std::size_t>(from)];
-        m_operandsBelow[static_cast<std::size_t>(to)] =
-            m_operandsBelow[static_cast<std::size_t>(from)];
+        PlaceAt(to) = PlaceAt(from);
+        BelowAt(to) = BelowAt(from);
     }
     // Puts `kind` at `to`, standing for the token being read.
     void PutOperator(int to, OpKind kind) {
         Operator(to) = kind;
-        m_operatorPlaces[static_cast<std::size_t>(to)] = m_token;
+        PlaceAt(to) = m_token;
     }
 
     // Applies the operator at position p to the two top operands; the
@@ -408,7 +436,10 @@ private:
     }
 
     void EmitBinary(int dst, int a, int b, OpKind op, int placeOf) {
-        m_sink.Binary(dst, a, b, op, PlaceOf(m_operatorPlaces[static_cast<std::size_t>(placeOf)]));
+        const Place place = PlaceOf(PlaceAt(placeOf));
+        if (!m_failed) {
+            m_sink.Binary(dst, a, b, op, place);
+        }
     }
 
     // After a ")" has removed its "(": a function standing below it is now
@@ -424,9 +455,9 @@ private:
         const int count = OperandCount(top);
         if (m_observer != nullptr && m_oc + 1 < m_clear) {
             // The "(" of the call stood right above the name.
-            const int arguments = m_nc - m_operandsBelow[static_cast<std::size_t>(m_oc + 1)];
+            const int arguments = m_nc - BelowAt(m_oc + 1);
             if (arguments > count) {
-                const Span& name = m_operatorPlaces[static_cast<std::size_t>(m_oc)];
+                const Span& name = PlaceAt(m_oc);
                 m_observer->UnusedArguments(name.begin, name.end, arguments - count);
             }
         }
@@ -436,7 +467,10 @@ private:
             m_reducing = m_oc;  // a missing argument is the function's
             const int x = Operand(m_nc);
             m_reducing = -1;
-            m_sink.Unary(x, top, PlaceOf(m_operatorPlaces[static_cast<std::size_t>(m_oc)]));
+            const Place place = PlaceOf(PlaceAt(m_oc));
+            if (!m_failed) {
+                m_sink.Unary(x, top, place);
+            }
         }
         --m_oc;
     }
@@ -538,7 +572,10 @@ private:
             const OpKind op = Operator(k);
             EmitBinary(next, left, next, op, k);
         }
-        m_sink.Return(Operand(m_nc));
+        const int result = Operand(m_nc);
+        if (!m_failed) {
+            m_sink.Return(result);
+        }
     }
 
     static Place PlaceOf(const Span& span) {
@@ -616,6 +653,7 @@ private:
     int m_highest = -1;  // the highest operand position used
     Span m_token{0, 0};  // the token being read
     bool m_atEnd = false;
+    bool m_failed = false;
     int m_reducing = -1;               // the operator whose operands are fetched
     Span m_unknownWord{kNone, kNone};  // the first word that names nothing
 };

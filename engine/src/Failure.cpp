@@ -2,10 +2,6 @@
 
 namespace vornel {
 
-void Fail(int number, Cause cause) {
-    throw EvaluationFailure{number, cause};
-}
-
 std::string FailureDescription(int number) {
     switch (number) {
         case EvaluationFailure::kInvalidArgument:

@@ -236,7 +236,7 @@ void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
     CompiledArithmetic& a = formula.arithmetic.emplace_back(formula.memory);
     a.offset = static_cast<std::size_t>(piece.data() - formula.upper.data());
     a.size = piece.size();
-    if (piece.size() >= kPositionLimit && CharCount(piece) >= kPositionLimit) {
+    if (ReachesPositionLimit(piece)) {
         a.tooLong = true;
         return;
     }

@@ -1,5 +1,7 @@
 #include "Normalizer.h"
 
+#include <cassert>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -115,16 +117,12 @@ std::optional<Piece> GrowingVariable(const std::vector<Piece>& pieces, std::size
 
 }  // namespace
 
-void CheckLength(std::string_view text) {
-    if (text.size() >= kPositionLimit && CharCount(text) >= kPositionLimit) {
-        EvaluationFailure tooLong{EvaluationFailure::kOverflow, Cause::TooLong};
-        tooLong.Place(0, text.size());
-        throw tooLong;
-    }
+bool ReachesPositionLimit(std::string_view text) {
+    return text.size() >= kPositionLimit && CharCount(text) >= kPositionLimit;
 }
 
 std::string NormalizeExpression(std::string_view text, const VariableLookup& variables) {
-    CheckLength(text);
+    assert(!ReachesPositionLimit(text));
     std::string out;
     out.reserve(text.size());
     WalkNormalized(

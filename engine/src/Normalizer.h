@@ -16,14 +16,14 @@ namespace vornel {
 
 // Removes white space (space, tab, CR, LF) and replaces every name that a
 // variable slot holds (compared ignoring case, lowest slot first) by "(" +
-// its number text + ")". Everything else passes through in order.
-// Fails with 6 for a text of 32,767 characters or more (placed on the whole
-// text).
+// its number text + ")". Everything else passes through in order. The text
+// must not reach the position limit: such a text fails with 6 before it is
+// read.
 std::string NormalizeExpression(std::string_view text, const VariableLookup& variables);
 
-// Fails with 6 for a text of 32,767 characters or more (placed on the whole
-// text), as NormalizeExpression does.
-void CheckLength(std::string_view text);
+// Whether a text has 32,767 characters or more: read as a formula, it fails
+// with 6 on its whole length.
+bool ReachesPositionLimit(std::string_view text);
 
 // What normalising a text for compiling tells beside its result; offsets in
 // the text given.

@@ -20,46 +20,55 @@ constexpr std::int64_t kInt16Max = std::numeric_limits<std::int16_t>::max();
 constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
-double Checked(double result) {
+Checked InRange(double result) {
     if (!std::isfinite(result)) {
-        Fail(EvaluationFailure::kOverflow, Cause::ResultTooLarge);
+        return {failure::kOverflow, Cause::ResultTooLarge};
     }
     return result;
 }
 
-double Divide(double a, double b) {
+Checked Divide(double a, double b) {
     if (b == 0) {
         if (a == 0) {
-            Fail(EvaluationFailure::kOverflow, Cause::ZeroByZero);
+            return {failure::kOverflow, Cause::ZeroByZero};
         }
-        Fail(EvaluationFailure::kDivisionByZero, Cause::DivisionByZero);
+        return {failure::kDivisionByZero, Cause::DivisionByZero};
     }
-    return Checked(a / b);
+    return InRange(a / b);
 }
 
-double Power(double a, double b) {
+Checked Power(double a, double b) {
     if (b == 0) {
-        return 1;
+        return 1.0;
     }
-    const auto n = RoundHalfEvenChecked(b, kInt16Min, kInt16Max);
+    const Checked n = RoundHalfEvenChecked(b, kInt16Min, kInt16Max);
+    if (n.Failed()) {
+        return n;
+    }
     // The multiplication counter is 16-bit: after the 32,767th multiplication
     // it steps past its range.
-    if (n == kInt16Max) {
-        Fail(EvaluationFailure::kOverflow, Cause::ArgumentOutOfRange);
+    if (n.value == kInt16Max) {
+        return {failure::kOverflow, Cause::ArgumentOutOfRange};
     }
     double r = 1;
-    for (std::int64_t k = 0; k < n; ++k) {
-        r = Checked(r * a);
+    for (std::int64_t k = 0; k < static_cast<std::int64_t>(n.value); ++k) {
+        r *= a;
+        if (!std::isfinite(r)) {
+            return {failure::kOverflow, Cause::ResultTooLarge};
+        }
     }
     return r;
 }
 
-double Round(double a, double b) {
-    const auto d = RoundHalfEvenChecked(b, kInt32Min, kInt32Max);
-    if (d < 0) {
-        Fail(EvaluationFailure::kInvalidArgument, Cause::NegativePlaces);
+Checked Round(double a, double b) {
+    const Checked d = RoundHalfEvenChecked(b, kInt32Min, kInt32Max);
+    if (d.Failed()) {
+        return d;
     }
-    return RoundToPlaces(a, static_cast<int>(d));
+    if (d.value < 0) {
+        return {failure::kInvalidArgument, Cause::NegativePlaces};
+    }
+    return RoundToPlaces(a, static_cast<int>(d.value));
 }
 
 // 10^-d as the double nearest to it: the decimal text "0.0...01" read back.
@@ -111,14 +120,14 @@ int OperandCount(OpKind kind) {
     }
 }
 
-double ApplyBinary(double a, double b, OpKind op) {
+Checked ApplyBinary(double a, double b, OpKind op) {
     switch (op) {
         case OpKind::Plus:
-            return Checked(a + b);
+            return InRange(a + b);
         case OpKind::Minus:
-            return Checked(a - b);
+            return InRange(a - b);
         case OpKind::Times:
-            return Checked(a * b);
+            return InRange(a * b);
         case OpKind::Divide:
             return Divide(a, b);
         case OpKind::Max:
@@ -130,7 +139,7 @@ double ApplyBinary(double a, double b, OpKind op) {
         case OpKind::Exp:
             return Power(a, b);
         default:
-            return 0;
+            return 0.0;
     }
 }
 
@@ -146,13 +155,13 @@ double ApplyUnary(double x, OpKind op) {
     }
 }
 
-std::int64_t RoundHalfEvenChecked(double x, std::int64_t low, std::int64_t high, Cause cause) {
+Checked RoundHalfEvenChecked(double x, std::int64_t low, std::int64_t high, Cause cause) {
     // nearbyint rounds halves to even in the default rounding mode.
     const double r = std::nearbyint(x);
     if (!(r >= static_cast<double>(low) && r <= static_cast<double>(high))) {
-        Fail(EvaluationFailure::kOverflow, cause);
+        return {failure::kOverflow, cause};
     }
-    return static_cast<std::int64_t>(r);
+    return r + 0.0;
 }
 
 namespace {
@@ -263,18 +272,18 @@ long long DecimalMagnitude(std::string_view text) {
     return magnitude;
 }
 
-double ReadNumber(std::string_view text, std::chars_format format) {
+Checked ReadNumber(std::string_view text, std::chars_format format) {
     double value = 0;
     const char* const end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value, format);
     if (result.ec == std::errc::invalid_argument || result.ptr != end) {
-        Fail(EvaluationFailure::kTypeMismatch, Cause::MalformedNumber);
+        return {failure::kTypeMismatch, Cause::MalformedNumber};
     }
     if (result.ec == std::errc::result_out_of_range) {
         if (DecimalMagnitude(text) > 0) {
-            Fail(EvaluationFailure::kOverflow, Cause::NumberTooLarge);
+            return {failure::kOverflow, Cause::NumberTooLarge};
         }
-        return 0;
+        return 0.0;
     }
     return value;
 }
@@ -311,25 +320,25 @@ std::optional<double> ReadShortNumber(std::string_view token) {
 
 }  // namespace
 
-double ReadNumberToken(std::string_view token) {
+Checked ReadNumberToken(std::string_view token) {
     if (const auto value = ReadShortNumber(token)) {
         return *value;
     }
     return ReadNumber(token, std::chars_format::fixed);
 }
 
-double ReadConditionNumber(std::string_view text) {
+Checked ReadConditionNumber(std::string_view text) {
     if (!text.empty() && text[0] == '+') {
         text.remove_prefix(1);
         if (!text.empty() && text[0] == '-') {
-            Fail(EvaluationFailure::kTypeMismatch, Cause::NotANumber);
+            return {failure::kTypeMismatch, Cause::NotANumber};
         }
     }
     // Only digits and "." may start the number itself: "INF" and "NAN" are
     // not numbers here.
     const std::size_t first = (!text.empty() && text[0] == '-') ? 1 : 0;
     if (first >= text.size() || !IsNumberChar(text[first])) {
-        Fail(EvaluationFailure::kTypeMismatch, Cause::NotANumber);
+        return {failure::kTypeMismatch, Cause::NotANumber};
     }
     if (const auto value = ReadShortNumber(text)) {
         return *value;  // without an exponent it reads as a number token does

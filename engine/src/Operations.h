@@ -10,8 +10,11 @@
 #include <vornel/Names.h>
 #include <vornel/Outcome.h>
 
+#include "Failure.h"
+
 // The operators and built-in functions that the evaluators apply. All
-// operations are pure functions of doubles; failures are EvaluationFailure.
+// operations are pure functions of doubles; one that can fail gives a
+// Checked number, which holds the failure's number and cause when it fails.
 namespace vornel {
 
 // What an entry of an evaluator's operator stack is. Every text that names
@@ -93,15 +96,15 @@ int OperandCount(OpKind kind);
 // Failures: 6 when a result leaves the range of a double, 0/0, or an
 // exponent or digit count out of range; 11 for a non-zero number divided by
 // zero; 5 for a negative digit count in round.
-double ApplyBinary(double a, double b, OpKind op);
+Checked ApplyBinary(double a, double b, OpKind op);
 
 // The one-operand functions ceil and floor; any other operator gives 0.
 double ApplyUnary(double x, OpKind op);
 
 // Rounds to the nearest whole number, halves to the even neighbour, and
 // fails with 6 (for `cause`) when the result lies outside [low, high].
-std::int64_t RoundHalfEvenChecked(double x, std::int64_t low, std::int64_t high,
-                                  Cause cause = Cause::ArgumentOutOfRange);
+Checked RoundHalfEvenChecked(double x, std::int64_t low, std::int64_t high,
+                             Cause cause = Cause::ArgumentOutOfRange);
 
 // a rounded to d decimal places, halfway judged on a's shortest round-trip
 // decimal (the number as written), ties to even.
@@ -132,10 +135,10 @@ inline std::optional<double> ExactDecimal(std::uint64_t mantissa, std::size_t de
 // optional leading "-" ("5." and ".5" are numbers). Fails with 13 when the
 // text is not such a number, with 6 when it is beyond the range of a double;
 // a number too small for a double reads as 0.
-double ReadNumberToken(std::string_view token);
+Checked ReadNumberToken(std::string_view token);
 
 // Reads a value of a condition as a number: what ReadNumberToken accepts,
 // plus an optional "+" sign and an exponent ("1E1" is 10). Same failures.
-double ReadConditionNumber(std::string_view text);
+Checked ReadConditionNumber(std::string_view text);
 
 }  // namespace vornel

@@ -22,38 +22,45 @@ constexpr double kInt16Min = std::numeric_limits<std::int16_t>::min();
 constexpr double kInt16Max = std::numeric_limits<std::int16_t>::max();
 constexpr double kInt32Max = std::numeric_limits<std::int32_t>::max();
 
-double CheckedInt16(double x) {
+Checked CheckedInt16(double x) {
     if (x < kInt16Min || x > kInt16Max) {
-        Fail(EvaluationFailure::kOverflow, Cause::WholeNumberRange);
+        return {failure::kOverflow, Cause::WholeNumberRange};
     }
     return x;
 }
 
 // Ceil and floor of the arithmetic inside conditions: 16-bit whole numbers.
-double ApplyWholeUnary(double x, OpKind op) {
-    const double f = CheckedInt16(std::floor(x));
+Checked ApplyWholeUnary(double x, OpKind op) {
+    const Checked f = CheckedInt16(std::floor(x));
+    if (f.Failed()) {
+        return f;
+    }
     switch (op) {
         case OpKind::Ceil:
-            return x == f ? f : CheckedInt16(f + 1);
+            return x == f.value ? f : CheckedInt16(f.value + 1);
         case OpKind::Floor:
             return f;
         default:
-            return 0;
+            return 0.0;
     }
 }
 
-bool Failed(const EvaluationFailure& fault, RunResult& result) {
-    result.number = static_cast<failure::Number>(fault.number);
-    result.cause = fault.cause;
-    return false;
+// Puts a checked value into r[dst], or its failure into `result`.
+bool Store(double* r, int dst, const Checked& value, RunResult& result) {
+    if (value.Failed()) {
+        result.number = value.number;
+        result.cause = value.cause;
+        return false;
+    }
+    r[dst] = value.value;
+    return true;
 }
 
 }  // namespace
 
-double EnterWholeNumber(double number) {
-    return static_cast<double>(
-        RoundHalfEvenChecked(number, std::numeric_limits<std::int32_t>::min(),
-                             std::numeric_limits<std::int32_t>::max(), Cause::WholeNumberRange));
+Checked EnterWholeNumber(double number) {
+    return RoundHalfEvenChecked(number, std::numeric_limits<std::int32_t>::min(),
+                                std::numeric_limits<std::int32_t>::max(), Cause::WholeNumberRange);
 }
 
 bool Steps::Variable(double* r, int dst, int slot, const SlotValues& values, Whole whole,
@@ -63,27 +70,17 @@ bool Steps::Variable(double* r, int dst, int slot, const SlotValues& values, Who
         result.cause = Cause::NumberTooLarge;
         return false;
     }
-    try {
-        r[dst] = EnterNumber(values.values[slot], whole);
-    } catch (const EvaluationFailure& fault) {
-        return Failed(fault, result);
-    }
-    return true;
+    return Store(r, dst, EnterNumber(values.values[slot], whole), result);
 }
 
 // The steps that may fail, worked out by the operations, which say why.
 bool Steps::Slow(double* r, int dst, double x, double y, OpKind op, bool unary, Whole whole,
                  RunResult& result) {
-    try {
-        if (unary) {
-            r[dst] = whole == Whole::Yes ? ApplyWholeUnary(x, op) : ApplyUnary(x, op);
-        } else {
-            r[dst] = ApplyBinary(x, y, op);
-        }
-    } catch (const EvaluationFailure& fault) {
-        return Failed(fault, result);
+    if (unary) {
+        return Store(r, dst, whole == Whole::Yes ? ApplyWholeUnary(x, op) : ApplyUnary(x, op),
+                     result);
     }
-    return true;
+    return Store(r, dst, ApplyBinary(x, y, op), result);
 }
 
 RunResult Program::Run(const SlotValues& variables) const noexcept {

@@ -48,9 +48,9 @@ struct RunResult {
 
 // The number a number token makes under `whole` rules: fails with 6 when a
 // whole number is out of the signed 32-bit range.
-double EnterWholeNumber(double number);
-inline double EnterNumber(double number, Whole whole) {
-    return whole == Whole::No ? number : EnterWholeNumber(number);
+Checked EnterWholeNumber(double number);
+inline Checked EnterNumber(double number, Whole whole) {
+    return whole == Whole::No ? Checked(number) : EnterWholeNumber(number);
 }
 
 // One step of the arithmetic, worked out on `r`, the operand stack: false

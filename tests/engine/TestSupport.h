@@ -46,11 +46,10 @@ public:
 // ("7", "-0.5"), or "#N" for failure number N.
 template <class F>
 std::string OutcomeText(F&& evaluate) {
-    try {
-        return NumberText(std::forward<F>(evaluate)());
-    } catch (const EvaluationFailure& failure) {
-        return "#" + std::to_string(failure.number);
-    }
+    EvaluationFailure failure{failure::kNone};
+    const double value = std::forward<F>(evaluate)(failure);
+    return failure.number != failure::kNone ? "#" + std::to_string(failure.number)
+                                            : NumberText(value);
 }
 
 // The start-up variables of the window: A to E hold 100 to 500.

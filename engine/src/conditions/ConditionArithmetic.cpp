@@ -5,14 +5,13 @@
 
 namespace vornel {
 
-double EvaluateConditionArithmetic(std::string_view text) {
+double EvaluateConditionArithmetic(std::string_view text, EvaluationFailure& fault) {
     RunSink sink({nullptr, 0}, Whole::Yes);
     ArithmeticCompiler<WholeRules, RunSink>(text, false, sink, nullptr).Compile();
     const RunResult result = sink.Result();
     if (result.number != failure::kNone) {
-        EvaluationFailure fault{result.number, result.cause};
+        fault = {result.number, result.cause};
         fault.Place(result.place.begin, result.place.end);
-        throw fault;
     }
     return result.value;
 }

@@ -78,11 +78,30 @@ bool RelationHolds(int order, std::string_view relation) {
     return false;
 }
 
+// Whether `n` was worked out; when it was not, its failure goes to `fault`.
+bool Worked(const Checked& n, EvaluationFailure& fault) {
+    if (n.Failed()) {
+        fault = n.Fault();
+        return false;
+    }
+    return true;
+}
+
 std::string_view Arithmetic(std::string_view left, std::string_view right, OpKind op,
-                            ValueArena& arena) {
-    const double x = ReadConditionNumber(left);
-    const double y = ReadConditionNumber(right);
-    return arena.Keep(NumberText(ApplyBinary(x, y, op)));
+                            ValueArena& arena, EvaluationFailure& fault) {
+    const Checked x = ReadConditionNumber(left);
+    if (!Worked(x, fault)) {
+        return {};
+    }
+    const Checked y = ReadConditionNumber(right);
+    if (!Worked(y, fault)) {
+        return {};
+    }
+    const Checked z = ApplyBinary(x.value, y.value, op);
+    if (!Worked(z, fault)) {
+        return {};
+    }
+    return arena.Keep(NumberText(z.value));
 }
 
 }  // namespace
@@ -108,7 +127,7 @@ bool CompareValues(std::string_view a, std::string_view b, std::string_view rela
 
 std::string_view EvaluateReduction(std::string_view leftValue, std::string_view middle,
                                    std::string_view right, int production, TextOrder order,
-                                   ValueArena& arena) {
+                                   ValueArena& arena, EvaluationFailure& fault) {
     const std::string_view left = Normalized(leftValue, arena);
     switch (production) {
         // P1  S -> S|L
@@ -131,9 +150,15 @@ std::string_view EvaluateReduction(std::string_view leftValue, std::string_view 
         case 12: {
             // Left first: when both operands fail, the left one's failure is
             // the one reported, as in arithmetic.
-            const double x = ReadConditionNumber(left);
-            const double y = ReadConditionNumber(Normalized(right, arena));
-            return Truth(CompareValues(x, y, RelationOf(production)));
+            const Checked x = ReadConditionNumber(left);
+            if (!Worked(x, fault)) {
+                return {};
+            }
+            const Checked y = ReadConditionNumber(Normalized(right, arena));
+            if (!Worked(y, fault)) {
+                return {};
+            }
+            return Truth(CompareValues(x.value, y.value, RelationOf(production)));
         }
         // P15-P20  M -> D>D | D<D | D=D | D>=D | D<=D | D<>D
         case 15:
@@ -146,14 +171,14 @@ std::string_view EvaluateReduction(std::string_view leftValue, std::string_view 
                 CompareValues(left, Normalized(right, arena), RelationOf(production), order));
         // P21  E -> E+T,  P22  E -> E-T
         case 21:
-            return Arithmetic(left, Normalized(right, arena), OpKind::Plus, arena);
+            return Arithmetic(left, Normalized(right, arena), OpKind::Plus, arena, fault);
         case 22:
-            return Arithmetic(left, Normalized(right, arena), OpKind::Minus, arena);
+            return Arithmetic(left, Normalized(right, arena), OpKind::Minus, arena, fault);
         // P24  T -> T*F,  P25  T -> T/F
         case 24:
-            return Arithmetic(left, Normalized(right, arena), OpKind::Times, arena);
+            return Arithmetic(left, Normalized(right, arena), OpKind::Times, arena, fault);
         case 25:
-            return Arithmetic(left, Normalized(right, arena), OpKind::Divide, arena);
+            return Arithmetic(left, Normalized(right, arena), OpKind::Divide, arena, fault);
         // P29  D -> D+C: the operands are joined as they stand.
         case 29:
             return arena.Keep(std::string(leftValue).append(right));

@@ -9,6 +9,8 @@
 
 #include <vornel/TextOrder.h>
 
+#include "Failure.h"
+
 namespace vornel {
 
 // Keeps the texts that reductions make for as long as one condition is being
@@ -41,12 +43,12 @@ private:
 // production reads its left operand before its right one, and texts compare
 // in `order`. A text the
 // reduction makes is kept in `arena`; otherwise the result views one of the
-// operands or a constant. Failures: 13 when a number is needed and an
-// operand is not one, 6 when it is beyond a double, and those of the
-// arithmetic operations.
+// operands or a constant. Failures, in `fault` (unplaced): 13 when a number
+// is needed and an operand is not one, 6 when it is beyond a double, and
+// those of the arithmetic operations.
 std::string_view EvaluateReduction(std::string_view left, std::string_view middle,
                                    std::string_view right, int production, TextOrder order,
-                                   ValueArena& arena);
+                                   ValueArena& arena, EvaluationFailure& fault);
 
 // a relation b, for relation ">", "<", "=", "<>", ">=" or "<=" (any other text
 // is false). Doubles compare exactly; texts ignoring case, in `order`.

@@ -523,12 +523,11 @@ private:
                 if (token.slot >= 0) {
                     return kNumber;
                 }
-                try {
-                    token.number = ReadConditionNumber(token.text);
-                } catch (const EvaluationFailure&) {
-                    return kUntyped;  // fails where the parse reads it
+                if (const Checked read = ReadConditionNumber(token.text); !read.Failed()) {
+                    token.number = read.value;
+                    return kNumber;
                 }
-                return kNumber;
+                return kUntyped;  // fails where the parse reads it
             case Symbol::True:
                 token.number = 1;
                 return kTruth;
@@ -608,48 +607,47 @@ bool CompiledCondition::DecideTyped(const VariableLookup& variables, bool& holds
     std::array<double, kParseStackTop + 1> stack;
     stack[0] = 0;
     int top = 0;
-    try {
-        for (const Step& step : m_steps) {
-            if (step.production == 0) {
-                const Token& token = m_tokens[step.token];
-                double value = token.number;
-                if (token.slot >= 0) {
-                    if (data == nullptr || ((data->unreadable >> token.slot) & 1U) != 0) {
-                        return false;
-                    }
-                    value = data->readValues[static_cast<std::size_t>(token.slot)];
-                }
-                stack[static_cast<std::size_t>(++top)] = value;
-                continue;
-            }
-            const int bottom = top - step.length + 1;
-            const double x = stack[static_cast<std::size_t>(bottom)];
-            const double y = stack[static_cast<std::size_t>(top)];
-            const int p = step.production;
-            double result = x;
-            if (p == kOr) {
-                result = (x != 0 || y != 0) ? 1 : 0;
-            } else if (p == kAnd) {
-                result = (x != 0 && y != 0) ? 1 : 0;
-            } else if (IsGroup(p)) {
-                result = stack[static_cast<std::size_t>(top - 1)];
-            } else if (IsNumberComparison(p)) {
-                result = Holds(x, y, p) ? 1 : 0;
-            } else if (IsArithmetic(p)) {
-                const double z = ApplyBinary(x, y, ArithmeticOf(p));
-                if (IsWrittenWhole(z)) {
-                    result = z + 0.0;
-                } else if (const ReadValue read = ReadBack(z); read.readable) {
-                    result = read.value;
-                } else {
+    for (const Step& step : m_steps) {
+        if (step.production == 0) {
+            const Token& token = m_tokens[step.token];
+            double value = token.number;
+            if (token.slot >= 0) {
+                if (data == nullptr || ((data->unreadable >> token.slot) & 1U) != 0) {
                     return false;
                 }
+                value = data->readValues[static_cast<std::size_t>(token.slot)];
             }
-            top = bottom;
-            stack[static_cast<std::size_t>(top)] = result;
+            stack[static_cast<std::size_t>(++top)] = value;
+            continue;
         }
-    } catch (const EvaluationFailure&) {
-        return false;
+        const int bottom = top - step.length + 1;
+        const double x = stack[static_cast<std::size_t>(bottom)];
+        const double y = stack[static_cast<std::size_t>(top)];
+        const int p = step.production;
+        double result = x;
+        if (p == kOr) {
+            result = (x != 0 || y != 0) ? 1 : 0;
+        } else if (p == kAnd) {
+            result = (x != 0 && y != 0) ? 1 : 0;
+        } else if (IsGroup(p)) {
+            result = stack[static_cast<std::size_t>(top - 1)];
+        } else if (IsNumberComparison(p)) {
+            result = Holds(x, y, p) ? 1 : 0;
+        } else if (IsArithmetic(p)) {
+            const Checked z = ApplyBinary(x, y, ArithmeticOf(p));
+            if (z.Failed()) {
+                return false;
+            }
+            if (IsWrittenWhole(z.value)) {
+                result = z.value + 0.0;
+            } else if (const ReadValue read = ReadBack(z.value); read.readable) {
+                result = read.value;
+            } else {
+                return false;
+            }
+        }
+        top = bottom;
+        stack[static_cast<std::size_t>(top)] = result;
     }
     holds = m_resultKind == kTruth && stack[static_cast<std::size_t>(top)] != 0;
     return true;
@@ -675,18 +673,21 @@ ConditionOutcome CompiledCondition::DecideByText(const VariableLookup& variables
         const Call& call = m_calls[k];
         std::string text(m_condition.substr(call.nameBegin, call.nameEnd - call.nameBegin));
         text.append(m_condition.substr(call.openBegin, call.openEnd - call.openBegin));
-        bool normalized = false;
-        try {
-            const std::string normal = NormalizeExpression(text, variables);
-            normalized = true;
-            callValues[k] = arena.Keep(FormatCallValue(EvaluateConditionArithmetic(normal)));
-        } catch (EvaluationFailure& fault) {
-            if (normalized) {
-                PlaceInSource(fault, text, variables);
+        EvaluationFailure fault{failure::kNone};
+        if (ReachesPositionLimit(text)) {
+            fault = {failure::kOverflow, Cause::TooLong};
+            fault.Place(0, text.size());
+        } else {
+            const double value =
+                EvaluateConditionArithmetic(NormalizeExpression(text, variables), fault);
+            if (fault.number == failure::kNone) {
+                callValues[k] = arena.Keep(FormatCallValue(value));
+                continue;
             }
-            fault.Place(CallToCondition(call, fault.begin), CallToCondition(call, fault.end));
-            return {false, fault};
+            PlaceInSource(fault, text, variables);
         }
+        fault.Place(CallToCondition(call, fault.begin), CallToCondition(call, fault.end));
+        return {false, fault};
     }
     if (m_reading != Ending::Parsed) {
         return {false, m_fault};
@@ -717,11 +718,11 @@ ConditionOutcome CompiledCondition::RunSteps(std::string_view* values,
         const int bottom = top - step.length + 1;
         const std::size_t b = static_cast<std::size_t>(bottom);
         const bool three = step.length == 3;
-        try {
-            stack[b] = EvaluateReduction(stack[b], three ? stack[b + 1] : std::string_view(),
-                                         three ? stack[b + 2] : std::string_view(), step.production,
-                                         variables.GetTextOrder(), arena);
-        } catch (EvaluationFailure& fault) {
+        EvaluationFailure fault{failure::kNone};
+        stack[b] = EvaluateReduction(stack[b], three ? stack[b + 1] : std::string_view(),
+                                     three ? stack[b + 2] : std::string_view(), step.production,
+                                     variables.GetTextOrder(), arena, fault);
+        if (fault.number != failure::kNone) {
             if (fault.cause == Cause::MalformedNumber) {
                 fault.cause = Cause::NotANumber;  // a value of the condition, not a typed number
             }

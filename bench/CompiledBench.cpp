@@ -71,6 +71,30 @@ std::vector<Row> Rows() {
                         return total;
                     }});
     rows.push_back({"arith_fraction", unit, unit, Row1, FractionA});
+    // The If blocks of the window's first two examples, as muparser's "?:".
+    for (const Workload& w : AllWorkloads()) {
+        if (w.name == "example1") {
+            rows.push_back({w.name, w.vornel, w.muparser,
+                            [](double a, double b, double c, double d, double e) {
+                                if (a > 100 && b < 200) {
+                                    return b * c - MuparserMax(d, e - 100);
+                                }
+                                if (a < 100 || b >= 100) {
+                                    return MuparserCeil(b / 5) + 20 * b - MuparserMin(e * 10, a);
+                                }
+                                if (a == 100) {
+                                    return MuparserRound(b / 5, 3) * c - MuparserMin(e * 20, d);
+                                }
+                                return a * c - MuparserRound(e / 12, 2);
+                            }});
+        } else if (w.name == "example2") {
+            rows.push_back(
+                {w.name, w.vornel, w.muparser, [](double a, double b, double c, double d, double) {
+                     return b + c >= 300 ? a * 100 + MuparserRound(b / c, 3) - MuparserExp(d, 2)
+                                         : b * 10 + MuparserFloor(b / c) + MuparserExp(a, 3);
+                 }});
+        }
+    }
     return rows;
 }
 
@@ -95,6 +119,8 @@ void BM_Muparser(benchmark::State& state, const Row& row) {
         parser.DefineVar(kVariableNames[k], &values[k]);
     }
     parser.DefineFun("Max", MuparserMax);
+    parser.DefineFun("Min", MuparserMin);
+    parser.DefineFun("Round", MuparserRound);
     parser.DefineFun("Ceil", MuparserCeil);
     parser.DefineFun("Floor", MuparserFloor);
     parser.DefineFun("Exp", MuparserExp);

@@ -412,6 +412,7 @@ private:
                     m_stack[static_cast<std::size_t>(++m_top)] = {
                         incoming.symbol, static_cast<std::uint8_t>(input), Shifted(input)};
                     m_out.m_steps.push_back({0, 0, static_cast<std::uint8_t>(input)});
+                    m_out.m_typedSteps.push_back({tokens[input].number, 0, tokens[input].slot});
                     ++input;
                     break;
                 case grammar::kTakes:
@@ -462,6 +463,9 @@ private:
                                            : Reduced(rule.production, m_stack[b].kind,
                                                      m_stack[b + 1].kind, m_stack[b + 2].kind);
         m_typed = m_typed && kind != kUntyped;
+        if (rule.length == 3) {
+            m_out.m_typedSteps.push_back({0.0, static_cast<std::uint8_t>(rule.production), -1});
+        }
         m_top = bottom;
         m_stack[b] = {rule.left, 0, kind};
         return true;
@@ -576,8 +580,13 @@ private:
 
 CompiledCondition::CompiledCondition(std::string_view condition, const VariableLookup& names,
                                      std::pmr::memory_resource* memory)
-    : m_condition(condition), m_tokens(memory), m_calls(memory), m_steps(memory) {
+    : m_condition(condition),
+      m_tokens(memory),
+      m_calls(memory),
+      m_steps(memory),
+      m_typedSteps(memory) {
     m_tokens.reserve(std::min<std::size_t>(condition.size() + 1, kTokenListSize));
+    m_typedSteps.reserve(2 * m_tokens.capacity());
     m_steps.reserve(2 * m_tokens.capacity());
     ConditionCompiler(*this, names).Compile();
 }
@@ -606,50 +615,46 @@ bool CompiledCondition::DecideTyped(const VariableLookup& variables, bool& holds
     const VariableTable::Storage* data = variables.Table().Data();
     std::array<double, kParseStackTop + 1> stack;
     stack[0] = 0;
-    int top = 0;
-    for (const Step& step : m_steps) {
+    std::size_t top = 0;
+    for (const TypedStep& step : m_typedSteps) {
         if (step.production == 0) {
-            const Token& token = m_tokens[step.token];
-            double value = token.number;
-            if (token.slot >= 0) {
-                if (data == nullptr || ((data->unreadable >> token.slot) & 1U) != 0) {
+            double value = step.number;
+            if (step.slot >= 0) {
+                if (data == nullptr || ((data->unreadable >> step.slot) & 1U) != 0) {
                     return false;
                 }
-                value = data->readValues[static_cast<std::size_t>(token.slot)];
+                value = data->readValues[static_cast<std::size_t>(step.slot)];
             }
-            stack[static_cast<std::size_t>(++top)] = value;
+            stack[++top] = value;
             continue;
         }
-        const int bottom = top - step.length + 1;
-        const double x = stack[static_cast<std::size_t>(bottom)];
-        const double y = stack[static_cast<std::size_t>(top)];
+        top -= 2;
+        const double x = stack[top];
+        const double y = stack[top + 2];
         const int p = step.production;
-        double result = x;
         if (p == kOr) {
-            result = (x != 0 || y != 0) ? 1 : 0;
+            stack[top] = (x != 0 || y != 0) ? 1 : 0;
         } else if (p == kAnd) {
-            result = (x != 0 && y != 0) ? 1 : 0;
+            stack[top] = (x != 0 && y != 0) ? 1 : 0;
         } else if (IsGroup(p)) {
-            result = stack[static_cast<std::size_t>(top - 1)];
+            stack[top] = stack[top + 1];
         } else if (IsNumberComparison(p)) {
-            result = Holds(x, y, p) ? 1 : 0;
-        } else if (IsArithmetic(p)) {
+            stack[top] = Holds(x, y, p) ? 1 : 0;
+        } else {
             const Checked z = ApplyBinary(x, y, ArithmeticOf(p));
             if (z.Failed()) {
                 return false;
             }
             if (IsWrittenWhole(z.value)) {
-                result = z.value + 0.0;
+                stack[top] = z.value + 0.0;
             } else if (const ReadValue read = ReadBack(z.value); read.readable) {
-                result = read.value;
+                stack[top] = read.value;
             } else {
                 return false;
             }
         }
-        top = bottom;
-        stack[static_cast<std::size_t>(top)] = result;
     }
-    holds = m_resultKind == kTruth && stack[static_cast<std::size_t>(top)] != 0;
+    holds = m_resultKind == kTruth && stack[top] != 0;
     return true;
 }
 

@@ -98,6 +98,16 @@ public:
         std::uint8_t token;
     };
 
+    // The steps as they are worked out on doubles: a shift of a number
+    // (production 0: `number`, or slot `slot`'s value) or a reduction of
+    // three entries. Reductions of one entry leave a double as it is, and
+    // are left out.
+    struct TypedStep {
+        double number;
+        std::uint8_t production;
+        std::int8_t slot;
+    };
+
 private:
     // How reading the condition ends, before any value is worked out.
     enum class Ending : std::uint8_t { Parsed, QuietlyFalse, Failed };
@@ -113,6 +123,7 @@ private:
     std::pmr::vector<Token> m_tokens;
     std::pmr::vector<Call> m_calls;
     std::pmr::vector<Step> m_steps;
+    std::pmr::vector<TypedStep> m_typedSteps;  // when typed (below)
     ConditionScan m_scan;
     // Reading stops quietly or with `m_fault` before the parse; otherwise
     // the parse ends with `m_fault` when it meets a step it cannot take.

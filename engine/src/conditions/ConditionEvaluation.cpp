@@ -53,28 +53,22 @@ int CompareTexts(std::string_view a, std::string_view b, TextOrder order) {
     return UserCollate().compare(a.data(), a.data() + a.size(), b.data(), b.data() + b.size());
 }
 
+constexpr std::string_view kRelations[] = {">", "<", "=", ">=", "<=", "<>"};
+
 // The relation of a comparison production: 7 to 12 and 15 to 20 run through
 // the same six relations in the same order.
 std::string_view RelationOf(int production) {
-    constexpr std::string_view kRelations[] = {">", "<", "=", ">=", "<=", "<>"};
     return kRelations[(production <= 12 ? production - 7 : production - 15)];
 }
 
-// Whether a three-way comparison's result (negative, zero, positive) stands
-// in `relation`; any text that is not one of the six relations is false.
+// Whether a three-way comparison's result stands in `relation`; any text
+// that is not one of the six relations is false.
 bool RelationHolds(int order, std::string_view relation) {
-    if (relation == ">")
-        return order > 0;
-    if (relation == "<")
-        return order < 0;
-    if (relation == "=")
-        return order == 0;
-    if (relation == "<>")
-        return order != 0;
-    if (relation == ">=")
-        return order >= 0;
-    if (relation == "<=")
-        return order <= 0;
+    for (int k = 0; k < 6; ++k) {
+        if (relation == kRelations[k]) {
+            return ComparisonHolds(order, 7 + k);
+        }
+    }
     return false;
 }
 
@@ -105,6 +99,23 @@ std::string_view Arithmetic(std::string_view left, std::string_view right, OpKin
 }
 
 }  // namespace
+
+bool ComparisonHolds(int order, int production) {
+    switch (production <= 12 ? production - 7 : production - 15) {
+        case 0:
+            return order > 0;
+        case 1:
+            return order < 0;
+        case 2:
+            return order == 0;
+        case 3:
+            return order >= 0;
+        case 4:
+            return order <= 0;
+        default:
+            return order != 0;
+    }
+}
 
 bool CompareValues(double a, double b, std::string_view relation) {
     return RelationHolds(a < b ? -1 : (a > b ? 1 : 0), relation);

@@ -50,6 +50,11 @@ std::string_view EvaluateReduction(std::string_view left, std::string_view middl
                                    std::string_view right, int production, TextOrder order,
                                    ValueArena& arena, EvaluationFailure& fault);
 
+// Whether a three-way comparison's result (negative, zero, positive) stands
+// in the relation of comparison production `production` (7 to 12 between
+// numbers, 15 to 20 between texts: >, <, =, >=, <=, <> in that order).
+bool ComparisonHolds(int order, int production);
+
 // a relation b, for relation ">", "<", "=", "<>", ">=" or "<=" (any other text
 // is false). Doubles compare exactly; texts ignoring case, in `order`.
 bool CompareValues(double a, double b, std::string_view relation);

@@ -93,26 +93,6 @@ constexpr OpKind ArithmeticOf(int p) {
                      : OpKind::Divide;
 }
 
-// As a comparison production decides: a pair neither below nor above the
-// other is equal.
-bool Holds(double x, double y, int production) {
-    const int order = static_cast<int>(x > y) - static_cast<int>(x < y);
-    switch (production) {
-        case 7:
-            return order > 0;
-        case 8:
-            return order < 0;
-        case 9:
-            return order == 0;
-        case 10:
-            return order >= 0;
-        case 11:
-            return order <= 0;
-        default:
-            return order != 0;
-    }
-}
-
 constexpr int kSymbolCount = static_cast<int>(Symbol::C) + 1;
 
 // The grammar's relations and productions, read once into one table that
@@ -639,7 +619,9 @@ bool CompiledCondition::DecideTyped(const VariableLookup& variables, bool& holds
         } else if (IsGroup(p)) {
             stack[top] = stack[top + 1];
         } else if (IsNumberComparison(p)) {
-            stack[top] = Holds(x, y, p) ? 1 : 0;
+            // A pair neither below nor above the other is equal.
+            stack[top] =
+                ComparisonHolds(static_cast<int>(x > y) - static_cast<int>(x < y), p) ? 1 : 0;
         } else {
             const Checked z = ApplyBinary(x, y, ArithmeticOf(p));
             if (z.Failed()) {

@@ -20,6 +20,7 @@ namespace {
 using grammar::Symbol;
 using Token = CompiledCondition::Token;
 using Step = CompiledCondition::Step;
+using Source = CompiledCondition::Source;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\r' || c == '\n' || c == '\t';
@@ -364,6 +365,7 @@ private:
         Symbol symbol;
         std::uint8_t token;  // the token a terminal came from
         Kind kind;           // what its value is
+        Source source;       // where the steps on doubles find it
     };
 
     // Every step is the one the operator-precedence parse takes; a pair
@@ -372,7 +374,7 @@ private:
     void Parse() {
         const auto& tokens = m_out.m_tokens;
         const ParseTable& table = ParseTable::Get();
-        m_stack[0] = {Symbol::End, 0, kOther};
+        m_stack[0] = {Symbol::End, 0, kOther, {}};
         std::size_t input = 0;
         Symbol topTerminal = Symbol::End;
         int topPosition = 0;
@@ -380,6 +382,7 @@ private:
             const Token& incoming = tokens[input];
             if (topTerminal == Symbol::End && incoming.symbol == Symbol::End) {
                 m_out.m_resultKind = m_stack[static_cast<std::size_t>(m_top)].kind;
+                m_out.m_result = m_stack[static_cast<std::size_t>(m_top)].source;
                 return;
             }
             switch (table.relation[static_cast<std::size_t>(topTerminal)]
@@ -389,10 +392,11 @@ private:
                     if (!InStack(m_top + 1)) {
                         return;
                     }
-                    m_stack[static_cast<std::size_t>(++m_top)] = {
-                        incoming.symbol, static_cast<std::uint8_t>(input), Shifted(input)};
+                    m_stack[static_cast<std::size_t>(++m_top)] = {incoming.symbol,
+                                                                  static_cast<std::uint8_t>(input),
+                                                                  Shifted(input), SourceOf(input)};
                     m_out.m_steps.push_back({0, 0, static_cast<std::uint8_t>(input)});
-                    m_out.m_typedSteps.push_back({tokens[input].number, 0, tokens[input].slot});
+
                     ++input;
                     break;
                 case grammar::kTakes:
@@ -443,11 +447,18 @@ private:
                                            : Reduced(rule.production, m_stack[b].kind,
                                                      m_stack[b + 1].kind, m_stack[b + 2].kind);
         m_typed = m_typed && kind != kUntyped;
-        if (rule.length == 3) {
-            m_out.m_typedSteps.push_back({0.0, static_cast<std::uint8_t>(rule.production), -1});
+        Source source = m_stack[b].source;
+        if (IsGroup(rule.production)) {
+            source = m_stack[b + 1].source;
+        } else if (rule.length == 3) {
+            // A step on doubles of its own, whose result has a place of its own.
+            auto& typed = m_out.m_typedSteps;
+            source = {Source::kStep, static_cast<std::uint8_t>(typed.size())};
+            typed.push_back({static_cast<std::uint8_t>(rule.production), m_stack[b].source,
+                             m_stack[b + 2].source});
         }
         m_top = bottom;
-        m_stack[b] = {rule.left, 0, kind};
+        m_stack[b] = {rule.left, 0, kind, source};
         return true;
     }
 
@@ -495,6 +506,17 @@ private:
     }
 
     // --- Whether the steps can be worked out on doubles -----------------
+
+    // Where the steps on doubles find token `k`'s value.
+    Source SourceOf(std::size_t k) const {
+        const Token& token = m_out.m_tokens[k];
+        if (token.slot >= 0) {
+            return {Source::kVariable, static_cast<std::uint8_t>(token.slot)};
+        }
+        const bool value = token.symbol == Symbol::Number || token.symbol == Symbol::True ||
+                           token.symbol == Symbol::False;
+        return {value ? Source::kToken : Source::kNowhere, static_cast<std::uint8_t>(k)};
+    }
 
     // The kind of token `k`'s value; a number's value is read here.
     Kind Shifted(std::size_t k) {
@@ -566,7 +588,7 @@ CompiledCondition::CompiledCondition(std::string_view condition, const VariableL
       m_steps(memory),
       m_typedSteps(memory) {
     m_tokens.reserve(std::min<std::size_t>(condition.size() + 1, kTokenListSize));
-    m_typedSteps.reserve(2 * m_tokens.capacity());
+    m_typedSteps.reserve(m_tokens.capacity() / 2);
     m_steps.reserve(2 * m_tokens.capacity());
     ConditionCompiler(*this, names).Compile();
 }
@@ -593,50 +615,65 @@ ConditionOutcome CompiledCondition::Decide(const VariableLookup& variables) cons
 // the steps on texts keep it. Anything that fails is left to those.
 bool CompiledCondition::DecideTyped(const VariableLookup& variables, bool& holds) const {
     const VariableTable::Storage* data = variables.Table().Data();
-    std::array<double, kParseStackTop + 1> stack;
-    stack[0] = 0;
-    std::size_t top = 0;
-    for (const TypedStep& step : m_typedSteps) {
-        if (step.production == 0) {
-            double value = step.number;
-            if (step.slot >= 0) {
-                if (data == nullptr || ((data->unreadable >> step.slot) & 1U) != 0) {
+    std::array<double, kTokenListSize> results;
+    const auto fetch = [&](Source from, double& value) {
+        switch (from.kind) {
+            case Source::kToken:
+                value = m_tokens[from.index].number;
+                return true;
+            case Source::kVariable:
+                if (data == nullptr || ((data->unreadable >> from.index) & 1U) != 0) {
                     return false;
                 }
-                value = data->readValues[static_cast<std::size_t>(step.slot)];
-            }
-            stack[++top] = value;
-            continue;
+                value = data->readValues[from.index];
+                return true;
+            case Source::kStep:
+                value = results[from.index];
+                return true;
+            default:
+                value = 0;  // an operator's place: no step reads it as a number
+                return true;
         }
-        top -= 2;
-        const double x = stack[top];
-        const double y = stack[top + 2];
+    };
+    for (std::size_t k = 0; k < m_typedSteps.size(); ++k) {
+        const TypedStep& step = m_typedSteps[k];
+        double x = 0;
+        double y = 0;
+        if (!fetch(step.left, x) || !fetch(step.right, y)) {
+            return false;
+        }
         const int p = step.production;
         if (p == kOr) {
-            stack[top] = (x != 0 || y != 0) ? 1 : 0;
+            results[k] = (x != 0 || y != 0) ? 1 : 0;
         } else if (p == kAnd) {
-            stack[top] = (x != 0 && y != 0) ? 1 : 0;
-        } else if (IsGroup(p)) {
-            stack[top] = stack[top + 1];
+            results[k] = (x != 0 && y != 0) ? 1 : 0;
         } else if (IsNumberComparison(p)) {
             // A pair neither below nor above the other is equal.
-            stack[top] =
-                ComparisonHolds(static_cast<int>(x > y) - static_cast<int>(x < y), p) ? 1 : 0;
+            const int order = static_cast<int>(x > y) - static_cast<int>(x < y);
+            results[k] = ComparisonHolds(order, p) ? 1 : 0;
         } else {
             const Checked z = ApplyBinary(x, y, ArithmeticOf(p));
             if (z.Failed()) {
                 return false;
             }
             if (IsWrittenWhole(z.value)) {
-                stack[top] = z.value + 0.0;
+                results[k] = z.value + 0.0;
             } else if (const ReadValue read = ReadBack(z.value); read.readable) {
-                stack[top] = read.value;
+                results[k] = read.value;
             } else {
                 return false;
             }
         }
     }
-    holds = m_resultKind == kTruth && stack[top] != 0;
+    double result = 0;
+    if (m_resultKind != kTruth) {
+        holds = false;
+        return true;
+    }
+    if (!fetch(m_result, result)) {
+        return false;
+    }
+    holds = result != 0;
     return true;
 }
 

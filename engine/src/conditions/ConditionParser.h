@@ -98,14 +98,20 @@ public:
         std::uint8_t token;
     };
 
-    // The steps as they are worked out on doubles: a shift of a number
-    // (production 0: `number`, or slot `slot`'s value) or a reduction of
-    // three entries. Reductions of one entry leave a double as it is, and
-    // are left out.
+    // Where a step on doubles finds a value: a number or truth value of the
+    // condition (token `index`), a variable's read value (slot `index`), the
+    // result of step `index`, or nowhere (an operator or parenthesis).
+    struct Source {
+        enum Kind : std::uint8_t { kNowhere, kToken, kVariable, kStep };
+        Kind kind;
+        std::uint8_t index;
+    };
+    // A step on doubles: a reduction of three entries that works something
+    // out. The parse's other reductions only pass a value on, and are left out.
     struct TypedStep {
-        double number;
         std::uint8_t production;
-        std::int8_t slot;
+        Source left;
+        Source right;
     };
 
 private:
@@ -135,6 +141,7 @@ private:
     // doubles, and the parse over texts is needed only when that fails.
     bool m_typed = false;
     std::uint8_t m_resultKind = 0;
+    Source m_result{};  // where the steps on doubles leave the condition's value
 };
 
 // Compiles `condition` and decides it once.

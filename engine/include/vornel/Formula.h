@@ -87,8 +87,8 @@ struct CompiledFormula;
 //
 // What it holds depends only on the text and on the variable names that the
 // Exp held when it was compiled: the trimmed, upper-cased text, the If block
-// cut into conditions and branches, the arithmetic as a program, the names it
-// reads and its notes.
+// cut into conditions and branches, each condition's tokens and the steps of
+// its parse, the arithmetic as a program, the names it reads and its notes.
 //
 // Contracts:
 // - Evaluate gives exactly what Exp::Evaluate of the same text gives over the

@@ -119,6 +119,7 @@ struct CompiledFormula {
 
 private:
     Outcome Choose(const VariableTable& table, Trace* trace, const VariableLookup* names) const;
+    static ConditionOutcome DecideOnce(std::string_view condition, const VariableLookup& names);
     Outcome Run(const CompiledArithmetic& a, const VariableTable& table,
                 const VariableLookup* names) const;
     [[gnu::noinline]] Outcome EvaluateAgain(const VariableTable& table, TextOrder order,

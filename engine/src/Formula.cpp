@@ -593,6 +593,16 @@ Outcome CompiledFormula::EvaluateAgain(const VariableTable& table, TextOrder ord
         .Evaluate(table, order, trace, &names);
 }
 
+// Evaluated once, a condition is compiled only when it is reached, in memory
+// of its own that the next condition uses again: a condition's tokens and
+// steps fit in it whatever the condition, so deciding one allocates nothing.
+ConditionOutcome CompiledFormula::DecideOnce(std::string_view condition,
+                                             const VariableLookup& names) {
+    alignas(std::max_align_t) std::array<std::byte, 12288> bytes;
+    std::pmr::monotonic_buffer_resource arena{bytes.data(), bytes.size()};
+    return CompiledCondition(condition, names, &arena).Decide(names);
+}
+
 Outcome CompiledFormula::Choose(const VariableTable& table, Trace* trace,
                                 const VariableLookup* names) const {
     if (trace != nullptr) {
@@ -607,12 +617,9 @@ Outcome CompiledFormula::Choose(const VariableTable& table, Trace* trace,
     std::size_t chosen = conditions.size();
     for (std::size_t k = 0; k < conditions.size() && chosen == conditions.size(); ++k) {
         const auto [begin, end] = conditions[k];
-        // Evaluated once, a condition is compiled only when it is reached.
         ConditionOutcome decided =
             keep ? compiledConditions[k].Decide(*names)
-                 : CompiledCondition(std::string_view(upper).substr(begin, end - begin), *names,
-                                     memory)
-                       .Decide(*names);
+                 : DecideOnce(std::string_view(upper).substr(begin, end - begin), *names);
         if (decided.Failed()) {
             decided.fault.Shift(begin);
             if (trace != nullptr) {

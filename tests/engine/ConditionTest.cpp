@@ -49,6 +49,9 @@ TEST(DecideCondition, Decides) {
          // After ")" a minus before a digit is a sign: two operands in a row.
          Row{"(B)-5>0", "#9"}, Row{"(B) - 5>0", "TRUE"}, Row{"B-5=195", "TRUE"},
          Row{"\"\"-5<0", "#9"},
+         // "&" and "|" take a number where a truth value belongs: it is
+         // neither TRUE nor FALSE.
+         Row{"TRUE & 5", "FALSE"}, Row{"1<2 & A", "FALSE"}, Row{"FALSE | 5", "TRUE"},
          // An operator at the very end takes the end marker as its operand.
          Row{"A>", "#13"}, Row{"A<", "#13"}, Row{"1-", "#13"}, Row{"1<2 &", "#9"}},
         Decide);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 
 #include "Failure.h"
 #include "Operations.h"
@@ -90,6 +91,9 @@ public:
     virtual void UnclosedParenthesis(std::size_t begin, std::size_t end) = 0;
     virtual void SkippedClose(std::size_t begin, std::size_t end) = 0;
     virtual void UnusedArguments(std::size_t begin, std::size_t end, int count) = 0;
+    // Values that stay below the result on the operand stack, and the
+    // operators left over them: nothing joins them to the result.
+    virtual void UnusedValue(std::size_t begin, std::size_t end) = 0;
 
 protected:
     ~CompileObserver() = default;
@@ -171,10 +175,12 @@ private:
         std::uint32_t begin;
         std::uint32_t end;
         Span() = default;
-        Span(std::size_t b, std::size_t e)
+        constexpr Span(std::size_t b, std::size_t e)
             : begin(static_cast<std::uint32_t>(b)), end(static_cast<std::uint32_t>(e)) {}
     };
     static constexpr std::uint32_t kNone = static_cast<std::uint32_t>(-1);
+    // An operand already told of by another note.
+    static constexpr Span kTold{kNone, 0};
 
     // What each byte is as an operator symbol: Other for a byte that is none.
     static constexpr auto kSymbols = [] {
@@ -265,6 +271,7 @@ private:
         const double number = value ? (negative ? -*value : *value)
                                     : ReadNumberToken(m_text.substr(start, end - start));
         m_sink.Constant(PushOperand(), EnterNumber(number, Rules::kWhole));
+        Made(m_nc, m_token);
         return end;
     }
 
@@ -310,10 +317,12 @@ private:
             m_operandsBelow[open] = m_nc;
             m_operandsBelow[open + 1] = m_nc + 1;
             m_sink.Variable(++m_nc, slot, PlaceOf(mark));
+            Made(m_nc, mark);
             return CloseGroup();
         }
         PushOperator(OpKind::Open, mark);
         m_sink.Variable(PushOperand(), slot, PlaceOf(mark));
+        Made(m_nc, mark);
         PushOperator(OpKind::Close, mark);
         m_oc -= 2;
         CloseGroup();
@@ -404,6 +413,12 @@ private:
         const OpKind op = Operator(p);
         m_reducing = -1;
         EmitBinary(left, left, right, op, p);
+        if (Observing()) {
+            m_made[static_cast<std::size_t>(left)] =
+                Joined(Joined(m_made[static_cast<std::size_t>(left)],
+                              m_made[static_cast<std::size_t>(right)]),
+                       m_operatorPlaces[static_cast<std::size_t>(p)]);
+        }
         --m_nc;
     }
 
@@ -428,6 +443,9 @@ private:
             if (arguments > count) {
                 const Span& name = m_operatorPlaces[static_cast<std::size_t>(m_oc)];
                 m_observer->UnusedArguments(name.begin, name.end, arguments - count);
+                for (int k = m_nc - arguments + 1; k <= m_nc - count; ++k) {
+                    m_made[static_cast<std::size_t>(k)] = kTold;  // told with the function
+                }
             }
         }
         if (count == 2) {
@@ -437,6 +455,11 @@ private:
             const int x = Operand(m_nc);
             m_reducing = -1;
             m_sink.Unary(x, top, PlaceOf(m_operatorPlaces[static_cast<std::size_t>(m_oc)]));
+            if (Observing()) {
+                m_made[static_cast<std::size_t>(x)] =
+                    Joined(m_made[static_cast<std::size_t>(x)],
+                           m_operatorPlaces[static_cast<std::size_t>(m_oc)]);
+            }
         }
         --m_oc;
     }
@@ -456,6 +479,7 @@ private:
     // a check: a text that is not well formed yields what these steps give.
     void PlaceClose() {
         if (Operator(m_oc - 1) == OpKind::Open) {
+            Enclose(m_oc - 1);
             m_oc -= 2;
             return CloseGroup();
         }
@@ -463,11 +487,13 @@ private:
         PutOperator(m_oc - 1, OpKind::Close);
         --m_oc;
         if (Operator(m_oc - 1) == OpKind::Open) {
+            Enclose(m_oc - 1);
             m_oc -= 2;
             return CloseGroup();
         }
         Reduce(m_oc - 1);
         NoteUncheckedOpen(m_oc - 2);
+        Enclose(m_oc - 2);
         m_oc -= 3;
         CloseGroup();
     }
@@ -495,6 +521,77 @@ private:
         if (m_observer != nullptr && (p < Rules::kBottom || p > kStackSize ||
                                       m_operators[static_cast<std::size_t>(p)] != OpKind::Open)) {
             m_observer->SkippedClose(m_token.begin, m_token.end);
+        }
+    }
+
+    // Whether the notes are being gathered: never while a formula is worked
+    // out at once.
+    bool Observing() const {
+        if constexpr (std::is_same_v<Sink, RunSink>) {
+            return false;
+        } else {
+            return m_observer != nullptr;
+        }
+    }
+
+    static Span Joined(const Span& a, const Span& b) {
+        return Span{std::min(a.begin, b.begin), std::max(a.end, b.end)};
+    }
+
+    // Operand position p now holds the value of the text at `from`.
+    void Made(int p, const Span& from) {
+        if (Observing()) {
+            m_made[static_cast<std::size_t>(p)] = from;
+        }
+    }
+
+    // A ")" closes the "(" at p: the value on top, when it was made inside
+    // the parentheses, is made of them too.
+    void Enclose(int p) {
+        if (Observing() && p >= Rules::kBottom && p <= kStackSize &&
+            m_operators[static_cast<std::size_t>(p)] == OpKind::Open &&
+            m_operandsBelow[static_cast<std::size_t>(p)] < m_nc) {
+            auto& top = m_made[static_cast<std::size_t>(m_nc)];
+            top = Joined(Joined(top, m_operatorPlaces[static_cast<std::size_t>(p)]), m_token);
+        }
+    }
+
+    // The result is the value on top of the operand stack. When more values
+    // lie below it than the operators left can fold into one (as in "A 5" or
+    // "(1)(2)"), the fold ends below the top: those values, and the operators
+    // between them, take no part. Each stretch of them is told once.
+    void NoteUnusedValues() {
+        if (!Observing() || m_nc <= m_oc + 1) {
+            return;
+        }
+        std::array<Span, 2 * kStackSize + 2> pieces;
+        std::size_t count = 0;
+        for (int k = Rules::kBottom; k < m_nc; ++k) {
+            if (const Span& made = m_made[static_cast<std::size_t>(k)]; made.begin != kNone) {
+                pieces[count++] = made;
+            }
+        }
+        for (int k = std::max(1, Rules::kBottom); k <= m_oc; ++k) {
+            const OpKind op = m_operators[static_cast<std::size_t>(k)];
+            if (op != OpKind::Open && op != OpKind::Close && op != OpKind::Comma) {
+                pieces[count++] = m_operatorPlaces[static_cast<std::size_t>(k)];
+            }
+        }
+        if (count == 0) {
+            return;
+        }
+        std::sort(pieces.begin(), pieces.begin() + static_cast<std::ptrdiff_t>(count),
+                  [](const Span& a, const Span& b) { return a.begin < b.begin; });
+        Span stretch = pieces[0];
+        for (std::size_t k = 1; k <= count; ++k) {
+            if (k < count && pieces[k].begin <= stretch.end) {
+                stretch.end = std::max(stretch.end, pieces[k].end);
+                continue;
+            }
+            m_observer->UnusedValue(stretch.begin, stretch.end);
+            if (k < count) {
+                stretch = pieces[k];
+            }
         }
     }
 
@@ -539,6 +636,7 @@ private:
             EmitBinary(next, left, next, op, k);
         }
         m_sink.Return(Operand(m_nc));
+        NoteUnusedValues();
     }
 
     static Place PlaceOf(const Span& span) {
@@ -610,6 +708,9 @@ private:
     std::array<OpKind, kStackSize + 1> m_operators;
     std::array<Span, kStackSize + 1> m_operatorPlaces;
     std::array<int, kStackSize + 2> m_operandsBelow;
+    // The text each operand position's value was made from, while notes are
+    // gathered.
+    std::array<Span, kStackSize + 2> m_made;
     int m_clear = 0;
     int m_nc = 0;
     int m_oc = 0;

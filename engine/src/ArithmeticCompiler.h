@@ -179,6 +179,8 @@ private:
             : begin(static_cast<std::uint32_t>(b)), end(static_cast<std::uint32_t>(e)) {}
     };
     static constexpr std::uint32_t kNone = static_cast<std::uint32_t>(-1);
+    // Only a program that is kept has notes.
+    static constexpr bool kObserved = !std::is_same_v<Sink, RunSink>;
     // An operand already told of by another note.
     static constexpr Span kTold{kNone, 0};
 
@@ -191,39 +193,76 @@ private:
         return symbols;
     }();
 
+    // What a byte can start, decided once for each byte.
+    enum class Lead : std::uint8_t { Number, Minus, Symbol, Initial, Name, Mark, Other };
+    static constexpr auto kLeads = [] {
+        std::array<Lead, 256> leads{};
+        for (int c = 0; c < 256; ++c) {
+            const auto ch = static_cast<char>(c);
+            leads[static_cast<std::size_t>(c)] = IsNumberChar(ch) ? Lead::Number
+                                                 : ch == '-'      ? Lead::Minus
+                                                 : ClassifySymbol(ch) != OpKind::Other
+                                                     ? Lead::Symbol
+                                                 : IsFunctionInitial(ch) ? Lead::Initial
+                                                 : IsNameStart(ch)       ? Lead::Name
+                                                 : ch == kVariableMark   ? Lead::Mark
+                                                                         : Lead::Other;
+        }
+        return leads;
+    }();
+
     void Run() {
         std::size_t i = 0;
         while (i < m_text.size()) {
             const char ch = m_text[i];
             if (IsNumberChar(ch) || (ch == '-' && StartsSignedNumber(i))) {
                 i = ReadNumber(i);
-            } else if (const OpKind symbol = kSymbols[static_cast<unsigned char>(ch)];
-                       symbol != OpKind::Other) {
-                m_token = Span{i, i + 1};
-                PushOperator(symbol, m_token);
-                i = Advance(i, 1);
-                if (m_oc > 1) {
-                    PlaceOperator(ch);
-                }
-            } else if (m_reading != nullptr && i >= m_plainUntil && IsNameStart(ch)) {
-                i = ReadName(i);
-            } else if (IsFunctionInitial(ch)) {
-                i = ReadWord(i);
-            } else if (ch == kVariableMark && m_marked) {
-                m_token = Span{i, i + 2};
-                PushVariable(static_cast<unsigned char>(m_text[i + 1]));
-                i += 2;
-            } else {
-                const std::size_t next = Advance(i, CharLength(m_text, i));
-                if (m_observer != nullptr) {
-                    m_observer->SkippedCharacter(i, next);
-                }
-                i = next;
+                continue;
             }
+            if (kSymbols[static_cast<unsigned char>(ch)] != OpKind::Other) {
+                i = ReadSymbol(i, ch);
+                continue;
+            }
+            if (ReadingName(i) && IsNameStart(ch)) {
+                i = ReadName(i);
+                continue;
+            }
+            if (IsFunctionInitial(ch)) {
+                i = ReadWord(i);
+                continue;
+            }
+            if (ch == kVariableMark && m_marked) {
+                const Span mark{i, i + 2};
+                m_token = mark;
+                PushVariable(static_cast<unsigned char>(m_text[i + 1]), mark);
+                i += 2;
+                continue;
+            }
+            const std::size_t next = Advance(i, CharLength(m_text, i));
+            if (m_observer != nullptr) {
+                m_observer->SkippedCharacter(i, next);
+            }
+            i = next;
         }
         m_token = Span{m_text.size(), m_text.size()};
         m_atEnd = true;
         Finish();
+    }
+
+    // Whether a name starts at i and is read in place.
+    bool ReadingName(std::size_t i) const { return m_reading != nullptr && i >= m_plainUntil; }
+
+    // The token just made is passed on as it is: read back from m_token
+    // while its two halves are still being stored, it would wait for them.
+    std::size_t ReadSymbol(std::size_t i, char ch) {
+        const Span token{i, i + 1};
+        m_token = token;
+        PushOperator(kSymbols[static_cast<unsigned char>(ch)], token);
+        i = Advance(i, 1);
+        if (m_oc > 1) {
+            PlaceOperator(ch, token);
+        }
+        return i;
     }
 
     // A minus sign belongs to the number at the very start of the text and
@@ -277,12 +316,13 @@ private:
 
     // A name read in place: a variable is pushed as its mark would be; any
     // other name is read on as the characters it is.
-    std::size_t ReadName(std::size_t start) {
+    [[gnu::always_inline]] std::size_t ReadName(std::size_t start) {
         std::size_t end = start + 1;
         while (end < m_text.size() && IsNameChar(m_text[end])) {
             ++end;
         }
-        const int entry = m_reading->names->Find(m_text.substr(start, end - start));
+        const int entry =
+            m_reading->names->Find(std::string_view(m_text.data() + start, end - start));
         if (entry < 0) {
             if (m_observer != nullptr) {
                 m_observer->UnknownName(start, end);
@@ -290,8 +330,9 @@ private:
             m_plainUntil = end;
             return start;
         }
-        m_token = Span{start, end};
-        PushVariable(entry);
+        const Span token{start, end};
+        m_token = token;
+        PushVariable(entry, token);
         ++m_reading->occurrences[static_cast<std::size_t>(entry)];
         m_reading->nameChars += end - start;
         ++m_reading->variables;
@@ -303,8 +344,7 @@ private:
 
     // A variable marked in the text stands for "(" + its number text + ")":
     // the same pushes, with the value read when the program runs.
-    void PushVariable(int slot) {
-        const Span mark = m_token;
+    [[gnu::always_inline]] void PushVariable(int slot, const Span mark) {
         if (m_oc + 1 >= Rules::kBottom && m_oc + 2 < m_clear && m_nc + 1 <= m_highest &&
             m_nc + 1 >= Rules::kBottom) {
             // Every entry written lies inside the stacks: the same writes as
@@ -320,6 +360,10 @@ private:
             Made(m_nc, mark);
             return CloseGroup();
         }
+        PushVariableChecked(slot, mark);
+    }
+
+    [[gnu::noinline]] void PushVariableChecked(int slot, const Span mark) {
         PushOperator(OpKind::Open, mark);
         m_sink.Variable(PushOperand(), slot, PlaceOf(mark));
         Made(m_nc, mark);
@@ -335,13 +379,14 @@ private:
         while (end < m_text.size() && IsLetter(m_text[end])) {
             ++end;
         }
-        m_token = Span{start, end};
+        const Span token{start, end};
+        m_token = token;
         Advance(end, 0);
         const OpKind kind = ClassifyOperator(m_text.substr(start, end - start));
         if (kind == OpKind::Other && m_unknownWord.begin == kNone) {
-            m_unknownWord = m_token;
+            m_unknownWord = token;
         }
-        PushOperator(kind, m_token);
+        PushOperator(kind, token);
         return end;
     }
 
@@ -368,8 +413,21 @@ private:
 
     int PushOperand() { return Operand(++m_nc); }
 
-    void PushOperator(OpKind op, Span place) {
+    [[gnu::always_inline]] void PushOperator(OpKind op, Span place) {
         const int p = ++m_oc;
+        if (p >= Rules::kBottom && p + 1 < m_clear) {
+            // Inside the stack and its cleared entries: the same writes
+            // without the checks.
+            const auto at = static_cast<std::size_t>(p);
+            m_operators[at] = op;
+            m_operatorPlaces[at] = place;
+            m_operandsBelow[at] = m_nc;
+            return;
+        }
+        PushOperatorChecked(p, op, place);
+    }
+
+    [[gnu::noinline]] void PushOperatorChecked(int p, OpKind op, Span place) {
         if (p + 1 >= m_clear) {
             ClearTo(std::min(kStackSize + 1, p + 16));
         }
@@ -390,48 +448,66 @@ private:
         m_clear = std::max(m_clear, end);
     }
 
-    // Moves the operator at `from` down to `to`.
-    void MoveOperator(int to, int from) {
-        Operator(to) = Operator(from);
-        m_operatorPlaces[static_cast<std::size_t>(to)] =
-            m_operatorPlaces[static_cast<std::size_t>(from)];
-        m_operandsBelow[static_cast<std::size_t>(to)] =
-            m_operandsBelow[static_cast<std::size_t>(from)];
-    }
     // Puts `kind` at `to`, standing for the token being read.
-    void PutOperator(int to, OpKind kind) {
+    void PutOperator(int to, OpKind kind, Span token) {
         Operator(to) = kind;
-        m_operatorPlaces[static_cast<std::size_t>(to)] = m_token;
+        m_operatorPlaces[static_cast<std::size_t>(to)] = token;
     }
 
     // Applies the operator at position p to the two top operands; the
     // operator entry itself stays where it is.
-    void Reduce(int p) {
+    [[gnu::always_inline]] void Reduce(int p) {
+        const int top = m_nc;
+        if (top - 1 >= Rules::kBottom && top <= m_highest && p >= Rules::kBottom &&
+            p <= kStackSize) {
+            // Both operands and the operator exist and were reached before:
+            // the checks below could not fail.
+            Apply(top - 1, top, m_operators[static_cast<std::size_t>(p)], p);
+            return;
+        }
+        ReduceChecked(p);
+    }
+
+    [[gnu::noinline]] void ReduceChecked(int p) {
         m_reducing = p;
         const int left = Operand(m_nc - 1);
         const int right = Operand(m_nc);
         const OpKind op = Operator(p);
         m_reducing = -1;
+        Apply(left, right, op, p);
+    }
+
+    [[gnu::always_inline]] void Apply(int left, int right, OpKind op, int p) {
         EmitBinary(left, left, right, op, p);
-        if (Observing()) {
-            m_made[static_cast<std::size_t>(left)] =
-                Joined(Joined(m_made[static_cast<std::size_t>(left)],
-                              m_made[static_cast<std::size_t>(right)]),
-                       m_operatorPlaces[static_cast<std::size_t>(p)]);
+        if constexpr (kObserved) {
+            if (m_observer != nullptr) {
+                m_made[static_cast<std::size_t>(left)] =
+                    Joined(Joined(m_made[static_cast<std::size_t>(left)],
+                                  m_made[static_cast<std::size_t>(right)]),
+                           m_operatorPlaces[static_cast<std::size_t>(p)]);
+            }
         }
         --m_nc;
     }
 
-    void EmitBinary(int dst, int a, int b, OpKind op, int placeOf) {
+    [[gnu::always_inline]] void EmitBinary(int dst, int a, int b, OpKind op, int placeOf) {
         m_sink.Binary(dst, a, b, op, PlaceOf(m_operatorPlaces[static_cast<std::size_t>(placeOf)]));
     }
 
     // After a ")" has removed its "(": a function standing below it is now
     // applied to its arguments.
-    void CloseGroup() {
+    [[gnu::always_inline]] void CloseGroup() {
         if (Rules::kCloseNeedsGroup && m_oc < 1) {
             return;
         }
+        if (m_oc >= Rules::kBottom && m_oc <= kStackSize &&
+            !IsFunctionName(m_operators[static_cast<std::size_t>(m_oc)])) {
+            return;
+        }
+        ApplyFunction();
+    }
+
+    [[gnu::noinline]] void ApplyFunction() {
         const OpKind top = Operator(m_oc);
         if (!IsFunctionName(top)) {
             return;
@@ -443,8 +519,10 @@ private:
             if (arguments > count) {
                 const Span& name = m_operatorPlaces[static_cast<std::size_t>(m_oc)];
                 m_observer->UnusedArguments(name.begin, name.end, arguments - count);
-                for (int k = m_nc - arguments + 1; k <= m_nc - count; ++k) {
-                    m_made[static_cast<std::size_t>(k)] = kTold;  // told with the function
+                if constexpr (kObserved) {
+                    for (int k = m_nc - arguments + 1; k <= m_nc - count; ++k) {
+                        m_made[static_cast<std::size_t>(k)] = kTold;  // told with the function
+                    }
                 }
             }
         }
@@ -455,21 +533,23 @@ private:
             const int x = Operand(m_nc);
             m_reducing = -1;
             m_sink.Unary(x, top, PlaceOf(m_operatorPlaces[static_cast<std::size_t>(m_oc)]));
-            if (Observing()) {
-                m_made[static_cast<std::size_t>(x)] =
-                    Joined(m_made[static_cast<std::size_t>(x)],
-                           m_operatorPlaces[static_cast<std::size_t>(m_oc)]);
+            if constexpr (kObserved) {
+                if (m_observer != nullptr) {
+                    m_made[static_cast<std::size_t>(x)] =
+                        Joined(m_made[static_cast<std::size_t>(x)],
+                               m_operatorPlaces[static_cast<std::size_t>(m_oc)]);
+                }
             }
         }
         --m_oc;
     }
 
-    void PlaceOperator(char symbol) {
+    void PlaceOperator(char symbol, Span token) {
         switch (symbol) {
             case ')':
-                return PlaceClose();
+                return PlaceClose(token);
             case ',':
-                return PlaceComma();
+                return PlaceComma(token);
             default:
                 return PlaceArithmetic();
         }
@@ -477,14 +557,14 @@ private:
 
     // The entry below the operator just applied is taken to be the "(" without
     // a check: a text that is not well formed yields what these steps give.
-    void PlaceClose() {
+    void PlaceClose(Span token) {
         if (Operator(m_oc - 1) == OpKind::Open) {
             Enclose(m_oc - 1);
             m_oc -= 2;
             return CloseGroup();
         }
         Reduce(m_oc - 1);
-        PutOperator(m_oc - 1, OpKind::Close);
+        PutOperator(m_oc - 1, OpKind::Close, token);
         --m_oc;
         if (Operator(m_oc - 1) == OpKind::Open) {
             Enclose(m_oc - 1);
@@ -499,13 +579,13 @@ private:
     }
 
     // A "," finishes one argument; the "(" stays for the next one.
-    void PlaceComma() {
+    void PlaceComma(Span token) {
         if (Operator(m_oc - 1) == OpKind::Open) {
             --m_oc;
             return;
         }
         Reduce(m_oc - 1);
-        PutOperator(m_oc - 1, OpKind::Comma);
+        PutOperator(m_oc - 1, OpKind::Comma, token);
         --m_oc;
         if (Operator(m_oc - 1) == OpKind::Open) {
             --m_oc;
@@ -524,35 +604,29 @@ private:
         }
     }
 
-    // Whether the notes are being gathered: never while a formula is worked
-    // out at once.
-    bool Observing() const {
-        if constexpr (std::is_same_v<Sink, RunSink>) {
-            return false;
-        } else {
-            return m_observer != nullptr;
-        }
-    }
-
     static Span Joined(const Span& a, const Span& b) {
         return Span{std::min(a.begin, b.begin), std::max(a.end, b.end)};
     }
 
     // Operand position p now holds the value of the text at `from`.
     void Made(int p, const Span& from) {
-        if (Observing()) {
-            m_made[static_cast<std::size_t>(p)] = from;
+        if constexpr (kObserved) {
+            if (m_observer != nullptr) {
+                m_made[static_cast<std::size_t>(p)] = from;
+            }
         }
     }
 
     // A ")" closes the "(" at p: the value on top, when it was made inside
     // the parentheses, is made of them too.
     void Enclose(int p) {
-        if (Observing() && p >= Rules::kBottom && p <= kStackSize &&
-            m_operators[static_cast<std::size_t>(p)] == OpKind::Open &&
-            m_operandsBelow[static_cast<std::size_t>(p)] < m_nc) {
-            auto& top = m_made[static_cast<std::size_t>(m_nc)];
-            top = Joined(Joined(top, m_operatorPlaces[static_cast<std::size_t>(p)]), m_token);
+        if constexpr (kObserved) {
+            if (m_observer != nullptr && p >= Rules::kBottom && p <= kStackSize &&
+                m_operators[static_cast<std::size_t>(p)] == OpKind::Open &&
+                m_operandsBelow[static_cast<std::size_t>(p)] < m_nc) {
+                auto& top = m_made[static_cast<std::size_t>(m_nc)];
+                top = Joined(Joined(top, m_operatorPlaces[static_cast<std::size_t>(p)]), m_token);
+            }
         }
     }
 
@@ -561,9 +635,14 @@ private:
     // "(1)(2)"), the fold ends below the top: those values, and the operators
     // between them, take no part. Each stretch of them is told once.
     void NoteUnusedValues() {
-        if (!Observing() || m_nc <= m_oc + 1) {
-            return;
+        if constexpr (kObserved) {
+            if (m_observer != nullptr && m_nc > m_oc + 1) {
+                NoteUnusedStretches();
+            }
         }
+    }
+
+    void NoteUnusedStretches() {
         std::array<Span, 2 * kStackSize + 2> pieces;
         std::size_t count = 0;
         for (int k = Rules::kBottom; k < m_nc; ++k) {
@@ -597,10 +676,16 @@ private:
 
     // Runs with at least two operators on the stack, and leaves when one is
     // left.
+    // The operator just pushed lies inside the stack, so every entry read here
+    // does.
     void PlaceArithmetic() {
-        while (ComparePrecedence(Operator(m_oc), Operator(m_oc - 1)) <= 0) {
+        while (ComparePrecedence(m_operators[static_cast<std::size_t>(m_oc)],
+                                 m_operators[static_cast<std::size_t>(m_oc - 1)]) <= 0) {
             Reduce(m_oc - 1);
-            MoveOperator(m_oc - 1, m_oc);
+            const auto to = static_cast<std::size_t>(m_oc - 1);
+            m_operators[to] = m_operators[to + 1];
+            m_operatorPlaces[to] = m_operatorPlaces[to + 1];
+            m_operandsBelow[to] = m_operandsBelow[to + 1];
             --m_oc;
             if (m_oc <= 1) {
                 return;
@@ -702,15 +787,6 @@ private:
     NameReading* m_reading;
     std::size_t m_plainUntil = 0;  // the rest of a name that is no variable
     std::size_t m_positionLimit;
-    // The operator stack: what each entry is, the text it came from, and how
-    // many operands lay below it when it was pushed. Entries never written
-    // read as no operator.
-    std::array<OpKind, kStackSize + 1> m_operators;
-    std::array<Span, kStackSize + 1> m_operatorPlaces;
-    std::array<int, kStackSize + 2> m_operandsBelow;
-    // The text each operand position's value was made from, while notes are
-    // gathered.
-    std::array<Span, kStackSize + 2> m_made;
     int m_clear = 0;
     int m_nc = 0;
     int m_oc = 0;
@@ -719,6 +795,19 @@ private:
     bool m_atEnd = false;
     int m_reducing = -1;               // the operator whose operands are fetched
     Span m_unknownWord{kNone, kNone};  // the first word that names nothing
+    // The stacks last, after the members every step reads, which then share
+    // a few cache lines with the stacks' lowest entries.
+    // The operator stack: what each entry is, the text it came from, and how
+    // many operands lay below it when it was pushed. Entries never written
+    // read as no operator.
+    std::array<OpKind, kStackSize + 1> m_operators;
+    std::array<Span, kStackSize + 1> m_operatorPlaces;
+    std::array<int, kStackSize + 2> m_operandsBelow;
+    // The text each operand position's value was made from, while notes are
+    // gathered; a formula worked out at once gathers none.
+    struct NoSpans {};
+    [[no_unique_address]] std::conditional_t<kObserved, std::array<Span, kStackSize + 2>, NoSpans>
+        m_made;
 };
 
 }  // namespace vornel

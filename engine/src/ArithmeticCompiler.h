@@ -211,23 +211,45 @@ private:
         return leads;
     }();
 
+    // What each byte can be, as bits: tested one after another in the order
+    // the rules try them.
+    static constexpr std::uint8_t kNumber = 1;   // a digit or "."
+    static constexpr std::uint8_t kSymbol = 2;   // + - * / ( ) ,
+    static constexpr std::uint8_t kName = 4;     // a letter or "_"
+    static constexpr std::uint8_t kInitial = 8;  // a function's initial
+    static constexpr std::uint8_t kDigit = 16;
+    static constexpr auto kClasses = [] {
+        std::array<std::uint8_t, 256> classes{};
+        for (int c = 0; c < 256; ++c) {
+            const auto ch = static_cast<char>(c);
+            classes[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(
+                (IsNumberChar(ch) ? kNumber : 0) |
+                (ClassifySymbol(ch) != OpKind::Other ? kSymbol : 0) |
+                (IsNameStart(ch) ? kName : 0) | (IsFunctionInitial(ch) ? kInitial : 0) |
+                (IsAsciiDigit(ch) ? kDigit : 0));
+        }
+        return classes;
+    }();
+    static std::uint8_t ClassOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
+
     void Run() {
         std::size_t i = 0;
         while (i < m_text.size()) {
             const char ch = m_text[i];
-            if (IsNumberChar(ch) || (ch == '-' && StartsSignedNumber(i))) {
+            const std::uint8_t is = ClassOf(ch);
+            if ((is & kNumber) != 0 || (ch == '-' && StartsSignedNumber(i))) {
                 i = ReadNumber(i);
                 continue;
             }
-            if (kSymbols[static_cast<unsigned char>(ch)] != OpKind::Other) {
+            if ((is & kSymbol) != 0) {
                 i = ReadSymbol(i, ch);
                 continue;
             }
-            if (ReadingName(i) && IsNameStart(ch)) {
+            if ((is & kName) != 0 && ReadingName(i)) {
                 i = ReadName(i);
                 continue;
             }
-            if (IsFunctionInitial(ch)) {
+            if ((is & kInitial) != 0) {
                 i = ReadWord(i);
                 continue;
             }
@@ -256,11 +278,12 @@ private:
     // while its two halves are still being stored, it would wait for them.
     std::size_t ReadSymbol(std::size_t i, char ch) {
         const Span token{i, i + 1};
+        const OpKind kind = kSymbols[static_cast<unsigned char>(ch)];
         m_token = token;
-        PushOperator(kSymbols[static_cast<unsigned char>(ch)], token);
+        PushOperator(kind, token);
         i = Advance(i, 1);
         if (m_oc > 1) {
-            PlaceOperator(ch, token);
+            PlaceOperator(kind, token);
         }
         return i;
     }
@@ -318,7 +341,7 @@ private:
     // other name is read on as the characters it is.
     [[gnu::always_inline]] std::size_t ReadName(std::size_t start) {
         std::size_t end = start + 1;
-        while (end < m_text.size() && IsNameChar(m_text[end])) {
+        while (end < m_text.size() && (ClassOf(m_text[end]) & (kName | kDigit)) != 0) {
             ++end;
         }
         const int entry =
@@ -347,15 +370,19 @@ private:
     [[gnu::always_inline]] void PushVariable(int slot, const Span mark) {
         if (m_oc + 1 >= Rules::kBottom && m_oc + 2 < m_clear && m_nc + 1 <= m_highest &&
             m_nc + 1 >= Rules::kBottom) {
-            // Every entry written lies inside the stacks: the same writes as
-            // the pushes below, without their checks.
-            const auto open = static_cast<std::size_t>(m_oc + 1);
-            m_operators[open] = OpKind::Open;
-            m_operators[open + 1] = OpKind::Close;
-            m_operatorPlaces[open] = mark;
-            m_operatorPlaces[open + 1] = mark;
-            m_operandsBelow[open] = m_nc;
-            m_operandsBelow[open + 1] = m_nc + 1;
+            // Every entry lies inside the stacks: the same writes as the
+            // pushes below, without their checks. The "(" and ")" end above
+            // the operator count, where the next push overwrites them before
+            // any step reads them; only the notes look there.
+            if constexpr (kObserved) {
+                const auto open = static_cast<std::size_t>(m_oc + 1);
+                m_operators[open] = OpKind::Open;
+                m_operators[open + 1] = OpKind::Close;
+                m_operatorPlaces[open] = mark;
+                m_operatorPlaces[open + 1] = mark;
+                m_operandsBelow[open] = m_nc;
+                m_operandsBelow[open + 1] = m_nc + 1;
+            }
             m_sink.Variable(++m_nc, slot, PlaceOf(mark));
             Made(m_nc, mark);
             return CloseGroup();
@@ -421,7 +448,7 @@ private:
             const auto at = static_cast<std::size_t>(p);
             m_operators[at] = op;
             m_operatorPlaces[at] = place;
-            m_operandsBelow[at] = m_nc;
+            NoteOperandsBelow(at);
             return;
         }
         PushOperatorChecked(p, op, place);
@@ -433,7 +460,14 @@ private:
         }
         Operator(p) = op;
         m_operatorPlaces[static_cast<std::size_t>(p)] = place;
-        m_operandsBelow[static_cast<std::size_t>(p)] = m_nc;
+        NoteOperandsBelow(static_cast<std::size_t>(p));
+    }
+
+    // How many operands lie below the operator at `at`: only the notes ask.
+    void NoteOperandsBelow(std::size_t at) {
+        if constexpr (kObserved) {
+            m_operandsBelow[at] = m_nc;
+        }
     }
 
     // Entries never written read as no operator. No step reads above the
@@ -457,13 +491,19 @@ private:
     // Applies the operator at position p to the two top operands; the
     // operator entry itself stays where it is.
     [[gnu::always_inline]] void Reduce(int p) {
+        if (p >= Rules::kBottom && p <= kStackSize) {
+            return Reduce(p, m_operators[static_cast<std::size_t>(p)]);
+        }
+        ReduceChecked(p);
+    }
+
+    // Reduce, where the operator at p is known to be `op`.
+    [[gnu::always_inline]] void Reduce(int p, OpKind op) {
         const int top = m_nc;
-        if (top - 1 >= Rules::kBottom && top <= m_highest && p >= Rules::kBottom &&
-            p <= kStackSize) {
-            // Both operands and the operator exist and were reached before:
-            // the checks below could not fail.
-            Apply(top - 1, top, m_operators[static_cast<std::size_t>(p)], p);
-            return;
+        if (top - 1 >= Rules::kBottom && top <= m_highest) {
+            // Both operands exist and were reached before: the checks of
+            // ReduceChecked could not fail.
+            return Apply(top - 1, top, op, p);
         }
         ReduceChecked(p);
     }
@@ -544,14 +584,14 @@ private:
         --m_oc;
     }
 
-    void PlaceOperator(char symbol, Span token) {
-        switch (symbol) {
-            case ')':
+    void PlaceOperator(OpKind kind, Span token) {
+        switch (kind) {
+            case OpKind::Close:
                 return PlaceClose(token);
-            case ',':
+            case OpKind::Comma:
                 return PlaceComma(token);
             default:
-                return PlaceArithmetic();
+                return PlaceArithmetic(kind);
         }
     }
 
@@ -674,20 +714,21 @@ private:
         }
     }
 
-    // Runs with at least two operators on the stack, and leaves when one is
-    // left.
-    // The operator just pushed lies inside the stack, so every entry read here
-    // does.
-    void PlaceArithmetic() {
-        while (ComparePrecedence(m_operators[static_cast<std::size_t>(m_oc)],
-                                 m_operators[static_cast<std::size_t>(m_oc - 1)]) <= 0) {
-            Reduce(m_oc - 1);
-            const auto to = static_cast<std::size_t>(m_oc - 1);
-            m_operators[to] = m_operators[to + 1];
-            m_operatorPlaces[to] = m_operatorPlaces[to + 1];
-            m_operandsBelow[to] = m_operandsBelow[to + 1];
-            --m_oc;
-            if (m_oc <= 1) {
+    // Runs with at least two operators on the stack, the top one `upper`, just
+    // pushed, and leaves when one is left. Each reduction moves `upper` one
+    // entry down. Every entry read lies inside the stack.
+    void PlaceArithmetic(const OpKind upper) {
+        auto below = static_cast<std::size_t>(m_oc - 1);
+        for (OpKind lower = m_operators[below]; ComparePrecedence(upper, lower) <= 0;
+             lower = m_operators[below]) {
+            Reduce(static_cast<int>(below), lower);
+            m_operators[below] = upper;
+            m_operatorPlaces[below] = m_operatorPlaces[below + 1];
+            if constexpr (kObserved) {
+                m_operandsBelow[below] = m_operandsBelow[below + 1];
+            }
+            m_oc = static_cast<int>(below);
+            if (below-- <= 1) {
                 return;
             }
         }

@@ -249,10 +249,6 @@ private:
                 i = ReadName(i);
                 continue;
             }
-            if ((is & kInitial) != 0) {
-                i = ReadWord(i);
-                continue;
-            }
             if (ch == kVariableMark && m_marked) {
                 const Span mark{i, i + 2};
                 m_token = mark;
@@ -260,15 +256,24 @@ private:
                 i += 2;
                 continue;
             }
-            const std::size_t next = Advance(i, CharLength(m_text, i));
-            if (m_observer != nullptr) {
-                m_observer->SkippedCharacter(i, next);
-            }
-            i = next;
+            i = ReadOther(i, is);
         }
         m_token = Span{m_text.size(), m_text.size()};
         m_atEnd = true;
         Finish();
+    }
+
+    // A word or a skipped character: kept apart from the loop above, which
+    // stays small.
+    [[gnu::noinline]] std::size_t ReadOther(std::size_t i, std::uint8_t is) {
+        if ((is & kInitial) != 0) {
+            return ReadWord(i);
+        }
+        const std::size_t next = Advance(i, CharLength(m_text, i));
+        if (m_observer != nullptr) {
+            m_observer->SkippedCharacter(i, next);
+        }
+        return next;
     }
 
     // Whether a name starts at i and is read in place.

@@ -193,24 +193,6 @@ private:
         return symbols;
     }();
 
-    // What a byte can start, decided once for each byte.
-    enum class Lead : std::uint8_t { Number, Minus, Symbol, Initial, Name, Mark, Other };
-    static constexpr auto kLeads = [] {
-        std::array<Lead, 256> leads{};
-        for (int c = 0; c < 256; ++c) {
-            const auto ch = static_cast<char>(c);
-            leads[static_cast<std::size_t>(c)] = IsNumberChar(ch) ? Lead::Number
-                                                 : ch == '-'      ? Lead::Minus
-                                                 : ClassifySymbol(ch) != OpKind::Other
-                                                     ? Lead::Symbol
-                                                 : IsFunctionInitial(ch) ? Lead::Initial
-                                                 : IsNameStart(ch)       ? Lead::Name
-                                                 : ch == kVariableMark   ? Lead::Mark
-                                                                         : Lead::Other;
-        }
-        return leads;
-    }();
-
     // What each byte can be, as bits: tested one after another in the order
     // the rules try them.
     static constexpr std::uint8_t kNumber = 1;   // a digit or "."

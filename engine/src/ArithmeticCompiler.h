@@ -220,7 +220,7 @@ private:
             const char ch = m_text[i];
             const std::uint8_t is = ClassOf(ch);
             if ((is & kNumber) != 0 || (ch == '-' && StartsSignedNumber(i))) {
-                i = ReadNumber(i);
+                i = AfterOperand(ReadNumber(i));
                 continue;
             }
             if ((is & kSymbol) != 0) {
@@ -228,7 +228,7 @@ private:
                 continue;
             }
             if ((is & kName) != 0 && ReadingName(i)) {
-                i = ReadName(i);
+                i = AfterOperand(ReadName(i));
                 continue;
             }
             if (ch == kVariableMark && m_marked) {
@@ -256,6 +256,16 @@ private:
             m_observer->SkippedCharacter(i, next);
         }
         return next;
+    }
+
+    // An operator usually follows an operand: it is read right here, where
+    // the processor learns this place's own pattern of branches. A "-" there
+    // is an operator, since no "(" or "," comes before it.
+    std::size_t AfterOperand(std::size_t i) {
+        if (i < m_text.size() && (ClassOf(m_text[i]) & kSymbol) != 0) {
+            return ReadSymbol(i, m_text[i]);
+        }
+        return i;
     }
 
     // Whether a name starts at i and is read in place.

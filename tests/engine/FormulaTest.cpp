@@ -417,6 +417,8 @@ TEST(Formula, NotesMarkSkippedClosesAndConditions) {
         {"2)", "close@1-2", "2"},
         {"(1+2))", "close@5-6", "3"},
         {"1-2*3)", "close@5-6", "-5"},
+        {"(1-2*3)", "", "-5"},
+        {"((1-2*3))", "", "-5"},
         {",1", "close@0-1", "1"},
         {"If (Q>1) Then 1 Else 2 EndIf", "cond@4-5", "2"},
         {"If (A>1 @) Then 1 Else 2 EndIf", "invalid@8-9", "2"},

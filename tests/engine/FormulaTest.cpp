@@ -435,6 +435,25 @@ TEST(Formula, ANameIsMatchedByItsUpperCase) {
     EXPECT_EQ(exp.Compile("i+1").Evaluate(exp).value, 8);
 }
 
+// A note's sentence names what it is about, as the user wrote it.
+TEST(Formula, ANoteNamesWhatItIsAbout) {
+    const struct {
+        const char* text;
+        const char* message;
+    } rows[] = {
+        {"Max(1,2,3)", "Max has one argument too many: the first takes no part"},
+        {"Max(1,2,3,4)", "Max has 2 arguments too many: the first 2 take no part"},
+        {"a b 5", "\"a b\" takes no part: no operator joins it to the result"},
+    };
+    Exp exp;
+    test::SetStartupVariables(exp);
+    for (const auto& row : rows) {
+        const std::vector<Note> notes = exp.Compile(row.text).Notes();
+        ASSERT_EQ(notes.size(), 1U) << row.text;
+        EXPECT_EQ(notes[0].message, row.message) << row.text;
+    }
+}
+
 TEST(Formula, EveryNoteKindHasASentence) {
     // A formula keeps its first thousand notes.
     EXPECT_EQ(Exp().Compile(Repeated("2%", 1001)).Notes().size(), 1000U);

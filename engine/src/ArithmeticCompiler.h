@@ -378,7 +378,6 @@ private:
                 m_operatorPlaces[open] = mark;
                 m_operatorPlaces[open + 1] = mark;
                 m_operandsBelow[open] = m_nc;
-                m_operandsBelow[open + 1] = m_nc + 1;
             }
             m_sink.Variable(++m_nc, slot, PlaceOf(mark));
             Made(m_nc, mark);

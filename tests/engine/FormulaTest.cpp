@@ -398,6 +398,8 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
         {std::string(kExampleExpressions[2]), "", "20019.1666666667"},
         {std::string(kExampleExpressions[3]), "", "3548.417"},
         {"Max(4,9)*2", "", "18"},
+        {"2 Ceil B", "unused@0-1", "200"},
+        {"Max(1,2)Ceil A", "unused@0-8", "100"},
         {"A 5+2*", "", "110"},
         {"A 5 +", "", "105"},
         {"If", "", "#5"},

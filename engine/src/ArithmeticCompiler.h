@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 
 #include "Failure.h"
 #include "Operations.h"
@@ -90,6 +91,9 @@ public:
     virtual void UnclosedParenthesis(std::size_t begin, std::size_t end) = 0;
     virtual void SkippedClose(std::size_t begin, std::size_t end) = 0;
     virtual void UnusedArguments(std::size_t begin, std::size_t end, int count) = 0;
+    // Values that stay below the result on the operand stack, and the
+    // operators left over them: nothing joins them to the result.
+    virtual void UnusedValue(std::size_t begin, std::size_t end) = 0;
 
 protected:
     ~CompileObserver() = default;
@@ -155,18 +159,41 @@ public:
         ClearTo(16);
     }
 
-    void Compile() { Run(); }
+    // Reading stops at the first failure the text makes, which the sink is
+    // given in place of any later step.
+    void Compile() {
+        try {
+            Run();
+        } catch (Stopped&) {
+            PlaceFailure(m_fault);
+            m_sink.Fail(static_cast<failure::Number>(m_fault.number), m_fault.cause,
+                        PlaceOf({m_fault.begin, m_fault.end}));
+        }
+    }
 
 private:
+    // Unwinds the reading from where the text fails back to Compile: it never
+    // leaves the compiler. Nothing after the failing check runs, so no stack
+    // is written out of its range.
+    struct Stopped {};
+    [[noreturn]] void Fail(failure::Number number, Cause cause) {
+        m_fault = {number, cause};
+        throw Stopped{};
+    }
+
     // Trivial, so that the stack of them is not cleared when it is made.
     struct Span {
         std::uint32_t begin;
         std::uint32_t end;
         Span() = default;
-        Span(std::size_t b, std::size_t e)
+        constexpr Span(std::size_t b, std::size_t e)
             : begin(static_cast<std::uint32_t>(b)), end(static_cast<std::uint32_t>(e)) {}
     };
     static constexpr std::uint32_t kNone = static_cast<std::uint32_t>(-1);
+    // Only a program that is kept has notes.
+    static constexpr bool kObserved = !std::is_same_v<Sink, RunSink>;
+    // An operand already told of by another note.
+    static constexpr Span kTold{kNone, 0};
 
     // What each byte is as an operator symbol: Other for a byte that is none.
     static constexpr auto kSymbols = [] {
@@ -177,56 +204,96 @@ private:
         return symbols;
     }();
 
-    // Reading stops at the first failure the text makes: the sink has been
-    // given it, and nothing after it.
+    // What each byte can be, as bits: tested one after another in the order
+    // the rules try them.
+    static constexpr std::uint8_t kNumber = 1;   // a digit or "."
+    static constexpr std::uint8_t kSymbol = 2;   // + - * / ( ) ,
+    static constexpr std::uint8_t kName = 4;     // a letter or "_"
+    static constexpr std::uint8_t kInitial = 8;  // a function's initial
+    static constexpr std::uint8_t kDigit = 16;
+    static constexpr auto kClasses = [] {
+        std::array<std::uint8_t, 256> classes{};
+        for (int c = 0; c < 256; ++c) {
+            const auto ch = static_cast<char>(c);
+            classes[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(
+                (IsNumberChar(ch) ? kNumber : 0) |
+                (ClassifySymbol(ch) != OpKind::Other ? kSymbol : 0) |
+                (IsNameStart(ch) ? kName : 0) | (IsFunctionInitial(ch) ? kInitial : 0) |
+                (IsAsciiDigit(ch) ? kDigit : 0));
+        }
+        return classes;
+    }();
+    static std::uint8_t ClassOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
+
     void Run() {
         std::size_t i = 0;
-        while (i < m_text.size() && !m_failed) {
+        while (i < m_text.size()) {
             const char ch = m_text[i];
-            if (IsNumberChar(ch) || (ch == '-' && StartsSignedNumber(i))) {
-                i = ReadNumber(i);
-            } else if (const OpKind symbol = kSymbols[static_cast<unsigned char>(ch)];
-                       symbol != OpKind::Other) {
-                m_token = Span{i, i + 1};
-                PushOperator(symbol, m_token);
-                i = Advance(i, 1);
-                if (m_oc > 1) {
-                    PlaceOperator(ch);
-                }
-            } else if (m_reading != nullptr && i >= m_plainUntil && IsNameStart(ch)) {
-                i = ReadName(i);
-            } else if (IsFunctionInitial(ch)) {
-                i = ReadWord(i);
-            } else if (ch == kVariableMark && m_marked) {
-                m_token = Span{i, i + 2};
-                PushVariable(static_cast<unsigned char>(m_text[i + 1]));
-                i += 2;
-            } else {
-                const std::size_t next = Advance(i, CharLength(m_text, i));
-                if (m_observer != nullptr) {
-                    m_observer->SkippedCharacter(i, next);
-                }
-                i = next;
+            const std::uint8_t is = ClassOf(ch);
+            if ((is & kNumber) != 0 || (ch == '-' && StartsSignedNumber(i))) {
+                i = AfterOperand(ReadNumber(i));
+                continue;
             }
-        }
-        if (m_failed) {
-            return;
+            if ((is & kSymbol) != 0) {
+                i = ReadSymbol(i, ch);
+                continue;
+            }
+            if ((is & kName) != 0 && ReadingName(i)) {
+                i = AfterOperand(ReadName(i));
+                continue;
+            }
+            if (ch == kVariableMark && m_marked) {
+                const Span mark{i, i + 2};
+                m_token = mark;
+                PushVariable(static_cast<unsigned char>(m_text[i + 1]), mark);
+                i += 2;
+                continue;
+            }
+            i = ReadOther(i, is);
         }
         m_token = Span{m_text.size(), m_text.size()};
         m_atEnd = true;
         Finish();
     }
 
-    // The first failure the text makes: placed by the state of the reading
-    // when it is met, and handed to the sink instead of any later step.
-    void Fail(failure::Number number, Cause cause) {
-        if (m_failed) {
-            return;
+    // A word or a skipped character: kept apart from the loop above, which
+    // stays small.
+    [[gnu::noinline]] std::size_t ReadOther(std::size_t i, std::uint8_t is) {
+        if ((is & kInitial) != 0) {
+            return ReadWord(i);
         }
-        m_failed = true;
-        EvaluationFailure fault{number, cause};
-        PlaceFailure(fault);
-        m_sink.Fail(number, fault.cause, PlaceOf({fault.begin, fault.end}));
+        const std::size_t next = Advance(i, CharLength(m_text, i));
+        if (m_observer != nullptr) {
+            m_observer->SkippedCharacter(i, next);
+        }
+        return next;
+    }
+
+    // An operator usually follows an operand: it is read right here, where
+    // the processor learns this place's own pattern of branches. A "-" there
+    // is an operator, since no "(" or "," comes before it.
+    std::size_t AfterOperand(std::size_t i) {
+        if (i < m_text.size() && (ClassOf(m_text[i]) & kSymbol) != 0) {
+            return ReadSymbol(i, m_text[i]);
+        }
+        return i;
+    }
+
+    // Whether a name starts at i and is read in place.
+    bool ReadingName(std::size_t i) const { return m_reading != nullptr && i >= m_plainUntil; }
+
+    // The token just made is passed on as it is: read back from m_token
+    // while its two halves are still being stored, it would wait for them.
+    std::size_t ReadSymbol(std::size_t i, char ch) {
+        const Span token{i, i + 1};
+        const OpKind kind = kSymbols[static_cast<unsigned char>(ch)];
+        m_token = token;
+        PushOperator(kind, token);
+        i = Advance(i, 1);
+        if (m_oc > 1) {
+            PlaceOperator(kind, token);
+        }
+        return i;
     }
 
     // A minus sign belongs to the number at the very start of the text and
@@ -276,23 +343,21 @@ private:
         const Checked entered = number.Failed() ? number : EnterNumber(number.value, Rules::kWhole);
         if (entered.Failed()) {
             Fail(entered.number, entered.cause);
-            return end;
         }
-        const int at = PushOperand();
-        if (!m_failed) {
-            m_sink.Constant(at, entered.value);
-        }
+        m_sink.Constant(PushOperand(), entered.value);
+        Made(m_nc, m_token);
         return end;
     }
 
     // A name read in place: a variable is pushed as its mark would be; any
     // other name is read on as the characters it is.
-    std::size_t ReadName(std::size_t start) {
+    [[gnu::always_inline]] std::size_t ReadName(std::size_t start) {
         std::size_t end = start + 1;
-        while (end < m_text.size() && IsNameChar(m_text[end])) {
+        while (end < m_text.size() && (ClassOf(m_text[end]) & (kName | kDigit)) != 0) {
             ++end;
         }
-        const int entry = m_reading->names->Find(m_text.substr(start, end - start));
+        const int entry =
+            m_reading->names->Find(std::string_view(m_text.data() + start, end - start));
         if (entry < 0) {
             if (m_observer != nullptr) {
                 m_observer->UnknownName(start, end);
@@ -300,8 +365,9 @@ private:
             m_plainUntil = end;
             return start;
         }
-        m_token = Span{start, end};
-        PushVariable(entry);
+        const Span token{start, end};
+        m_token = token;
+        PushVariable(entry, token);
         ++m_reading->occurrences[static_cast<std::size_t>(entry)];
         m_reading->nameChars += end - start;
         ++m_reading->variables;
@@ -313,27 +379,32 @@ private:
 
     // A variable marked in the text stands for "(" + its number text + ")":
     // the same pushes, with the value read when the program runs.
-    void PushVariable(int slot) {
-        const Span mark = m_token;
+    [[gnu::always_inline]] void PushVariable(int slot, const Span mark) {
         if (m_oc + 1 >= Rules::kBottom && m_oc + 2 < m_clear && m_nc + 1 <= m_highest &&
             m_nc + 1 >= Rules::kBottom) {
-            // Every entry written lies inside the stacks: the same writes as
-            // the pushes below, without their checks.
-            const auto open = static_cast<std::size_t>(m_oc + 1);
-            m_operators[open] = OpKind::Open;
-            m_operators[open + 1] = OpKind::Close;
-            m_operatorPlaces[open] = mark;
-            m_operatorPlaces[open + 1] = mark;
-            m_operandsBelow[open] = m_nc;
-            m_operandsBelow[open + 1] = m_nc + 1;
+            // Every entry lies inside the stacks: the same writes as the
+            // pushes below, without their checks. The "(" and ")" end above
+            // the operator count, where the next push overwrites them before
+            // any step reads them; only the notes look there.
+            if constexpr (kObserved) {
+                const auto open = static_cast<std::size_t>(m_oc + 1);
+                m_operators[open] = OpKind::Open;
+                m_operators[open + 1] = OpKind::Close;
+                m_operatorPlaces[open] = mark;
+                m_operatorPlaces[open + 1] = mark;
+                m_operandsBelow[open] = m_nc;
+            }
             m_sink.Variable(++m_nc, slot, PlaceOf(mark));
+            Made(m_nc, mark);
             return CloseGroup();
         }
+        PushVariableChecked(slot, mark);
+    }
+
+    [[gnu::noinline]] void PushVariableChecked(int slot, const Span mark) {
         PushOperator(OpKind::Open, mark);
-        const int at = PushOperand();
-        if (!m_failed) {
-            m_sink.Variable(at, slot, PlaceOf(mark));
-        }
+        m_sink.Variable(PushOperand(), slot, PlaceOf(mark));
+        Made(m_nc, mark);
         PushOperator(OpKind::Close, mark);
         m_oc -= 2;
         CloseGroup();
@@ -346,57 +417,68 @@ private:
         while (end < m_text.size() && IsLetter(m_text[end])) {
             ++end;
         }
-        m_token = Span{start, end};
+        const Span token{start, end};
+        m_token = token;
         Advance(end, 0);
         const OpKind kind = ClassifyOperator(m_text.substr(start, end - start));
         if (kind == OpKind::Other && m_unknownWord.begin == kNone) {
-            m_unknownWord = m_token;
+            m_unknownWord = token;
         }
-        PushOperator(kind, m_token);
+        PushOperator(kind, token);
         return end;
     }
 
-    // Checks that position p of the operand stack exists; returns it. A
-    // position that does not exist fails, and gives position 0 to the steps
-    // still taken before reading stops, which the sink no longer gets.
+    // Checks that position p of the operand stack exists; returns it.
     int Operand(int p) {
         if (p < Rules::kBottom || p > kStackSize) {
             Fail(failure::kSubscriptOutOfRange,
                  p > kStackSize ? Cause::TooDeep : Cause::MissingOperand);
-            return 0;
         }
-        if (p > m_highest && !m_failed) {
+        if (p > m_highest) {
             m_highest = p;
             m_sink.Reach(p);
         }
         return p;
     }
 
-    // Checks that position p of the operator stack exists; returns it, or
-    // position 0 (as Operand does) when it does not.
-    int OperatorAt(int p) {
+    OpKind& Operator(int p) {
         if (p < Rules::kBottom || p > kStackSize) {
             Fail(failure::kSubscriptOutOfRange,
                  p > kStackSize ? Cause::TooDeep : Cause::NothingToClose);
-            return 0;
         }
-        return p;
+        return m_operators[static_cast<std::size_t>(p)];
     }
-
-    OpKind& Operator(int p) { return m_operators[static_cast<std::size_t>(OperatorAt(p))]; }
-    Span& PlaceAt(int p) { return m_operatorPlaces[static_cast<std::size_t>(OperatorAt(p))]; }
-    int& BelowAt(int p) { return m_operandsBelow[static_cast<std::size_t>(OperatorAt(p))]; }
 
     int PushOperand() { return Operand(++m_nc); }
 
-    void PushOperator(OpKind op, Span place) {
+    [[gnu::always_inline]] void PushOperator(OpKind op, Span place) {
         const int p = ++m_oc;
+        if (p >= Rules::kBottom && p + 1 < m_clear) {
+            // Inside the stack and its cleared entries: the same writes
+            // without the checks.
+            const auto at = static_cast<std::size_t>(p);
+            m_operators[at] = op;
+            m_operatorPlaces[at] = place;
+            NoteOperandsBelow(at);
+            return;
+        }
+        PushOperatorChecked(p, op, place);
+    }
+
+    [[gnu::noinline]] void PushOperatorChecked(int p, OpKind op, Span place) {
         if (p + 1 >= m_clear) {
             ClearTo(std::min(kStackSize + 1, p + 16));
         }
         Operator(p) = op;
-        PlaceAt(p) = place;
-        BelowAt(p) = m_nc;
+        m_operatorPlaces[static_cast<std::size_t>(p)] = place;
+        NoteOperandsBelow(static_cast<std::size_t>(p));
+    }
+
+    // How many operands lie below the operator at `at`: only the notes ask.
+    void NoteOperandsBelow(std::size_t at) {
+        if constexpr (kObserved) {
+            m_operandsBelow[at] = m_nc;
+        }
     }
 
     // Entries never written read as no operator. No step reads above the
@@ -411,43 +493,72 @@ private:
         m_clear = std::max(m_clear, end);
     }
 
-    // Moves the operator at `from` down to `to`.
-    void MoveOperator(int to, int from) {
-        Operator(to) = Operator(from);
-        PlaceAt(to) = PlaceAt(from);
-        BelowAt(to) = BelowAt(from);
-    }
     // Puts `kind` at `to`, standing for the token being read.
-    void PutOperator(int to, OpKind kind) {
+    void PutOperator(int to, OpKind kind, Span token) {
         Operator(to) = kind;
-        PlaceAt(to) = m_token;
+        m_operatorPlaces[static_cast<std::size_t>(to)] = token;
     }
 
     // Applies the operator at position p to the two top operands; the
     // operator entry itself stays where it is.
-    void Reduce(int p) {
+    [[gnu::always_inline]] void Reduce(int p) {
+        if (p >= Rules::kBottom && p <= kStackSize) {
+            return Reduce(p, m_operators[static_cast<std::size_t>(p)]);
+        }
+        ReduceChecked(p);
+    }
+
+    // Reduce, where the operator at p is known to be `op`.
+    [[gnu::always_inline]] void Reduce(int p, OpKind op) {
+        const int top = m_nc;
+        if (top - 1 >= Rules::kBottom && top <= m_highest) {
+            // Both operands exist and were reached before: the checks of
+            // ReduceChecked could not fail.
+            return Apply(top - 1, top, op, p);
+        }
+        ReduceChecked(p);
+    }
+
+    [[gnu::noinline]] void ReduceChecked(int p) {
         m_reducing = p;
         const int left = Operand(m_nc - 1);
         const int right = Operand(m_nc);
         const OpKind op = Operator(p);
         m_reducing = -1;
+        Apply(left, right, op, p);
+    }
+
+    [[gnu::always_inline]] void Apply(int left, int right, OpKind op, int p) {
         EmitBinary(left, left, right, op, p);
+        if constexpr (kObserved) {
+            if (m_observer != nullptr) {
+                m_made[static_cast<std::size_t>(left)] =
+                    Joined(Joined(m_made[static_cast<std::size_t>(left)],
+                                  m_made[static_cast<std::size_t>(right)]),
+                           m_operatorPlaces[static_cast<std::size_t>(p)]);
+            }
+        }
         --m_nc;
     }
 
-    void EmitBinary(int dst, int a, int b, OpKind op, int placeOf) {
-        const Place place = PlaceOf(PlaceAt(placeOf));
-        if (!m_failed) {
-            m_sink.Binary(dst, a, b, op, place);
-        }
+    [[gnu::always_inline]] void EmitBinary(int dst, int a, int b, OpKind op, int placeOf) {
+        m_sink.Binary(dst, a, b, op, PlaceOf(m_operatorPlaces[static_cast<std::size_t>(placeOf)]));
     }
 
     // After a ")" has removed its "(": a function standing below it is now
     // applied to its arguments.
-    void CloseGroup() {
+    [[gnu::always_inline]] void CloseGroup() {
         if (Rules::kCloseNeedsGroup && m_oc < 1) {
             return;
         }
+        if (m_oc >= Rules::kBottom && m_oc <= kStackSize &&
+            !IsFunctionName(m_operators[static_cast<std::size_t>(m_oc)])) {
+            return;
+        }
+        ApplyFunction();
+    }
+
+    [[gnu::noinline]] void ApplyFunction() {
         const OpKind top = Operator(m_oc);
         if (!IsFunctionName(top)) {
             return;
@@ -455,10 +566,15 @@ private:
         const int count = OperandCount(top);
         if (m_observer != nullptr && m_oc + 1 < m_clear) {
             // The "(" of the call stood right above the name.
-            const int arguments = m_nc - BelowAt(m_oc + 1);
+            const int arguments = m_nc - m_operandsBelow[static_cast<std::size_t>(m_oc + 1)];
             if (arguments > count) {
-                const Span& name = PlaceAt(m_oc);
+                const Span& name = m_operatorPlaces[static_cast<std::size_t>(m_oc)];
                 m_observer->UnusedArguments(name.begin, name.end, arguments - count);
+                if constexpr (kObserved) {
+                    for (int k = m_nc - arguments + 1; k <= m_nc - count; ++k) {
+                        m_made[static_cast<std::size_t>(k)] = kTold;  // told with the function
+                    }
+                }
             }
         }
         if (count == 2) {
@@ -467,53 +583,60 @@ private:
             m_reducing = m_oc;  // a missing argument is the function's
             const int x = Operand(m_nc);
             m_reducing = -1;
-            const Place place = PlaceOf(PlaceAt(m_oc));
-            if (!m_failed) {
-                m_sink.Unary(x, top, place);
+            m_sink.Unary(x, top, PlaceOf(m_operatorPlaces[static_cast<std::size_t>(m_oc)]));
+            if constexpr (kObserved) {
+                if (m_observer != nullptr) {
+                    m_made[static_cast<std::size_t>(x)] =
+                        Joined(m_made[static_cast<std::size_t>(x)],
+                               m_operatorPlaces[static_cast<std::size_t>(m_oc)]);
+                }
             }
         }
         --m_oc;
     }
 
-    void PlaceOperator(char symbol) {
-        switch (symbol) {
-            case ')':
-                return PlaceClose();
-            case ',':
-                return PlaceComma();
+    void PlaceOperator(OpKind kind, Span token) {
+        switch (kind) {
+            case OpKind::Close:
+                return PlaceClose(token);
+            case OpKind::Comma:
+                return PlaceComma(token);
             default:
-                return PlaceArithmetic();
+                return PlaceArithmetic(kind);
         }
     }
 
     // The entry below the operator just applied is taken to be the "(" without
     // a check: a text that is not well formed yields what these steps give.
-    void PlaceClose() {
+    void PlaceClose(Span token) {
         if (Operator(m_oc - 1) == OpKind::Open) {
+            Enclose(m_oc - 1);
             m_oc -= 2;
             return CloseGroup();
         }
         Reduce(m_oc - 1);
-        PutOperator(m_oc - 1, OpKind::Close);
+        PutOperator(m_oc - 1, OpKind::Close, token);
         --m_oc;
         if (Operator(m_oc - 1) == OpKind::Open) {
+            Enclose(m_oc - 1);
             m_oc -= 2;
             return CloseGroup();
         }
         Reduce(m_oc - 1);
         NoteUncheckedOpen(m_oc - 2);
+        Enclose(m_oc - 2);
         m_oc -= 3;
         CloseGroup();
     }
 
     // A "," finishes one argument; the "(" stays for the next one.
-    void PlaceComma() {
+    void PlaceComma(Span token) {
         if (Operator(m_oc - 1) == OpKind::Open) {
             --m_oc;
             return;
         }
         Reduce(m_oc - 1);
-        PutOperator(m_oc - 1, OpKind::Comma);
+        PutOperator(m_oc - 1, OpKind::Comma, token);
         --m_oc;
         if (Operator(m_oc - 1) == OpKind::Open) {
             --m_oc;
@@ -532,14 +655,91 @@ private:
         }
     }
 
-    // Runs with at least two operators on the stack, and leaves when one is
-    // left.
-    void PlaceArithmetic() {
-        while (ComparePrecedence(Operator(m_oc), Operator(m_oc - 1)) <= 0) {
-            Reduce(m_oc - 1);
-            MoveOperator(m_oc - 1, m_oc);
-            --m_oc;
-            if (m_oc <= 1) {
+    static Span Joined(const Span& a, const Span& b) {
+        return Span{std::min(a.begin, b.begin), std::max(a.end, b.end)};
+    }
+
+    // Operand position p now holds the value of the text at `from`.
+    void Made(int p, const Span& from) {
+        if constexpr (kObserved) {
+            if (m_observer != nullptr) {
+                m_made[static_cast<std::size_t>(p)] = from;
+            }
+        }
+    }
+
+    // A ")" closes the "(" at p: the value on top, when it was made inside
+    // the parentheses, is made of them too.
+    void Enclose(int p) {
+        if constexpr (kObserved) {
+            if (m_observer != nullptr && p >= Rules::kBottom && p <= kStackSize &&
+                m_operators[static_cast<std::size_t>(p)] == OpKind::Open &&
+                m_operandsBelow[static_cast<std::size_t>(p)] < m_nc) {
+                auto& top = m_made[static_cast<std::size_t>(m_nc)];
+                top = Joined(Joined(top, m_operatorPlaces[static_cast<std::size_t>(p)]), m_token);
+            }
+        }
+    }
+
+    // The result is the value on top of the operand stack. When more values
+    // lie below it than the operators left can fold into one (as in "A 5" or
+    // "(1)(2)"), the fold ends below the top: those values, and the operators
+    // between them, take no part. Each stretch of them is told once.
+    void NoteUnusedValues() {
+        if constexpr (kObserved) {
+            if (m_observer != nullptr && m_nc > m_oc + 1) {
+                NoteUnusedStretches();
+            }
+        }
+    }
+
+    void NoteUnusedStretches() {
+        std::array<Span, 2 * kStackSize + 2> pieces;
+        std::size_t count = 0;
+        for (int k = Rules::kBottom; k < m_nc; ++k) {
+            if (const Span& made = m_made[static_cast<std::size_t>(k)]; made.begin != kNone) {
+                pieces[count++] = made;
+            }
+        }
+        for (int k = std::max(1, Rules::kBottom); k <= m_oc; ++k) {
+            const OpKind op = m_operators[static_cast<std::size_t>(k)];
+            if (op != OpKind::Open && op != OpKind::Close && op != OpKind::Comma) {
+                pieces[count++] = m_operatorPlaces[static_cast<std::size_t>(k)];
+            }
+        }
+        if (count == 0) {
+            return;
+        }
+        std::sort(pieces.begin(), pieces.begin() + static_cast<std::ptrdiff_t>(count),
+                  [](const Span& a, const Span& b) { return a.begin < b.begin; });
+        Span stretch = pieces[0];
+        for (std::size_t k = 1; k <= count; ++k) {
+            if (k < count && pieces[k].begin <= stretch.end) {
+                stretch.end = std::max(stretch.end, pieces[k].end);
+                continue;
+            }
+            m_observer->UnusedValue(stretch.begin, stretch.end);
+            if (k < count) {
+                stretch = pieces[k];
+            }
+        }
+    }
+
+    // Runs with at least two operators on the stack, the top one `upper`, just
+    // pushed, and leaves when one is left. Each reduction moves `upper` one
+    // entry down. Every entry read lies inside the stack.
+    void PlaceArithmetic(const OpKind upper) {
+        auto below = static_cast<std::size_t>(m_oc - 1);
+        for (OpKind lower = m_operators[below]; ComparePrecedence(upper, lower) <= 0;
+             lower = m_operators[below]) {
+            Reduce(static_cast<int>(below), lower);
+            m_operators[below] = upper;
+            m_operatorPlaces[below] = m_operatorPlaces[below + 1];
+            if constexpr (kObserved) {
+                m_operandsBelow[below] = m_operandsBelow[below + 1];
+            }
+            m_oc = static_cast<int>(below);
+            if (below-- <= 1) {
                 return;
             }
         }
@@ -572,10 +772,8 @@ private:
             const OpKind op = Operator(k);
             EmitBinary(next, left, next, op, k);
         }
-        const int result = Operand(m_nc);
-        if (!m_failed) {
-            m_sink.Return(result);
-        }
+        m_sink.Return(Operand(m_nc));
+        NoteUnusedValues();
     }
 
     static Place PlaceOf(const Span& span) {
@@ -641,21 +839,28 @@ private:
     NameReading* m_reading;
     std::size_t m_plainUntil = 0;  // the rest of a name that is no variable
     std::size_t m_positionLimit;
-    // The operator stack: what each entry is, the text it came from, and how
-    // many operands lay below it when it was pushed. Entries never written
-    // read as no operator.
-    std::array<OpKind, kStackSize + 1> m_operators;
-    std::array<Span, kStackSize + 1> m_operatorPlaces;
-    std::array<int, kStackSize + 2> m_operandsBelow;
     int m_clear = 0;
     int m_nc = 0;
     int m_oc = 0;
     int m_highest = -1;  // the highest operand position used
     Span m_token{0, 0};  // the token being read
     bool m_atEnd = false;
-    bool m_failed = false;
-    int m_reducing = -1;               // the operator whose operands are fetched
-    Span m_unknownWord{kNone, kNone};  // the first word that names nothing
+    EvaluationFailure m_fault{failure::kNone};  // the failure that stopped the reading
+    int m_reducing = -1;                        // the operator whose operands are fetched
+    Span m_unknownWord{kNone, kNone};           // the first word that names nothing
+    // The stacks last, after the members every step reads, which then share
+    // a few cache lines with the stacks' lowest entries.
+    // The operator stack: what each entry is, the text it came from, and how
+    // many operands lay below it when it was pushed. Entries never written
+    // read as no operator.
+    std::array<OpKind, kStackSize + 1> m_operators;
+    std::array<Span, kStackSize + 1> m_operatorPlaces;
+    std::array<int, kStackSize + 2> m_operandsBelow;
+    // The text each operand position's value was made from, while notes are
+    // gathered; a formula worked out at once gathers none.
+    struct NoSpans {};
+    [[no_unique_address]] std::conditional_t<kObserved, std::array<Span, kStackSize + 2>, NoSpans>
+        m_made;
 };
 
 }  // namespace vornel

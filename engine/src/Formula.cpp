@@ -118,6 +118,12 @@ public:
                 " take" + (count == 1 ? "s" : "") + " no part");
     }
 
+    void UnusedValue(std::size_t begin, std::size_t end) override {
+        const auto [b, e] = Source(begin, end);
+        Add(NoteKind::UnusedValue, b, e,
+            Quoted(Spelling(b, e)) + " takes no part: no operator joins it to the result");
+    }
+
     // What a condition's text says: the variables it names, and why it is
     // false whatever the values, when it is.
     void Condition(std::size_t offset, const ConditionScan& scan) {
@@ -691,6 +697,8 @@ std::string_view NoteText(NoteKind kind) noexcept {
             return "A character that starts no part of a condition makes it false";
         case NoteKind::JoinedNumbers:
             return "White space between digits joins them into one number";
+        case NoteKind::UnusedValue:
+            return "A value that no operator joins to the result takes no part in it";
     }
     return "";
 }

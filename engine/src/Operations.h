@@ -65,7 +65,7 @@ constexpr OpKind ClassifySymbol(char c) {
 
 // "m", "r", "c", "f" or "e" in either case: the first letters of the
 // function names, which start a word in an expression.
-inline bool IsFunctionInitial(char c) {
+constexpr bool IsFunctionInitial(char c) {
     switch (c) {
         case 'M':
         case 'R':

@@ -76,6 +76,12 @@ struct Steps {
             case OpKind::Times:
                 z = x * y;
                 break;
+            case OpKind::Divide:
+                if (y == 0) {
+                    return Slow(r, dst, x, y, op, false, whole, result);
+                }
+                z = x / y;
+                break;
             default:
                 return Slow(r, dst, x, y, op, false, whole, result);
         }
@@ -300,7 +306,7 @@ public:
         m_cleared = p + 1;
     }
     void Constant(int dst, double value) { m_r[static_cast<std::size_t>(dst)] = value; }
-    void Variable(int dst, int slot, Place place) {
+    [[gnu::always_inline]] void Variable(int dst, int slot, Place place) {
         if (m_whole == Whole::No && ((m_values.unreadable >> slot) & 1U) == 0) {
             m_r[static_cast<std::size_t>(dst)] = m_values.values[slot];
         } else if (m_going &&
@@ -308,7 +314,7 @@ public:
             Stop(place);
         }
     }
-    void Binary(int dst, int a, int b, OpKind op, Place place) {
+    [[gnu::always_inline]] void Binary(int dst, int a, int b, OpKind op, Place place) {
         if (m_going && !Steps::Binary(m_r.data(), dst, a, b, op, m_whole, m_result)) {
             Stop(place);
         }

@@ -40,7 +40,15 @@ public:
     // The slot whose name, upper-cased, is `name` ignoring the case of A-Z
     // (names in an upper-cased text are plain ASCII), lowest slot first; -1
     // when none is.
-    int Find(std::string_view name) const {
+    [[gnu::always_inline]] int Find(std::string_view name) const {
+        if (m_entriesMade && name.size() == 1 && static_cast<unsigned char>(name[0]) < 0x80) {
+            return m_oneLetter[static_cast<unsigned char>(AsciiUpper(name[0]))];
+        }
+        return FindMade(name);
+    }
+
+private:
+    [[gnu::noinline]] int FindMade(std::string_view name) const {
         if (!m_entriesMade) {
             MakeEntries();
         }
@@ -58,6 +66,7 @@ public:
         return -1;
     }
 
+public:
     // The value of slot `entry`.
     double Value(int entry) const { return m_table[static_cast<std::size_t>(entry)].value; }
 

@@ -200,6 +200,8 @@ std::vector<PlaceCase> PlaceCases() {
         {"number_too_large", "1" + std::string(309, '0') + "+1", 6, 0, 310, Cause::NumberTooLarge},
         {"division_by_zero", "1/0", 11, 1, 2, Cause::DivisionByZero},
         {"zero_by_zero", "0/0", 6, 1, 2, Cause::ZeroByZero},
+        // The "/" moves down when "*" is applied, its place with it.
+        {"division_after_product", "2*3/0", 11, 3, 4, Cause::DivisionByZero},
         {"negative_places", "Round(2,-1)", 5, 0, 5, Cause::NegativePlaces},
         {"power_out_of_range", "Exp(2,40000)", 6, 0, 3, Cause::ArgumentOutOfRange},
         {"result_too_large", "1+Exp(10,400)", 6, 2, 5, Cause::ResultTooLarge},

@@ -319,8 +319,8 @@ TEST(Formula, EvaluatesFromSeveralThreadsAtOnce) {
 
 // A note written "kind@begin-end".
 std::string NotesText(const Formula& formula) {
-    static const char* const kKinds[] = {"word",  "char", "open", "close",   "arg",
-                                         "after", "if",   "cond", "invalid", "joined"};
+    static const char* const kKinds[] = {"word", "char", "open",    "close",  "arg",   "after",
+                                         "if",   "cond", "invalid", "joined", "unused"};
     std::string text;
     for (const Note& note : formula.Notes()) {
         EXPECT_FALSE(note.message.empty()) << formula.Text();
@@ -354,8 +354,8 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
         {"X+5", "word@0-1", "5"},
         {"  X+5", "word@2-3", "5"},
         {"5+X", "word@2-3", "5"},
-        {"2^3", "char@1-2", "3"},
-        {"2''3", "char@1-3", "3"},
+        {"2^3", "unused@0-1 char@1-2", "3"},
+        {"2''3", "unused@0-1 char@1-3", "3"},
         {"X^2", "word@0-1 char@1-2", "2"},
         {"sqrt(4)", "word@0-4", "4"},
         {"Abs(-4)", "word@0-3", "-4"},
@@ -364,6 +364,7 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
         {"((1+2", "open@0-1 open@1-2", "3"},
         {"Max(1,2,3)", "arg@0-3", "3"},
         {"Ceil(1,2)", "arg@0-4", "2"},
+        {"Max(1,2,3)+4", "arg@0-3 unused@0-11", "4"},
         {"E1+2*3)", "word@0-2 close@6-7", "7"},
         {"  \xC4\xB1\xC4\xB1(1+2", "word@2-4 open@4-5", "3"},
         {"1 000", "joined@1-2", "1000"},
@@ -377,6 +378,19 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
          "1",
          "word@0-1 char@2-4", "1"},
         {"If (A>1) Then\r\n  X+1\r\nElse\r\n  2\r\nEndIf", "word@17-18", "1"},
+        // Only the value on top of the operand stack is the result.
+        {"A 5", "unused@0-1", "5"},
+        {"(1)(2)", "unused@0-3", "2"},
+        {"((1)) ((2))", "unused@0-5", "2"},
+        {"A 5*2", "unused@0-4", "2"},
+        {"A 5*2+1", "unused@0-6", "1"},
+        {"A B 5+", "unused@0-3 unused@5-6", "5"},
+        {"A*(B C)", "unused@0-2 unused@3-4", "300"},
+        {"Max(1,2)(3)", "unused@0-8", "3"},
+        {"Ceil(2.5) 7", "unused@0-9", "7"},
+        {"A 1 000", "unused@0-1 joined@3-4", "1000"},
+        {"1/0 A", "unused@0-3", "#11"},
+        {"If (A>1) Then A 5 Else 2 EndIf", "unused@14-15", "5"},
         {"If (A>1) Then X Else Y EndIf", "word@14-15 word@21-22", "#9"},
         // Every character counts.
         {std::string(kExampleExpressions[0]), "", "3940"},
@@ -384,7 +398,10 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
         {std::string(kExampleExpressions[2]), "", "20019.1666666667"},
         {std::string(kExampleExpressions[3]), "", "3548.417"},
         {"Max(4,9)*2", "", "18"},
-        {"A 5", "", "5"},
+        {"2 Ceil B", "unused@0-1", "200"},
+        {"Max(1,2)Ceil A", "unused@0-8", "100"},
+        {"A 5+2*", "", "110"},
+        {"A 5 +", "", "105"},
         {"If", "", "#5"},
         {"Max(0,0*(-1))", "", "0"},
         {"Max(0*(-1),0)", "", "-0"},
@@ -402,6 +419,8 @@ TEST(Formula, NotesMarkSkippedClosesAndConditions) {
         {"2)", "close@1-2", "2"},
         {"(1+2))", "close@5-6", "3"},
         {"1-2*3)", "close@5-6", "-5"},
+        {"(1-2*3)", "", "-5"},
+        {"((1-2*3))", "", "-5"},
         {",1", "close@0-1", "1"},
         {"If (Q>1) Then 1 Else 2 EndIf", "cond@4-5", "2"},
         {"If (A>1 @) Then 1 Else 2 EndIf", "invalid@8-9", "2"},
@@ -418,11 +437,30 @@ TEST(Formula, ANameIsMatchedByItsUpperCase) {
     EXPECT_EQ(exp.Compile("i+1").Evaluate(exp).value, 8);
 }
 
+// A note's sentence names what it is about, as the user wrote it.
+TEST(Formula, ANoteNamesWhatItIsAbout) {
+    const struct {
+        const char* text;
+        const char* message;
+    } rows[] = {
+        {"Max(1,2,3)", "Max has one argument too many: the first takes no part"},
+        {"Max(1,2,3,4)", "Max has 2 arguments too many: the first 2 take no part"},
+        {"a b 5", "\"a b\" takes no part: no operator joins it to the result"},
+    };
+    Exp exp;
+    test::SetStartupVariables(exp);
+    for (const auto& row : rows) {
+        const std::vector<Note> notes = exp.Compile(row.text).Notes();
+        ASSERT_EQ(notes.size(), 1U) << row.text;
+        EXPECT_EQ(notes[0].message, row.message) << row.text;
+    }
+}
+
 TEST(Formula, EveryNoteKindHasASentence) {
     // A formula keeps its first thousand notes.
     EXPECT_EQ(Exp().Compile(Repeated("2%", 1001)).Notes().size(), 1000U);
     std::vector<std::string_view> seen;
-    for (int k = 0; k <= static_cast<int>(NoteKind::JoinedNumbers); ++k) {
+    for (int k = 0; k <= static_cast<int>(NoteKind::UnusedValue); ++k) {
         const std::string_view text = NoteText(static_cast<NoteKind>(k));
         EXPECT_FALSE(text.empty()) << k;
         EXPECT_NE(text.back(), '.') << k;

@@ -62,6 +62,14 @@ TEST(Limits, TheStacksHold256Entries) {
     EXPECT_EQ(Calculate(std::string(256, '(') + "7" + std::string(256, ')')), "#9");
     EXPECT_EQ(Calculate(std::string(257, '(') + "7" + std::string(257, ')')), "#9");
     EXPECT_EQ(Calculate(std::string(254, '(') + "1+2" + std::string(254, ')')), "3");
+    // A variable stands for "(" + its value + ")", read in place or marked
+    // (after a blank): two more entries, the ")" the one past the top.
+    for (const std::string variable : {"A", " A"}) {
+        EXPECT_EQ(Calculate(std::string(254, '(') + variable + std::string(254, ')')), "100");
+        EXPECT_EQ(Calculate(std::string(255, '(') + variable + std::string(255, ')')), "#9");
+        EXPECT_EQ(Calculate(std::string(255, '(') + variable), "#9");
+        EXPECT_EQ(Calculate(std::string(254, '(') + variable + "+1"), "101");
+    }
     // Numbers separated by a skipped character pile up without operators.
     auto numbers = [](int count) {
         std::string text = "1";

@@ -322,9 +322,9 @@ const Scenario kScenarios[] = {
     // Notes: what the rules skipped, marked amber, with the value.
     {"notes",
      {"formula []", "type 2^3", "fire",
-      "line = = 3.000000000000000 / \"^\" is not used "
-      "in arithmetic and is skipped",
-      "marks = note ^", "line 1", "formula = 2[^]3"}},
+      "line = = 3.000000000000000 / \"2\" takes no part: no operator joins it to the result / "
+      "\"^\" is not used in arithmetic and is skipped",
+      "marks = note 2 / note ^", "line 1", "formula = [2]^3", "line 2", "formula = 2[^]3"}},
     // Explaining an If block: each condition's verdict, the chosen branch marked.
     {"explain",
      {"example 0", "run Explain",

@@ -29,6 +29,7 @@ enum class NoteKind : std::uint8_t {
     UnknownNameInCondition,  // a name no variable holds: the condition is false
     InvalidCondition,        // a character that starts no part of a condition: it is false
     JoinedNumbers,           // white space between digits joins them into one number
+    UnusedValue,             // a value nothing joins to the result: "A" in "A 5"
 };
 
 // One sentence in plain English saying what a kind of note means, without a

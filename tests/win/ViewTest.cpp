@@ -113,6 +113,22 @@ protected:
         return point.y;
     }
 
+    // A key pressed on the control with the focus, as the program's message
+    // loop takes it.
+    void Press(WORD key, bool shift) {
+        BYTE keys[256]{};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        MSG message{GetFocus(), WM_KEYDOWN, key, 1, 0, {}};
+        if (!m_window.PreTranslate(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+    }
+
     win::MainWindow m_window{GetModuleHandleW(nullptr)};
 };
 
@@ -235,6 +251,45 @@ TEST_F(ViewTest, ResultLineWrapsAndItsTooltipHasItWhole) {
     SendMessageW(tips, TTM_GETTEXTW, tip.size(), LPARAM(&tool));
     EXPECT_EQ(std::wstring(tip.c_str()), whole);
     EXPECT_NE(whole.find(L"\r\nThud is not a variable"), std::wstring::npos) << whole;
+}
+
+// Tab reaches the result line, then goes from one message about a place to
+// the next, Shift+Tab back; Enter selects the place in the formula, and Tab
+// past the last message leaves the line.
+TEST_F(ViewTest, ResultLineIsReachedAndFollowedByKeys) {
+    SetFormula(L"2^3+X+Y");
+    Command(IDC_EQUALS);
+    ShowWindow(m_window.Handle(), SW_SHOW);
+    HWND line = Item(IDC_RESULT_LINE);
+    struct Row {
+        const char* keys;  // T Tab, S Shift+Tab, E Enter, from the formula box
+        HWND focused;
+        std::pair<DWORD, DWORD> selected;  // in the formula, when Enter was pressed
+    };
+    const Row rows[] = {
+        {"T", line, {7, 7}},
+        {"TTE", Item(IDC_FORMULA), {1, 2}},
+        {"TTTE", Item(IDC_FORMULA), {4, 5}},
+        {"TTTTSE", Item(IDC_FORMULA), {4, 5}},
+        {"TSE", Item(IDC_FORMULA), {6, 7}},
+        {"TTTTT", nullptr, {7, 7}},
+    };
+    for (const Row& row : rows) {
+        SetFocus(Item(IDC_FORMULA));
+        SendMessageW(Item(IDC_FORMULA), EM_SETSEL, 7, 7);
+        for (const char* key = row.keys; *key != 0; ++key) {
+            Press(*key == 'E' ? VK_RETURN : VK_TAB, *key == 'S');
+        }
+        if (row.focused != nullptr) {
+            EXPECT_EQ(GetFocus(), row.focused) << row.keys;
+        } else {
+            EXPECT_TRUE(GetFocus() != line && GetFocus() != Item(IDC_FORMULA)) << row.keys;
+        }
+        DWORD begin = 0;
+        DWORD end = 0;
+        SendMessageW(Item(IDC_FORMULA), EM_GETSEL, WPARAM(&begin), LPARAM(&end));
+        EXPECT_EQ(std::make_pair(begin, end), row.selected) << row.keys;
+    }
 }
 
 // A move to a monitor of another DPI: the controls go to their places there.

@@ -327,6 +327,15 @@ LRESULT FormulaEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_GETDLGCODE:
+            // Tab goes on to the next control; Ctrl+Tab types a tab.
+            if (const auto* key = reinterpret_cast<const MSG*>(lParam);
+                key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_TAB &&
+                (GetKeyState(VK_CONTROL) & 0x8000) == 0) {
+                return DefSubclassProc(m_edit, message, wParam, lParam) &
+                       ~(DLGC_WANTTAB | DLGC_WANTMESSAGE);
+            }
+            break;
         case WM_KEYDOWN:
             if ((wParam == VK_UP && m_model->FormulaKeyUp()) ||
                 (wParam == VK_DOWN && m_model->FormulaKeyDown())) {

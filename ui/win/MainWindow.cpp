@@ -53,7 +53,7 @@ WindowKind KindOf(ControlKind kind) {
         case ControlKind::ExampleChooser:
             return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
         case ControlKind::ResultLine:
-            return {L"STATIC", SS_OWNERDRAW | SS_NOTIFY | SS_NOPREFIX, 0};
+            return {L"STATIC", SS_OWNERDRAW | SS_NOTIFY | SS_NOPREFIX | WS_TABSTOP, 0};
         case ControlKind::HistoryList:
             return {L"LISTBOX",
                     LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,

@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <vornel/model/Layout.h>
 #include "MainWindow.h"
@@ -156,6 +158,47 @@ TEST_F(ViewTest, FormulaIsColouredByKind) {
         SendMessageW(Item(IDC_FORMULA), EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
         EXPECT_EQ(format.crTextColor, row.colour) << row.position;
         EXPECT_EQ((format.dwEffects & CFE_BOLD) != 0, row.bold) << row.position;
+    }
+}
+
+// Typed a character at a time, at the end or in the middle, with a quote
+// typed and taken back after each, a formula shows the colours it has when
+// set whole.
+TEST_F(ViewTest, TypedFormulaIsColouredAsWhenSetWhole) {
+    HWND box = Item(IDC_FORMULA);
+    const auto formats = [box](std::size_t length) {
+        std::vector<std::pair<COLORREF, DWORD>> shown;
+        for (std::size_t at = 0; at < length; ++at) {
+            SendMessageW(box, EM_SETSEL, at, at + 1);
+            CHARFORMAT2W format{};
+            format.cbSize = sizeof(format);
+            SendMessageW(box, EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
+            shown.emplace_back(format.crTextColor, format.dwEffects & (CFE_BOLD | CFE_AUTOCOLOR));
+        }
+        return shown;
+    };
+    const auto type = [box](std::wstring_view text) {
+        for (const wchar_t c : text) {
+            SendMessageW(box, WM_CHAR, c, 1);
+            SendMessageW(box, WM_CHAR, L'"', 1);
+            SendMessageW(box, WM_KEYDOWN, VK_BACK, 1);
+            SendMessageW(box, WM_CHAR, VK_BACK, 1);
+        }
+    };
+    struct Row {
+        std::wstring_view first;   // typed into the empty box
+        std::wstring_view second;  // then typed at the start
+    };
+    const Row rows[] = {{L"1>2) Then Max(B1, 3) Els", L"If ("}, {L"+\"a b\"*2.5e3", L"x1"}};
+    for (const Row& row : rows) {
+        const std::wstring formula = std::wstring(row.second) + std::wstring(row.first);
+        SetFormula(formula.c_str());
+        const auto whole = formats(formula.size());
+        SetFormula(L"");
+        type(row.first);
+        SendMessageW(box, EM_SETSEL, 0, 0);
+        type(row.second);
+        EXPECT_EQ(formats(formula.size()), whole) << formula.c_str();
     }
 }
 

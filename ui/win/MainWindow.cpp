@@ -412,7 +412,7 @@ void MainWindow::OnCommand(int id, int code) {
         case IDC_FORMULA:
             if (code == EN_CHANGE && !m_formula.Colouring()) {
                 m_formula.TextChanged();
-                m_formula.Colour();
+                m_formula.ColourEdit();
                 m_model.FormulaEdited();
             }
             return;

@@ -335,6 +335,43 @@ TEST_F(ViewTest, ResultLineIsReachedAndFollowedByKeys) {
     }
 }
 
+// An input dialog is wide enough for its title, beside the title bar's icon
+// and buttons, and no wider than it needs for a title longer than its
+// smallest width.
+TEST_F(ViewTest, InputDialogIsAsWideAsItsTitle) {
+    static const std::wstring title(40, L'W');
+    static LONG width = 0;
+    static LONG needed = 0;
+    SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND dialog = FindWindowW(L"#32770", title.c_str());
+        if (dialog == nullptr) {
+            return;
+        }
+        KillTimer(nullptr, timer);
+        const UINT dpi = GetDpiForWindow(dialog);
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi);
+        HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
+        HDC dc = GetDC(dialog);
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, title.c_str(), int(title.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(dialog, dc);
+        DeleteObject(font);
+        RECT client{};
+        GetClientRect(dialog, &client);
+        width = client.right;
+        needed = size.cx + 4 * GetSystemMetricsForDpi(SM_CXSIZE, dpi);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(m_window.GetInput({std::string(title.begin(), title.end()), {{"Name:", ""}}, {}}));
+    EXPECT_GE(width, needed);
+    EXPECT_LE(width, needed * 3 / 2);
+    EXPECT_GT(width, MulDiv(320, int(GetDpiForWindow(m_window.Handle())), 96));
+}
+
 // A move to a monitor of another DPI: the controls go to their places there.
 TEST_F(ViewTest, ControlsMoveToTheirPlacesAtANewDpi) {
     HWND main = m_window.Handle();

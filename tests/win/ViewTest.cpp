@@ -9,6 +9,7 @@
 #include <richedit.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,7 @@
 #include <vornel/model/Layout.h>
 #include "MainWindow.h"
 #include "ResourceIds.h"
+#include "WinTheme.h"
 #include "WindowDriver.h"
 
 namespace vornel::test {
@@ -370,6 +372,27 @@ TEST_F(ViewTest, InputDialogIsAsWideAsItsTitle) {
     EXPECT_GE(width, needed);
     EXPECT_LE(width, needed * 3 / 2);
     EXPECT_GT(width, MulDiv(320, int(GetDpiForWindow(m_window.Handle())), 96));
+}
+
+// The apps' mode is the user's setting, light where there is none.
+TEST_F(ViewTest, AppsModeIsTheUsersSetting) {
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    const auto set = [key](std::optional<DWORD> light) {
+        light ? RegSetKeyValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme", REG_DWORD, &*light,
+                                sizeof(DWORD))
+              : RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme");
+    };
+    DWORD before = 0;
+    DWORD size = sizeof(before);
+    const bool had = RegGetValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme", RRF_RT_REG_DWORD,
+                                  nullptr, &before, &size) == ERROR_SUCCESS;
+    const std::pair<std::optional<DWORD>, bool> rows[] = {
+        {std::nullopt, false}, {1, false}, {0, true}};
+    for (const auto& [light, dark] : rows) {
+        set(light);
+        EXPECT_EQ(win::AppsUseDarkMode(), dark) << (light ? int(*light) : -1);
+    }
+    set(had ? std::optional<DWORD>(before) : std::nullopt);
 }
 
 // A move to a monitor of another DPI: the controls go to their places there.

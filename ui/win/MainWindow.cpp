@@ -5,12 +5,14 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "ControlIds.h"
 #include "InfoWindows.h"
 #include "ResourceIds.h"
 #include "WinDpi.h"
 #include "WinText.h"
+#include "WinTheme.h"
 
 namespace vornel::win {
 
@@ -145,7 +147,17 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             CreateControls();
+            FollowAppsMode(m_window);
             return 0;
+        case WM_SETTINGCHANGE:
+            // The user switched between the light and the dark mode, or high
+            // contrast.
+            if (wParam == SPI_SETHIGHCONTRAST ||
+                (lParam != 0 && std::wstring_view(reinterpret_cast<const wchar_t*>(lParam)) ==
+                                    L"ImmersiveColorSet")) {
+                FollowAppsMode(m_window);
+            }
+            break;
         case WM_SIZE:
             PlaceControls();
             return 0;

@@ -335,6 +335,20 @@ TEST_F(ViewTest, ResultLineIsReachedAndFollowedByKeys) {
         SendMessageW(Item(IDC_FORMULA), EM_GETSEL, WPARAM(&begin), LPARAM(&end));
         EXPECT_EQ(std::make_pair(begin, end), row.selected) << row.keys;
     }
+    // End shows the last rows, where a note starts the top row; Home the
+    // first, where the value does.
+    SetFormula(L"1^2^3^4^5^6^7^8 Thud");
+    Command(IDC_EQUALS);
+    for (const auto& [key, noteOnTop] : {std::pair{VK_END, true}, {VK_HOME, false}}) {
+        SetFocus(line);
+        Press(WORD(key), false);
+        SendMessageW(Item(IDC_FORMULA), EM_SETSEL, 0, 0);
+        SendMessageW(line, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        DWORD begin = 0;
+        DWORD end = 0;
+        SendMessageW(Item(IDC_FORMULA), EM_GETSEL, WPARAM(&begin), LPARAM(&end));
+        EXPECT_EQ(begin != end, noteOnTop) << key;
+    }
 }
 
 // An input dialog is wide enough for its title, beside the title bar's icon

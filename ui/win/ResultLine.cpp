@@ -274,27 +274,15 @@ std::size_t ResultLine::NextStop(bool forward) const {
 // first row when it needs more rows than the line has.
 void ResultLine::MakeCurrent(std::size_t message) {
     m_current = message;
-    RECT area{};
-    GetClientRect(m_line, &area);
-    HDC dc = GetDC(m_line);
-    HGDIOBJ old = SelectObject(dc, m_font);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    const int rowHeight = std::max(1, int(metrics.tmHeight));
-    const int rows = std::max(1, int(area.bottom - area.top) / rowHeight);
-    RECT everything = area;
-    everything.bottom = area.top + rowHeight * kMostRows;
+    int rows = 0;
     int first = kMostRows;
     int last = 0;
-    for (const Piece& piece : LayOut(dc, everything, 0)) {
+    for (const auto& [piece, row] : LayOutAll(rows)) {
         if (piece.message == message) {
-            const int row = int(piece.place.top - area.top) / rowHeight;
             first = std::min(first, row);
             last = std::max(last, row);
         }
     }
-    SelectObject(dc, old);
-    ReleaseDC(m_line, dc);
     if (first < m_firstRow) {
         m_firstRow = first;
     } else if (last >= m_firstRow + rows) {
@@ -303,11 +291,44 @@ void ResultLine::MakeCurrent(std::size_t message) {
     InvalidateRect(m_line, nullptr, TRUE);
 }
 
+// Every piece with its row, from the first row; `shown` is how many rows the
+// control shows.
+std::vector<std::pair<ResultLine::Piece, int>> ResultLine::LayOutAll(int& shown) const {
+    RECT area{};
+    GetClientRect(m_line, &area);
+    HDC dc = GetDC(m_line);
+    HGDIOBJ old = SelectObject(dc, m_font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const int rowHeight = std::max(1, int(metrics.tmHeight));
+    shown = std::max(1, int(area.bottom - area.top) / rowHeight);
+    RECT everything = area;
+    everything.bottom = area.top + rowHeight * kMostRows;
+    std::vector<std::pair<Piece, int>> pieces;
+    for (Piece& piece : LayOut(dc, everything, 0)) {
+        const int row = int(piece.place.top - area.top) / rowHeight;
+        pieces.emplace_back(std::move(piece), row);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(m_line, dc);
+    return pieces;
+}
+
+// The rows shown start at `row`, or as near it as the rows the messages take
+// allow.
+void ResultLine::ScrollTo(int row) {
+    int shown = 0;
+    const std::vector<std::pair<Piece, int>> pieces = LayOutAll(shown);
+    const int rows = pieces.empty() ? 0 : pieces.back().second + 1;
+    m_firstRow = std::clamp(row, 0, std::max(0, rows - shown));
+    InvalidateRect(m_line, nullptr, TRUE);
+}
+
 // Tab stays in the line while a message about a place lies that way; Enter
 // when the keyboard is on one.
 LRESULT ResultLine::DialogCode(const MSG* key) const {
     if (key == nullptr || key->message != WM_KEYDOWN) {
-        return 0;
+        return DLGC_WANTARROWS;
     }
     if (key->wParam == VK_TAB && NextStop((GetKeyState(VK_SHIFT) & 0x8000) == 0) != kNoMessage) {
         return DLGC_WANTTAB;
@@ -315,7 +336,7 @@ LRESULT ResultLine::DialogCode(const MSG* key) const {
     if (key->wParam == VK_RETURN && m_current != kNoMessage) {
         return DLGC_WANTMESSAGE;
     }
-    return 0;
+    return DLGC_WANTARROWS;
 }
 
 LRESULT CALLBACK ResultLine::Proc(HWND line, UINT message, WPARAM wParam, LPARAM lParam,
@@ -346,6 +367,15 @@ LRESULT CALLBACK ResultLine::Proc(HWND line, UINT message, WPARAM wParam, LPARAM
             }
             if (wParam == VK_RETURN && resultLine->m_current != kNoMessage) {
                 resultLine->m_model->ResultLineClicked(resultLine->m_current);
+                return 0;
+            }
+            // The arrow keys, Home and End scroll.
+            if (wParam == VK_UP || wParam == VK_DOWN || wParam == VK_HOME || wParam == VK_END) {
+                const int row = resultLine->m_firstRow;
+                resultLine->ScrollTo(wParam == VK_UP     ? row - 1
+                                     : wParam == VK_DOWN ? row + 1
+                                     : wParam == VK_HOME ? 0
+                                                         : kMostRows);
                 return 0;
             }
             break;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vornel {
@@ -21,7 +22,7 @@ namespace vornel::win {
 // The keyboard reaches it as any other control. Inside it, Tab and Shift+Tab
 // go from one message about a place to the next (the line moving on by rows
 // to show it) and leave the control past the last; Enter on a message does
-// what a click on it does.
+// what a click on it does. The arrow keys, Home and End scroll the rows.
 class ResultLine {
 public:
     // Between two messages of the result line.
@@ -57,6 +58,8 @@ private:
     std::size_t NextStop(bool forward) const;
     // Makes `message` the current one and moves the rows shown to hold it.
     void MakeCurrent(std::size_t message);
+    std::vector<std::pair<Piece, int>> LayOutAll(int& shown) const;
+    void ScrollTo(int row);
     LRESULT DialogCode(const MSG* key) const;
     void DrawFocus(HDC dc, const std::vector<Piece>& pieces, const RECT& area) const;
 

@@ -336,18 +336,26 @@ TEST_F(ViewTest, ResultLineIsReachedAndFollowedByKeys) {
         EXPECT_EQ(std::make_pair(begin, end), row.selected) << row.keys;
     }
     // End shows the last rows, where a note starts the top row; Home the
-    // first, where the value does.
+    // first, where the value does; Tab onto the first note, in view, moves
+    // no row, and a note starts the bottom row.
     SetFormula(L"1^2^3^4^5^6^7^8 Thud");
     Command(IDC_EQUALS);
-    for (const auto& [key, noteOnTop] : {std::pair{VK_END, true}, {VK_HOME, false}}) {
+    RECT area{};
+    GetClientRect(line, &area);
+    const struct {
+        WORD key;
+        LONG y;  // where the row's start is clicked
+        bool note;
+    } scrolls[] = {{VK_END, 2, true}, {VK_HOME, 2, false}, {VK_TAB, area.bottom * 3 / 4, true}};
+    for (const auto& scroll : scrolls) {
         SetFocus(line);
-        Press(WORD(key), false);
+        Press(scroll.key, false);
         SendMessageW(Item(IDC_FORMULA), EM_SETSEL, 0, 0);
-        SendMessageW(line, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        SendMessageW(line, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, scroll.y));
         DWORD begin = 0;
         DWORD end = 0;
         SendMessageW(Item(IDC_FORMULA), EM_GETSEL, WPARAM(&begin), LPARAM(&end));
-        EXPECT_EQ(begin != end, noteOnTop) << key;
+        EXPECT_EQ(begin != end, scroll.note) << scroll.key;
     }
 }
 

@@ -4,21 +4,25 @@
 # prefix on first use. No display is used: windows are made by Wine's null
 # graphics driver, so the window tests drive vornel.exe by its messages without
 # an X server. Wine's own messages are off, and the installers for .NET and the
-# HTML engine are never offered. Standard input, output, error and the exit
+# HTML engine are never offered. A program that crashes writes its backtrace to
+# standard error and ends, rather than waiting on a crash dialog that no one
+# sees (a window left hanging blocks every later test that sends a message to
+# all windows). Standard input, output, error and the exit
 # status are the program's.
 set -eu
 prefix=$1
 shift
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-if [ ! -f "$prefix/.null-graphics" ]; then
+if [ ! -f "$prefix/.test-prefix" ]; then
     mkdir -p "$prefix"
     # Two tests may start at once; only one of them sets the prefix up.
     flock "$prefix/.setup.lock" sh -c '
-        [ -f "$WINEPREFIX/.null-graphics" ] && exit 0
+        [ -f "$WINEPREFIX/.test-prefix" ] && exit 0
         { [ -f "$WINEPREFIX/system.reg" ] || wineboot --init
-          wine reg add "HKCU\\Software\\Wine\\Drivers" /v Graphics /d null /f
-          wineserver --wait; } >/dev/null 2>&1
-        touch "$WINEPREFIX/.null-graphics"'
+          wine reg add "HKCU\\Software\\Wine\\Drivers" /v Graphics /d null /f &&
+          wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+          wineserver --wait; } >/dev/null 2>&1 &&
+        touch "$WINEPREFIX/.test-prefix"'
 fi
 exec wine "$@"

@@ -2,7 +2,8 @@
 # Takes screenshots of the Windows program vornel.exe under Wine on a virtual
 # X display with openbox: the product information window, the main window
 # after evaluating A*B+1 with F9, the box and the mark of the failure of 1/0,
-# Explain on an If block, a result line longer than its rows, and the About
+# Explain on an If block, a result line longer than its rows (and its last
+# message reached by Tab), and the About
 # window. Needs xvfb, openbox,
 # xdotool, imagemagick and wine; builds nothing itself.
 #   scripts/screenshot-windows.sh [path/to/vornel.exe] [output-folder]
@@ -76,6 +77,12 @@ xdotool type --delay 20 '1^2^3^4^5^6 Thud'
 xdotool key F9
 sleep 1
 import -window "$window" "$output/result-line.png"
+# Tab onto the result line and through its messages to the last, which the
+# line moves up to show.
+xdotool key Tab
+for _ in 1 2 3 4 5 6; do xdotool key Tab; done
+sleep 0.5
+import -window "$window" "$output/result-line-keys.png"
 xdotool key alt+h
 sleep 0.5
 xdotool key Down Return
@@ -83,4 +90,4 @@ about=$(xdotool search --sync --onlyvisible --name '^About Vornel$' | head -n 1)
 sleep 1
 import -window "$about" "$output/about.png"
 xdotool key Escape
-echo "wrote product-information.png, main.png, failure-box.png, failure-mark.png, explain.png, result-line.png and about.png to $output"
+echo "wrote product-information.png, main.png, failure-box.png, failure-mark.png, explain.png, result-line.png, result-line-keys.png and about.png to $output"

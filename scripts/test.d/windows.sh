@@ -28,7 +28,7 @@ if [ "$listed" != "$expected" ]; then
 fi
 for program in vornel.exe vornel-eval.exe; do
     dlls=$(x86_64-w64-mingw32-objdump -p "$build/bin/$program" | sed -n 's/^\s*DLL Name: //p' |
-        grep -viE '^(kernel32|msvcrt|advapi32|user32|gdi32|shell32|comctl32|comdlg32|version|ws2_32)\.dll$' || true)
+        grep -viE '^(kernel32|msvcrt|advapi32|user32|gdi32|shell32|comctl32|comdlg32|version|ws2_32|dwmapi)\.dll$' || true)
     if [ -n "$dlls" ]; then
         echo "$program needs DLLs that Windows lacks: $dlls" >&2
         exit 1

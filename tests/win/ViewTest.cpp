@@ -9,11 +9,15 @@
 #include <richedit.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <vornel/model/Layout.h>
 #include "MainWindow.h"
 #include "ResourceIds.h"
+#include "WinTheme.h"
 #include "WindowDriver.h"
 
 namespace vornel::test {
@@ -113,6 +117,22 @@ protected:
         return point.y;
     }
 
+    // A key pressed on the control with the focus, as the program's message
+    // loop takes it.
+    void Press(WORD key, bool shift) {
+        BYTE keys[256]{};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        MSG message{GetFocus(), WM_KEYDOWN, key, 1, 0, {}};
+        if (!m_window.PreTranslate(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+    }
+
     win::MainWindow m_window{GetModuleHandleW(nullptr)};
 };
 
@@ -140,6 +160,47 @@ TEST_F(ViewTest, FormulaIsColouredByKind) {
         SendMessageW(Item(IDC_FORMULA), EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
         EXPECT_EQ(format.crTextColor, row.colour) << row.position;
         EXPECT_EQ((format.dwEffects & CFE_BOLD) != 0, row.bold) << row.position;
+    }
+}
+
+// Typed a character at a time, at the end or in the middle, with a quote
+// typed and taken back after each, a formula shows the colours it has when
+// set whole.
+TEST_F(ViewTest, TypedFormulaIsColouredAsWhenSetWhole) {
+    HWND box = Item(IDC_FORMULA);
+    const auto formats = [box](std::size_t length) {
+        std::vector<std::pair<COLORREF, DWORD>> shown;
+        for (std::size_t at = 0; at < length; ++at) {
+            SendMessageW(box, EM_SETSEL, at, at + 1);
+            CHARFORMAT2W format{};
+            format.cbSize = sizeof(format);
+            SendMessageW(box, EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
+            shown.emplace_back(format.crTextColor, format.dwEffects & (CFE_BOLD | CFE_AUTOCOLOR));
+        }
+        return shown;
+    };
+    const auto type = [box](std::wstring_view text) {
+        for (const wchar_t c : text) {
+            SendMessageW(box, WM_CHAR, c, 1);
+            SendMessageW(box, WM_CHAR, L'"', 1);
+            SendMessageW(box, WM_KEYDOWN, VK_BACK, 1);
+            SendMessageW(box, WM_CHAR, VK_BACK, 1);
+        }
+    };
+    struct Row {
+        std::wstring_view first;   // typed into the empty box
+        std::wstring_view second;  // then typed at the start
+    };
+    const Row rows[] = {{L"1>2) Then Max(B1, 3) Els", L"If ("}, {L"+\"a b\"*2.5e3", L"x1"}};
+    for (const Row& row : rows) {
+        const std::wstring formula = std::wstring(row.second) + std::wstring(row.first);
+        SetFormula(formula.c_str());
+        const auto whole = formats(formula.size());
+        SetFormula(L"");
+        type(row.first);
+        SendMessageW(box, EM_SETSEL, 0, 0);
+        type(row.second);
+        EXPECT_EQ(formats(formula.size()), whole) << formula.c_str();
     }
 }
 
@@ -235,6 +296,125 @@ TEST_F(ViewTest, ResultLineWrapsAndItsTooltipHasItWhole) {
     SendMessageW(tips, TTM_GETTEXTW, tip.size(), LPARAM(&tool));
     EXPECT_EQ(std::wstring(tip.c_str()), whole);
     EXPECT_NE(whole.find(L"\r\nThud is not a variable"), std::wstring::npos) << whole;
+}
+
+// Tab reaches the result line, then goes from one message about a place to
+// the next, Shift+Tab back; Enter selects the place in the formula, and Tab
+// past the last message leaves the line.
+TEST_F(ViewTest, ResultLineIsReachedAndFollowedByKeys) {
+    SetFormula(L"2^3+X+Y");
+    Command(IDC_EQUALS);
+    ShowWindow(m_window.Handle(), SW_SHOW);
+    HWND line = Item(IDC_RESULT_LINE);
+    struct Row {
+        const char* keys;  // T Tab, S Shift+Tab, E Enter, from the formula box
+        HWND focused;
+        std::pair<DWORD, DWORD> selected;  // in the formula, when Enter was pressed
+    };
+    const Row rows[] = {
+        {"T", line, {7, 7}},
+        {"TTE", Item(IDC_FORMULA), {1, 2}},
+        {"TTTE", Item(IDC_FORMULA), {4, 5}},
+        {"TTTTSE", Item(IDC_FORMULA), {4, 5}},
+        {"TSE", Item(IDC_FORMULA), {6, 7}},
+        {"TTTTT", nullptr, {7, 7}},
+    };
+    for (const Row& row : rows) {
+        SetFocus(Item(IDC_FORMULA));
+        SendMessageW(Item(IDC_FORMULA), EM_SETSEL, 7, 7);
+        for (const char* key = row.keys; *key != 0; ++key) {
+            Press(*key == 'E' ? VK_RETURN : VK_TAB, *key == 'S');
+        }
+        if (row.focused != nullptr) {
+            EXPECT_EQ(GetFocus(), row.focused) << row.keys;
+        } else {
+            EXPECT_TRUE(GetFocus() != line && GetFocus() != Item(IDC_FORMULA)) << row.keys;
+        }
+        DWORD begin = 0;
+        DWORD end = 0;
+        SendMessageW(Item(IDC_FORMULA), EM_GETSEL, WPARAM(&begin), LPARAM(&end));
+        EXPECT_EQ(std::make_pair(begin, end), row.selected) << row.keys;
+    }
+    // End shows the last rows, where a note starts the top row; Home the
+    // first, where the value does; Tab onto the first note, in view, moves
+    // no row, and a note starts the bottom row.
+    SetFormula(L"1^2^3^4^5^6^7^8 Thud");
+    Command(IDC_EQUALS);
+    RECT area{};
+    GetClientRect(line, &area);
+    const struct {
+        WORD key;
+        LONG y;  // where the row's start is clicked
+        bool note;
+    } scrolls[] = {{VK_END, 2, true}, {VK_HOME, 2, false}, {VK_TAB, area.bottom * 3 / 4, true}};
+    for (const auto& scroll : scrolls) {
+        SetFocus(line);
+        Press(scroll.key, false);
+        SendMessageW(Item(IDC_FORMULA), EM_SETSEL, 0, 0);
+        SendMessageW(line, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, scroll.y));
+        DWORD begin = 0;
+        DWORD end = 0;
+        SendMessageW(Item(IDC_FORMULA), EM_GETSEL, WPARAM(&begin), LPARAM(&end));
+        EXPECT_EQ(begin != end, scroll.note) << scroll.key;
+    }
+}
+
+// An input dialog is wide enough for its title, beside the title bar's icon
+// and buttons, and no wider than it needs for a title longer than its
+// smallest width.
+TEST_F(ViewTest, InputDialogIsAsWideAsItsTitle) {
+    static const std::wstring title(40, L'W');
+    static LONG width = 0;
+    static LONG needed = 0;
+    SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND dialog = FindWindowW(L"#32770", title.c_str());
+        if (dialog == nullptr) {
+            return;
+        }
+        KillTimer(nullptr, timer);
+        const UINT dpi = GetDpiForWindow(dialog);
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi);
+        HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
+        HDC dc = GetDC(dialog);
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, title.c_str(), int(title.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(dialog, dc);
+        DeleteObject(font);
+        RECT client{};
+        GetClientRect(dialog, &client);
+        width = client.right;
+        needed = size.cx + 4 * GetSystemMetricsForDpi(SM_CXSIZE, dpi);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(m_window.GetInput({std::string(title.begin(), title.end()), {{"Name:", ""}}, {}}));
+    EXPECT_GE(width, needed);
+    EXPECT_LE(width, needed * 3 / 2);
+    EXPECT_GT(width, MulDiv(320, int(GetDpiForWindow(m_window.Handle())), 96));
+}
+
+// The apps' mode is the user's setting, light where there is none.
+TEST_F(ViewTest, AppsModeIsTheUsersSetting) {
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    const auto set = [key](std::optional<DWORD> light) {
+        light ? RegSetKeyValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme", REG_DWORD, &*light,
+                                sizeof(DWORD))
+              : RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme");
+    };
+    DWORD before = 0;
+    DWORD size = sizeof(before);
+    const bool had = RegGetValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme", RRF_RT_REG_DWORD,
+                                  nullptr, &before, &size) == ERROR_SUCCESS;
+    const std::pair<std::optional<DWORD>, bool> rows[] = {
+        {std::nullopt, false}, {1, false}, {0, true}};
+    for (const auto& [light, dark] : rows) {
+        set(light);
+        EXPECT_EQ(win::AppsUseDarkMode(), dark) << (light ? int(*light) : -1);
+    }
+    set(had ? std::optional<DWORD>(before) : std::nullopt);
 }
 
 // A move to a monitor of another DPI: the controls go to their places there.

@@ -69,10 +69,18 @@ WindowDriver::WindowDriver(const std::wstring& program) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     std::wstring commandLine = L"\"" + program + L"\"";
+    // The program ends with this one, also when this one is ended from outside
+    // (a test that hangs): left running, a hung program would hold up every
+    // later test that sends a message to all windows.
+    m_job = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(m_job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &m_process)) {
         throw std::runtime_error("vornel.exe cannot be started");
     }
+    AssignProcessToJobObject(m_job, m_process.hProcess);
     HWND information = WaitForDialog(L"Vornel");
     if (information == nullptr) {
         throw std::runtime_error("no product information window");
@@ -93,6 +101,7 @@ WindowDriver::~WindowDriver() {
     }
     CloseHandle(m_process.hThread);
     CloseHandle(m_process.hProcess);
+    CloseHandle(m_job);
 }
 
 HWND WindowDriver::WaitForWindow(const wchar_t* windowClass, const wchar_t* title) const {

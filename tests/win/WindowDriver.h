@@ -56,6 +56,7 @@ public:
 
 private:
     PROCESS_INFORMATION m_process{};
+    HANDLE m_job = nullptr;
     HWND m_main = nullptr;
 };
 

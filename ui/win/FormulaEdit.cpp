@@ -26,6 +26,9 @@ constexpr BYTE kBranchOpacity = 0x50;
 // many positions either side.
 constexpr std::size_t kWholeColouring = 2000;
 constexpr std::size_t kColouredMargin = 500;
+// What a unit of the box's text shows: kPlain, a Colouring, or kUnknown.
+constexpr signed char kPlain = -1;
+constexpr signed char kUnknown = -2;
 
 // Indexed by Colouring, as the Qt window colours: each set keeps a contrast
 // of at least 5.5:1 with its base, white or a dark grey.
@@ -83,12 +86,31 @@ std::size_t TextPosition(std::wstring_view text, std::size_t position) {
     return unit;
 }
 
-// A part of the formula as RTF, each stretch in the colour of its kind
-// (keywords bold), the rest in the control's own colour. `stretches` count
-// characters of the whole formula as the engine does (one per code point, two
-// for CR LF); the part starts at character `firstCharacter`.
-std::string ColouredRtf(std::wstring_view text, const std::vector<ColouredStretch>& stretches,
-                        std::size_t firstCharacter) {
+// The kind of each UTF-16 unit of `text` (kPlain for none). `stretches`
+// count characters as the engine does: one per code point, two for CR LF.
+std::vector<signed char> UnitKinds(std::wstring_view text,
+                                   const std::vector<ColouredStretch>& stretches) {
+    std::vector<signed char> kinds(text.size(), kPlain);
+    auto stretch = stretches.begin();
+    std::size_t character = 0;
+    for (std::size_t unit = 0; unit < text.size(); ++unit, ++character) {
+        while (stretch != stretches.end() && stretch->end <= character) {
+            ++stretch;
+        }
+        if (stretch != stretches.end() && stretch->begin <= character) {
+            kinds[unit] = static_cast<signed char>(stretch->kind);
+        }
+        if (IS_HIGH_SURROGATE(text[unit]) && unit + 1 < text.size()) {
+            kinds[unit + 1] = kinds[unit];
+            ++unit;
+        }
+    }
+    return kinds;
+}
+
+// A part of the formula as RTF, each unit in the colour of its kind
+// (keywords bold), the rest in the control's own colour.
+std::string ColouredRtf(std::wstring_view text, const signed char* kinds) {
     std::string rtf = "{\\rtf1\\ansi{\\colortbl ;";
     for (const COLORREF colour : Colours()) {
         rtf += "\\red" + std::to_string(GetRValue(colour)) + "\\green" +
@@ -96,15 +118,9 @@ std::string ColouredRtf(std::wstring_view text, const std::vector<ColouredStretc
                ";";
     }
     rtf += "}\\cf0\\b0 ";
-    auto stretch = stretches.begin();
-    int shown = -1;  // the kind the text is in now, -1 for none
-    std::size_t character = firstCharacter;
-    for (std::size_t unit = 0; unit < text.size(); ++unit, ++character) {
-        while (stretch != stretches.end() && stretch->end <= character) {
-            ++stretch;
-        }
-        const int kind =
-            stretch != stretches.end() && stretch->begin <= character ? int(stretch->kind) : -1;
+    int shown = kPlain;  // the kind the text is in now
+    for (std::size_t unit = 0; unit < text.size(); ++unit) {
+        const int kind = kinds[unit];
         if (kind != shown) {
             const bool bold = kind == int(Colouring::Keyword);
             const bool wasBold = shown == int(Colouring::Keyword);
@@ -120,7 +136,6 @@ std::string ColouredRtf(std::wstring_view text, const std::vector<ColouredStretc
             // CR LF is one line break of two characters.
             if (c == L'\r' && unit + 1 < text.size() && text[unit + 1] == L'\n') {
                 ++unit;
-                ++character;
             }
             rtf += "\\par\n";
         } else if (c == L'\\' || c == L'{' || c == L'}') {
@@ -254,8 +269,8 @@ void FormulaEdit::SetMarks(std::vector<Mark> marks) {
 // view leaves it. The selection and the scrolling stay as they were.
 void FormulaEdit::Colour() {
     const std::wstring text = WindowText(m_edit);
-    const std::vector<ColouredStretch> stretches =
-        ColourFormula(Narrow(text), m_model->VariableNames());
+    const std::vector<signed char> kinds =
+        UnitKinds(text, ColourFormula(Narrow(text), m_model->VariableNames()));
     std::size_t from = 0;
     std::size_t to = text.size();
     if (text.size() > kWholeColouring) {
@@ -265,16 +280,86 @@ void FormulaEdit::Colour() {
         from -= from > 0 && from < text.size() && IS_LOW_SURROGATE(text[from]) ? 1 : 0;
         to += to < text.size() && IS_LOW_SURROGATE(text[to]) ? 1 : 0;
     }
-    const std::string rtf = ColouredRtf(std::wstring_view(text).substr(from, to - from), stretches,
-                                        CharacterIndex(text, from));
+    m_shownText = text;
+    m_shownKinds.assign(text.size(), kUnknown);
+    std::copy(kinds.begin() + std::ptrdiff_t(from), kinds.begin() + std::ptrdiff_t(to),
+              m_shownKinds.begin() + std::ptrdiff_t(from));
+    m_reset = false;
     m_coloured = {ControlPosition(text, from), ControlPosition(text, to)};
+    StreamIn(text, from, to, kinds);
+}
+
+// After an edit, only the units that show another kind than they should are
+// coloured again: each colouring makes the control lay the text out again,
+// which takes long on a long line. What the box shows is known from what it
+// showed before: units kept keep their format, and a typed character takes the
+// one it was typed in. Text that came in otherwise (set, pasted or replaced)
+// is coloured as a whole.
+void FormulaEdit::ColourEdit() {
+    const std::wstring text = WindowText(m_edit);
+    const std::wstring_view before = m_shownText;
+    const std::size_t common = std::min(text.size(), before.size());
+    const std::size_t prefix = std::size_t(
+        std::mismatch(text.begin(), text.begin() + std::ptrdiff_t(common), before.begin()).first -
+        text.begin());
+    std::size_t suffix = 0;
+    while (suffix < common - prefix &&
+           text[text.size() - 1 - suffix] == before[before.size() - 1 - suffix]) {
+        ++suffix;
+    }
+    const std::size_t inserted = text.size() - prefix - suffix;
+    const bool typed = m_typedKind != kUnknown && before.size() - prefix - suffix == 0;
+    if (m_reset || (inserted > 0 && !typed)) {
+        Colour();
+        return;
+    }
+    std::vector<signed char> shown(m_shownKinds.begin(),
+                                   m_shownKinds.begin() + std::ptrdiff_t(prefix));
+    shown.insert(shown.end(), inserted, m_typedKind);
+    shown.insert(shown.end(), m_shownKinds.end() - std::ptrdiff_t(suffix), m_shownKinds.end());
+    const std::vector<signed char> kinds =
+        UnitKinds(text, ColourFormula(Narrow(text), m_model->VariableNames()));
+    std::size_t from = text.size();
+    std::size_t to = 0;
+    std::size_t firstKnown = text.size();
+    std::size_t lastKnown = 0;
+    for (std::size_t unit = 0; unit < text.size(); ++unit) {
+        if (shown[unit] == kUnknown) {
+            continue;
+        }
+        firstKnown = std::min(firstKnown, unit);
+        lastKnown = unit + 1;
+        if (shown[unit] != kinds[unit]) {
+            from = std::min(from, unit);
+            to = unit + 1;
+        }
+    }
+    m_shownText = text;
+    m_shownKinds = std::move(shown);
+    m_coloured = {ControlPosition(text, firstKnown), ControlPosition(text, lastKnown)};
+    if (from >= to) {
+        return;
+    }
+    // Never half a line break or half a surrogate pair.
+    from -= from > 0 && (IS_LOW_SURROGATE(text[from]) || text[from] == L'\n') ? 1 : 0;
+    to += to < text.size() && (IS_LOW_SURROGATE(text[to]) || text[to] == L'\n') ? 1 : 0;
+    std::copy(kinds.begin() + std::ptrdiff_t(from), kinds.begin() + std::ptrdiff_t(to),
+              m_shownKinds.begin() + std::ptrdiff_t(from));
+    StreamIn(text, from, to, kinds);
+}
+
+// The units [from, to) of `text`, the box's text, again in the colours of
+// `kinds`.
+void FormulaEdit::StreamIn(std::wstring_view text, std::size_t from, std::size_t to,
+                           const std::vector<signed char>& kinds) {
+    const std::string rtf = ColouredRtf(text.substr(from, to - from), kinds.data() + from);
     m_colouring = true;
     SendMessageW(m_edit, WM_SETREDRAW, FALSE, 0);
     CHARRANGE kept{};
     SendMessageW(m_edit, EM_EXGETSEL, 0, LPARAM(&kept));
     POINT scroll{};
     SendMessageW(m_edit, EM_GETSCROLLPOS, 0, LPARAM(&scroll));
-    SendMessageW(m_edit, EM_SETSEL, m_coloured.first, m_coloured.second);
+    SendMessageW(m_edit, EM_SETSEL, ControlPosition(text, from), ControlPosition(text, to));
     RtfSource source{&rtf};
     EDITSTREAM stream{DWORD_PTR(&source), 0, ReadRtf};
     SendMessageW(m_edit, EM_STREAMIN, SF_RTF | SFF_SELECTION, LPARAM(&stream));
@@ -283,6 +368,41 @@ void FormulaEdit::Colour() {
     SendMessageW(m_edit, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(m_edit, nullptr, TRUE);
     m_colouring = false;
+}
+
+// A character typed: it takes the format of the character before it, which
+// is what the box shows it in.
+LRESULT FormulaEdit::Type(UINT message, WPARAM wParam, LPARAM lParam) {
+    CHARRANGE selection{};
+    SendMessageW(m_edit, EM_EXGETSEL, 0, LPARAM(&selection));
+    const std::size_t at = TextPosition(m_shownText, std::size_t(selection.cpMin));
+    // At a line's start the control takes the format of what follows.
+    m_typedKind = selection.cpMin == selection.cpMax && at > 0 && at <= m_shownKinds.size() &&
+                          m_shownText[at - 1] != L'\n'
+                      ? m_shownKinds[at - 1]
+                      : kUnknown;
+    // It comes in the colour it will have, so that the control need not lay
+    // the text out again to colour it.
+    if (m_typedKind != kUnknown && !m_reset && !IS_HIGH_SURROGATE(wchar_t(wParam)) &&
+        !IS_LOW_SURROGATE(wchar_t(wParam))) {
+        std::wstring next = m_shownText;
+        next.insert(at, 1, wchar_t(wParam));
+        const signed char kind =
+            UnitKinds(next, ColourFormula(Narrow(next), m_model->VariableNames()))[at];
+        if (kind != m_typedKind) {
+            CHARFORMAT2W format{};
+            format.cbSize = sizeof(format);
+            format.dwMask = CFM_COLOR | CFM_BOLD;
+            format.dwEffects = (kind == kPlain ? CFE_AUTOCOLOR : 0) |
+                               (kind == int(Colouring::Keyword) ? CFE_BOLD : 0);
+            format.crTextColor = kind == kPlain ? 0 : Colours()[std::size_t(kind)];
+            SendMessageW(m_edit, EM_SETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
+            m_typedKind = kind;
+        }
+    }
+    const LRESULT result = DefSubclassProc(m_edit, message, wParam, lParam);
+    m_typedKind = kUnknown;
+    return result;
 }
 
 // The control's positions of the first and the last character in view.
@@ -317,7 +437,13 @@ LRESULT CALLBACK FormulaEdit::Proc(HWND edit, UINT message, WPARAM wParam, LPARA
 
 LRESULT FormulaEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_SETTEXT:
+            m_reset = true;
+            break;
         case WM_CHAR:
+            if (wParam >= L' ') {
+                return Type(message, wParam, lParam);
+            }
             // The multi-line EDIT control does not select all on Ctrl+A.
             if (wParam == kCtrlA) {
                 // Up to the end of the text, not behind the control's final
@@ -325,6 +451,15 @@ LRESULT FormulaEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 SendMessageW(m_edit, EM_SETSEL, 0,
                              LPARAM(ControlPosition(WindowText(m_edit), std::size_t(-1))));
                 return 0;
+            }
+            break;
+        case WM_GETDLGCODE:
+            // Tab goes on to the next control; Ctrl+Tab types a tab.
+            if (const auto* key = reinterpret_cast<const MSG*>(lParam);
+                key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_TAB &&
+                (GetKeyState(VK_CONTROL) & 0x8000) == 0) {
+                return DefSubclassProc(m_edit, message, wParam, lParam) &
+                       ~(DLGC_WANTTAB | DLGC_WANTMESSAGE);
             }
             break;
         case WM_KEYDOWN:

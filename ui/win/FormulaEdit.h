@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -50,6 +51,8 @@ public:
     // Colours the text again, with the model's variables; a long text only
     // around the part in view.
     void Colour();
+    // The text was edited: colours again what the edit changed.
+    void ColourEdit();
     // True while the box changes its colours, which is no edit.
     bool Colouring() const { return m_colouring; }
 
@@ -66,6 +69,9 @@ private:
     Snapshot Current() const;
     void Restore(const Snapshot& snapshot);
     std::pair<std::size_t, std::size_t> ShownPositions() const;
+    void StreamIn(std::wstring_view text, std::size_t from, std::size_t to,
+                  const std::vector<signed char>& kinds);
+    LRESULT Type(UINT message, WPARAM wParam, LPARAM lParam);
     void FollowView();
     void DrawMarks(HDC dc) const;
     void DrawMark(HDC dc, const Mark& mark, int lineHeight) const;
@@ -82,6 +88,12 @@ private:
     // The control's positions [first, second) last coloured.
     std::pair<std::size_t, std::size_t> m_coloured;
     std::vector<Mark> m_marks;
+    // The text as last coloured, and what each of its UTF-16 units shows:
+    // its kind of Colouring, -1 for plain, -2 where it is not known.
+    std::wstring m_shownText;
+    std::vector<signed char> m_shownKinds;
+    bool m_reset = false;          // the text was set as a whole
+    signed char m_typedKind = -2;  // what a character typed now shows
 };
 
 }  // namespace vornel::win

@@ -6,6 +6,7 @@
 #include "ResourceIds.h"
 #include "WinDpi.h"
 #include "WinText.h"
+#include "WinTheme.h"
 
 namespace vornel::win {
 
@@ -101,6 +102,7 @@ INT_PTR CALLBACK InfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
             SetWindowLongPtrW(dialog, DWLP_USER, LONG_PTR(fonts));
             SendMessageW(dialog, WM_SETFONT, WPARAM(fonts->font), FALSE);
             window.fill(dialog, dpi, fonts->font, fonts->bold);
+            FollowAppsMode(dialog);
             SetClientSize(dialog, window.client, dpi);
             CenterOnMonitor(dialog);
             SetFocus(GetDlgItem(dialog, IDOK));

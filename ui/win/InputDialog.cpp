@@ -5,6 +5,7 @@
 #include "ResourceIds.h"
 #include "WinDpi.h"
 #include "WinText.h"
+#include "WinTheme.h"
 
 namespace vornel::win {
 
@@ -129,6 +130,7 @@ INT_PTR CALLBACK InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         case WM_INITDIALOG:
             SetWindowLongPtrW(dialog, DWLP_USER, lParam);
             Build(dialog, *reinterpret_cast<InputState*>(lParam));
+            FollowAppsMode(dialog);
             return FALSE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK) {

@@ -5,12 +5,14 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "ControlIds.h"
 #include "InfoWindows.h"
 #include "ResourceIds.h"
 #include "WinDpi.h"
 #include "WinText.h"
+#include "WinTheme.h"
 
 namespace vornel::win {
 
@@ -53,7 +55,7 @@ WindowKind KindOf(ControlKind kind) {
         case ControlKind::ExampleChooser:
             return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
         case ControlKind::ResultLine:
-            return {L"STATIC", SS_OWNERDRAW | SS_NOTIFY | SS_NOPREFIX, 0};
+            return {L"STATIC", SS_OWNERDRAW | SS_NOTIFY | SS_NOPREFIX | WS_TABSTOP, 0};
         case ControlKind::HistoryList:
             return {L"LISTBOX",
                     LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
@@ -145,7 +147,17 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             CreateControls();
+            FollowAppsMode(m_window);
             return 0;
+        case WM_SETTINGCHANGE:
+            // The user switched between the light and the dark mode, or high
+            // contrast.
+            if (wParam == SPI_SETHIGHCONTRAST ||
+                (lParam != 0 && std::wstring_view(reinterpret_cast<const wchar_t*>(lParam)) ==
+                                    L"ImmersiveColorSet")) {
+                FollowAppsMode(m_window);
+            }
+            break;
         case WM_SIZE:
             PlaceControls();
             return 0;
@@ -412,7 +424,7 @@ void MainWindow::OnCommand(int id, int code) {
         case IDC_FORMULA:
             if (code == EN_CHANGE && !m_formula.Colouring()) {
                 m_formula.TextChanged();
-                m_formula.Colour();
+                m_formula.ColourEdit();
                 m_model.FormulaEdited();
             }
             return;

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 #include <vornel/model/MainModel.h>
@@ -17,6 +18,8 @@ constexpr UINT_PTR kSubclassId = 4;
 const COLORREF kFailureText = RGB(0xC0, 0x10, 0x10);
 const COLORREF kNoteText = RGB(0x9A, 0x60, 0x00);
 constexpr std::wstring_view kEllipsis = L"\u2026";
+// Rows enough for the longest line of messages.
+constexpr int kMostRows = 10000;
 // The tooltip wraps a message longer than this many pixels at 96 DPI.
 constexpr int kTipWidth = 480;
 
@@ -81,6 +84,8 @@ void ResultLine::Show() {
         shown += (i == 0 ? L"" : kSeparator) + text;
         m_tip += (i == 0 ? L"" : L"\r\n") + text;
     }
+    m_current = kNoMessage;
+    m_firstRow = 0;
     SetWindowTextW(m_line, shown.c_str());
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
@@ -95,12 +100,12 @@ void ResultLine::Show() {
 // word from the top left; a word goes to the next row when it does not fit
 // the rest of its row, and a word longer than a whole row is cut where the
 // row ends.
-std::vector<ResultLine::Piece> ResultLine::LayOut(HDC dc, const RECT& area) const {
+std::vector<ResultLine::Piece> ResultLine::LayOut(HDC dc, const RECT& area, int firstRow) const {
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const int rowHeight = std::max(1, int(metrics.tmHeight));
     const int width = area.right - area.left;
-    const int rows = std::max(1, int(area.bottom - area.top) / rowHeight);
+    const int rows = firstRow + std::max(1, int(area.bottom - area.top) / rowHeight);
     const COLORREF plain = GetSysColor(COLOR_WINDOWTEXT);
     std::vector<Piece> pieces;
     int x = 0;
@@ -138,11 +143,13 @@ std::vector<ResultLine::Piece> ResultLine::LayOut(HDC dc, const RECT& area) cons
                     length = Fitting(dc, rest.substr(0, length), width - x);
                     pieceWidth = Width(dc, rest.substr(0, length));
                 }
-                Piece piece = kind;
-                piece.text = blank ? L" " : std::wstring(rest.substr(0, length));
-                piece.place = {area.left + x, area.top + row * rowHeight,
-                               area.left + x + pieceWidth, area.top + (row + 1) * rowHeight};
-                pieces.push_back(std::move(piece));
+                if (row >= firstRow) {
+                    Piece piece = kind;
+                    piece.text = blank ? L" " : std::wstring(rest.substr(0, length));
+                    const int top = area.top + (row - firstRow) * rowHeight;
+                    piece.place = {area.left + x, top, area.left + x + pieceWidth, top + rowHeight};
+                    pieces.push_back(std::move(piece));
+                }
                 x += pieceWidth;
                 rest.remove_prefix(length);
             }
@@ -185,12 +192,43 @@ void ResultLine::Draw(const DRAWITEMSTRUCT& item) const {
     FillRect(item.hDC, &item.rcItem, brush);
     SetBkMode(item.hDC, TRANSPARENT);
     HGDIOBJ old = SelectObject(item.hDC, m_font);
-    for (const Piece& piece : LayOut(item.hDC, item.rcItem)) {
+    const std::vector<Piece> pieces = LayOut(item.hDC, item.rcItem, m_firstRow);
+    for (const Piece& piece : pieces) {
         SetTextColor(item.hDC, piece.colour);
         TextOutW(item.hDC, piece.place.left, piece.place.top, piece.text.c_str(),
                  int(piece.text.size()));
     }
+    if (GetFocus() == m_line) {
+        DrawFocus(item.hDC, pieces, item.rcItem);
+    }
     SelectObject(item.hDC, old);
+}
+
+// The focus rectangle: around each row of the current message, or around the
+// whole line when the keyboard is on no message.
+void ResultLine::DrawFocus(HDC dc, const std::vector<Piece>& pieces, const RECT& area) const {
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    if (m_current == kNoMessage) {
+        DrawFocusRect(dc, &area);
+        return;
+    }
+    std::optional<RECT> row;
+    for (const Piece& piece : pieces) {
+        if (piece.message != m_current) {
+            continue;
+        }
+        if (row && row->top == piece.place.top) {
+            row->right = piece.place.right;
+            continue;
+        }
+        if (row) {
+            DrawFocusRect(dc, &*row);
+        }
+        row = piece.place;
+    }
+    if (row) {
+        DrawFocusRect(dc, &*row);
+    }
 }
 
 // The message under `point` in the control, kNoMessage for none.
@@ -200,7 +238,7 @@ std::size_t ResultLine::MessageAt(POINT point) const {
     HDC dc = GetDC(m_line);
     HGDIOBJ old = SelectObject(dc, m_font);
     std::size_t found = kNoMessage;
-    for (const Piece& piece : LayOut(dc, area)) {
+    for (const Piece& piece : LayOut(dc, area, m_firstRow)) {
         if (PtInRect(&piece.place, point)) {
             found = piece.message;
         }
@@ -208,6 +246,97 @@ std::size_t ResultLine::MessageAt(POINT point) const {
     SelectObject(dc, old);
     ReleaseDC(m_line, dc);
     return found;
+}
+
+std::size_t ResultLine::NextStop(bool forward) const {
+    const std::vector<LineMessage>& line = m_model->ResultLine();
+    std::size_t at = m_current;
+    while (true) {
+        if (forward) {
+            at = at == kNoMessage ? 0 : at + 1;
+        } else {
+            at = at == kNoMessage ? line.size() : at;
+            if (at == 0) {
+                return kNoMessage;
+            }
+            --at;
+        }
+        if (at >= line.size()) {
+            return kNoMessage;
+        }
+        if (line[at].place) {
+            return at;
+        }
+    }
+}
+
+// The rows shown move the least that shows the message whole, or from its
+// first row when it needs more rows than the line has.
+void ResultLine::MakeCurrent(std::size_t message) {
+    m_current = message;
+    int rows = 0;
+    int first = kMostRows;
+    int last = 0;
+    for (const auto& [piece, row] : LayOutAll(rows)) {
+        if (piece.message == message) {
+            first = std::min(first, row);
+            last = std::max(last, row);
+        }
+    }
+    if (first < m_firstRow) {
+        m_firstRow = first;
+    } else if (last >= m_firstRow + rows) {
+        m_firstRow = std::min(first, last - rows + 1);
+    }
+    InvalidateRect(m_line, nullptr, TRUE);
+}
+
+// Every piece with its row, from the first row; `shown` is how many rows the
+// control shows.
+std::vector<std::pair<ResultLine::Piece, int>> ResultLine::LayOutAll(int& shown) const {
+    RECT area{};
+    GetClientRect(m_line, &area);
+    HDC dc = GetDC(m_line);
+    HGDIOBJ old = SelectObject(dc, m_font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const int rowHeight = std::max(1, int(metrics.tmHeight));
+    shown = std::max(1, int(area.bottom - area.top) / rowHeight);
+    RECT everything = area;
+    everything.bottom = area.top + rowHeight * kMostRows;
+    std::vector<std::pair<Piece, int>> pieces;
+    for (Piece& piece : LayOut(dc, everything, 0)) {
+        const int row = int(piece.place.top - area.top) / rowHeight;
+        pieces.emplace_back(std::move(piece), row);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(m_line, dc);
+    return pieces;
+}
+
+// The rows shown start at `row`, or as near it as the rows the messages take
+// allow.
+void ResultLine::ScrollTo(int row) {
+    int shown = 0;
+    const std::vector<std::pair<Piece, int>> pieces = LayOutAll(shown);
+    const int rows = pieces.empty() ? 0 : pieces.back().second + 1;
+    m_firstRow = std::clamp(row, 0, std::max(0, rows - shown));
+    InvalidateRect(m_line, nullptr, TRUE);
+}
+
+// Tab stays in the line while a message about a place lies that way; Enter
+// when the keyboard is on one.
+LRESULT ResultLine::DialogCode(const MSG* key) const {
+    if (key == nullptr || key->message != WM_KEYDOWN) {
+        return DLGC_WANTARROWS;
+    }
+    if (key->wParam == VK_TAB && NextStop((GetKeyState(VK_SHIFT) & 0x8000) == 0) != kNoMessage) {
+        return DLGC_WANTTAB;
+    }
+    if (key->wParam == VK_RETURN && m_current != kNoMessage) {
+        return DLGC_WANTMESSAGE;
+    }
+    return DLGC_WANTARROWS;
 }
 
 LRESULT CALLBACK ResultLine::Proc(HWND line, UINT message, WPARAM wParam, LPARAM lParam,
@@ -223,6 +352,37 @@ LRESULT CALLBACK ResultLine::Proc(HWND line, UINT message, WPARAM wParam, LPARAM
                 index != kNoMessage) {
                 resultLine->m_model->ResultLineClicked(index);
             }
+            break;
+        case WM_GETDLGCODE:
+            return DefSubclassProc(line, message, wParam, lParam) |
+                   resultLine->DialogCode(reinterpret_cast<const MSG*>(lParam));
+        case WM_KEYDOWN:
+            if (wParam == VK_TAB) {
+                if (const std::size_t next =
+                        resultLine->NextStop((GetKeyState(VK_SHIFT) & 0x8000) == 0);
+                    next != kNoMessage) {
+                    resultLine->MakeCurrent(next);
+                }
+                return 0;
+            }
+            if (wParam == VK_RETURN && resultLine->m_current != kNoMessage) {
+                resultLine->m_model->ResultLineClicked(resultLine->m_current);
+                return 0;
+            }
+            // The arrow keys, Home and End scroll.
+            if (wParam == VK_UP || wParam == VK_DOWN || wParam == VK_HOME || wParam == VK_END) {
+                const int row = resultLine->m_firstRow;
+                resultLine->ScrollTo(wParam == VK_UP     ? row - 1
+                                     : wParam == VK_DOWN ? row + 1
+                                     : wParam == VK_HOME ? 0
+                                                         : kMostRows);
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            resultLine->m_current = kNoMessage;
+            InvalidateRect(line, nullptr, TRUE);
             break;
         case WM_SETCURSOR: {
             // The hand over a message about a place in the formula.

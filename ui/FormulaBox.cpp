@@ -97,15 +97,20 @@ void FormulaBox::ReplaceRange(std::size_t begin, std::size_t end, const QString&
     ensureCursorVisible();
 }
 
-// The start of a long selection is what comes into view.
+// The start of a long selection is what comes into view; the caret stands
+// at its end, as after selecting with Shift and the arrow keys.
 void FormulaBox::SelectRange(std::size_t begin, std::size_t end) {
     const std::vector<int> positions = PositionsOf({begin, end});
     QTextCursor cursor(document());
     cursor.setPosition(positions[0]);
     setTextCursor(cursor);
     ensureCursorVisible();
+    const int across = horizontalScrollBar()->value();
+    const int down = verticalScrollBar()->value();
     cursor.setPosition(positions[1], QTextCursor::KeepAnchor);
-    setTextCursor(cursor);
+    setTextCursor(cursor);  // which brings the caret into view
+    horizontalScrollBar()->setValue(across);
+    verticalScrollBar()->setValue(down);
 }
 
 std::pair<std::size_t, std::size_t> FormulaBox::SelectedRange() const {

@@ -156,6 +156,10 @@ private slots:
         QCOMPARE(examples->itemText(examples->count() - 1), "Example Expression 4");
         QCOMPARE(window.findChild<QLineEdit*>("Text_CalResult")->text(), "");
         QCOMPARE(window.windowTitle(), "Vornel");
+        // The example is selected, so that typing replaces it, and shown from
+        // its first line.
+        QCOMPARE(formula->textCursor().selectedText().size(), formula->toPlainText().size());
+        QCOMPARE(formula->verticalScrollBar()->value(), 0);
         // The layout's size is where the window starts and the least it has.
         const QSize layout(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
         QCOMPARE(window.size(), layout + QSize(0, window.menuBar()->sizeHint().height()));

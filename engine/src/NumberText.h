@@ -63,7 +63,7 @@ ReadValue ReadBackWrittenOut(double value);
 inline ReadValue ReadBack(double value) {
     if (IsWrittenWhole(value)) {
         const double whole = value + 0.0;  // without the sign of -0
-        const auto magnitude = static_cast<std::uint64_t>(whole < 0 ? -whole : whole);
+        const auto magnitude = static_cast<std::uint64_t>(std::abs(whole));
         const int size = (magnitude == 0 ? 1 : DigitCount(magnitude)) + (whole < 0 ? 1 : 0);
         return {whole, static_cast<std::uint32_t>(size), true};
     }

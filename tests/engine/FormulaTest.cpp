@@ -446,6 +446,10 @@ TEST(Formula, ANoteNamesWhatItIsAbout) {
         {"Max(1,2,3)", "Max has one argument too many: the first takes no part"},
         {"Max(1,2,3,4)", "Max has 2 arguments too many: the first 2 take no part"},
         {"a b 5", "\"a b\" takes no part: no operator joins it to the result"},
+        // U+0080, the first character written in two bytes, upper-cased.
+        {"1\xC2\x80+1", "\"\xC2\x80\" is not used in arithmetic and is skipped"},
+        // A byte that starts no UTF-8 character stands alone.
+        {"1\x80+1", "\"\x80\" is not used in arithmetic and is skipped"},
     };
     Exp exp;
     test::SetStartupVariables(exp);

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
 #include <vector>
+
+#include <vornel/Exp.h>
 
 #include "Failure.h"
 #include "NumberText.h"
@@ -51,6 +54,21 @@ TEST(NumberText, ReadsBackAsOneNumber) {
 // A stored value is read as its text read back, worked out once when it is
 // stored: it must be exactly what writing the text and reading it gives, for
 // every kind of double (subnormal ones have fewer digits than their rounding).
+// A number of up to 18 digits is read to the nearest double: as the number
+// token it is, in a condition, and as a formula's own number. Past 2^53 its
+// digits are no longer an exact double, and dividing them would round twice.
+TEST(ReadNumberToken, ReadsDigitsToTheNearestDouble) {
+    for (const char* text : {"1476583.5251640839", "991122.7884754297", "1087379312536.0823",
+                             "9007199254740993", "0.1", "123456789012345.67"}) {
+        double nearest = 0;
+        const std::string_view digits(text);
+        std::from_chars(digits.data(), digits.data() + digits.size(), nearest);
+        EXPECT_EQ(ReadNumberToken(text).value, nearest) << text;
+        EXPECT_EQ(ReadConditionNumber(text).value, nearest) << text;
+        EXPECT_EQ(Exp().Evaluate(text).value, nearest) << text;
+    }
+}
+
 TEST(ReadBack, IsTheNumberTextReadBack) {
     std::mt19937_64 random(7);
     std::vector<double> values = {1.7976931348623157e308,

@@ -256,7 +256,7 @@ TEST_F(ViewTest, ExplainShadesTheChosenBranch) {
 
 // A note's wavy mark runs under its character, not under the next one.
 TEST_F(ViewTest, NoteIsMarkedUnderItsCharacter) {
-    SetFormula(L"1^2");
+    SetFormula(L"1%+2");
     Command(IDC_EQUALS);
     const Picture picture(Item(IDC_FORMULA), RGB(0xFF, 0xFF, 0xFF));
     POINTL caret{};

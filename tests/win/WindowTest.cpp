@@ -377,7 +377,7 @@ TEST_F(WindowTest, ExplainShowsTheVerdictsAndTheChosenBranch) {
 // Three notes wrap over the result line's two rows; a click on the second
 // row selects the place of the note shown there.
 TEST_F(WindowTest, ClickOnTheResultLinesSecondRowSelectsItsNote) {
-    TypeFormula(L"1^2^3^4");
+    TypeFormula(L"1%+2%+3%+4");
     window.Run(IDC_EQUALS);
     HWND line = window.Item(IDC_RESULT_LINE);
     RECT area{};
@@ -389,7 +389,7 @@ TEST_F(WindowTest, ClickOnTheResultLinesSecondRowSelectsItsNote) {
     DWORD end = 0;
     SendMessageW(Formula(), EM_GETSEL, WPARAM(&begin), LPARAM(&end));
     const std::pair<DWORD, DWORD> selected{begin, end};
-    const std::pair<DWORD, DWORD> notes[] = {{1, 2}, {3, 4}, {5, 6}};
+    const std::pair<DWORD, DWORD> notes[] = {{1, 2}, {4, 5}, {7, 8}};
     EXPECT_NE(std::find(std::begin(notes), std::end(notes), selected), std::end(notes))
         << begin << ".." << end << " " << WindowDriver::Text(line);
 }

@@ -714,7 +714,7 @@ private:
                   [](const Span& a, const Span& b) { return a.begin < b.begin; });
         Span stretch = pieces[0];
         for (std::size_t k = 1; k <= count; ++k) {
-            if (k < count && pieces[k].begin <= stretch.end) {
+            if (k < count && OnlySkippedBetween(stretch.end, pieces[k].begin)) {
                 stretch.end = std::max(stretch.end, pieces[k].end);
                 continue;
             }
@@ -723,6 +723,18 @@ private:
                 stretch = pieces[k];
             }
         }
+    }
+
+    // Whether nothing but characters that arithmetic skips (told by notes of
+    // their own) lies between `end` and `begin`: "1^2" is one stretch.
+    bool OnlySkippedBetween(std::uint32_t end, std::uint32_t begin) const {
+        for (std::uint32_t k = end; k < begin; ++k) {
+            const char c = m_text[k];
+            if (ClassOf(c) != 0 || c == kVariableMark) {
+                return false;
+            }
+        }
+        return true;
     }
 
     // Runs with at least two operators on the stack, the top one `upper`, just

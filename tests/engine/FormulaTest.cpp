@@ -358,6 +358,8 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
         {"2''3", "unused@0-1 char@1-3", "3"},
         // Values apart only by skipped characters are one stretch.
         {"1^2^3", "unused@0-3 char@1-2 char@3-4", "3"},
+        // An overlong lead byte starts no character: each byte stands alone.
+        {"1\xC1\x80\x80\x80+1", "char@1-5", "2"},
         {"X^2", "word@0-1 char@1-2", "2"},
         {"sqrt(4)", "word@0-4", "4"},
         {"Abs(-4)", "word@0-3", "-4"},

@@ -53,6 +53,33 @@ inline Checked EnterNumber(double number, Whole whole) {
     return whole == Whole::No ? Checked(number) : EnterWholeNumber(number);
 }
 
+// z = x op y for + - * /, when that cannot fail: false for any other
+// operator, a division by zero (which would raise the caller's flag) or a
+// result beyond the range of a double, which the operations then work out
+// and fail as the rules say.
+[[gnu::always_inline]] inline bool InRange(double x, double y, OpKind op, double& z) {
+    switch (op) {
+        case OpKind::Plus:
+            z = x + y;
+            break;
+        case OpKind::Minus:
+            z = x - y;
+            break;
+        case OpKind::Times:
+            z = x * y;
+            break;
+        case OpKind::Divide:
+            if (y == 0) {
+                return false;
+            }
+            z = x / y;
+            break;
+        default:
+            return false;
+    }
+    return std::isfinite(z);
+}
+
 // One step of the arithmetic, worked out on `r`, the operand stack: false
 // with `result` holding the failure when it fails. Registers are the
 // positions of the operand stack.
@@ -66,26 +93,7 @@ struct Steps {
         const double x = r[a];
         const double y = r[b];
         double z;
-        switch (op) {
-            case OpKind::Plus:
-                z = x + y;
-                break;
-            case OpKind::Minus:
-                z = x - y;
-                break;
-            case OpKind::Times:
-                z = x * y;
-                break;
-            case OpKind::Divide:
-                if (y == 0) {
-                    return Slow(r, dst, x, y, op, false, whole, result);
-                }
-                z = x / y;
-                break;
-            default:
-                return Slow(r, dst, x, y, op, false, whole, result);
-        }
-        if (!std::isfinite(z)) [[unlikely]] {
+        if (!InRange(x, y, op, z)) [[unlikely]] {
             return Slow(r, dst, x, y, op, false, whole, result);
         }
         r[dst] = z;
@@ -206,28 +214,8 @@ private:
         const Short& s = shortForm;
         const double x = s.fromA == From::Variable ? variables.values[s.a] : constants[s.a];
         const double y = s.fromB == From::Variable ? variables.values[s.b] : constants[s.b];
-        double z;
-        switch (s.op) {
-            case OpKind::Plus:
-                z = x + y;
-                break;
-            case OpKind::Minus:
-                z = x - y;
-                break;
-            case OpKind::Times:
-                z = x * y;
-                break;
-            case OpKind::Divide:
-                if (y == 0) {
-                    return false;
-                }
-                z = x / y;
-                break;
-            default:
-                z = x;
-                break;
-        }
-        if (!std::isfinite(z)) [[unlikely]] {
+        double z = x;  // a formula of one value
+        if (s.op != OpKind::Other && !InRange(x, y, s.op, z)) [[unlikely]] {
             return false;
         }
         value = z;

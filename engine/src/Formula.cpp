@@ -394,7 +394,7 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
 
 Outcome CompiledFormula::EvaluateFast(const VariableTable& table, TextOrder order) const noexcept {
     if (direct != nullptr && NamesVersion(table) == namesVersion) {
-        if (double value; direct->fast.Run(ValuesOf(table), value)) {
+        if (const double value = direct->fast.Run(ValuesOf(table)); !std::isnan(value)) {
             return Outcome{value};
         }
     }
@@ -437,7 +437,7 @@ Outcome CompiledFormula::Run(const CompiledArithmetic& a, const VariableTable& t
         return RunWrittenOut(a, table, VariableLookup(table));
     }
     const SlotValues values = ValuesOf(table);
-    if (double value; a.fast.Run(values, value)) {
+    if (const double value = a.fast.Run(values); !std::isnan(value)) {
         return Outcome{value};
     }
     return Result(a, a.program.Run(values), table);
@@ -723,8 +723,9 @@ Outcome Formula::Evaluate(const Exp& variables) const noexcept {
     const VariableTable::Storage* data = variables.Variables().Data();
     if (compiled.direct != nullptr && data != nullptr &&
         data->namesVersion == compiled.namesVersion) {
-        if (double value;
-            compiled.direct->fast.Run({data->readValues.data(), data->unreadable}, value)) {
+        if (const double value =
+                compiled.direct->fast.Run({data->readValues.data(), data->unreadable});
+            !std::isnan(value)) {
             return Outcome{value};
         }
     }

@@ -127,6 +127,7 @@ namespace {
 constexpr OpKind kBinaryKinds[] = {OpKind::Plus, OpKind::Minus, OpKind::Times, OpKind::Divide,
                                    OpKind::Max,  OpKind::Min,   OpKind::Round, OpKind::Exp};
 static_assert(std::size(kBinaryKinds) == FastProgram::kBinaryOps);
+static_assert(kBinaryKinds[FastProgram::kDivideIndex] == OpKind::Divide);
 
 // The place of an operation among the fast program's codes, or -1.
 int BinaryIndex(OpKind op) {
@@ -174,20 +175,32 @@ struct FastProgram::Shape {
     Kind kind = Kind::Binary;
     int op = 0;                 // the index of the operation (of the outer one when fused)
     int inner = 0;              // fused: the index of the inner operation
-    bool leftPrevious = false;  // fused: the destination's value is the result just before
+    bool leftPrevious = false;  // fused: the left operand is the result just before
     std::uint16_t dst = 0;
     Operand a;
     Operand b;
+    std::uint16_t left = 0;  // fused: the register of the outer operation's left operand
 };
 
 void FastProgram::Make(const Program& program) {
-    usable = false;
+    usable = MakeSteps(program);
+    if (!usable) {
+        // Runs as one value, not a number: the exact Program then runs.
+        steps.clear();
+        constants.assign(1, std::numeric_limits<double>::quiet_NaN());
+        slots = 0;
+        isShort = true;
+        shortForm = Short{};
+    }
+}
+
+bool FastProgram::MakeSteps(const Program& program) {
     isShort = false;
     steps.clear();
     constants.clear();
     slots = 0;
     if (program.whole != Whole::No) {
-        return;
+        return false;
     }
     constants.push_back(0.0);  // what a register never written holds
     std::array<Operand, kRegisters> at{};
@@ -206,7 +219,7 @@ void FastProgram::Make(const Program& program) {
             case Code::Constant: {
                 const std::optional<Operand> made = constant(step.constant);
                 if (!made) {
-                    return;
+                    return false;
                 }
                 at[dst] = *made;
                 break;
@@ -226,7 +239,7 @@ void FastProgram::Make(const Program& program) {
                         Steps::Binary(cells.data(), 2, 0, 1, step.op, Whole::No, ignored)) {
                         const std::optional<Operand> made = constant(cells[2]);
                         if (!made) {
-                            return;
+                            return false;
                         }
                         at[dst] = *made;
                         break;
@@ -234,7 +247,7 @@ void FastProgram::Make(const Program& program) {
                 }
                 const int op = BinaryIndex(step.op);
                 if (op < 0) {
-                    return;
+                    return false;
                 }
                 shapes.push_back({Shape::Kind::Binary, op, 0, false, dst, a, b});
                 at[dst] = {From::Register, dst};
@@ -248,7 +261,7 @@ void FastProgram::Make(const Program& program) {
                         Steps::Unary(cell.data(), 0, step.op, Whole::No, ignored)) {
                         const std::optional<Operand> made = constant(cell[0]);
                         if (!made) {
-                            return;
+                            return false;
                         }
                         at[dst] = *made;
                         break;
@@ -256,14 +269,14 @@ void FastProgram::Make(const Program& program) {
                 }
                 const int op = UnaryIndex(step.op);
                 if (op < 0) {
-                    return;
+                    return false;
                 }
                 shapes.push_back({Shape::Kind::Unary, op, 0, false, dst, a, Operand{}});
                 at[dst] = {From::Register, dst};
                 break;
             }
             case Code::Fail:
-                return;
+                return false;
             case Code::Return:
                 returned = at[static_cast<std::size_t>(step.a)];
                 break;
@@ -284,8 +297,54 @@ void FastProgram::Make(const Program& program) {
         isShort = true;
     }
     Fuse(shapes);
+    watchFlags = CanHideRange(shapes);
     Encode(shapes);
-    usable = true;
+    return true;
+}
+
+// From finite operands (a number of the formula or a variable's read value
+// is always finite), a step leaves the range of a double only by making an
+// infinity or not-a-number, and + - * (either side), / (the dividend), ceil
+// and floor pass such a value on. So when every result reaches the formula's
+// through those alone, the result tells whether any step left the range.
+// Otherwise (a result nothing reads, x / (an earlier result), max, min, round,
+// exp) such a value can vanish on the way, and the processor's flags tell.
+bool FastProgram::CanHideRange(const std::pmr::vector<Shape>& shapes) const {
+    std::array<bool, kRegisters> live{};
+    if (resultFrom == From::Register) {
+        live[result] = true;
+    }
+    for (std::size_t k = shapes.size(); k-- > 0;) {
+        const Shape& shape = shapes[k];
+        if (!live[shape.dst]) {
+            return true;
+        }
+        const bool earlierDivisor = shape.b.from == From::Register;
+        switch (shape.kind) {
+            case Shape::Kind::Binary:
+                if (shape.op >= kBasicOps || (shape.op == kDivideIndex && earlierDivisor)) {
+                    return true;
+                }
+                live[shape.dst] = false;
+                break;
+            case Shape::Kind::Fused:
+                if (shape.op == kDivideIndex || (shape.inner == kDivideIndex && earlierDivisor)) {
+                    return true;
+                }
+                live[shape.dst] = false;
+                live[shape.left] = true;
+                break;
+            case Shape::Kind::Unary:
+                live[shape.dst] = false;
+                break;
+        }
+        for (const Operand& operand : {shape.a, shape.b}) {
+            if (operand.from == From::Register) {
+                live[operand.index] = true;
+            }
+        }
+    }
+    return false;
 }
 
 void FastProgram::Fuse(std::pmr::vector<Shape>& shapes) const {
@@ -308,8 +367,8 @@ void FastProgram::Fuse(std::pmr::vector<Shape>& shapes) const {
         }
     }
     // A step of + - * / whose result only the next step reads, as the right
-    // operand of + - * / over its destination, is done in one step with it:
-    // r[d] = r[d] outer (x inner y), each value worked out as before.
+    // operand of + - * / over an earlier result, is done in one step with it:
+    // r[d] = r[l] outer (x inner y), each value worked out as before.
     std::size_t kept = 0;
     for (std::size_t k = 0; k < shapes.size(); ++k) {
         const Shape& inner = shapes[k];
@@ -319,10 +378,10 @@ void FastProgram::Fuse(std::pmr::vector<Shape>& shapes) const {
                 return shape.kind == Shape::Kind::Binary && shape.op < kBasicOps;
             };
             if (basic(inner) && basic(outer) && outer.a.from == From::Register &&
-                outer.a.index == outer.dst && outer.b.from == From::Register &&
-                outer.b.index == inner.dst && inner.dst != outer.dst && !readAfter[k + 1]) {
+                outer.a.index != inner.dst && outer.b.from == From::Register &&
+                outer.b.index == inner.dst && (inner.dst == outer.dst || !readAfter[k + 1])) {
                 shapes[kept++] = {Shape::Kind::Fused, outer.op, inner.op, false,
-                                  outer.dst,          inner.a,  inner.b};
+                                  outer.dst,          inner.a,  inner.b,  outer.a.index};
                 ++k;
                 continue;
             }
@@ -343,7 +402,7 @@ void FastProgram::Encode(std::pmr::vector<Shape>& shapes) {
                 operand->from = From::Previous;
             }
         }
-        shape.leftPrevious = shape.kind == Shape::Kind::Fused && shape.dst == previous;
+        shape.leftPrevious = shape.kind == Shape::Kind::Fused && shape.left == previous;
     }
     const auto pair = [](const Shape& shape) {
         return static_cast<int>(shape.a.from) * kFromCount + static_cast<int>(shape.b.from);
@@ -366,30 +425,39 @@ void FastProgram::Encode(std::pmr::vector<Shape>& shapes) {
                        pair(shape);
                 break;
         }
-        steps.push_back(
-            {static_cast<std::uint16_t>(code), shape.dst, shape.a.index, shape.b.index});
+        steps.push_back({nullptr, static_cast<std::uint16_t>(code), shape.dst, shape.a.index,
+                         shape.b.index, shape.left});
     }
-    steps.push_back({static_cast<std::uint16_t>(kEndCode), 0, 0, 0});
+    steps.push_back({nullptr, static_cast<std::uint16_t>(kEndCode), 0, 0, 0, 0});
+    (void)RunSteps(nullptr, steps.data());
 }
 
 namespace {
 
-// Whether a step left the range of a double is read from the processor's
-// floating-point flags once, after the last step, instead of after each one:
-// from finite operands, +, -, * and / give a value outside the range only by
-// raising overflow, division by zero (x / 0) or invalid (0 / 0). The flags
-// are the thread's own; those the caller had raised are kept.
+// Where a value outside the range of a double could vanish before the result,
+// whether a step left the range is read from the processor's floating-point
+// flags once, after the last step, instead of after each one: from finite
+// operands, +, -, * and / give such a value only by raising overflow,
+// division by zero (x / 0) or invalid (0 / 0). The flags are the thread's
+// own; those the caller had raised are kept.
 class RangeWatch {
 public:
 #if defined(__SSE2__)
     static constexpr unsigned kFlags = 0x01 | 0x04 | 0x08;  // invalid, zero divide, overflow
-    RangeWatch() noexcept : m_before(_mm_getcsr()) {
+    explicit RangeWatch(bool on) noexcept : m_on(on) {
+        if (!m_on) {
+            return;
+        }
+        m_before = _mm_getcsr();
         if ((m_before & kFlags) != 0) [[unlikely]] {
             _mm_setcsr(m_before & ~kFlags);
         }
     }
-    // True when no step raised a flag.
+    // True when no step raised a flag (always, when not watching).
     bool InRange() const noexcept {
+        if (!m_on) {
+            return true;
+        }
         const unsigned after = _mm_getcsr();
         if ((m_before & kFlags) != 0) [[unlikely]] {
             _mm_setcsr(after | (m_before & kFlags));
@@ -398,14 +466,20 @@ public:
     }
 
 private:
-    unsigned m_before;
+    bool m_on;
+    unsigned m_before = 0;
 #else
     static constexpr int kFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
-    RangeWatch() noexcept {
-        std::fegetexceptflag(&m_before, kFlags);
-        std::feclearexcept(kFlags);
+    explicit RangeWatch(bool on) noexcept : m_on(on) {
+        if (m_on) {
+            std::fegetexceptflag(&m_before, kFlags);
+            std::feclearexcept(kFlags);
+        }
     }
     bool InRange() const noexcept {
+        if (!m_on) {
+            return true;
+        }
         const bool inRange = std::fetestexcept(kFlags) == 0;
         std::fesetexceptflag(&m_before, kFlags);
         if (!inRange) {
@@ -415,21 +489,17 @@ private:
     }
 
 private:
-    std::fexcept_t m_before;
+    bool m_on;
+    std::fexcept_t m_before{};
 #endif
 };
 
 }  // namespace
 
-bool FastProgram::RunSteps(const SlotValues& variables, double& value) const noexcept {
-    if (!usable || (variables.unreadable & slots) != 0) {
-        return false;
-    }
-    const RangeWatch watch;
+double FastProgram::RunSteps(const double* const v, FastStep* const labels) const noexcept {
     std::array<double, kRegisters> file;
     double* const r = file.data();
     const double* const c = constants.data();
-    const double* const v = variables.values;
     // Each step jumps straight to the next one's code (labels as values, a
     // GNU extension both compilers of this project have): a jump of its own
     // for every kind of step and place of its operands predicts far better
@@ -470,6 +540,16 @@ bool FastProgram::RunSteps(const SlotValues& variables, double& value) const noe
 #undef VORNEL_INNER_PLACES
 #undef VORNEL_PLACES
     static_assert(std::size(kCode) == kEndCode + 1);
+    if (labels != nullptr) [[unlikely]] {
+        // Each step jumps to the next one's label without looking it up.
+        for (FastStep* s = labels;; ++s) {
+            s->label = kCode[s->code];
+            if (s->code == kEndCode) {
+                return 0;
+            }
+        }
+    }
+    const RangeWatch watch(watchFlags);
     const FastStep* step = steps.data();
     double z{};  // the result of the step just before
     // An operand from each place: p is the result just before.
@@ -480,7 +560,7 @@ bool FastProgram::RunSteps(const SlotValues& variables, double& value) const noe
 #define VORNEL_NEXT() \
     r[step->dst] = z; \
     ++step;           \
-    goto* kCode[step->code]
+    goto * step->label
     // A step over operands x and y, from each pair of places.
 #define VORNEL_AT(NAME, X, Y, BODY)                \
     NAME##_##X##Y : {                              \
@@ -508,18 +588,18 @@ bool FastProgram::RunSteps(const SlotValues& variables, double& value) const noe
 #define VORNEL_UNARY(NAME, BODY)   \
     VORNEL_UNARY_AT(NAME, r, BODY) \
     VORNEL_UNARY_AT(NAME, c, BODY) VORNEL_UNARY_AT(NAME, v, BODY) VORNEL_UNARY_AT(NAME, p, BODY)
-    // Two steps in one: the destination's value (from LEFT), then OUTER
-    // applied to it and to x INNER y.
-#define VORNEL_INNER(LEFT, OUTER, OUTER_OP)                                                  \
-    VORNEL_BINARY(LEFT##_##OUTER##_plus, z = VORNEL_READ_##LEFT(step->dst) OUTER_OP(x + y))  \
-    VORNEL_BINARY(LEFT##_##OUTER##_minus, z = VORNEL_READ_##LEFT(step->dst) OUTER_OP(x - y)) \
-    VORNEL_BINARY(LEFT##_##OUTER##_times, z = VORNEL_READ_##LEFT(step->dst) OUTER_OP(x * y)) \
-    VORNEL_BINARY(LEFT##_##OUTER##_divide, z = VORNEL_READ_##LEFT(step->dst) OUTER_OP(x / y))
+    // Two steps in one: the left operand (from LEFT), then OUTER applied
+    // to it and to x INNER y.
+#define VORNEL_INNER(LEFT, OUTER, OUTER_OP)                                                   \
+    VORNEL_BINARY(LEFT##_##OUTER##_plus, z = VORNEL_READ_##LEFT(step->left) OUTER_OP(x + y))  \
+    VORNEL_BINARY(LEFT##_##OUTER##_minus, z = VORNEL_READ_##LEFT(step->left) OUTER_OP(x - y)) \
+    VORNEL_BINARY(LEFT##_##OUTER##_times, z = VORNEL_READ_##LEFT(step->left) OUTER_OP(x * y)) \
+    VORNEL_BINARY(LEFT##_##OUTER##_divide, z = VORNEL_READ_##LEFT(step->left) OUTER_OP(x / y))
 #define VORNEL_FUSED(LEFT)      \
     VORNEL_INNER(LEFT, plus, +) \
     VORNEL_INNER(LEFT, minus, -) VORNEL_INNER(LEFT, times, *) VORNEL_INNER(LEFT, divide, /)
 
-    goto* kCode[step->code];
+    goto * step->label;
     VORNEL_BINARY(plus, z = x + y)
     VORNEL_BINARY(minus, z = x - y)
     VORNEL_BINARY(times, z = x * y)
@@ -551,27 +631,26 @@ end:
 #undef VORNEL_READ_c
 #undef VORNEL_READ_r
 #pragma GCC diagnostic pop
-    if (!watch.InRange()) {
-        return false;
-    }
     switch (resultFrom) {
         case From::Register:
-            value = r[result];
+            z = r[result];
             break;
         case From::Constant:
-            value = c[result];
+            z = c[result];
             break;
         case From::Variable:
-            value = v[result];
+            z = v[result];
             break;
         case From::Previous:
-            value = z;
             break;
     }
-    return true;
+    if (!watch.InRange() || !(std::abs(z) <= std::numeric_limits<double>::max())) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    return z;
 fail:
     (void)watch.InRange();
-    return false;
+    return std::numeric_limits<double>::quiet_NaN();
 }
 
 }  // namespace vornel

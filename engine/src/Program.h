@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory_resource>
 #include <vector>
 
@@ -153,19 +154,22 @@ struct FastProgram {
     static constexpr int kFromCount = 4;
 
     struct FastStep {
+        const void* label;  // where the code of `code` starts, set by Encode
         std::uint16_t code;
         std::uint16_t dst;
         std::uint16_t a;
         std::uint16_t b;
+        std::uint16_t left;  // fused: the register of the left operand
     };
     // The code of a step: the two-operand operations (+ - * / max min round
     // exp) for each pair of places; then ceil and floor for each place; then
-    // two steps in one (see Fuse) for the place of the destination's value
-    // (a register, or the result just before), each pair of + - * / and
+    // two steps in one (see Fuse) for the place of the left operand (a
+    // register, or the result just before), each pair of + - * / and
     // each pair of places; then the end of the program.
     static constexpr int kBinaryOps = 8;
     static constexpr int kUnaryOps = 2;
     static constexpr int kBasicOps = 4;  // + - * /, the first of the operations
+    static constexpr int kDivideIndex = 3;
     static constexpr int kPairs = kFromCount * kFromCount;
     static constexpr int kUnaryCode = kBinaryOps * kPairs;
     static constexpr int kFusedCode = kUnaryCode + kUnaryOps * kFromCount;
@@ -178,6 +182,9 @@ struct FastProgram {
     std::uint16_t result{};
     std::uint64_t slots{};  // bit k: the program reads slot k
     bool usable = false;
+    // Whether a value outside the range of a double can vanish before the
+    // result (see CanHideRange): then the processor's flags are read.
+    bool watchFlags = true;
 
     // A program of at most one step of + - * / over numbers and variables,
     // the most frequent short formula (A+1), is worked out right here: for
@@ -194,32 +201,34 @@ struct FastProgram {
 
     // Made from `program`; unusable when it always fails or is too large.
     void Make(const Program& program);
-    // False when a step would fail, or the program is unusable; `value` is
-    // the result otherwise.
-    [[gnu::always_inline]] inline bool Run(const SlotValues& variables,
-                                           double& value) const noexcept {
-        if (isShort && (variables.unreadable & slots) == 0) {
-            return RunShort(variables, value);
+    // The formula's value; not a number when a step would fail, when a slot
+    // it reads does not read back, or when the program is unusable: then the
+    // exact Program works it out. (A value outside the range of a double
+    // fails, so no formula's value is ever not a number.)
+    [[gnu::always_inline]] inline double Run(const SlotValues& variables) const noexcept {
+        if ((variables.unreadable & slots) != 0) [[unlikely]] {
+            return std::numeric_limits<double>::quiet_NaN();
         }
-        return RunSteps(variables, value);
+        return isShort ? RunShort(variables.values) : RunSteps(variables.values);
     }
 
 private:
     struct Shape;
+    bool MakeSteps(const Program& program);
     void Fuse(std::pmr::vector<Shape>& shapes) const;
+    bool CanHideRange(const std::pmr::vector<Shape>& shapes) const;
     void Encode(std::pmr::vector<Shape>& shapes);
-    bool RunSteps(const SlotValues& variables, double& value) const noexcept;
-    [[gnu::always_inline]] inline bool RunShort(const SlotValues& variables,
-                                                double& value) const noexcept {
+    // With `labels`, writes the label of each step's code there instead.
+    double RunSteps(const double* v, FastStep* labels = nullptr) const noexcept;
+    [[gnu::always_inline]] inline double RunShort(const double* v) const noexcept {
         const Short& s = shortForm;
-        const double x = s.fromA == From::Variable ? variables.values[s.a] : constants[s.a];
-        const double y = s.fromB == From::Variable ? variables.values[s.b] : constants[s.b];
+        const double x = s.fromA == From::Variable ? v[s.a] : constants[s.a];
+        const double y = s.fromB == From::Variable ? v[s.b] : constants[s.b];
         double z = x;  // a formula of one value
         if (s.op != OpKind::Other && !InRange(x, y, s.op, z)) [[unlikely]] {
-            return false;
+            return std::numeric_limits<double>::quiet_NaN();
         }
-        value = z;
-        return true;
+        return z;
     }
 };
 

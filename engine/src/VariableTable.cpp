@@ -92,16 +92,19 @@ void VariableTable::Store(std::size_t index, std::string_view name, double value
     // calls nothing. Such a value reads back as itself (zero without its
     // sign), written as its digits.
     Storage* s = m_storage.get();
-    if (s == nullptr || index >= s->used || !(std::abs(value) < kWrittenWholeBelow) ||
+    const double magnitude = std::abs(value);
+    if (s == nullptr || index >= s->used || !(magnitude < kWrittenWholeBelow) ||
         !SameName(s->Slot(index).name, name)) [[unlikely]] {
         return StoreAny(index, name, value);
     }
-    const auto whole = static_cast<std::int64_t>(value);
-    if (static_cast<double>(whole) != value) [[unlikely]] {
+    // Below 2^52, adding 2^52 and taking it away again leaves a whole number
+    // as it is and changes any other.
+    static_assert(kWrittenWholeBelow < 0x1p52);
+    if ((magnitude + 0x1p52) - 0x1p52 != magnitude) [[unlikely]] {
         return StoreAny(index, name, value);
     }
     s->Slot(index).value = value;
-    s->readValues[index] = static_cast<double>(whole);
+    s->readValues[index] = value + 0.0;  // -0 + 0 is +0
     s->unreadable &= ~(std::uint64_t{1} << index);
 }
 

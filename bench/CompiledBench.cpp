@@ -1,8 +1,9 @@
 // Measures a formula compiled once and evaluated many times while one
 // variable changes, as a program that embeds the engine does it: the engine
 // (SetVariable, then Formula::Evaluate) against muparser (write the double,
-// then Eval) and the same formula compiled by the C++ compiler. Prints a
-// table of the three side by side with the ratios.
+// then Eval), exprtk when the build has it (write the double, then value())
+// and the same formula compiled by the C++ compiler. Prints a table of them
+// side by side with the ratios.
 
 #include <benchmark/benchmark.h>
 #include <muParser.h>
@@ -12,6 +13,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <vornel/Exp.h>
@@ -19,6 +21,9 @@
 
 #include "MuparserOneShot.h"
 #include "Workloads.h"
+#ifdef VORNEL_BENCH_EXPRTK
+#include "ExprtkCompiled.h"
+#endif
 
 namespace vornel::bench {
 
@@ -37,6 +42,7 @@ struct Row {
     std::string name;
     std::string vornel;
     std::string muparser;
+    std::string exprtk;
     // The same formula compiled by the C++ compiler, over A to E.
     std::function<double(double, double, double, double, double)> native;
     double (*a)(std::size_t) = WholeA;
@@ -46,35 +52,45 @@ double Row1(double a, double b, double c, double d, double e) {
     return a * b + b / c - d + (e - 3.25) * 2;
 }
 
+const std::string kExample1Exprtk =
+    "if((A>100) and (B<200), B*C-Max(D,E-100), "
+    "if((A<100) or (B>=100), Ceil(B/5)+20*B-Min(E*10,A), "
+    "if(A==100, Round(B/5,3)*C-Min(E*20,D), A*C-Round(E/12,2))))";
+
+const std::string kExample2Exprtk =
+    "if(B+C>=300, A*100+Round(B/C,3)-Exp(D,2), B*10+Floor(B/C)+Exp(A,3))";
+
 std::vector<Row> Rows() {
     std::vector<Row> rows;
     const std::string unit = "A*B+B/C-D+(E-3.25)*2";
-    rows.push_back({"arith", unit, unit, Row1});
-    rows.push_back(
-        {"a_plus_1", "A+1", "A+1", [](double a, double, double, double, double) { return a + 1; }});
-    rows.push_back({"functions", "A*B+B/C-D+Max(E,300)/B+Ceil(5000/A*3.2)+Exp(2,8)",
-                    "A*B+B/C-D+Max(E,300)/B+Ceil(5000/A*3.2)+Exp(2,8)",
+    rows.push_back({"arith", unit, unit, unit, Row1});
+    rows.push_back({"a_plus_1", "A+1", "A+1", "A+1",
+                    [](double a, double, double, double, double) { return a + 1; }});
+    const std::string functions = "A*B+B/C-D+Max(E,300)/B+Ceil(5000/A*3.2)+Exp(2,8)";
+    rows.push_back({"functions", functions, functions, functions,
                     [](double a, double b, double c, double d, double e) {
                         return a * b + b / c - d + MuparserMax(e, 300) / b +
                                MuparserCeil(5000 / a * 3.2) + MuparserExp(2, 8);
                     }});
-    rows.push_back({"example4", "B*10+Floor(B/C)+Exp(A,3)", "B*10+Floor(B/C)+Exp(A,3)",
+    const std::string example4 = "B*10+Floor(B/C)+Exp(A,3)";
+    rows.push_back({"example4", example4, example4, example4,
                     [](double a, double b, double c, double, double) {
                         return b * 10 + MuparserFloor(b / c) + MuparserExp(a, 3);
                     }});
     const std::string sum = RepeatJoined(unit, 986);
-    rows.push_back({"sum986", sum, sum, [](double a, double b, double c, double d, double e) {
+    rows.push_back({"sum986", sum, sum, sum, [](double a, double b, double c, double d, double e) {
                         double total = 0;
                         for (int k = 0; k < 47; ++k) {
                             total += Row1(a, b, c, d, e);
                         }
                         return total;
                     }});
-    rows.push_back({"arith_fraction", unit, unit, Row1, FractionA});
-    // The If blocks of the window's first two examples, as muparser's "?:".
+    rows.push_back({"arith_fraction", unit, unit, unit, Row1, FractionA});
+    // The If blocks of the window's first two examples, as muparser's "?:"
+    // and exprtk's if(condition, then, else).
     for (const Workload& w : AllWorkloads()) {
         if (w.name == "example1") {
-            rows.push_back({w.name, w.vornel, w.muparser,
+            rows.push_back({w.name, w.vornel, w.muparser, kExample1Exprtk,
                             [](double a, double b, double c, double d, double e) {
                                 if (a > 100 && b < 200) {
                                     return b * c - MuparserMax(d, e - 100);
@@ -88,11 +104,12 @@ std::vector<Row> Rows() {
                                 return a * c - MuparserRound(e / 12, 2);
                             }});
         } else if (w.name == "example2") {
-            rows.push_back(
-                {w.name, w.vornel, w.muparser, [](double a, double b, double c, double d, double) {
-                     return b + c >= 300 ? a * 100 + MuparserRound(b / c, 3) - MuparserExp(d, 2)
-                                         : b * 10 + MuparserFloor(b / c) + MuparserExp(a, 3);
-                 }});
+            rows.push_back({w.name, w.vornel, w.muparser, kExample2Exprtk,
+                            [](double a, double b, double c, double d, double) {
+                                return b + c >= 300
+                                           ? a * 100 + MuparserRound(b / c, 3) - MuparserExp(d, 2)
+                                           : b * 10 + MuparserFloor(b / c) + MuparserExp(a, 3);
+                            }});
         }
     }
     return rows;
@@ -145,7 +162,13 @@ void BM_Native(benchmark::State& state, const Row& row) {
     }
 }
 
-// The console output, then one table with the three side by side.
+#ifdef VORNEL_BENCH_EXPRTK
+constexpr bool kWithExprtk = true;
+#else
+constexpr bool kWithExprtk = false;
+#endif
+
+// The console output, then one table with the evaluators side by side.
 class Summary : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -162,24 +185,61 @@ public:
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n| row | Vornel ns | muparser ns | C++ ns | muparser / Vornel |\n");
-        std::printf("|---|---:|---:|---:|---:|\n");
+        std::printf("\n| row | Vornel ns | muparser ns |%s C++ ns | muparser / Vornel |%s\n",
+                    kWithExprtk ? " exprtk ns |" : "", kWithExprtk ? " exprtk / Vornel |" : "");
+        std::printf("|---|---:|---:|%s---:|---:|%s\n", kWithExprtk ? "---:|" : "",
+                    kWithExprtk ? "---:|" : "");
         for (const Row& row : Rows()) {
             const double v = Find("compiled/vornel/" + row.name);
             const double m = Find("compiled/muparser/" + row.name);
+            const double x = Find("compiled/exprtk/" + row.name);
             const double n = Find("compiled/native/" + row.name);
-            std::printf("| %s | %.1f | %.1f | %.1f | %.2fx |\n", row.name.c_str(), v, m, n,
-                        v > 0 ? m / v : 0.0);
+            std::printf("| %s | %.1f | %.1f |", row.name.c_str(), v, m);
+            if (kWithExprtk) {
+                std::printf(" %.1f |", x);
+            }
+            std::printf(" %.1f | %.2fx |", n, Ratio(m, v));
+            if (kWithExprtk) {
+                std::printf(" %.2fx |", Ratio(x, v));
+            }
+            std::printf("\n");
         }
     }
 
 private:
+    static double Ratio(double peer, double vornel) { return vornel > 0 ? peer / vornel : 0.0; }
     double Find(const std::string& name) const {
         const auto it = m_ns.find(name);
         return it == m_ns.end() ? 0.0 : it->second;
     }
     std::map<std::string, double> m_ns;
 };
+
+// Whether every evaluator gives the engine's double for the row with A to E
+// at 100 to 500; says which does not.
+bool Agrees(const Row& row) {
+    Exp engine;
+    for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
+        engine.SetVariable(static_cast<std::int16_t>(k), kVariableNames[k], kVariableValues[k]);
+    }
+    const double vornel = engine.Compile(row.vornel).Evaluate(engine).value;
+    const std::pair<const char*, double> peers[] = {
+        {"C++", row.native(100, 200, 300, 400, 500)},
+        {"muparser", MuparserOneShot(row.muparser)},
+#ifdef VORNEL_BENCH_EXPRTK
+        {"exprtk", ExprtkValue(row.exprtk)},
+#endif
+    };
+    bool agrees = true;
+    for (const auto& [peer, value] : peers) {
+        if (value != vornel) {
+            std::fprintf(stderr, "%s: the engine gives %.17g, %s %.17g\n", row.name.c_str(), vornel,
+                         peer, value);
+            agrees = false;
+        }
+    }
+    return agrees;
+}
 
 }  // namespace
 
@@ -188,23 +248,19 @@ private:
 int main(int argc, char** argv) {
     using namespace vornel::bench;
     static const std::vector<Row> rows = Rows();
-    // Every formula must give the same value in all three before it is timed.
+    // Every formula must give the same value in all of them before it is timed.
     for (const Row& row : rows) {
-        vornel::Exp engine;
-        for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
-            engine.SetVariable(static_cast<std::int16_t>(k), kVariableNames[k], kVariableValues[k]);
-        }
-        const double vornel = engine.Compile(row.vornel).Evaluate(engine).value;
-        const double native = row.native(100, 200, 300, 400, 500);
-        if (vornel != native) {
-            std::fprintf(stderr, "%s: the engine gives %.17g, C++ %.17g\n", row.name.c_str(),
-                         vornel, native);
+        if (!Agrees(row)) {
             return 1;
         }
     }
     for (const Row& row : rows) {
         benchmark::RegisterBenchmark(("compiled/vornel/" + row.name).c_str(), BM_Vornel, row);
         benchmark::RegisterBenchmark(("compiled/muparser/" + row.name).c_str(), BM_Muparser, row);
+#ifdef VORNEL_BENCH_EXPRTK
+        benchmark::RegisterBenchmark(("compiled/exprtk/" + row.name).c_str(), BM_Exprtk, row.exprtk,
+                                     row.a);
+#endif
         benchmark::RegisterBenchmark(("compiled/native/" + row.name).c_str(), BM_Native, row);
     }
     benchmark::Initialize(&argc, argv);

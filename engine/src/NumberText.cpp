@@ -1,6 +1,7 @@
 #include "NumberText.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cassert>
 #include <charconv>
@@ -137,6 +138,7 @@ Decimal RoundHalfAway(Decimal d, int places) {
 // Any finite double's text is at most 309 integer digits; this many reads
 // back as beyond the range of a double.
 constexpr int kTooLargeDigits = 310;
+static_assert(kNumberTextCapacity >= 2 + kTooLargeDigits);
 
 // A double's significant digits (no trailing zeros) and decimal point
 // position, as in Decimal, without building strings.
@@ -179,29 +181,31 @@ CompactDecimal FifteenDigits(double value) {
 }
 
 // The digits written out with the point in place, never with an exponent.
-std::string PositionalText(const CompactDecimal& d) {
-    std::string out;
-    out.reserve(static_cast<std::size_t>(d.count + std::abs(d.pointPos) + 3));
+// Writes d as its digits with a point where one belongs, at `out`; returns
+// the end of what it wrote.
+char* WritePositional(const CompactDecimal& d, char* out) {
     if (d.negative) {
-        out += '-';
+        *out++ = '-';
     }
-    const std::string_view digits(d.digits, static_cast<std::size_t>(d.count));
+    const char* const digits = d.digits;
+    const auto count = static_cast<std::size_t>(d.count);
     if (d.pointPos <= 0) {
-        out += "0.";
-        out.append(static_cast<std::size_t>(-d.pointPos), '0');
-        out += digits;
-    } else if (d.pointPos >= d.count) {
-        out += digits;
-        out.append(static_cast<std::size_t>(d.pointPos - d.count), '0');
-    } else {
-        out += digits.substr(0, static_cast<std::size_t>(d.pointPos));
-        out += '.';
-        out += digits.substr(static_cast<std::size_t>(d.pointPos));
+        *out++ = '0';
+        *out++ = '.';
+        out = std::fill_n(out, -d.pointPos, '0');
+        return std::copy_n(digits, count, out);
     }
-    return out;
+    const auto point = static_cast<std::size_t>(d.pointPos);
+    if (point >= count) {
+        out = std::copy_n(digits, count, out);
+        return std::fill_n(out, point - count, '0');
+    }
+    out = std::copy_n(digits, point, out);
+    *out++ = '.';
+    return std::copy_n(digits + point, count - point, out);
 }
 
-// The length of PositionalText(d).
+// The length of what WritePositional writes for d.
 std::size_t PositionalSize(const CompactDecimal& d) {
     const std::size_t sign = d.negative ? 1 : 0;
     if (d.pointPos <= 0) {
@@ -312,24 +316,34 @@ ReadValue ReadBackWrittenOut(double value) {
     return {read, size, true};
 }
 
-std::string NumberText(double value) {
+std::size_t WriteNumberText(double value, char* out) {
+    char* const begin = out;
     if (!std::isfinite(value)) {
-        std::string text = (value < 0) ? "-1" : "1";
-        return text.append(kTooLargeDigits, '0');
+        if (value < 0) {
+            *out++ = '-';
+        }
+        *out++ = '1';
+        return static_cast<std::size_t>(std::fill_n(out, kTooLargeDigits, '0') - begin);
     }
     if (value == 0) {
-        return "0";
+        *out = '0';
+        return 1;
     }
     // Whole numbers below 10^15 have at most 15 digits: rounding keeps them.
     if (std::abs(value) < 1e15) {
         const auto whole = static_cast<long long>(value);
         if (static_cast<double>(whole) == value) {
-            char buffer[24];
-            const auto written = std::to_chars(buffer, buffer + sizeof buffer, whole);
-            return std::string(buffer, written.ptr);
+            return static_cast<std::size_t>(std::to_chars(out, out + 24, whole).ptr - begin);
         }
     }
-    return PositionalText(FifteenDigits(value));
+    const char* const end = WritePositional(FifteenDigits(value), out);
+    assert(end - begin <= static_cast<std::ptrdiff_t>(kNumberTextCapacity));
+    return static_cast<std::size_t>(end - begin);
+}
+
+std::string NumberText(double value) {
+    std::array<char, kNumberTextCapacity> buffer;
+    return std::string(buffer.data(), WriteNumberText(value, buffer.data()));
 }
 
 std::string FormatDisplay(double value, std::string_view group, std::string_view decimal) {

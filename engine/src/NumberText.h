@@ -70,6 +70,13 @@ inline ReadValue ReadBack(double value) {
     return ReadBackWrittenOut(value);
 }
 
+// Room for any number's NumberText: the longest, that of the smallest
+// negative double, is 341 characters.
+inline constexpr std::size_t kNumberTextCapacity = 344;
+// Writes NumberText(value) at `out`, which has room for kNumberTextCapacity
+// characters; returns how many it wrote.
+std::size_t WriteNumberText(double value, char* out);
+
 // "#00.000": at least two integer digits, exactly three decimals, "." as the
 // point, rounded half away from zero on the value's shortest round-trip
 // decimal. A value that rounds to zero has no sign.

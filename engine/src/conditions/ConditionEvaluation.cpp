@@ -1,5 +1,6 @@
 #include "ConditionEvaluation.h"
 
+#include <algorithm>
 #include <locale>
 
 #include "Grammar.h"
@@ -8,6 +9,42 @@
 #include "Text.h"
 
 namespace vornel {
+
+char* ValueArena::Take(std::size_t size) {
+    if (static_cast<std::size_t>(m_end - m_top) < size) {
+        const std::size_t block = std::max(size, 2 * m_buffer.size());
+        m_blocks.push_back(std::make_unique<char[]>(block));
+        m_top = m_blocks.back().get();
+        m_end = m_top + block;
+    }
+    char* const at = m_top;
+    m_top += size;
+    return at;
+}
+
+std::string_view ValueArena::Keep(std::string_view text) {
+    char* const at = Take(text.size());
+    std::copy(text.begin(), text.end(), at);
+    return {at, text.size()};
+}
+
+std::string_view ValueArena::Join(std::string_view left, std::string_view right) {
+    if (!left.empty() && left.data() + left.size() == m_top &&
+        static_cast<std::size_t>(m_end - m_top) >= right.size()) {
+        m_top = std::copy(right.begin(), right.end(), m_top);
+        return {left.data(), left.size() + right.size()};
+    }
+    char* const at = Take(left.size() + right.size());
+    std::copy(right.begin(), right.end(), std::copy(left.begin(), left.end(), at));
+    return {at, left.size() + right.size()};
+}
+
+std::string_view ValueArena::KeepNumberText(double value) {
+    char* const at = Take(kNumberTextCapacity);
+    const std::size_t size = WriteNumberText(value, at);
+    m_top = at + size;  // the rest is not used
+    return {at, size};
+}
 
 namespace {
 
@@ -95,7 +132,7 @@ std::string_view Arithmetic(std::string_view left, std::string_view right, OpKin
     if (!Worked(z, fault)) {
         return {};
     }
-    return arena.Keep(NumberText(z.value));
+    return arena.KeepNumberText(z.value);
 }
 
 }  // namespace
@@ -192,7 +229,7 @@ std::string_view EvaluateReduction(std::string_view leftValue, std::string_view 
             return Arithmetic(left, Normalized(right, arena), OpKind::Divide, arena, fault);
         // P29  D -> D+C: the operands are joined as they stand.
         case 29:
-            return arena.Keep(std::string(leftValue).append(right));
+            return arena.Join(leftValue, right);
         // P2, P4, P6, P13, P14, P23, P26, P28, P30, P32: one symbol, passed on.
         default:
             return left;

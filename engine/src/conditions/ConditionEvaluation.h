@@ -2,10 +2,10 @@
 
 #include <array>
 #include <cstddef>
-#include <deque>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <vornel/TextOrder.h>
 
@@ -15,23 +15,29 @@ namespace vornel {
 
 // Keeps the texts that reductions make for as long as one condition is being
 // decided, so that values can travel as views. A kept text never moves. The
-// first few are kept without an allocation of the arena's own.
+// texts are written one after another into the arena's own buffer, which
+// holds those of any condition of ordinary length; beyond it, into blocks of
+// their own.
 class ValueArena {
 public:
-    std::string_view Keep(std::string text) {
-        if (m_used < m_first.size()) {
-            return m_first[m_used++] = std::move(text);
-        }
-        if (!m_more) {
-            m_more.emplace();
-        }
-        return m_more->emplace_back(std::move(text));
-    }
+    ValueArena() = default;
+    ValueArena(const ValueArena&) = delete;
+    ValueArena& operator=(const ValueArena&) = delete;
+
+    std::string_view Keep(std::string_view text);
+    // `left` followed by `right`. Where `left` is the text kept last, as in a
+    // chain of joins, `right` is written on after it.
+    std::string_view Join(std::string_view left, std::string_view right);
+    std::string_view KeepNumberText(double value);
 
 private:
-    std::array<std::string, 4> m_first;
-    std::size_t m_used{};
-    std::optional<std::deque<std::string>> m_more;
+    // Room for `size` characters at the top.
+    char* Take(std::size_t size);
+
+    std::array<char, 4096> m_buffer;
+    char* m_top = m_buffer.data();
+    char* m_end = m_buffer.data() + m_buffer.size();
+    std::vector<std::unique_ptr<char[]>> m_blocks;
 };
 
 // The value of the nonterminal that production `production` (1 to 32) makes

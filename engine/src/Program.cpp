@@ -404,10 +404,17 @@ void FastProgram::Encode(std::pmr::vector<Shape>& shapes) {
         }
         shape.leftPrevious = shape.kind == Shape::Kind::Fused && shape.left == previous;
     }
+    // So is the result, when the last step made it: read back from memory at
+    // once, it would wait for the store.
+    if (!shapes.empty() && resultFrom == From::Register && result == shapes.back().dst) {
+        resultFrom = From::Previous;
+    }
     const auto pair = [](const Shape& shape) {
         return static_cast<int>(shape.a.from) * kFromCount + static_cast<int>(shape.b.from);
     };
     steps.reserve(shapes.size() + 1);
+    std::pmr::vector<std::uint16_t> codes(steps.get_allocator());
+    codes.reserve(shapes.size() + 1);
     for (const Shape& shape : shapes) {
         int code = 0;
         switch (shape.kind) {
@@ -425,11 +432,13 @@ void FastProgram::Encode(std::pmr::vector<Shape>& shapes) {
                        pair(shape);
                 break;
         }
-        steps.push_back({nullptr, static_cast<std::uint16_t>(code), shape.dst, shape.a.index,
-                         shape.b.index, shape.left});
+        codes.push_back(static_cast<std::uint16_t>(code));
+        steps.push_back({nullptr, shape.dst, shape.a.index, shape.b.index, shape.left});
     }
-    steps.push_back({nullptr, static_cast<std::uint16_t>(kEndCode), 0, 0, 0, 0});
-    (void)RunSteps(nullptr, steps.data());
+    codes.push_back(static_cast<std::uint16_t>(kEndCode));
+    steps.push_back({nullptr, 0, 0, 0, 0});
+    (void)RunSteps(nullptr, codes.data(), steps.data());
+    first = steps.front().label;
 }
 
 namespace {
@@ -496,7 +505,8 @@ private:
 
 }  // namespace
 
-double FastProgram::RunSteps(const double* const v, FastStep* const labels) const noexcept {
+double FastProgram::RunSteps(const double* const v, const std::uint16_t* const codes,
+                             FastStep* const labels) const noexcept {
     std::array<double, kRegisters> file;
     double* const r = file.data();
     const double* const c = constants.data();
@@ -540,11 +550,11 @@ double FastProgram::RunSteps(const double* const v, FastStep* const labels) cons
 #undef VORNEL_INNER_PLACES
 #undef VORNEL_PLACES
     static_assert(std::size(kCode) == kEndCode + 1);
-    if (labels != nullptr) [[unlikely]] {
+    if (codes != nullptr) [[unlikely]] {
         // Each step jumps to the next one's label without looking it up.
-        for (FastStep* s = labels;; ++s) {
-            s->label = kCode[s->code];
-            if (s->code == kEndCode) {
+        for (std::size_t k = 0;; ++k) {
+            labels[k].label = kCode[codes[k]];
+            if (codes[k] == kEndCode) {
                 return 0;
             }
         }
@@ -599,7 +609,7 @@ double FastProgram::RunSteps(const double* const v, FastStep* const labels) cons
     VORNEL_INNER(LEFT, plus, +) \
     VORNEL_INNER(LEFT, minus, -) VORNEL_INNER(LEFT, times, *) VORNEL_INNER(LEFT, divide, /)
 
-    goto * step->label;
+    goto* first;
     VORNEL_BINARY(plus, z = x + y)
     VORNEL_BINARY(minus, z = x - y)
     VORNEL_BINARY(times, z = x * y)
@@ -631,18 +641,20 @@ end:
 #undef VORNEL_READ_c
 #undef VORNEL_READ_r
 #pragma GCC diagnostic pop
-    switch (resultFrom) {
-        case From::Register:
-            z = r[result];
-            break;
-        case From::Constant:
-            z = c[result];
-            break;
-        case From::Variable:
-            z = v[result];
-            break;
-        case From::Previous:
-            break;
+    if (resultFrom != From::Previous) [[unlikely]] {
+        switch (resultFrom) {
+            case From::Register:
+                z = r[result];
+                break;
+            case From::Constant:
+                z = c[result];
+                break;
+            case From::Variable:
+                z = v[result];
+                break;
+            case From::Previous:
+                break;
+        }
     }
     if (!watch.InRange() || !(std::abs(z) <= std::numeric_limits<double>::max())) {
         return std::numeric_limits<double>::quiet_NaN();

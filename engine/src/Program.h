@@ -154,8 +154,7 @@ struct FastProgram {
     static constexpr int kFromCount = 4;
 
     struct FastStep {
-        const void* label;  // where the code of `code` starts, set by Encode
-        std::uint16_t code;
+        const void* label;  // where the code of the step starts
         std::uint16_t dst;
         std::uint16_t a;
         std::uint16_t b;
@@ -177,6 +176,7 @@ struct FastProgram {
 
     // The last step has kEndCode.
     std::pmr::vector<FastStep> steps;
+    const void* first = nullptr;  // the label of the first step
     std::pmr::vector<double> constants;
     From resultFrom = From::Constant;
     std::uint16_t result{};
@@ -218,8 +218,10 @@ private:
     void Fuse(std::pmr::vector<Shape>& shapes) const;
     bool CanHideRange(const std::pmr::vector<Shape>& shapes) const;
     void Encode(std::pmr::vector<Shape>& shapes);
-    // With `labels`, writes the label of each step's code there instead.
-    double RunSteps(const double* v, FastStep* labels = nullptr) const noexcept;
+    // With `codes`, writes the label of each code, up to the end's, into
+    // `labels` instead.
+    double RunSteps(const double* v, const std::uint16_t* codes = nullptr,
+                    FastStep* labels = nullptr) const noexcept;
     [[gnu::always_inline]] inline double RunShort(const double* v) const noexcept {
         const Short& s = shortForm;
         const double x = s.fromA == From::Variable ? v[s.a] : constants[s.a];

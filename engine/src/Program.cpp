@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include <bit>
+#include <cassert>
 #include <cfenv>
 #include <iterator>
 #include <limits>
@@ -129,20 +130,23 @@ constexpr OpKind kBinaryKinds[] = {OpKind::Plus, OpKind::Minus, OpKind::Times, O
 static_assert(std::size(kBinaryKinds) == FastProgram::kBinaryOps);
 static_assert(kBinaryKinds[FastProgram::kDivideIndex] == OpKind::Divide);
 
-// The place of an operation among the fast program's codes, or -1.
-int BinaryIndex(OpKind op) {
+// The place of an operation among the fast program's codes, if it has one.
+std::optional<int> BinaryIndex(OpKind op) {
     const auto* found = std::find(std::begin(kBinaryKinds), std::end(kBinaryKinds), op);
-    return found == std::end(kBinaryKinds) ? -1 : static_cast<int>(found - kBinaryKinds);
+    if (found == std::end(kBinaryKinds)) {
+        return std::nullopt;
+    }
+    return static_cast<int>(found - kBinaryKinds);
 }
 
-int UnaryIndex(OpKind op) {
+std::optional<int> UnaryIndex(OpKind op) {
     switch (op) {
         case OpKind::Ceil:
             return 0;
         case OpKind::Floor:
             return 1;
         default:
-            return -1;
+            return std::nullopt;
     }
 }
 
@@ -245,11 +249,11 @@ bool FastProgram::MakeSteps(const Program& program) {
                         break;
                     }
                 }
-                const int op = BinaryIndex(step.op);
-                if (op < 0) {
+                const std::optional<int> op = BinaryIndex(step.op);
+                if (!op) {
                     return false;
                 }
-                shapes.push_back({Shape::Kind::Binary, op, 0, false, dst, a, b});
+                shapes.push_back({Shape::Kind::Binary, *op, 0, false, dst, a, b});
                 at[dst] = {From::Register, dst};
                 break;
             }
@@ -267,11 +271,11 @@ bool FastProgram::MakeSteps(const Program& program) {
                         break;
                     }
                 }
-                const int op = UnaryIndex(step.op);
-                if (op < 0) {
+                const std::optional<int> op = UnaryIndex(step.op);
+                if (!op) {
                     return false;
                 }
-                shapes.push_back({Shape::Kind::Unary, op, 0, false, dst, a, Operand{}});
+                shapes.push_back({Shape::Kind::Unary, *op, 0, false, dst, a, Operand{}});
                 at[dst] = {From::Register, dst};
                 break;
             }
@@ -378,8 +382,10 @@ void FastProgram::Fuse(std::pmr::vector<Shape>& shapes) const {
                 return shape.kind == Shape::Kind::Binary && shape.op < kBasicOps;
             };
             if (basic(inner) && basic(outer) && outer.a.from == From::Register &&
-                outer.a.index != inner.dst && outer.b.from == From::Register &&
-                outer.b.index == inner.dst && (inner.dst == outer.dst || !readAfter[k + 1])) {
+                outer.b.from == From::Register && outer.b.index == inner.dst &&
+                (inner.dst == outer.dst || !readAfter[k + 1])) {
+                // A binary step reads two places of the stack, never one twice.
+                assert(outer.a.index != inner.dst);
                 shapes[kept++] = {Shape::Kind::Fused, outer.op, inner.op, false,
                                   outer.dst,          inner.a,  inner.b,  outer.a.index};
                 ++k;

@@ -551,6 +551,7 @@ TEST(Formula, TraceTellsEachConditionAndTheBranch) {
         {"If (A>9) Then 1 ElseIf (H>1) Then 2 Else 3 EndIf", 5, "block 2-9:F 22-29:X"},
         {"If (A>1) Then 1/0 Else 2 EndIf", 5, "block 2-9:T | 14-17"},
         {"If (A>1) Then\t 7 \r\n Else 2 EndIf", 5, "block 2-9:T | 15-16"},
+        {"If (A>1) Then \r\n Else 2 EndIf", 5, "block 2-9:T | 17-17"},  // blanks alone
         {"  If (\"\xC3\xBC\"=\"\xC3\x9C\") Then 1 Else 2 EndIf", 5, "block 4-15:T | 20-21"},
         {std::string(kExampleExpressions[1]), 100, "block 2-14:T | 28-55"},
         {"If (A>1) Then 1 Else 2", 5, "block"},

@@ -225,35 +225,46 @@ private:
     }();
     static std::uint8_t ClassOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
 
+    // One place reads every operator: after an operand the next byte is
+    // tested for one right away, and the operator is read without going
+    // round the loop again.
     void Run() {
         std::size_t i = 0;
         while (i < m_text.size()) {
-            const char ch = m_text[i];
+            char ch = m_text[i];
             const std::uint8_t is = ClassOf(ch);
-            if ((is & kNumber) != 0 || (ch == '-' && StartsSignedNumber(i))) {
-                i = AfterOperand(ReadNumber(i));
-                continue;
+            if ((is & kSymbol) == 0 || (ch == '-' && StartsSignedNumber(i))) {
+                if ((is & (kNumber | kSymbol)) != 0) {  // a symbol here is a sign
+                    i = ReadNumber(i);
+                } else if ((is & kName) != 0 && ReadingName(i)) {
+                    i = ReadName(i);
+                } else {
+                    i = ReadMarkOrOther(i, ch, is);
+                    continue;
+                }
+                // A "-" here is an operator, since no "(" or "," comes
+                // before it.
+                if (i >= m_text.size() || (ClassOf(m_text[i]) & kSymbol) == 0) {
+                    continue;
+                }
+                ch = m_text[i];
             }
-            if ((is & kSymbol) != 0) {
-                i = ReadSymbol(i, ch);
-                continue;
-            }
-            if ((is & kName) != 0 && ReadingName(i)) {
-                i = AfterOperand(ReadName(i));
-                continue;
-            }
-            if (ch == kVariableMark && m_marked) {
-                const Span mark{i, i + 2};
-                m_token = mark;
-                PushVariable(static_cast<unsigned char>(m_text[i + 1]), mark);
-                i += 2;
-                continue;
-            }
-            i = ReadOther(i, is);
+            i = ReadSymbol(i, ch);
         }
         m_token = Span{m_text.size(), m_text.size()};
         m_atEnd = true;
         Finish();
+    }
+
+    // A variable's mark in a normalised text, a word or a skipped character.
+    [[gnu::always_inline]] std::size_t ReadMarkOrOther(std::size_t i, char ch, std::uint8_t is) {
+        if (ch == kVariableMark && m_marked) {
+            const Span mark{i, i + 2};
+            m_token = mark;
+            PushVariable(static_cast<unsigned char>(m_text[i + 1]), mark);
+            return i + 2;
+        }
+        return ReadOther(i, is);
     }
 
     // A word or a skipped character: kept apart from the loop above, which
@@ -269,22 +280,14 @@ private:
         return next;
     }
 
-    // An operator usually follows an operand: it is read right here, where
-    // the processor learns this place's own pattern of branches. A "-" there
-    // is an operator, since no "(" or "," comes before it.
-    std::size_t AfterOperand(std::size_t i) {
-        if (i < m_text.size() && (ClassOf(m_text[i]) & kSymbol) != 0) {
-            return ReadSymbol(i, m_text[i]);
-        }
-        return i;
-    }
-
     // Whether a name starts at i and is read in place.
     bool ReadingName(std::size_t i) const { return m_reading != nullptr && i >= m_plainUntil; }
 
     // The token just made is passed on as it is: read back from m_token
     // while its two halves are still being stored, it would wait for them.
-    std::size_t ReadSymbol(std::size_t i, char ch) {
+    // Inlined in Run, its one caller: a call would save and restore six
+    // registers for every operator.
+    [[gnu::always_inline]] std::size_t ReadSymbol(std::size_t i, char ch) {
         const Span token{i, i + 1};
         const OpKind kind = kSymbols[static_cast<unsigned char>(ch)];
         m_token = token;

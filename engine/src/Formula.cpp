@@ -275,9 +275,9 @@ void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
 }  // namespace
 
 void CompiledArithmetic::Counted(const NameReading& reading) {
-    baseChars = size - reading.nameChars + 2 * reading.variables;  // with the parentheses
+    variables = reading.Variables();
+    baseChars = size - reading.NameChars() + 2 * variables;  // with the parentheses
     occurrences = reading.occurrences;
-    variables = reading.variables;
 }
 
 std::pair<std::size_t, std::size_t> CompiledArithmetic::Source(std::size_t begin,
@@ -538,8 +538,9 @@ Outcome CompiledFormula::RunOnce(const CompiledArithmetic& a, const VariableTabl
     if (a.inPlace) {
         NameReading reading(names);
         ArithmeticCompiler<PlainRules, RunSink>(piece, false, sink, nullptr, &reading).Compile();
-        const std::size_t base = a.size - reading.nameChars + 2 * reading.variables;
-        if (TooLongWrittenOut(base, reading.variables, reading.occurrences, table)) {
+        const std::size_t read = reading.Variables();
+        const std::size_t base = a.size - reading.NameChars() + 2 * read;
+        if (TooLongWrittenOut(base, read, reading.occurrences, table)) {
             return RunWrittenOut(a, table, names);
         }
     } else {

@@ -295,7 +295,8 @@ private:
 // over, so the failure the rules meet first is the one kept.
 class RunSink {
 public:
-    RunSink(const SlotValues& values, Whole whole) : m_values(values), m_whole(whole) {}
+    RunSink(const SlotValues& values, Whole whole)
+        : m_values(values), m_whole(whole), m_asRead(whole == Whole::No ? ~values.unreadable : 0) {}
 
     // Entries never written read as zero.
     void Reach(int p) {
@@ -304,7 +305,7 @@ public:
     }
     void Constant(int dst, double value) { m_r[static_cast<std::size_t>(dst)] = value; }
     [[gnu::always_inline]] void Variable(int dst, int slot, Place place) {
-        if (m_whole == Whole::No && ((m_values.unreadable >> slot) & 1U) == 0) {
+        if (((m_asRead >> slot) & 1U) != 0) {
             m_r[static_cast<std::size_t>(dst)] = m_values.values[slot];
         } else if (m_going &&
                    !Steps::Variable(m_r.data(), dst, slot, m_values, m_whole, m_result)) {
@@ -345,6 +346,7 @@ private:
 
     SlotValues m_values;
     Whole m_whole;
+    std::uint64_t m_asRead;  // bit k: slot k's read value is what a step takes
     bool m_going = true;
     RunResult m_result;
     int m_cleared = 0;

@@ -255,8 +255,10 @@ private:
 
     // One place reads every operator: after an operand the next byte is
     // tested for one right away, and the operator is read without going
-    // round the loop again.
-    void Run() {
+    // round the loop again. Aligned to a cache line: where in one its code
+    // began moved the time of a long formula by up to a tenth, with every
+    // change to the code before it.
+    [[gnu::aligned(64)]] void Run() {
         std::size_t i = 0;
         while (i < m_text.size()) {
             char ch = m_text[i];

@@ -312,8 +312,14 @@ public:
             Stop(place);
         }
     }
+    // A step that cannot fail is worked out even after a failure: its
+    // result is never read, and only the steps that can fail need to know.
     [[gnu::always_inline]] void Binary(int dst, int a, int b, OpKind op, Place place) {
-        if (m_going && !Steps::Binary(m_r.data(), dst, a, b, op, m_whole, m_result)) {
+        double z;
+        if (InRange(m_r[static_cast<std::size_t>(a)], m_r[static_cast<std::size_t>(b)], op, z))
+            [[likely]] {
+            m_r[static_cast<std::size_t>(dst)] = z;
+        } else if (m_going && !Steps::Binary(m_r.data(), dst, a, b, op, m_whole, m_result)) {
             Stop(place);
         }
     }

@@ -538,10 +538,14 @@ Outcome CompiledFormula::RunOnce(const CompiledArithmetic& a, const VariableTabl
     if (a.inPlace) {
         NameReading reading(names);
         ArithmeticCompiler<PlainRules, RunSink>(piece, false, sink, nullptr, &reading).Compile();
+        // The names are measured only when the values' longest texts in
+        // place of them could reach the limit: a short formula never pays.
         const std::size_t read = reading.Variables();
-        const std::size_t base = a.size - reading.NameChars() + 2 * read;
-        if (TooLongWrittenOut(base, read, reading.occurrences, table)) {
-            return RunWrittenOut(a, table, names);
+        if (a.size + read * (2 + kLongestNumberText) >= kPositionLimit) {
+            const std::size_t base = a.size - reading.NameChars() + 2 * read;
+            if (TooLongWrittenOut(base, read, reading.occurrences, table)) {
+                return RunWrittenOut(a, table, names);
+            }
         }
     } else {
         MarkedText normal(memory);

@@ -256,7 +256,7 @@ private:
     // One place reads every operator: after an operand the next byte is
     // tested for one right away, and the operator is read without going
     // round the loop again. Aligned to a cache line: where in one its code
-    // began moved the time of a long formula by up to a tenth, with every
+    // began moved the time of a long formula by up to a seventh, with every
     // change to the code before it.
     [[gnu::aligned(64)]] void Run() {
         std::size_t i = 0;

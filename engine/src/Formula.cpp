@@ -275,9 +275,9 @@ void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
 }  // namespace
 
 void CompiledArithmetic::Counted(const NameReading& reading) {
-    baseChars = size - reading.nameChars + 2 * reading.variables;  // with the parentheses
+    variables = reading.Variables();
+    baseChars = size - reading.NameChars() + 2 * variables;  // with the parentheses
     occurrences = reading.occurrences;
-    variables = reading.variables;
 }
 
 std::pair<std::size_t, std::size_t> CompiledArithmetic::Source(std::size_t begin,
@@ -538,9 +538,14 @@ Outcome CompiledFormula::RunOnce(const CompiledArithmetic& a, const VariableTabl
     if (a.inPlace) {
         NameReading reading(names);
         ArithmeticCompiler<PlainRules, RunSink>(piece, false, sink, nullptr, &reading).Compile();
-        const std::size_t base = a.size - reading.nameChars + 2 * reading.variables;
-        if (TooLongWrittenOut(base, reading.variables, reading.occurrences, table)) {
-            return RunWrittenOut(a, table, names);
+        // The names are measured only when the values' longest texts in
+        // place of them could reach the limit: a short formula never pays.
+        const std::size_t read = reading.Variables();
+        if (a.size + read * (2 + kLongestNumberText) >= kPositionLimit) {
+            const std::size_t base = a.size - reading.NameChars() + 2 * read;
+            if (TooLongWrittenOut(base, read, reading.occurrences, table)) {
+                return RunWrittenOut(a, table, names);
+            }
         }
     } else {
         MarkedText normal(memory);

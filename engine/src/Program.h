@@ -297,7 +297,8 @@ private:
 // over, so the failure the rules meet first is the one kept.
 class RunSink {
 public:
-    RunSink(const SlotValues& values, Whole whole) : m_values(values), m_whole(whole) {}
+    RunSink(const SlotValues& values, Whole whole)
+        : m_values(values), m_whole(whole), m_asRead(whole == Whole::No ? ~values.unreadable : 0) {}
 
     // Entries never written read as zero.
     void Reach(int p) {
@@ -306,15 +307,21 @@ public:
     }
     void Constant(int dst, double value) { m_r[static_cast<std::size_t>(dst)] = value; }
     [[gnu::always_inline]] void Variable(int dst, int slot, Place place) {
-        if (m_whole == Whole::No && ((m_values.unreadable >> slot) & 1U) == 0) {
+        if (((m_asRead >> slot) & 1U) != 0) {
             m_r[static_cast<std::size_t>(dst)] = m_values.values[slot];
         } else if (m_going &&
                    !Steps::Variable(m_r.data(), dst, slot, m_values, m_whole, m_result)) {
             Stop(place);
         }
     }
+    // A step that cannot fail is worked out even after a failure: its
+    // result is never read, and only the steps that can fail need to know.
     [[gnu::always_inline]] void Binary(int dst, int a, int b, OpKind op, Place place) {
-        if (m_going && !Steps::Binary(m_r.data(), dst, a, b, op, m_whole, m_result)) {
+        double z;
+        if (InRange(m_r[static_cast<std::size_t>(a)], m_r[static_cast<std::size_t>(b)], op, z))
+            [[likely]] {
+            m_r[static_cast<std::size_t>(dst)] = z;
+        } else if (m_going && !Steps::Binary(m_r.data(), dst, a, b, op, m_whole, m_result)) {
             Stop(place);
         }
     }
@@ -347,6 +354,7 @@ private:
 
     SlotValues m_values;
     Whole m_whole;
+    std::uint64_t m_asRead;  // bit k: slot k's read value is what a step takes
     bool m_going = true;
     RunResult m_result;
     int m_cleared = 0;

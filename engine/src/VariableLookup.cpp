@@ -26,9 +26,13 @@ void VariableLookup::MakeEntries() const {
             m_entries[m_entryCount++] = {name.data(), name.size(), static_cast<int>(k)};
         }
         if (name.size() == 1 && static_cast<unsigned char>(name[0]) < 0x80) {
-            std::int8_t& slot = m_oneLetter[static_cast<unsigned char>(AsciiUpper(name[0]))];
-            if (slot < 0) {
-                slot = static_cast<std::int8_t>(k);  // the lowest slot wins
+            const char upper = AsciiUpper(name[0]);
+            const char lower = upper >= 'A' && upper <= 'Z' ? static_cast<char>(upper + 32) : upper;
+            for (const char c : {upper, lower}) {
+                std::int8_t& slot = m_oneLetter[static_cast<unsigned char>(c)];
+                if (slot < 0) {
+                    slot = static_cast<std::int8_t>(k);  // the lowest slot wins
+                }
             }
         }
     }

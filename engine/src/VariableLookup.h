@@ -42,9 +42,15 @@ public:
     // when none is.
     [[gnu::always_inline]] int Find(std::string_view name) const {
         if (m_entriesMade && name.size() == 1 && static_cast<unsigned char>(name[0]) < 0x80) {
-            return m_oneLetter[static_cast<unsigned char>(AsciiUpper(name[0]))];
+            return m_oneLetter[static_cast<unsigned char>(name[0])];
         }
         return FindMade(name);
+    }
+
+    // The length of the name that Find matches to slot `entry` (bytes).
+    std::size_t NameSize(int entry) const {
+        const auto k = static_cast<std::size_t>(entry);
+        return (NonAsciiNames() & Bit(k)) ? m_upperNames[k].text.size() : m_table[k].name.size();
     }
 
 private:
@@ -53,7 +59,7 @@ private:
             MakeEntries();
         }
         if (name.size() == 1 && static_cast<unsigned char>(name[0]) < 0x80) {
-            return m_oneLetter[static_cast<unsigned char>(AsciiUpper(name[0]))];
+            return m_oneLetter[static_cast<unsigned char>(name[0])];
         }
         for (std::size_t k = 0; k < m_entryCount; ++k) {
             const Entry& entry = m_entries[k];
@@ -109,7 +115,8 @@ private:
     TextOrder m_textOrder;
     mutable std::array<Entry, kVariableSlots> m_entries;
     mutable std::size_t m_entryCount = 0;
-    // The slot of each one-character ASCII name, by its upper case, or -1.
+    // The slot of each one-character ASCII name, under both its cases, or
+    // -1: a letter is found without being upper-cased first.
     mutable std::array<std::int8_t, 128> m_oneLetter;
     mutable bool m_entriesMade = false;
     // Names outside ASCII, upper-cased once: their upper case can be another

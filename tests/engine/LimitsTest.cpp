@@ -55,6 +55,44 @@ TEST(Limits, SubstitutedValuesCanMakeTheTextTooLong) {
     EXPECT_EQ(Calculate(text.substr(0, 5 * 1000 - 1)), "250000");
 }
 
+// Read where it stands, a name is measured for the text written out by the
+// name it matched, whatever its length and case: "RATE" and "rate" are four
+// characters that become "(100)", "x" one that becomes "(7)".
+TEST(Limits, NamesOfEveryLengthAreWrittenOutAtTheLimit) {
+    Exp engine;
+    engine.SetVariable(0, "Rate", 100);
+    engine.SetVariable(1, "x", 7);
+    const struct {
+        const char* name;
+        int value;
+        std::size_t writtenSize;
+    } rows[] = {{"RATE", 100, 5}, {"rate", 100, 5}, {"X", 7, 3}, {"x", 7, 3}};
+    for (const auto& row : rows) {
+        for (const std::size_t writtenOut : {std::size_t{32766}, std::size_t{32767}}) {
+            // "1+1+...+1" and three times "+name", the ones as long as the
+            // text written out leaves them; "11+" makes an even length.
+            const std::size_t ones = writtenOut - 3 * (1 + row.writtenSize);
+            const std::string sum = ones % 2 == 1 ? Sum(ones) : "11+" + Sum(ones - 3);
+            const long onesValue = ones % 2 == 1 ? static_cast<long>(ones / 2 + 1)
+                                                 : 11 + static_cast<long>(ones / 2 - 1);
+            std::string text = sum;
+            for (int k = 0; k < 3; ++k) {
+                text += std::string("+") + row.name;
+            }
+            const std::string expected =
+                writtenOut < 32767 ? std::to_string(onesValue + 3L * row.value) : "#6";
+            const Outcome once = engine.Evaluate(text);
+            const Outcome compiled = engine.Compile(text).Evaluate(engine);
+            for (const Outcome& outcome : {once, compiled}) {
+                EXPECT_EQ(outcome.Succeeded() ? NumberText(outcome.value)
+                                              : "#" + std::to_string(outcome.failure),
+                          expected)
+                    << row.name << " written out to " << writtenOut;
+            }
+        }
+    }
+}
+
 TEST(Limits, TheStacksHold256Entries) {
     // A ")" goes on the operator stack before it removes its "(", so 255
     // open groups are the most that can close.

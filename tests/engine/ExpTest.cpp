@@ -212,6 +212,15 @@ std::vector<PlaceCase> PlaceCases() {
         {"variable_divisor", "A/(B-200)", 11, 1, 2, Cause::DivisionByZero},
         {"variable_after_stray_close", "2*CAX(1,2))A", 9, 11, 12, Cause::NothingToClose},
         {"variable_grows_text", growing, 6, 10922, 10923, Cause::TooLong},
+        // A value beyond a double is written as its 312 characters, sign
+        // first: they reach the limit before the value is read.
+        {"unreadable_value_grows_text",
+         "111+" + Repeated("1+", 16226) + "H",
+         6,
+         32456,
+         32457,
+         Cause::TooLong,
+         {{"H", -1.7976931348623157e308}}},
         // 340 characters each: the 96th "(0.000...494065645841247)" passes the limit.
         {"tiny_values_grow_text",
          "T" + Repeated("+T", 95),

@@ -163,12 +163,23 @@ std::vector<CompiledRow> CompiledRows() {
         {"long_at_the_limit", edge, {"16490", "16390", "#6", "16397", "16390"}},
         {"long_at_the_limit_spaced", edgeSpaced, {"16490", "16390", "#6", "16397", "16390"}},
         {"long_tiny_values", Repeated("T", 96), {"48", "#6", "ok", "0", "ok"}},
+        // The values' texts reach the limit just before H beyond a double is read.
+        {"long_then_unreadable",
+         "111+" + Repeated("1", 16226) + "+H",
+         {"16340", "#6", "#6", "#6", "28682"}},
         {"long_then_division", bs + "+1/A", {"21600.01", "#11", "#6", "ok", "#6"}},
         {"division_then_long", "1/A+" + bs, {"21600.01", "#11", "#6", "ok", "#11"}},
         {"long_branch",
          "If (A=0) Then 1/A Else " + bs + " EndIf",
          {"21600", "#11", "#6", "ok", "#11"}},
         {"too_long_itself", Repeated("1", 16384), {"#6", "#6", "#6", "#6", "#6"}},
+        // A variable is read as "(" and its value: one level more.
+        {"nested_to_the_deepest",
+         std::string(254, '(') + "A" + std::string(254, ')'),
+         {"100", "0", "-2.5", "7", "0"}},
+        {"nested_too_deep",
+         std::string(255, '(') + "A" + std::string(255, ')'),
+         {"#9", "#9", "#9", "#9", "#9"}},
     };
 }
 

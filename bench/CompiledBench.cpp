@@ -131,16 +131,7 @@ void BM_Vornel(benchmark::State& state, const Row& row) {
 void BM_Muparser(benchmark::State& state, const Row& row) {
     double values[std::size(kVariableValues)];
     mu::Parser parser;
-    for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
-        values[k] = kVariableValues[k];
-        parser.DefineVar(kVariableNames[k], &values[k]);
-    }
-    parser.DefineFun("Max", MuparserMax);
-    parser.DefineFun("Min", MuparserMin);
-    parser.DefineFun("Round", MuparserRound);
-    parser.DefineFun("Ceil", MuparserCeil);
-    parser.DefineFun("Floor", MuparserFloor);
-    parser.DefineFun("Exp", MuparserExp);
+    DefineCalculator(parser, values);
     parser.SetExpr(row.muparser);
     std::size_t i = 0;
     for (auto _ : state) {

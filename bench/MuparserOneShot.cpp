@@ -40,9 +40,7 @@ double MuparserFloor(double x) {
     return std::floor(x);
 }
 
-double MuparserOneShot(const std::string& expression) {
-    double values[std::size(kVariableValues)];
-    mu::Parser parser;
+void DefineCalculator(mu::Parser& parser, double* values) {
     for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
         values[k] = kVariableValues[k];
         parser.DefineVar(kVariableNames[k], &values[k]);
@@ -53,6 +51,12 @@ double MuparserOneShot(const std::string& expression) {
     parser.DefineFun("Exp", MuparserExp);
     parser.DefineFun("Ceil", MuparserCeil);
     parser.DefineFun("Floor", MuparserFloor);
+}
+
+double MuparserOneShot(const std::string& expression) {
+    double values[std::size(kVariableValues)];
+    mu::Parser parser;
+    DefineCalculator(parser, values);
     parser.SetExpr(expression);
     return parser.Eval();
 }

@@ -2,7 +2,15 @@
 
 #include <string>
 
+namespace mu {
+class Parser;
+}
+
 namespace vornel::bench {
+
+// Defines the variables A to E in `values` (one double each, set to 100 to
+// 500; muparser reads them there) and the calculator's functions.
+void DefineCalculator(mu::Parser& parser, double* values);
 
 // The same work as one evaluation command, done by muparser: create a parser,
 // define the variables A to E (100 to 500) and the calculator's functions

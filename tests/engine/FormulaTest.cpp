@@ -177,6 +177,9 @@ std::vector<CompiledRow> CompiledRows() {
         {"nested_to_the_deepest",
          std::string(254, '(') + "A" + std::string(254, ')'),
          {"100", "0", "-2.5", "7", "0"}},
+        // Values that no operator joins wait on the stack, one entry each.
+        {"values_to_the_deepest", Repeated("A", 256, " "), {"100", "0", "-2.5", "7", "0"}},
+        {"values_too_deep", Repeated("A", 257, " "), {"#9", "#9", "#9", "#9", "#9"}},
         {"nested_too_deep",
          std::string(255, '(') + "A" + std::string(255, ')'),
          {"#9", "#9", "#9", "#9", "#9"}},

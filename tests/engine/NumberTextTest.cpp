@@ -78,6 +78,7 @@ TEST(ReadBack, IsTheNumberTextReadBack) {
                                   999999999999999.875,  // 15 digits round up to 16
                                   0.1 + 0.2,
                                   std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(),
                                   std::numeric_limits<double>::quiet_NaN()};
     for (int k = 0; k < 20000; ++k) {
         const std::uint64_t bits = random();

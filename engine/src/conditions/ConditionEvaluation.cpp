@@ -155,7 +155,7 @@ bool ComparisonHolds(int order, int production) {
 }
 
 bool CompareValues(double a, double b, std::string_view relation) {
-    return RelationHolds(a < b ? -1 : (a > b ? 1 : 0), relation);
+    return RelationHolds(NumberOrder(a, b), relation);
 }
 
 bool CompareValues(std::string_view a, std::string_view b, std::string_view relation,

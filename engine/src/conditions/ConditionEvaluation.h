@@ -56,6 +56,12 @@ std::string_view EvaluateReduction(std::string_view left, std::string_view middl
                                    std::string_view right, int production, TextOrder order,
                                    ValueArena& arena, EvaluationFailure& fault);
 
+// The three-way comparison of two numbers: -1, 0 or 1. A pair neither below
+// nor above the other is equal.
+inline int NumberOrder(double a, double b) {
+    return static_cast<int>(a > b) - static_cast<int>(a < b);
+}
+
 // Whether a three-way comparison's result (negative, zero, positive) stands
 // in the relation of comparison production `production` (7 to 12 between
 // numbers, 15 to 20 between texts: >, <, =, >=, <=, <> in that order).

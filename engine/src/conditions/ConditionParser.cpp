@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <limits>
 #include <string>
 
 #include "ConditionArithmetic.h"
@@ -631,7 +632,9 @@ bool CompiledCondition::DecideTyped(const VariableLookup& variables, bool& holds
                 value = results[from.index];
                 return true;
             default:
-                value = 0;  // an operator's place: no step reads it as a number
+                // An operator's place: no step reads it as a number, and
+                // one that did would not give a value as if it held one.
+                value = std::numeric_limits<double>::quiet_NaN();
                 return true;
         }
     };
@@ -648,9 +651,7 @@ bool CompiledCondition::DecideTyped(const VariableLookup& variables, bool& holds
         } else if (p == kAnd) {
             results[k] = (x != 0 && y != 0) ? 1 : 0;
         } else if (IsNumberComparison(p)) {
-            // A pair neither below nor above the other is equal.
-            const int order = static_cast<int>(x > y) - static_cast<int>(x < y);
-            results[k] = ComparisonHolds(order, p) ? 1 : 0;
+            results[k] = ComparisonHolds(NumberOrder(x, y), p) ? 1 : 0;
         } else {
             const Checked z = ApplyBinary(x, y, ArithmeticOf(p));
             if (z.Failed()) {

@@ -74,7 +74,9 @@ TEST(DecideCondition, ComparesAndCalls) {
                 Row{"A=\"ABC\"", "#13"}, Row{"A=\"100\"", "TRUE"}, Row{"\"100\"=A", "TRUE"},
                 Row{"0=\"1E-400\"", "TRUE"},
                 // Below a double however many digits it has after the point.
-                Row{"0=\"0." + std::string(401, '1') + "E-400\"", "TRUE"}, Row{"(1/0>1)", "#11"},
+                Row{"0=\"0." + std::string(401, '1') + "E-400\"", "TRUE"},
+                // and however many before it.
+                Row{"0=\"1" + std::string(399, '0') + "E-750\"", "TRUE"}, Row{"(1/0>1)", "#11"},
                 Row{"(0/0>1)", "#6"}, Row{"TRUE>1", "#9"}, Row{"A+TRUE", "#9"},
                 Row{"(A>1)+1>0", "#9"}, Row{"1|TRUE", "#9"}, Row{"2>2", "FALSE"},
                 Row{"2>=2", "TRUE"}, Row{"2<2", "FALSE"}, Row{"2<=1", "FALSE"},

@@ -191,6 +191,7 @@ std::vector<PlaceCase> PlaceCases() {
         {"skipped_character_spaced", "A+ \xC3\xBC +1", 9, 3, 4, Cause::UnusedCharacter},
         {"missing_argument", "Max(5)", 9, 0, 3, Cause::MissingArgument},
         {"missing_at_end", "5*(  ", 9, 3, 3, Cause::MissingOperandAtEnd},
+        {"missing_after_skipped_character", "% -", 9, 3, 3, Cause::MissingOperandAtEnd},
         {"empty", "", 9, 0, 0, Cause::EmptyFormula},
         {"blank", "   ", 9, 0, 3, Cause::EmptyFormula},
         {"257_open", std::string(257, '(') + "7", 9, 255, 256, Cause::TooDeep},
@@ -210,6 +211,9 @@ std::vector<PlaceCase> PlaceCases() {
         // After substitution: positions map back to the text as typed.
         {"after_variables", "A + B*-C", 9, 6, 7, Cause::SignAfterOperator},
         {"variable_divisor", "A/(B-200)", 11, 1, 2, Cause::DivisionByZero},
+        // A condition's call is worked out with the values written in.
+        {"division_in_a_call_of_a_condition", "If (Max(A/0,1)>1) Then 1 Else 2 EndIf", 11, 9, 10,
+         Cause::DivisionByZero},
         {"variable_after_stray_close", "2*CAX(1,2))A", 9, 11, 12, Cause::NothingToClose},
         {"variable_grows_text", growing, 6, 10922, 10923, Cause::TooLong},
         // A value beyond a double is written as its 312 characters, sign

@@ -385,6 +385,12 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
         // An overlong lead byte starts no character: each byte stands alone.
         {"1\xC1\x80\x80\x80+1", "char@1-5", "2"},
         {"X^2", "word@0-1 char@1-2", "2"},
+        // A control byte is skipped like any other, even the one that marks a
+        // variable inside the engine; a character of three bytes is one.
+        {"1 + \x01 B", "char@4-5", "201"},
+        {"2*\xE0\xA0\x80"
+         "3",
+         "char@2-3", "6"},
         {"sqrt(4)", "word@0-4", "4"},
         {"Abs(-4)", "word@0-3", "-4"},
         {"1e5", "word@1-3", "0"},
@@ -409,6 +415,7 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
         // Only the value on top of the operand stack is the result.
         {"A 5", "unused@0-1", "5"},
         {"(1)(2)", "unused@0-3", "2"},
+        {"(1-2) A", "unused@0-5", "100"},
         {"((1)) ((2))", "unused@0-5", "2"},
         {"A 5*2", "unused@0-4", "2"},
         {"A 5*2+1", "unused@0-6", "1"},

@@ -259,13 +259,17 @@ private:
     // began moved the time of a long formula by up to a seventh, with every
     // change to the code before it.
     [[gnu::aligned(64)]] void Run() {
+        // Kept in registers: the stores to the operator stack, bytes, may
+        // alias any member, which would be read again after each of them.
+        const char* const text = m_text.data();
+        const std::size_t size = m_text.size();
         std::size_t i = 0;
-        while (i < m_text.size()) {
-            char ch = m_text[i];
+        while (i < size) {
+            char ch = text[i];
             const std::uint8_t is = ClassOf(ch);
             if ((is & kSymbol) == 0 || (ch == '-' && StartsSignedNumber(i))) {
                 if ((is & (kNumber | kSymbol)) != 0) {  // a symbol here is a sign
-                    i = ReadNumber(i);
+                    i = ReadNumber(i, text, size);
                 } else if ((is & kName) != 0 && ReadingName(i)) {
                     i = ReadName(i);
                 } else {
@@ -274,14 +278,14 @@ private:
                 }
                 // A "-" here is an operator, since no "(" or "," comes
                 // before it.
-                if (i >= m_text.size() || (ClassOf(m_text[i]) & kSymbol) == 0) {
+                if (i >= size || (ClassOf(text[i]) & kSymbol) == 0) {
                     continue;
                 }
-                ch = m_text[i];
+                ch = text[i];
             }
             i = ReadSymbol(i, ch);
         }
-        m_token = Span{m_text.size(), m_text.size()};
+        m_token = Span{size, size};
         m_atEnd = true;
         Finish();
     }
@@ -321,10 +325,10 @@ private:
         const Span token{i, i + 1};
         const OpKind kind = kSymbols[static_cast<unsigned char>(ch)];
         m_token = token;
-        PushOperator(kind, token);
+        const int p = PushOperator(kind, token);
         i = Advance(i, 1);
-        if (m_oc > 1) {
-            PlaceOperator(kind, token);
+        if (p > 1) {
+            PlaceOperator(kind, token, p);
         }
         return i;
     }
@@ -346,30 +350,29 @@ private:
     // A number is read as it is scanned: the digits of a plain one (at most
     // one point, up to 18 digits) are gathered on the way, and only the rest
     // are read again from their text.
-    std::size_t ReadNumber(std::size_t start) {
-        const bool negative = m_text[start] == '-';
-        std::size_t end = start + (negative ? 1 : 0);
+    std::size_t ReadNumber(std::size_t start, const char* const text, const std::size_t size) {
+        const bool negative = text[start] == '-';
+        const std::size_t first = start + (negative ? 1 : 0);
         std::uint64_t mantissa = 0;
-        std::size_t digits = 0;
-        std::size_t point = std::string_view::npos;
+        std::size_t end = ReadDigits(text, size, first, mantissa);
+        std::size_t digits = end - first;
+        std::size_t decimals = 0;
         bool plain = true;
-        for (; end < m_text.size(); ++end) {
-            const char c = m_text[end];
-            if (IsAsciiDigit(c)) {
-                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-                ++digits;
-            } else if (c == '.') {
-                plain = plain && point == std::string_view::npos;
-                point = end;
-            } else {
-                break;
+        if (end < size && text[end] == '.') {
+            const std::size_t point = end;
+            end = ReadDigits(text, size, point + 1, mantissa);
+            decimals = end - point - 1;
+            digits += decimals;
+            // Only another point can follow: the rest is read from its text.
+            for (; end < size && (ClassOf(text[end]) & kNumber) != 0; ++end) {
+                plain = false;
             }
         }
         m_token = Span{start, end};
         Advance(end, 0);
         std::optional<double> value;
         if (plain && digits != 0 && digits <= 18) {
-            value = ExactDecimal(mantissa, point == std::string_view::npos ? 0 : end - point - 1);
+            value = ExactDecimal(mantissa, decimals);
         }
         const Checked number = value ? Checked(negative ? -*value : *value)
                                      : ReadNumberToken(m_text.substr(start, end - start));
@@ -379,6 +382,20 @@ private:
         }
         m_sink.Constant(PushOperand(), entered.value);
         Made(m_nc, m_token);
+        return end;
+    }
+
+    // Gathers the digits from `end` on into `mantissa`; returns where they
+    // end.
+    static std::size_t ReadDigits(const char* const text, const std::size_t size, std::size_t end,
+                                  std::uint64_t& mantissa) {
+        for (; end < size; ++end) {
+            const unsigned digit = static_cast<unsigned char>(text[end]) - unsigned{'0'};
+            if (digit > 9) {
+                break;
+            }
+            mantissa = mantissa * 10 + digit;
+        }
         return end;
     }
 
@@ -482,18 +499,22 @@ private:
 
     int PushOperand() { return Operand(++m_nc); }
 
-    [[gnu::always_inline]] void PushOperator(OpKind op, Span place) {
+    // Returns the new operator count.
+    [[gnu::always_inline]] int PushOperator(OpKind op, Span place) {
         const int p = ++m_oc;
-        if (p >= Rules::kBottom && p + 1 < m_clear) {
+        // p >= Rules::kBottom && p + 1 < m_clear, in one test.
+        if (static_cast<unsigned>(p - Rules::kBottom) <
+            static_cast<unsigned>(m_clear - 1 - Rules::kBottom)) {
             // Inside the stack and its cleared entries: the same writes
             // without the checks.
             const auto at = static_cast<std::size_t>(p);
             m_operators[at] = op;
             m_operatorPlaces[at] = place;
             NoteOperandsBelow(at);
-            return;
+            return p;
         }
         PushOperatorChecked(p, op, place);
+        return p;
     }
 
     [[gnu::noinline]] void PushOperatorChecked(int p, OpKind op, Span place) {
@@ -626,14 +647,21 @@ private:
         --m_oc;
     }
 
-    void PlaceOperator(OpKind kind, Span token) {
+    // `count` is the operator count, `kind` on top. Tested first, as most
+    // operators are, for one that applies nothing yet: a ")" or "," always
+    // applies what lies below it.
+    [[gnu::always_inline]] void PlaceOperator(OpKind kind, Span token, int count) {
+        const auto below = static_cast<std::size_t>(count - 1);
+        if (ComparePrecedence(kind, m_operators[below]) > 0) {
+            return;
+        }
         switch (kind) {
             case OpKind::Close:
                 return PlaceClose(token);
             case OpKind::Comma:
                 return PlaceComma(token);
             default:
-                return PlaceArithmetic(kind);
+                return PlaceArithmetic(kind, token, count);
         }
     }
 
@@ -773,21 +801,27 @@ private:
     // Runs with at least two operators on the stack, the top one `upper`, just
     // pushed, and leaves when one is left. Each reduction moves `upper` one
     // entry down. Every entry read lies inside the stack.
-    void PlaceArithmetic(const OpKind upper) {
-        auto below = static_cast<std::size_t>(m_oc - 1);
+    // `token` is where `upper` was read.
+    void PlaceArithmetic(const OpKind upper, const Span token, int count) {
+        auto below = static_cast<std::size_t>(count - 1);
         for (OpKind lower = m_operators[below]; ComparePrecedence(upper, lower) <= 0;
              lower = m_operators[below]) {
             Reduce(static_cast<int>(below), lower);
             m_operators[below] = upper;
-            m_operatorPlaces[below] = m_operatorPlaces[below + 1];
+            m_operatorPlaces[below] = token;
             if constexpr (kObserved) {
                 m_operandsBelow[below] = m_operandsBelow[below + 1];
             }
-            m_oc = static_cast<int>(below);
-            if (below-- <= 1) {
+            if (below <= 1) {
+                m_oc = 1;
                 return;
             }
+            --below;
         }
+        // The count is stored once, when `upper` has found its entry: the
+        // reductions before never read it, and a failure they make reads it
+        // only to tell a full stack, which this count never is.
+        m_oc = static_cast<int>(below) + 1;
     }
 
     // Whatever is left is folded from the bottom of the stacks upwards, over

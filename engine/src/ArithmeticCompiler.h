@@ -75,6 +75,31 @@ inline int ComparePrecedence(OpKind upper, OpKind lower) {
     return precedence::kTable[static_cast<int>(upper)][static_cast<int>(lower)];
 }
 
+namespace precedence {
+
+// For each upper kind, bit `lower` set where nothing is applied yet: one test
+// of a bit in place of a lookup in the table.
+inline constexpr auto kWaits = [] {
+    static_assert(kOpKindCount <= 32);
+    std::array<std::uint32_t, kOpKindCount> waits{};
+    for (int upper = 0; upper < kOpKindCount; ++upper) {
+        for (int lower = 0; lower < kOpKindCount; ++lower) {
+            if (kTable[upper][lower] > 0) {
+                waits[upper] |= std::uint32_t{1} << lower;
+            }
+        }
+    }
+    return waits;
+}();
+
+}  // namespace precedence
+
+// Whether `upper`, placed over `lower`, applies nothing yet: what
+// ComparePrecedence tells when above 0.
+inline bool Waits(OpKind upper, OpKind lower) {
+    return ((precedence::kWaits[static_cast<int>(upper)] >> static_cast<int>(lower)) & 1U) != 0;
+}
+
 // Marks a variable in a normalised text: followed by one byte, the slot. It
 // stands for "(" + the variable's number text + ")".
 inline constexpr char kVariableMark = '\x01';
@@ -271,7 +296,7 @@ private:
                 if ((is & (kNumber | kSymbol)) != 0) {  // a symbol here is a sign
                     i = ReadNumber(i, text, size);
                 } else if ((is & kName) != 0 && ReadingName(i)) {
-                    i = ReadName(i);
+                    i = ReadName(i, text, size);
                 } else {
                     i = ReadMarkOrOther(i, ch, is);
                     continue;
@@ -401,13 +426,13 @@ private:
 
     // A name read in place: a variable is pushed as its mark would be; any
     // other name is read on as the characters it is.
-    [[gnu::always_inline]] std::size_t ReadName(std::size_t start) {
+    [[gnu::always_inline]] std::size_t ReadName(std::size_t start, const char* const text,
+                                                const std::size_t size) {
         std::size_t end = start + 1;
-        while (end < m_text.size() && (ClassOf(m_text[end]) & (kName | kDigit)) != 0) {
+        while (end < size && (ClassOf(text[end]) & (kName | kDigit)) != 0) {
             ++end;
         }
-        const int entry =
-            m_reading->names->Find(std::string_view(m_text.data() + start, end - start));
+        const int entry = m_reading->names->Find(std::string_view(text + start, end - start));
         if (entry < 0) {
             if (Observer() != nullptr) {
                 Observer()->UnknownName(start, end);
@@ -428,23 +453,39 @@ private:
     // A variable marked in the text stands for "(" + its number text + ")":
     // the same pushes, with the value read when the program runs.
     [[gnu::always_inline]] void PushVariable(int slot, const Span mark) {
-        if (m_oc + 1 >= Rules::kBottom && m_oc + 2 < m_clear && m_nc + 1 <= m_highest &&
-            m_nc + 1 >= Rules::kBottom) {
+        const int oc = m_oc;
+        const int nc = m_nc;
+        // oc + 1 >= Rules::kBottom && oc + 2 < m_clear, and nc + 1 >= Rules::kBottom &&
+        // nc + 1 <= m_highest, in two tests: m_highest is never below
+        // Rules::kBottom - 1.
+        if (static_cast<unsigned>(oc + 1 - Rules::kBottom) <
+                static_cast<unsigned>(m_clear - 1 - Rules::kBottom) &&
+            static_cast<unsigned>(nc + 1 - Rules::kBottom) <
+                static_cast<unsigned>(m_highest + 1 - Rules::kBottom)) {
             // Every entry lies inside the stacks: the same writes as the
             // pushes below, without their checks. The "(" and ")" end above
             // the operator count, where the next push overwrites them before
             // any step reads them; only the notes look there.
             if constexpr (kObserved) {
-                const auto open = static_cast<std::size_t>(m_oc + 1);
+                const auto open = static_cast<std::size_t>(oc + 1);
                 m_operators[open] = OpKind::Open;
                 m_operators[open + 1] = OpKind::Close;
                 m_operatorPlaces[open] = mark;
                 m_operatorPlaces[open + 1] = mark;
-                m_operandsBelow[open] = m_nc;
+                m_operandsBelow[open] = nc;
             }
-            m_sink.Variable(++m_nc, slot, PlaceOf(mark));
-            Made(m_nc, mark);
-            return CloseGroup();
+            m_nc = nc + 1;
+            m_sink.Variable(nc + 1, slot, PlaceOf(mark));
+            Made(nc + 1, mark);
+            // CloseGroup, for a count known to lie below the stack's top.
+            if (oc >= Rules::kBottom) {
+                if (!IsFunctionName(m_operators[static_cast<std::size_t>(oc)])) {
+                    return;
+                }
+            } else if (Rules::kCloseNeedsGroup) {
+                return;
+            }
+            return ApplyFunction();
         }
         PushVariableChecked(slot, mark);
     }
@@ -566,7 +607,9 @@ private:
         if (top - 1 >= Rules::kBottom && top <= m_highest) {
             // Both operands exist and were reached before: the checks of
             // ReduceChecked could not fail.
-            return Apply(top - 1, top, op, p);
+            Apply(top - 1, top, op, p);
+            m_nc = top - 1;
+            return;
         }
         ReduceChecked(p);
     }
@@ -578,6 +621,7 @@ private:
         const OpKind op = Operator(p);
         m_reducing = -1;
         Apply(left, right, op, p);
+        --m_nc;
     }
 
     [[gnu::always_inline]] void Apply(int left, int right, OpKind op, int p) {
@@ -590,7 +634,6 @@ private:
                            m_operatorPlaces[static_cast<std::size_t>(p)]);
             }
         }
-        --m_nc;
     }
 
     [[gnu::always_inline]] void EmitBinary(int dst, int a, int b, OpKind op, int placeOf) {
@@ -652,7 +695,7 @@ private:
     // applies what lies below it.
     [[gnu::always_inline]] void PlaceOperator(OpKind kind, Span token, int count) {
         const auto below = static_cast<std::size_t>(count - 1);
-        if (ComparePrecedence(kind, m_operators[below]) > 0) {
+        if (Waits(kind, m_operators[below])) {
             return;
         }
         switch (kind) {
@@ -804,20 +847,34 @@ private:
     // `token` is where `upper` was read.
     void PlaceArithmetic(const OpKind upper, const Span token, int count) {
         auto below = static_cast<std::size_t>(count - 1);
-        for (OpKind lower = m_operators[below]; ComparePrecedence(upper, lower) <= 0;
-             lower = m_operators[below]) {
-            Reduce(static_cast<int>(below), lower);
+        // The operand count and the highest position reached are kept here
+        // while they change, and stored when the reductions end or a checked
+        // one needs them.
+        int nc = m_nc;
+        int highest = m_highest;
+        for (OpKind lower = m_operators[below]; !Waits(upper, lower); lower = m_operators[below]) {
+            if (nc - 1 >= Rules::kBottom && nc <= highest) {
+                Apply(nc - 1, nc, lower, static_cast<int>(below));
+                --nc;
+            } else {
+                m_nc = nc;
+                ReduceChecked(static_cast<int>(below));
+                nc = m_nc;
+                highest = m_highest;
+            }
             m_operators[below] = upper;
             m_operatorPlaces[below] = token;
             if constexpr (kObserved) {
                 m_operandsBelow[below] = m_operandsBelow[below + 1];
             }
             if (below <= 1) {
+                m_nc = nc;
                 m_oc = 1;
                 return;
             }
             --below;
         }
+        m_nc = nc;
         // The count is stored once, when `upper` has found its entry: the
         // reductions before never read it, and a failure they make reads it
         // only to tell a full stack, which this count never is.
@@ -921,7 +978,8 @@ private:
     int m_clear = 0;
     int m_nc = 0;
     int m_oc = 0;
-    int m_highest = -1;  // the highest operand position used
+    // The highest operand position used; just below the bottom before any.
+    int m_highest = Rules::kBottom - 1;
     Span m_token{0, 0};  // the token being read
     bool m_atEnd = false;
     EvaluationFailure m_fault{failure::kNone};  // the failure that stopped the reading

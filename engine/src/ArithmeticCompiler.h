@@ -195,7 +195,12 @@ public:
     // With `reading`, the text is read with its names in place.
     ArithmeticCompiler(std::string_view text, bool marked, Sink& sink, CompileObserver* observer,
                        NameReading* reading = nullptr)
-        : m_text(text), m_marked(marked), m_sink(sink), m_observer(observer), m_reading(reading) {
+        : m_text(text),
+          m_marked(marked),
+          m_sink(sink),
+          m_observer(observer),
+          m_reading(reading),
+          m_plainUntil(reading != nullptr ? 0 : std::string_view::npos) {
         // The position counter is 16-bit: stepping past character 32,767
         // overflows it, wherever in the text that happens.
         m_positionLimit = text.size() >= kPositionLimit ? OffsetAfterChars(text, kPositionLimit)
@@ -340,7 +345,8 @@ private:
     }
 
     // Whether a name starts at i and is read in place.
-    bool ReadingName(std::size_t i) const { return m_reading != nullptr && i >= m_plainUntil; }
+    // Without `reading`, m_plainUntil lies beyond any text.
+    bool ReadingName(std::size_t i) const { return i >= m_plainUntil; }
 
     // The token just made is passed on as it is: read back from m_token
     // while its two halves are still being stored, it would wait for them.
@@ -432,7 +438,10 @@ private:
         while (end < size && (ClassOf(text[end]) & (kName | kDigit)) != 0) {
             ++end;
         }
-        const int entry = m_reading->names->Find(std::string_view(text + start, end - start));
+        // Names read in place are ASCII.
+        const int entry = end == start + 1
+                              ? m_reading->names->FindLetter(text[start])
+                              : m_reading->names->Find(std::string_view(text + start, end - start));
         if (entry < 0) {
             if (Observer() != nullptr) {
                 Observer()->UnknownName(start, end);
@@ -973,7 +982,9 @@ private:
     Sink& m_sink;
     CompileObserver* m_observer;
     NameReading* m_reading;
-    std::size_t m_plainUntil = 0;  // the rest of a name that is no variable
+    // The rest of a name that is no variable; beyond any text when names are
+    // not read in place.
+    std::size_t m_plainUntil;
     std::size_t m_positionLimit;
     int m_clear = 0;
     int m_nc = 0;

@@ -386,9 +386,9 @@ private:
         const std::size_t first = start + (negative ? 1 : 0);
         std::uint64_t mantissa = 0;
         std::size_t end = ReadDigits(text, size, first, mantissa);
+        // The digits gathered, or none when the number is not plain.
         std::size_t digits = end - first;
         std::size_t decimals = 0;
-        bool plain = true;
         if (end < size && text[end] == '.') {
             const std::size_t point = end;
             end = ReadDigits(text, size, point + 1, mantissa);
@@ -396,13 +396,17 @@ private:
             digits += decimals;
             // Only another point can follow: the rest is read from its text.
             for (; end < size && (ClassOf(text[end]) & kNumber) != 0; ++end) {
-                plain = false;
+                digits = 0;
             }
         }
         m_token = Span{start, end};
         Advance(end, 0);
         std::optional<double> value;
-        if (plain && digits != 0 && digits <= 18) {
+        if (digits - 1 < 15) {
+            // Up to 15 digits: below 2^53, and a power of ten a double holds.
+            const double whole = static_cast<double>(mantissa);
+            value = decimals == 0 ? whole : whole / kExactPowersOfTen[decimals];
+        } else if (digits != 0 && digits <= 18) {
             value = ExactDecimal(mantissa, decimals);
         }
         const Checked number = value ? Checked(negative ? -*value : *value)
@@ -856,20 +860,17 @@ private:
     // `token` is where `upper` was read.
     void PlaceArithmetic(const OpKind upper, const Span token, int count) {
         auto below = static_cast<std::size_t>(count - 1);
-        // The operand count and the highest position reached are kept here
-        // while they change, and stored when the reductions end or a checked
-        // one needs them.
+        // The operand count is kept here while it changes, and stored when
+        // the reductions end or a checked one needs it.
         int nc = m_nc;
-        int highest = m_highest;
         for (OpKind lower = m_operators[below]; !Waits(upper, lower); lower = m_operators[below]) {
-            if (nc - 1 >= Rules::kBottom && nc <= highest) {
+            if (nc - 1 >= Rules::kBottom && nc <= m_highest) {
                 Apply(nc - 1, nc, lower, static_cast<int>(below));
                 --nc;
             } else {
                 m_nc = nc;
                 ReduceChecked(static_cast<int>(below));
                 nc = m_nc;
-                highest = m_highest;
             }
             m_operators[below] = upper;
             m_operatorPlaces[below] = token;

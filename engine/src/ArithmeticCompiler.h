@@ -860,31 +860,19 @@ private:
     // `token` is where `upper` was read.
     void PlaceArithmetic(const OpKind upper, const Span token, int count) {
         auto below = static_cast<std::size_t>(count - 1);
-        // The operand count is kept here while it changes, and stored when
-        // the reductions end or a checked one needs it.
-        int nc = m_nc;
         for (OpKind lower = m_operators[below]; !Waits(upper, lower); lower = m_operators[below]) {
-            if (nc - 1 >= Rules::kBottom && nc <= m_highest) {
-                Apply(nc - 1, nc, lower, static_cast<int>(below));
-                --nc;
-            } else {
-                m_nc = nc;
-                ReduceChecked(static_cast<int>(below));
-                nc = m_nc;
-            }
+            Reduce(static_cast<int>(below), lower);
             m_operators[below] = upper;
             m_operatorPlaces[below] = token;
             if constexpr (kObserved) {
                 m_operandsBelow[below] = m_operandsBelow[below + 1];
             }
             if (below <= 1) {
-                m_nc = nc;
                 m_oc = 1;
                 return;
             }
             --below;
         }
-        m_nc = nc;
         // The count is stored once, when `upper` has found its entry: the
         // reductions before never read it, and a failure they make reads it
         // only to tell a full stack, which this count never is.

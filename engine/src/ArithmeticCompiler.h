@@ -348,14 +348,15 @@ private:
     // Without `reading`, m_plainUntil lies beyond any text.
     bool ReadingName(std::size_t i) const { return i >= m_plainUntil; }
 
-    // The token just made is passed on as it is: read back from m_token
-    // while its two halves are still being stored, it would wait for them.
+    // The token just made is passed on as it is, and becomes m_token only
+    // where a step that can fail or a note reads it: PushOperatorChecked,
+    // PlaceClose, PlaceComma and a checked reduction. Every other token
+    // sets m_token before anything reads it again.
     // Inlined in Run, its one caller: a call would save and restore six
     // registers for every operator.
     [[gnu::always_inline]] std::size_t ReadSymbol(std::size_t i, char ch) {
         const Span token{i, i + 1};
         const OpKind kind = kSymbols[static_cast<unsigned char>(ch)];
-        m_token = token;
         const int p = PushOperator(kind, token);
         i = Advance(i, 1);
         if (p > 1) {
@@ -571,7 +572,9 @@ private:
         return p;
     }
 
+    // `place` is the token being read.
     [[gnu::noinline]] void PushOperatorChecked(int p, OpKind op, Span place) {
+        m_token = place;
         if (p + 1 >= m_clear) {
             ClearTo(std::min(kStackSize + 1, p + 16));
         }
@@ -726,6 +729,7 @@ private:
     // Out of line: inlined, it made the loop in Run that reads every operator
     // keep less in registers, and a ")" is rarer than the other operators.
     [[gnu::noinline]] void PlaceClose(Span token) {
+        m_token = token;
         if (Operator(m_oc - 1) == OpKind::Open) {
             Enclose(m_oc - 1);
             m_oc -= 2;
@@ -748,6 +752,7 @@ private:
 
     // A "," finishes one argument; the "(" stays for the next one.
     void PlaceComma(Span token) {
+        m_token = token;
         if (Operator(m_oc - 1) == OpKind::Open) {
             --m_oc;
             return;
@@ -861,7 +866,13 @@ private:
     void PlaceArithmetic(const OpKind upper, const Span token, int count) {
         auto below = static_cast<std::size_t>(count - 1);
         for (OpKind lower = m_operators[below]; !Waits(upper, lower); lower = m_operators[below]) {
-            Reduce(static_cast<int>(below), lower);
+            if (const int top = m_nc; top - 1 >= Rules::kBottom && top <= m_highest) {
+                Apply(top - 1, top, lower, static_cast<int>(below));
+                m_nc = top - 1;
+            } else {
+                m_token = token;
+                ReduceChecked(static_cast<int>(below));
+            }
             m_operators[below] = upper;
             m_operatorPlaces[below] = token;
             if constexpr (kObserved) {

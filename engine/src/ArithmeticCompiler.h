@@ -75,6 +75,31 @@ inline int ComparePrecedence(OpKind upper, OpKind lower) {
     return precedence::kTable[static_cast<int>(upper)][static_cast<int>(lower)];
 }
 
+namespace precedence {
+
+// For each upper kind, bit `lower` set where nothing is applied yet: one test
+// of a bit in place of a lookup in the table.
+inline constexpr auto kWaits = [] {
+    static_assert(kOpKindCount <= 32);
+    std::array<std::uint32_t, kOpKindCount> waits{};
+    for (int upper = 0; upper < kOpKindCount; ++upper) {
+        for (int lower = 0; lower < kOpKindCount; ++lower) {
+            if (kTable[upper][lower] > 0) {
+                waits[upper] |= std::uint32_t{1} << lower;
+            }
+        }
+    }
+    return waits;
+}();
+
+}  // namespace precedence
+
+// Whether `upper`, placed over `lower`, applies nothing yet: what
+// ComparePrecedence tells when above 0.
+inline bool Waits(OpKind upper, OpKind lower) {
+    return ((precedence::kWaits[static_cast<int>(upper)] >> static_cast<int>(lower)) & 1U) != 0;
+}
+
 // Marks a variable in a normalised text: followed by one byte, the slot. It
 // stands for "(" + the variable's number text + ")".
 inline constexpr char kVariableMark = '\x01';
@@ -170,7 +195,12 @@ public:
     // With `reading`, the text is read with its names in place.
     ArithmeticCompiler(std::string_view text, bool marked, Sink& sink, CompileObserver* observer,
                        NameReading* reading = nullptr)
-        : m_text(text), m_marked(marked), m_sink(sink), m_observer(observer), m_reading(reading) {
+        : m_text(text),
+          m_marked(marked),
+          m_sink(sink),
+          m_observer(observer),
+          m_reading(reading),
+          m_plainUntil(reading != nullptr ? 0 : std::string_view::npos) {
         // The position counter is 16-bit: stepping past character 32,767
         // overflows it, wherever in the text that happens.
         m_positionLimit = text.size() >= kPositionLimit ? OffsetAfterChars(text, kPositionLimit)
@@ -259,29 +289,33 @@ private:
     // began moved the time of a long formula by up to a seventh, with every
     // change to the code before it.
     [[gnu::aligned(64)]] void Run() {
+        // Kept in registers: the stores to the operator stack, bytes, may
+        // alias any member, which would be read again after each of them.
+        const char* const text = m_text.data();
+        const std::size_t size = m_text.size();
         std::size_t i = 0;
-        while (i < m_text.size()) {
-            char ch = m_text[i];
+        while (i < size) {
+            char ch = text[i];
             const std::uint8_t is = ClassOf(ch);
             if ((is & kSymbol) == 0 || (ch == '-' && StartsSignedNumber(i))) {
                 if ((is & (kNumber | kSymbol)) != 0) {  // a symbol here is a sign
-                    i = ReadNumber(i);
+                    i = ReadNumber(i, text, size);
                 } else if ((is & kName) != 0 && ReadingName(i)) {
-                    i = ReadName(i);
+                    i = ReadName(i, text, size);
                 } else {
                     i = ReadMarkOrOther(i, ch, is);
                     continue;
                 }
                 // A "-" here is an operator, since no "(" or "," comes
                 // before it.
-                if (i >= m_text.size() || (ClassOf(m_text[i]) & kSymbol) == 0) {
+                if (i >= size || (ClassOf(text[i]) & kSymbol) == 0) {
                     continue;
                 }
-                ch = m_text[i];
+                ch = text[i];
             }
             i = ReadSymbol(i, ch);
         }
-        m_token = Span{m_text.size(), m_text.size()};
+        m_token = Span{size, size};
         m_atEnd = true;
         Finish();
     }
@@ -311,20 +345,22 @@ private:
     }
 
     // Whether a name starts at i and is read in place.
-    bool ReadingName(std::size_t i) const { return m_reading != nullptr && i >= m_plainUntil; }
+    // Without `reading`, m_plainUntil lies beyond any text.
+    bool ReadingName(std::size_t i) const { return i >= m_plainUntil; }
 
-    // The token just made is passed on as it is: read back from m_token
-    // while its two halves are still being stored, it would wait for them.
+    // The token just made is passed on as it is, and becomes m_token only
+    // where a step that can fail or a note reads it: PushOperatorChecked,
+    // PlaceClose, PlaceComma and a checked reduction. Every other token
+    // sets m_token before anything reads it again.
     // Inlined in Run, its one caller: a call would save and restore six
     // registers for every operator.
     [[gnu::always_inline]] std::size_t ReadSymbol(std::size_t i, char ch) {
         const Span token{i, i + 1};
         const OpKind kind = kSymbols[static_cast<unsigned char>(ch)];
-        m_token = token;
-        PushOperator(kind, token);
+        const int p = PushOperator(kind, token);
         i = Advance(i, 1);
-        if (m_oc > 1) {
-            PlaceOperator(kind, token);
+        if (p > 1) {
+            PlaceOperator(kind, token, p);
         }
         return i;
     }
@@ -346,30 +382,33 @@ private:
     // A number is read as it is scanned: the digits of a plain one (at most
     // one point, up to 18 digits) are gathered on the way, and only the rest
     // are read again from their text.
-    std::size_t ReadNumber(std::size_t start) {
-        const bool negative = m_text[start] == '-';
-        std::size_t end = start + (negative ? 1 : 0);
+    std::size_t ReadNumber(std::size_t start, const char* const text, const std::size_t size) {
+        const bool negative = text[start] == '-';
+        const std::size_t first = start + (negative ? 1 : 0);
         std::uint64_t mantissa = 0;
-        std::size_t digits = 0;
-        std::size_t point = std::string_view::npos;
-        bool plain = true;
-        for (; end < m_text.size(); ++end) {
-            const char c = m_text[end];
-            if (IsAsciiDigit(c)) {
-                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-                ++digits;
-            } else if (c == '.') {
-                plain = plain && point == std::string_view::npos;
-                point = end;
-            } else {
-                break;
+        std::size_t end = ReadDigits(text, size, first, mantissa);
+        // The digits gathered, or none when the number is not plain.
+        std::size_t digits = end - first;
+        std::size_t decimals = 0;
+        if (end < size && text[end] == '.') {
+            const std::size_t point = end;
+            end = ReadDigits(text, size, point + 1, mantissa);
+            decimals = end - point - 1;
+            digits += decimals;
+            // Only another point can follow: the rest is read from its text.
+            for (; end < size && (ClassOf(text[end]) & kNumber) != 0; ++end) {
+                digits = 0;
             }
         }
         m_token = Span{start, end};
         Advance(end, 0);
         std::optional<double> value;
-        if (plain && digits != 0 && digits <= 18) {
-            value = ExactDecimal(mantissa, point == std::string_view::npos ? 0 : end - point - 1);
+        if (digits - 1 < 15) {
+            // Up to 15 digits: below 2^53, and a power of ten a double holds.
+            const double whole = static_cast<double>(mantissa);
+            value = decimals == 0 ? whole : whole / kExactPowersOfTen[decimals];
+        } else if (digits != 0 && digits <= 18) {
+            value = ExactDecimal(mantissa, decimals);
         }
         const Checked number = value ? Checked(negative ? -*value : *value)
                                      : ReadNumberToken(m_text.substr(start, end - start));
@@ -382,15 +421,32 @@ private:
         return end;
     }
 
+    // Gathers the digits from `end` on into `mantissa`; returns where they
+    // end.
+    static std::size_t ReadDigits(const char* const text, const std::size_t size, std::size_t end,
+                                  std::uint64_t& mantissa) {
+        for (; end < size; ++end) {
+            const unsigned digit = static_cast<unsigned char>(text[end]) - unsigned{'0'};
+            if (digit > 9) {
+                break;
+            }
+            mantissa = mantissa * 10 + digit;
+        }
+        return end;
+    }
+
     // A name read in place: a variable is pushed as its mark would be; any
     // other name is read on as the characters it is.
-    [[gnu::always_inline]] std::size_t ReadName(std::size_t start) {
+    [[gnu::always_inline]] std::size_t ReadName(std::size_t start, const char* const text,
+                                                const std::size_t size) {
         std::size_t end = start + 1;
-        while (end < m_text.size() && (ClassOf(m_text[end]) & (kName | kDigit)) != 0) {
+        while (end < size && (ClassOf(text[end]) & (kName | kDigit)) != 0) {
             ++end;
         }
-        const int entry =
-            m_reading->names->Find(std::string_view(m_text.data() + start, end - start));
+        // Names read in place are ASCII.
+        const int entry = end == start + 1
+                              ? m_reading->names->FindLetter(text[start])
+                              : m_reading->names->Find(std::string_view(text + start, end - start));
         if (entry < 0) {
             if (Observer() != nullptr) {
                 Observer()->UnknownName(start, end);
@@ -411,23 +467,39 @@ private:
     // A variable marked in the text stands for "(" + its number text + ")":
     // the same pushes, with the value read when the program runs.
     [[gnu::always_inline]] void PushVariable(int slot, const Span mark) {
-        if (m_oc + 1 >= Rules::kBottom && m_oc + 2 < m_clear && m_nc + 1 <= m_highest &&
-            m_nc + 1 >= Rules::kBottom) {
+        const int oc = m_oc;
+        const int nc = m_nc;
+        // oc + 1 >= Rules::kBottom && oc + 2 < m_clear, and nc + 1 >= Rules::kBottom &&
+        // nc + 1 <= m_highest, in two tests: m_highest is never below
+        // Rules::kBottom - 1.
+        if (static_cast<unsigned>(oc + 1 - Rules::kBottom) <
+                static_cast<unsigned>(m_clear - 1 - Rules::kBottom) &&
+            static_cast<unsigned>(nc + 1 - Rules::kBottom) <
+                static_cast<unsigned>(m_highest + 1 - Rules::kBottom)) {
             // Every entry lies inside the stacks: the same writes as the
             // pushes below, without their checks. The "(" and ")" end above
             // the operator count, where the next push overwrites them before
             // any step reads them; only the notes look there.
             if constexpr (kObserved) {
-                const auto open = static_cast<std::size_t>(m_oc + 1);
+                const auto open = static_cast<std::size_t>(oc + 1);
                 m_operators[open] = OpKind::Open;
                 m_operators[open + 1] = OpKind::Close;
                 m_operatorPlaces[open] = mark;
                 m_operatorPlaces[open + 1] = mark;
-                m_operandsBelow[open] = m_nc;
+                m_operandsBelow[open] = nc;
             }
-            m_sink.Variable(++m_nc, slot, PlaceOf(mark));
-            Made(m_nc, mark);
-            return CloseGroup();
+            m_nc = nc + 1;
+            m_sink.Variable(nc + 1, slot, PlaceOf(mark));
+            Made(nc + 1, mark);
+            // CloseGroup, for a count known to lie below the stack's top.
+            if (oc >= Rules::kBottom) {
+                if (!IsFunctionName(m_operators[static_cast<std::size_t>(oc)])) {
+                    return;
+                }
+            } else if (Rules::kCloseNeedsGroup) {
+                return;
+            }
+            return ApplyFunction();
         }
         PushVariableChecked(slot, mark);
     }
@@ -482,21 +554,27 @@ private:
 
     int PushOperand() { return Operand(++m_nc); }
 
-    [[gnu::always_inline]] void PushOperator(OpKind op, Span place) {
+    // Returns the new operator count.
+    [[gnu::always_inline]] int PushOperator(OpKind op, Span place) {
         const int p = ++m_oc;
-        if (p >= Rules::kBottom && p + 1 < m_clear) {
+        // p >= Rules::kBottom && p + 1 < m_clear, in one test.
+        if (static_cast<unsigned>(p - Rules::kBottom) <
+            static_cast<unsigned>(m_clear - 1 - Rules::kBottom)) {
             // Inside the stack and its cleared entries: the same writes
             // without the checks.
             const auto at = static_cast<std::size_t>(p);
             m_operators[at] = op;
             m_operatorPlaces[at] = place;
             NoteOperandsBelow(at);
-            return;
+            return p;
         }
         PushOperatorChecked(p, op, place);
+        return p;
     }
 
+    // `place` is the token being read.
     [[gnu::noinline]] void PushOperatorChecked(int p, OpKind op, Span place) {
+        m_token = place;
         if (p + 1 >= m_clear) {
             ClearTo(std::min(kStackSize + 1, p + 16));
         }
@@ -545,7 +623,9 @@ private:
         if (top - 1 >= Rules::kBottom && top <= m_highest) {
             // Both operands exist and were reached before: the checks of
             // ReduceChecked could not fail.
-            return Apply(top - 1, top, op, p);
+            Apply(top - 1, top, op, p);
+            m_nc = top - 1;
+            return;
         }
         ReduceChecked(p);
     }
@@ -557,6 +637,7 @@ private:
         const OpKind op = Operator(p);
         m_reducing = -1;
         Apply(left, right, op, p);
+        --m_nc;
     }
 
     [[gnu::always_inline]] void Apply(int left, int right, OpKind op, int p) {
@@ -569,7 +650,6 @@ private:
                            m_operatorPlaces[static_cast<std::size_t>(p)]);
             }
         }
-        --m_nc;
     }
 
     [[gnu::always_inline]] void EmitBinary(int dst, int a, int b, OpKind op, int placeOf) {
@@ -626,14 +706,21 @@ private:
         --m_oc;
     }
 
-    void PlaceOperator(OpKind kind, Span token) {
+    // `count` is the operator count, `kind` on top. Tested first, as most
+    // operators are, for one that applies nothing yet: a ")" or "," always
+    // applies what lies below it.
+    [[gnu::always_inline]] void PlaceOperator(OpKind kind, Span token, int count) {
+        const auto below = static_cast<std::size_t>(count - 1);
+        if (Waits(kind, m_operators[below])) {
+            return;
+        }
         switch (kind) {
             case OpKind::Close:
                 return PlaceClose(token);
             case OpKind::Comma:
                 return PlaceComma(token);
             default:
-                return PlaceArithmetic(kind);
+                return PlaceArithmetic(kind, token, count);
         }
     }
 
@@ -642,6 +729,7 @@ private:
     // Out of line: inlined, it made the loop in Run that reads every operator
     // keep less in registers, and a ")" is rarer than the other operators.
     [[gnu::noinline]] void PlaceClose(Span token) {
+        m_token = token;
         if (Operator(m_oc - 1) == OpKind::Open) {
             Enclose(m_oc - 1);
             m_oc -= 2;
@@ -664,6 +752,7 @@ private:
 
     // A "," finishes one argument; the "(" stays for the next one.
     void PlaceComma(Span token) {
+        m_token = token;
         if (Operator(m_oc - 1) == OpKind::Open) {
             --m_oc;
             return;
@@ -773,21 +862,32 @@ private:
     // Runs with at least two operators on the stack, the top one `upper`, just
     // pushed, and leaves when one is left. Each reduction moves `upper` one
     // entry down. Every entry read lies inside the stack.
-    void PlaceArithmetic(const OpKind upper) {
-        auto below = static_cast<std::size_t>(m_oc - 1);
-        for (OpKind lower = m_operators[below]; ComparePrecedence(upper, lower) <= 0;
-             lower = m_operators[below]) {
-            Reduce(static_cast<int>(below), lower);
+    // `token` is where `upper` was read.
+    void PlaceArithmetic(const OpKind upper, const Span token, int count) {
+        auto below = static_cast<std::size_t>(count - 1);
+        for (OpKind lower = m_operators[below]; !Waits(upper, lower); lower = m_operators[below]) {
+            if (const int top = m_nc; top - 1 >= Rules::kBottom && top <= m_highest) {
+                Apply(top - 1, top, lower, static_cast<int>(below));
+                m_nc = top - 1;
+            } else {
+                m_token = token;
+                ReduceChecked(static_cast<int>(below));
+            }
             m_operators[below] = upper;
-            m_operatorPlaces[below] = m_operatorPlaces[below + 1];
+            m_operatorPlaces[below] = token;
             if constexpr (kObserved) {
                 m_operandsBelow[below] = m_operandsBelow[below + 1];
             }
-            m_oc = static_cast<int>(below);
-            if (below-- <= 1) {
+            if (below <= 1) {
+                m_oc = 1;
                 return;
             }
+            --below;
         }
+        // The count is stored once, when `upper` has found its entry: the
+        // reductions before never read it, and a failure they make reads it
+        // only to tell a full stack, which this count never is.
+        m_oc = static_cast<int>(below) + 1;
     }
 
     // Whatever is left is folded from the bottom of the stacks upwards, over
@@ -882,12 +982,15 @@ private:
     Sink& m_sink;
     CompileObserver* m_observer;
     NameReading* m_reading;
-    std::size_t m_plainUntil = 0;  // the rest of a name that is no variable
+    // The rest of a name that is no variable; beyond any text when names are
+    // not read in place.
+    std::size_t m_plainUntil;
     std::size_t m_positionLimit;
     int m_clear = 0;
     int m_nc = 0;
     int m_oc = 0;
-    int m_highest = -1;  // the highest operand position used
+    // The highest operand position used; just below the bottom before any.
+    int m_highest = Rules::kBottom - 1;
     Span m_token{0, 0};  // the token being read
     bool m_atEnd = false;
     EvaluationFailure m_fault{failure::kNone};  // the failure that stopped the reading

@@ -47,6 +47,14 @@ public:
         return FindMade(name);
     }
 
+    // Find, for a name of one ASCII character.
+    [[gnu::always_inline]] int FindLetter(char c) const {
+        if (m_entriesMade) {
+            return m_oneLetter[static_cast<unsigned char>(c) & 0x7F];
+        }
+        return FindMade(std::string_view(&c, 1));
+    }
+
     // The length of the name that Find matches to slot `entry` (bytes).
     std::size_t NameSize(int entry) const {
         const auto k = static_cast<std::size_t>(entry);

@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <bit>
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
@@ -322,6 +323,11 @@ TEST(Formula, EvaluatesFromSeveralThreadsAtOnce) {
     std::vector<std::thread> threads;
     for (std::size_t n = 0; n < 4; ++n) {
         threads.emplace_back([&, n] {
+            // The first names a thread stores are told from a table that holds none.
+            Exp fresh;
+            const Formula before = fresh.Compile("X+1");
+            fresh.SetVariable(0, "X", 5);
+            differences += !Same(before.Evaluate(fresh), fresh.Evaluate("X+1"));
             Exp own = compiledWith;
             for (std::size_t round = 0; round < 3; ++round) {
                 Store(own, kTables[(n + round) % kTables.size()]);
@@ -339,6 +345,21 @@ TEST(Formula, EvaluatesFromSeveralThreadsAtOnce) {
         t.join();
     }
     EXPECT_EQ(differences.load(), 0);
+}
+
+// An evaluation that reads the processor's floating-point flags leaves those
+// the caller had raised as they were.
+TEST(Formula, KeepsTheCallersFloatingPointFlags) {
+    Exp exp;
+    test::SetStartupVariables(exp);
+    const Formula formula = exp.Compile("Max(A,B)*2");  // Max makes it read the flags
+    for (const int flag : {FE_OVERFLOW, FE_DIVBYZERO, FE_INVALID}) {
+        std::feclearexcept(FE_ALL_EXCEPT);
+        std::feraiseexcept(flag);
+        EXPECT_EQ(formula.Evaluate(exp).value, 400) << flag;
+        EXPECT_NE(std::fetestexcept(flag), 0) << flag;
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
 }
 
 // A note written "kind@begin-end".

@@ -12,6 +12,8 @@
 set -eu
 prefix=$1
 shift
+# Without a locale of its own the command line would be read as ASCII.
+export LANG="${LANG:-C.UTF-8}"
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 if [ ! -f "$prefix/.test-prefix" ]; then

@@ -20,31 +20,22 @@ public:
 
 DiscardingSink g_discardingSink;
 
-// Says why slot `index` cannot be stored; SetVariable then returns 0.
-[[gnu::cold, gnu::noinline]] std::int16_t RefuseSlot(MessageSink& messages, std::int16_t index,
-                                                     std::int16_t maxFactor) {
-    if (index > maxFactor) {
-        messages.ShowMessage("Max number is" + std::to_string(maxFactor), "", MessageIcon::None);
-        return 0;
-    }
-    constexpr int kFailure = failure::kSubscriptOutOfRange;
-    messages.ShowMessage(FailureDescription(kFailure), FailureTitle(kFailure),
-                         MessageIcon::Critical);
-    return 0;
-}
-
 }  // namespace
 
 Exp::Exp() noexcept : m_messages(&g_discardingSink) {}
 
 Exp::Exp(MessageSink& messages) noexcept : m_messages(&messages) {}
 
-std::int16_t Exp::SetVariable(std::int16_t index, std::string_view name, double value) {
-    if (index < 0 || index > MaxFactor()) [[unlikely]] {
-        return RefuseSlot(*m_messages, index, MaxFactor());
+std::int16_t Exp::RefuseSlot(std::int16_t index) const {
+    if (index > MaxFactor()) {
+        m_messages->ShowMessage("Max number is" + std::to_string(MaxFactor()), "",
+                                MessageIcon::None);
+        return 0;
     }
-    m_variables.Store(static_cast<std::size_t>(index), name, value);
-    return 1;
+    constexpr int kFailure = failure::kSubscriptOutOfRange;
+    m_messages->ShowMessage(FailureDescription(kFailure), FailureTitle(kFailure),
+                            MessageIcon::Critical);
+    return 0;
 }
 
 Outcome Exp::Evaluate(std::string_view expression) const noexcept {

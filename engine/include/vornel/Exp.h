@@ -36,7 +36,15 @@ public:
     // A name is matched in formulas ignoring letter case; the lower slot wins
     // when two slots hold the same name. Names that a formula can reach are
     // those CheckVariableName (vornel/Names.h) accepts.
-    std::int16_t SetVariable(std::int16_t index, std::string_view name, double value);
+    std::int16_t SetVariable(std::int16_t index, std::string_view name, double value) {
+        // Inline: a program that evaluates one formula many times calls this
+        // before every evaluation.
+        if (index < 0 || index > MaxFactor()) [[unlikely]] {
+            return RefuseSlot(index);
+        }
+        m_variables.Store(static_cast<std::size_t>(index), name, value);
+        return 1;
+    }
 
     // The highest valid slot index: always 32.
     std::int16_t MaxFactor() const { return kVariableSlots - 1; }
@@ -74,6 +82,9 @@ public:
     const VariableTable& Variables() const { return m_variables; }
 
 private:
+    // Shows why slot `index` cannot be stored; returns 0.
+    std::int16_t RefuseSlot(std::int16_t index) const;
+
     MessageSink* m_messages;
     VariableTable m_variables;
     TextOrder m_textOrder = TextOrder::UserLocale;

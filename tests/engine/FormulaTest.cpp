@@ -136,6 +136,9 @@ std::vector<CompiledRow> CompiledRows() {
         {"product_chain", "A*B*C*D*E", {"1200000000000", "0", "2.5", "#6", "0"}},
         {"parenthesised", "(A+B)*(C-D)/(E+1)", {"-59.8802395209581", "0", "ok", "ok", "ok"}},
         {"max_min", "Max(A,B)*2-Min(T,1)", {"399.5", "ok", "ok", "14", "ok"}},
+        // Of two equal values Min keeps the second: Min(0,-0) is -0.
+        {"min_of_zeros", "Min(A*0,A*(-1))", {"-100", "-0", "-0", "-7", "-0"}},
+        {"functions_of_numbers", "Ceil(2.5)*A-Floor(-2.5)", {"303", "3", "-4.5", "24", "3"}},
         {"example_1", std::string(kExampleExpressions[0]), {"3940", "0", "ok", "#6", "ok"}},
         {"example_2",
          std::string(kExampleExpressions[1]),
@@ -360,6 +363,25 @@ TEST(Formula, KeepsTheCallersFloatingPointFlags) {
         EXPECT_NE(std::fetestexcept(flag), 0) << flag;
     }
     std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+// A compilation never reads what the one before left in the working memory
+// of the thread: the formula compiles as its text alone says.
+TEST(Formula, CompilesAlikeAfterAnyOtherFormula) {
+    const struct {
+        const char* before;
+        const char* text;
+    } rows[] = {
+        // A reduction reads its three entries of the parse stack, not a fourth.
+        {"If ((<A<) Then 1 Else 2 EndIf", "If (A)&>) Then 1 Else 2 EndIf"},
+    };
+    Exp exp;
+    test::SetStartupVariables(exp);
+    for (const auto& row : rows) {
+        (void)exp.Compile(row.before);
+        EXPECT_TRUE(Same(exp.Compile(row.text).Evaluate(exp), exp.Evaluate(row.text)))
+            << row.before << " then " << row.text;
+    }
 }
 
 // A note written "kind@begin-end".

@@ -27,4 +27,8 @@ if [ ! -f "$prefix/.test-prefix" ]; then
           wineserver --wait; } >/dev/null 2>&1 &&
         touch "$WINEPREFIX/.test-prefix"'
 fi
+# The server stays up for a while after the last program ends. Without that,
+# every program starts Wine's services anew, and one that starts while the
+# server is shutting down fails ("recvmsg: Connection reset by peer").
+wineserver -p30 </dev/null >/dev/null 2>&1 || true  # fails when one is running
 exec wine "$@"

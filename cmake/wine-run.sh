@@ -29,6 +29,10 @@ if [ ! -f "$prefix/.test-prefix" ]; then
 fi
 # The server stays up for a while after the last program ends. Without that,
 # every program starts Wine's services anew, and one that starts while the
-# server is shutting down fails ("recvmsg: Connection reset by peer").
-wineserver -p30 </dev/null >/dev/null 2>&1 || true  # fails when one is running
+# server is shutting down fails ("recvmsg: Connection reset by peer"). The
+# call that starts the server also starts the services, away from the
+# caller's output: a service that held a test's output open would keep the
+# test waiting until the server ends.
+flock -o "$prefix/.server.lock" sh -c '
+    wineserver -p30 && wine cmd /c exit || true' </dev/null >/dev/null 2>&1
 exec wine "$@"

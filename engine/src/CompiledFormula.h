@@ -16,6 +16,7 @@
 #include "ArithmeticCompiler.h"
 #include "ConditionParser.h"
 #include "Failure.h"
+#include "MachineCode.h"
 #include "Normalizer.h"
 #include "Program.h"
 #include "VariableLookup.h"
@@ -109,6 +110,11 @@ struct CompiledFormula {
     // A plain formula that cannot grow too long written out: its fast
     // program is all an evaluation needs unless a step would fail.
     const CompiledArithmetic* direct = nullptr;
+    // Its fast program as machine code, when it has that: what the program
+    // needs is kept here, one step closer to an evaluation.
+    MachineCode::Entry machine = nullptr;
+    const double* machineConstants = nullptr;
+    std::uint64_t machineSlots = 0;
 
     std::string_view Trimmed() const { return std::string_view(text).substr(lead, trimmedSize); }
 

@@ -388,6 +388,9 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
         if (!a.tooLong && a.fast.usable &&
             a.baseChars + a.variables * kLongestNumberText < kPositionLimit) {
             direct = &a;
+            machine = a.fast.machine;
+            machineConstants = a.fast.constants.data();
+            machineSlots = a.fast.slots;
         }
     }
 }
@@ -721,10 +724,12 @@ Formula& Formula::operator=(Formula&& other) noexcept {
     return *this;
 }
 
-Outcome Formula::Evaluate(const Exp& variables) const noexcept {
-    // A formula whose arithmetic cannot fail with these values is worked out
-    // here, without the machinery that places a failure.
-    const detail::CompiledFormula& compiled = *m_compiled;
+namespace {
+
+// Without machine code, a formula whose arithmetic cannot fail with these
+// values is worked out here, without the machinery that places a failure.
+[[gnu::noinline]] Outcome EvaluateWithoutMachineCode(const detail::CompiledFormula& compiled,
+                                                     const Exp& variables) noexcept {
     const VariableTable::Storage* data = variables.Variables().Data();
     if (compiled.direct != nullptr && data != nullptr &&
         data->namesVersion == compiled.namesVersion) {
@@ -735,6 +740,26 @@ Outcome Formula::Evaluate(const Exp& variables) const noexcept {
         }
     }
     return compiled.EvaluateFast(variables.Variables(), variables.GetTextOrder());
+}
+
+}  // namespace
+
+Outcome Formula::Evaluate(const Exp& variables) const noexcept {
+    // A formula whose arithmetic is machine code and cannot fail with these
+    // values is worked out here, with nothing else on the way.
+    const detail::CompiledFormula& compiled = *m_compiled;
+    const VariableTable::Storage* data = variables.Variables().Data();
+    if (compiled.machine != nullptr && data != nullptr &&
+        data->namesVersion == compiled.namesVersion &&
+        (data->unreadable & compiled.machineSlots) == 0) {
+        std::array<double, kRegisters> registers;
+        const double value =
+            compiled.machine(data->readValues.data(), compiled.machineConstants, registers.data());
+        if (std::abs(value) <= std::numeric_limits<double>::max()) [[likely]] {
+            return Outcome{value};
+        }
+    }
+    return EvaluateWithoutMachineCode(compiled, variables);
 }
 
 Trace Formula::TraceEvaluation(const Exp& variables) const {

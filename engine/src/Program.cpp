@@ -200,6 +200,8 @@ void FastProgram::Make(const Program& program) {
 
 bool FastProgram::MakeSteps(const Program& program) {
     isShort = false;
+    machine = nullptr;
+    machineCode.reset();
     steps.clear();
     constants.clear();
     slots = 0;
@@ -303,6 +305,9 @@ bool FastProgram::MakeSteps(const Program& program) {
     Fuse(shapes);
     watchFlags = CanHideRange(shapes);
     Encode(shapes);
+    if (!watchFlags) {
+        Assemble(shapes);
+    }
     return true;
 }
 
@@ -445,6 +450,97 @@ void FastProgram::Encode(std::pmr::vector<Shape>& shapes) {
     steps.push_back({nullptr, 0, 0, 0, 0});
     (void)RunSteps(nullptr, codes.data(), steps.data());
     first = steps.front().label;
+}
+
+// The steps as machine code, the result of each step in xmm0 (where the
+// next step finds it as its previous result), stored only when a later step
+// reads it from memory. Called only when the result tells whether any step
+// left the range: the code checks nothing, and RunMachine checks the result.
+void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes) {
+    if (!MachineCode::Supported()) {
+        return;
+    }
+    for (const Shape& shape : shapes) {
+        if (shape.kind == Shape::Kind::Unary || shape.op >= kBasicOps) {
+            return;  // ceil and floor are left to the steps
+        }
+    }
+    // stored[k]: a later step reads step k's result from memory.
+    std::pmr::vector<bool> stored(shapes.size(), false, shapes.get_allocator());
+    std::array<bool, kRegisters> read{};
+    if (resultFrom == From::Register) {
+        read[result] = true;
+    }
+    for (std::size_t k = shapes.size(); k-- > 0;) {
+        const Shape& shape = shapes[k];
+        stored[k] = read[shape.dst];
+        read[shape.dst] = false;
+        for (const Operand& operand : {shape.a, shape.b}) {
+            if (operand.from == From::Register) {
+                read[operand.index] = true;
+            }
+        }
+        if (shape.kind == Shape::Kind::Fused && !shape.leftPrevious) {
+            read[shape.left] = true;
+        }
+    }
+    using Base = MachineCode::Base;
+    using Op = MachineCode::Op;
+    static_assert(kBinaryKinds[static_cast<int>(Op::Plus)] == OpKind::Plus &&
+                  kBinaryKinds[static_cast<int>(Op::Minus)] == OpKind::Minus &&
+                  kBinaryKinds[static_cast<int>(Op::Times)] == OpKind::Times &&
+                  kBinaryKinds[static_cast<int>(Op::Divide)] == OpKind::Divide);
+    MachineCode::Writer code(steps.get_allocator().resource());
+    const auto base = [](From from) {
+        return from == From::Register   ? Base::Registers
+               : from == From::Constant ? Base::Constants
+                                        : Base::Values;
+    };
+    // xmm `to` = the operand, or op applied to xmm `to` and the operand.
+    const auto load = [&](int to, const Operand& operand) {
+        if (operand.from == From::Previous) {
+            code.Move(to, 0);
+        } else {
+            code.Load(to, base(operand.from), operand.index);
+        }
+    };
+    const auto apply = [&](Op op, int to, const Operand& operand) {
+        if (operand.from == From::Previous) {
+            code.Apply(op, to, 0);
+        } else {
+            code.Apply(op, to, base(operand.from), operand.index);
+        }
+    };
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+        const Shape& shape = shapes[k];
+        if (shape.kind == Shape::Kind::Fused) {
+            // x inner y in xmm1, then xmm0 = left outer xmm1.
+            load(1, shape.a);
+            apply(static_cast<Op>(shape.inner), 1, shape.b);
+            if (!shape.leftPrevious) {
+                code.Load(0, Base::Registers, shape.left);
+            }
+            code.Apply(static_cast<Op>(shape.op), 0, 1);
+        } else if (shape.b.from == From::Previous && shape.a.from != From::Previous) {
+            load(1, shape.a);
+            code.Apply(static_cast<Op>(shape.op), 1, 0);
+            code.Move(0, 1);
+        } else {
+            if (shape.a.from != From::Previous) {
+                load(0, shape.a);
+            }
+            apply(static_cast<Op>(shape.op), 0, shape.b);
+        }
+        if (stored[k]) {
+            code.Store(Base::Registers, shape.dst, 0);
+        }
+    }
+    if (resultFrom != From::Previous) {
+        code.Load(0, base(resultFrom), result);
+    }
+    code.Return();
+    machineCode = MachineCode::Load(code);
+    machine = machineCode != nullptr ? machineCode->Function() : nullptr;
 }
 
 namespace {

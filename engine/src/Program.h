@@ -6,11 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <memory_resource>
 #include <vector>
 
 #include <vornel/Outcome.h>
 
+#include "MachineCode.h"
 #include "Operations.h"
 
 namespace vornel {
@@ -199,6 +201,11 @@ struct FastProgram {
     bool isShort = false;
     Short shortForm;
 
+    // The steps written as machine code, when the processor runs such code
+    // and every step is + - * / whose leaving the range the result shows.
+    MachineCode::Entry machine = nullptr;
+    std::shared_ptr<const MachineCode> machineCode;
+
     // Made from `program`; unusable when it always fails or is too large.
     void Make(const Program& program);
     // The formula's value; not a number when a step would fail, when a slot
@@ -209,6 +216,9 @@ struct FastProgram {
         if ((variables.unreadable & slots) != 0) [[unlikely]] {
             return std::numeric_limits<double>::quiet_NaN();
         }
+        if (machine != nullptr) {
+            return RunMachine(variables.values);
+        }
         return isShort ? RunShort(variables.values) : RunSteps(variables.values);
     }
 
@@ -218,10 +228,19 @@ private:
     void Fuse(std::pmr::vector<Shape>& shapes) const;
     bool CanHideRange(const std::pmr::vector<Shape>& shapes) const;
     void Encode(std::pmr::vector<Shape>& shapes);
+    void Assemble(const std::pmr::vector<Shape>& shapes);
     // With `codes`, writes the label of each code, up to the end's, into
     // `labels` instead.
     double RunSteps(const double* v, const std::uint16_t* codes = nullptr,
                     FastStep* labels = nullptr) const noexcept;
+    [[gnu::always_inline]] inline double RunMachine(const double* v) const noexcept {
+        std::array<double, kRegisters> file;
+        const double z = machine(v, constants.data(), file.data());
+        if (!(std::abs(z) <= std::numeric_limits<double>::max())) [[unlikely]] {
+            return std::numeric_limits<double>::quiet_NaN();
+        }
+        return z;
+    }
     [[gnu::always_inline]] inline double RunShort(const double* v) const noexcept {
         const Short& s = shortForm;
         const double x = s.fromA == From::Variable ? v[s.a] : constants[s.a];

@@ -69,8 +69,19 @@ void VariableTable::Storage::Use(std::size_t count) {
 
 VariableTable::VariableTable() noexcept = default;
 VariableTable::~VariableTable() = default;
-VariableTable::VariableTable(VariableTable&& other) noexcept = default;
-VariableTable& VariableTable::operator=(VariableTable&& other) noexcept = default;
+
+// The storage moves with its pointer, so what was stored last stays where it
+// was; the table moved from has none.
+VariableTable::VariableTable(VariableTable&& other) noexcept
+    : m_storage(std::move(other.m_storage)), m_last(std::exchange(other.m_last, Last{})) {}
+
+VariableTable& VariableTable::operator=(VariableTable&& other) noexcept {
+    if (this != &other) {
+        m_storage = std::move(other.m_storage);
+        m_last = std::exchange(other.m_last, Last{});
+    }
+    return *this;
+}
 
 VariableTable::VariableTable(const VariableTable& other)
     : m_storage(other.m_storage ? new Storage(*other.m_storage) : nullptr) {}
@@ -78,6 +89,7 @@ VariableTable::VariableTable(const VariableTable& other)
 VariableTable& VariableTable::operator=(const VariableTable& other) {
     if (this != &other) {
         m_storage.reset(other.m_storage ? new Storage(*other.m_storage) : nullptr);
+        m_last = Last{};
     }
     return *this;
 }
@@ -87,25 +99,32 @@ const VariableSlot& VariableTable::operator[](std::size_t index) const noexcept 
     return m_storage && index < m_storage->used ? m_storage->Slot(index) : empty;
 }
 
-void VariableTable::Store(std::size_t index, std::string_view name, double value) {
-    // The most frequent store, a whole value under the name the slot holds,
-    // calls nothing. Such a value reads back as itself (zero without its
-    // sign), written as its digits.
+void VariableTable::StoreOther(std::size_t index, std::string_view name, double value) {
+    // A whole value under the name the slot holds (of another slot than the
+    // one stored last) calls nothing. Such a value reads back as itself (zero
+    // without its sign), written as its digits.
     Storage* s = m_storage.get();
     const double magnitude = std::abs(value);
+    static_assert(kWrittenWholeBelow == 1e15 && kWrittenWholeBelow < 0x1p52);
     if (s == nullptr || index >= s->used || !(magnitude < kWrittenWholeBelow) ||
-        !SameName(s->Slot(index).name, name)) [[unlikely]] {
-        return StoreAny(index, name, value);
+        !SameName(s->Slot(index).name, name) || (magnitude + 0x1p52) - 0x1p52 != magnitude)
+        [[unlikely]] {
+        StoreAny(index, name, value);
+    } else {
+        s->Slot(index).value = value;
+        s->readValues[index] = value + 0.0;  // -0 + 0 is +0
+        s->unreadable &= ~(std::uint64_t{1} << index);
     }
-    // Below 2^52, adding 2^52 and taking it away again leaves a whole number
-    // as it is and changes any other.
-    static_assert(kWrittenWholeBelow < 0x1p52);
-    if ((magnitude + 0x1p52) - 0x1p52 != magnitude) [[unlikely]] {
-        return StoreAny(index, name, value);
+    Remember(index);
+}
+
+void VariableTable::Remember(std::size_t index) noexcept {
+    Storage& s = *m_storage;
+    if (((s.unreadable >> index) & 1U) != 0) {
+        m_last = Last{};
+        return;
     }
-    s->Slot(index).value = value;
-    s->readValues[index] = value + 0.0;  // -0 + 0 is +0
-    s->unreadable &= ~(std::uint64_t{1} << index);
+    m_last = Last{index, s.Slot(index).name, &s.Slot(index).value, &s.readValues[index]};
 }
 
 void VariableTable::StoreAny(std::size_t index, std::string_view name, double value) {

@@ -133,6 +133,11 @@ std::vector<CompiledRow> CompiledRows() {
         {"overflow_after_max", "Max(B,C)*B*B", {"ok", "0", "#6", "0.03", "#6"}},
         {"functions_of_results", "Ceil(A/3)*Floor(B/7)-A", {"852", "0", "2.5", "-7", "-0"}},
         {"mixed_precedence", "A-B*C+D/E*A-(B+C)/D", {"-59821.25", "#6", "ok", "5.15", "ok"}},
+        {"earlier_result_on_the_left", "A*B-C*D*E", {"-59980000", "0", "ok", "#6", "105"}},
+        {"previous_result_inside", "A*B+C*(D+E)", {"290000", "0", "ok", "#6", "-36"}},
+        {"earlier_result_beside_the_previous",
+         "A*B+C*D*(E*A)",
+         {"6000020000", "0", "ok", "#6", "-0"}},
         {"product_chain", "A*B*C*D*E", {"1200000000000", "0", "2.5", "#6", "0"}},
         {"parenthesised", "(A+B)*(C-D)/(E+1)", {"-59.8802395209581", "0", "ok", "ok", "ok"}},
         {"max_min", "Max(A,B)*2-Min(T,1)", {"399.5", "ok", "ok", "14", "ok"}},
@@ -261,6 +266,54 @@ TEST(Formula, NamesChangedAfterCompilingAreThoseRead) {
         }
         EXPECT_EQ(formula.Variables(), names) << row.name;  // those of the names compiled with
         EXPECT_EQ(formula.Notes(), notes) << row.name;
+    }
+}
+
+// One slot stored again and again, as a program that evaluates a formula many
+// times stores it: after each store, the table and what formulas read from it
+// are what one store of each slot's name and value gives. A copy of the Exp,
+// and one moved from, store on their own.
+TEST(Formula, StoringOneSlotAgainIsStoringItOnce) {
+    const Change stores[] = {
+        {0, "A", 5},         {0, "A", 6},  {0, "A", -0.0},  {0, "A", 2.5},  {0, "A", 7},
+        {0, "A", 0.1 + 0.2}, {0, "A", 7},  {0, "A", kHuge}, {0, "A", 8},    {0, "B", 9},
+        {0, "B", 10},        {0, "A", 11}, {0, "a", 12},    {0, "a", 1e15}, {0, "a", -13},
+        {2, "C", 4},         {0, "a", 14}, {1, "a", 15},    {1, "a", 16},
+    };
+    const std::string text = "A*B+C";
+    Exp exp;
+    Store(exp, {{"A", 1}, {"B", 2}, {"C", 3}});
+    const Formula formula = exp.Compile(text);
+    for (const Change& change : stores) {
+        const std::string what = change.name + " = " + NumberText(change.value);
+        exp.SetVariable(change.slot, change.name, change.value);
+        const VariableSlot& stored = exp.Variables()[static_cast<std::size_t>(change.slot)];
+        EXPECT_EQ(stored.name, change.name) << what;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(stored.value),
+                  std::bit_cast<std::uint64_t>(change.value))
+            << what;
+        Exp once;
+        for (std::size_t k = 0; k < exp.Variables().size(); ++k) {
+            const VariableSlot& slot = exp.Variables()[k];
+            once.SetVariable(static_cast<std::int16_t>(k), slot.name, slot.value);
+        }
+        const Outcome expected = once.Evaluate(text);
+        EXPECT_TRUE(Same(formula.Evaluate(exp), expected)) << what;
+        EXPECT_TRUE(Same(exp.Evaluate(text), expected)) << what;
+        EXPECT_TRUE(Same(exp.Evaluate("A/B"), once.Evaluate("A/B"))) << what;  // the sign of 0
+
+        Exp copy = exp;
+        copy.SetVariable(change.slot, change.name, 99);
+        Exp assigned;
+        assigned.SetVariable(change.slot, change.name, 1);
+        assigned = exp;
+        assigned.SetVariable(change.slot, change.name, 97);
+        Exp moved = std::move(copy);
+        copy.SetVariable(change.slot, change.name, 98);  // NOLINT(bugprone-use-after-move)
+        EXPECT_TRUE(Same(formula.Evaluate(exp), expected)) << what;
+        EXPECT_EQ(moved.Variables()[static_cast<std::size_t>(change.slot)].value, 99) << what;
+        EXPECT_EQ(copy.Variables()[static_cast<std::size_t>(change.slot)].value, 98) << what;
+        EXPECT_EQ(assigned.Variables()[static_cast<std::size_t>(change.slot)].value, 97) << what;
     }
 }
 

@@ -72,20 +72,51 @@ public:
     // must be below size(). Storing a new value under the name a slot already
     // holds, as a program that evaluates one formula many times does, copies
     // nothing and allocates nothing.
-    void Store(std::size_t index, std::string_view name, double value);
+    //
+    // Inline: storing a whole value below 10^15 again under the slot and name
+    // stored last is done in the caller. Such a value is kept as it is, and
+    // formulas read it as itself (zero without its sign): nothing else about
+    // the slot changes. Every other store goes through the library.
+    void Store(std::size_t index, std::string_view name, double value) {
+        const double magnitude = value < 0 ? -value : value;
+        // Below 2^52, adding 2^52 and taking it away again leaves a whole
+        // number as it is and changes any other.
+        if (index == m_last.index && name == m_last.name && magnitude < 1e15 &&
+            (magnitude + 0x1p52) - 0x1p52 == magnitude) [[likely]] {
+            *m_last.value = value;
+            *m_last.read = value + 0.0;  // -0 + 0 is +0
+            return;
+        }
+        StoreOther(index, name, value);
+    }
 
     // The engine's own view of the table; its layout is private to the engine.
     struct Storage;
     [[nodiscard]] const Storage* Data() const noexcept { return m_storage.get(); }
 
 private:
+    // Store, for any store but the one done inline.
+    void StoreOther(std::size_t index, std::string_view name, double value);
     // Makes slot `index` hold `name`, setting up the storage and the slots
     // below it when they are not yet.
     void Name(std::size_t index, std::string_view name);
     // Store in any case.
     void StoreAny(std::size_t index, std::string_view name, double value);
 
+    // The slot stored last, when it reads back: where the inline Store puts
+    // a value. Its name points into the storage, which keeps that name until
+    // the next store that does not go inline.
+    struct Last {
+        std::size_t index = static_cast<std::size_t>(-1);  // none
+        std::string_view name;
+        double* value = nullptr;
+        double* read = nullptr;
+    };
+    // Remembers slot `index` as stored last.
+    void Remember(std::size_t index) noexcept;
+
     std::unique_ptr<Storage> m_storage;
+    Last m_last;
 };
 
 }  // namespace vornel

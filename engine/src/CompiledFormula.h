@@ -110,11 +110,9 @@ struct CompiledFormula {
     // A plain formula that cannot grow too long written out: its fast
     // program is all an evaluation needs unless a step would fail.
     const CompiledArithmetic* direct = nullptr;
-    // Its fast program as machine code, when it has that: what the program
-    // needs is kept here, one step closer to an evaluation.
+    // Its evaluation as machine code, when it has that (kept here, one step
+    // closer to an evaluation).
     MachineCode::Entry machine = nullptr;
-    const double* machineConstants = nullptr;
-    std::uint64_t machineSlots = 0;
 
     std::string_view Trimmed() const { return std::string_view(text).substr(lead, trimmedSize); }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <utility>
 
 #include "ArithmeticCompiler.h"
@@ -237,6 +238,18 @@ bool HasBlank(std::string_view text) {
            });
 }
 
+// Where the values an evaluation reads start within the variables' storage,
+// which machine code is given (see Formula::Evaluate).
+std::size_t ValuesAt() {
+    static const std::size_t at = [] {
+        const VariableTable::Storage probe;
+        const VariableValues& values = probe;
+        return static_cast<std::size_t>(reinterpret_cast<const char*>(&values) -
+                                        reinterpret_cast<const char*>(&probe));
+    }();
+    return at;
+}
+
 void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
                        const VariableLookup& names, Explainer* notes) {
     CompiledArithmetic& a = formula.arithmetic.emplace_back(formula.memory);
@@ -269,7 +282,18 @@ void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
     } else {
         ArithmeticCompiler<PlainRules, ProgramSink>(a.normal.text, true, sink, notes).Compile();
     }
-    a.fast.Make(a.program);
+    // A plain formula's fast program is made as machine code too.
+    if (!formula.isBlock) {
+        const std::size_t at = ValuesAt();
+        MachineCode::Layout layout;
+        layout.versionAt = static_cast<std::uint32_t>(at + offsetof(VariableValues, namesVersion));
+        layout.version = formula.namesVersion;
+        layout.maskAt = static_cast<std::uint32_t>(at + offsetof(VariableValues, unreadable));
+        layout.valuesAt = static_cast<std::uint32_t>(at + offsetof(VariableValues, readValues));
+        a.fast.Make(a.program, &layout);
+    } else {
+        a.fast.Make(a.program);
+    }
 }
 
 }  // namespace
@@ -389,8 +413,6 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
             a.baseChars + a.variables * kLongestNumberText < kPositionLimit) {
             direct = &a;
             machine = a.fast.machine;
-            machineConstants = a.fast.constants.data();
-            machineSlots = a.fast.slots;
         }
     }
 }
@@ -438,6 +460,11 @@ Outcome CompiledFormula::Run(const CompiledArithmetic& a, const VariableTable& t
     }
     if (a.TooLongWrittenOut(table)) {
         return RunWrittenOut(a, table, VariableLookup(table));
+    }
+    if (a.fast.machine != nullptr) {
+        if (const double value = a.fast.machine(table.Data()); !std::isnan(value)) {
+            return Outcome{value};
+        }
     }
     const SlotValues values = ValuesOf(table);
     if (const double value = a.fast.Run(values); !std::isnan(value)) {
@@ -713,23 +740,24 @@ std::string_view NoteText(NoteKind kind) noexcept {
 
 Formula::Formula() : m_compiled(EmptyFormula()) {}
 Formula::Formula(std::shared_ptr<const detail::CompiledFormula> compiled) noexcept
-    : m_compiled(std::move(compiled)) {}
+    : m_compiled(std::move(compiled)), m_machine(m_compiled->machine) {}
 Formula::~Formula() = default;
 Formula::Formula(const Formula&) = default;
 Formula& Formula::operator=(const Formula&) = default;
 // A formula moved from is the empty formula, never an unusable one.
-Formula::Formula(Formula&& other) noexcept : m_compiled(other.m_compiled) {}
+Formula::Formula(Formula&& other) noexcept
+    : m_compiled(other.m_compiled), m_machine(other.m_machine) {}
 Formula& Formula::operator=(Formula&& other) noexcept {
     m_compiled = other.m_compiled;
+    m_machine = other.m_machine;
     return *this;
 }
 
-namespace {
-
-// Without machine code, a formula whose arithmetic cannot fail with these
-// values is worked out here, without the machinery that places a failure.
-[[gnu::noinline]] Outcome EvaluateWithoutMachineCode(const detail::CompiledFormula& compiled,
-                                                     const Exp& variables) noexcept {
+// Without machine code, or when it cannot tell the value: a formula whose
+// arithmetic cannot fail with these values is worked out here, without the
+// machinery that places a failure.
+Outcome Formula::EvaluateInLibrary(const Exp& variables) const noexcept {
+    const detail::CompiledFormula& compiled = *m_compiled;
     const VariableTable::Storage* data = variables.Variables().Data();
     if (compiled.direct != nullptr && data != nullptr &&
         data->namesVersion == compiled.namesVersion) {
@@ -740,26 +768,6 @@ namespace {
         }
     }
     return compiled.EvaluateFast(variables.Variables(), variables.GetTextOrder());
-}
-
-}  // namespace
-
-Outcome Formula::Evaluate(const Exp& variables) const noexcept {
-    // A formula whose arithmetic is machine code and cannot fail with these
-    // values is worked out here, with nothing else on the way.
-    const detail::CompiledFormula& compiled = *m_compiled;
-    const VariableTable::Storage* data = variables.Variables().Data();
-    if (compiled.machine != nullptr && data != nullptr &&
-        data->namesVersion == compiled.namesVersion &&
-        (data->unreadable & compiled.machineSlots) == 0) {
-        std::array<double, kRegisters> registers;
-        const double value =
-            compiled.machine(data->readValues.data(), compiled.machineConstants, registers.data());
-        if (std::abs(value) <= std::numeric_limits<double>::max()) [[likely]] {
-            return Outcome{value};
-        }
-    }
-    return EvaluateWithoutMachineCode(compiled, variables);
 }
 
 Trace Formula::TraceEvaluation(const Exp& variables) const {

@@ -18,20 +18,25 @@ namespace vornel {
 
 namespace {
 
-// The general registers holding the three arrays, as the system's calling
-// convention passes a function's first three arguments.
+// The general register that passes a function's first argument.
 #if defined(_WIN32)
-constexpr int kBaseRegister[] = {1, 2, 8};  // rcx, rdx, r8
+constexpr int kArgument = 1;  // rcx
 #else
-constexpr int kBaseRegister[] = {7, 6, 2};  // rdi, rsi, rdx
+constexpr int kArgument = 7;  // rdi
 #endif
 
 // The second opcode byte of addsd, subsd, mulsd and divsd.
 constexpr std::uint8_t kOpcode[] = {0x58, 0x5C, 0x59, 0x5E};
 
-constexpr std::uint8_t kScalarDouble = 0xF2;  // the prefix of the sd instructions
-constexpr std::uint8_t kLoad = 0x10;          // movsd xmm, m64
-constexpr std::uint8_t kStore = 0x11;         // movsd m64, xmm
+constexpr std::uint8_t kLoad = 0x10;   // movsd xmm, m64
+constexpr std::uint8_t kStore = 0x11;  // movsd m64, xmm
+constexpr std::uint8_t kJumpIfEqual = 0x84;
+constexpr std::uint8_t kJumpIfNotEqual = 0x85;
+constexpr std::uint8_t kJumpIfAboveOrEqual = 0x83;  // unsigned
+
+// A double shifted left by one is at least this when it is not finite: its
+// exponent bits are all ones.
+constexpr std::uint64_t kNotFiniteShifted = 0xFFE0000000000000U;
 
 void* Allocate(std::size_t size) {
 #if defined(VORNEL_MACHINE_CODE) && defined(_WIN32)
@@ -82,52 +87,137 @@ bool MachineCode::Supported() noexcept {
 #endif
 }
 
-// An instruction on xmm `xmm` and base[index]: the prefix, the register
-// extension when the base is r8 to r15, the two opcode bytes, then the
-// operand as the base plus a 32-bit displacement.
-void MachineCode::Writer::Memory(std::uint8_t prefix, std::uint8_t opcode, int xmm, Base base,
-                                 std::uint16_t index) {
-    const int reg = kBaseRegister[static_cast<int>(base)];
-    m_bytes.push_back(prefix);
-    if (reg >= 8) {
-        m_bytes.push_back(0x41);  // REX.B
+MachineCode::Writer::Writer(const Layout& layout, const std::pmr::vector<double>& constants)
+    : m_layout(layout),
+      m_constants(constants),
+      m_bytes(constants.get_allocator()),
+      m_failures(constants.get_allocator()),
+      m_numbers(constants.get_allocator()) {}
+
+void MachineCode::Writer::Bytes(std::initializer_list<std::uint8_t> bytes) {
+    m_bytes.insert(m_bytes.end(), bytes);
+}
+
+// `size` bytes of `value`, lowest first.
+void MachineCode::Writer::Number(std::uint64_t value, int size) {
+    for (int k = 0; k < size; ++k) {
+        m_bytes.push_back(static_cast<std::uint8_t>(value >> (8 * k)));
     }
-    m_bytes.push_back(0x0F);
-    m_bytes.push_back(opcode);
-    // (None of the base registers is rsp or r12, which would need one more
-    // byte here.)
-    m_bytes.push_back(static_cast<std::uint8_t>(0x80 | (xmm << 3) | (reg & 7)));
-    const std::uint32_t displacement = std::uint32_t{index} * sizeof(double);
-    for (int k = 0; k < 4; ++k) {
-        m_bytes.push_back(static_cast<std::uint8_t>(displacement >> (8 * k)));
+}
+
+// The displacement at `at` reaches byte `target`: it counts from the end of
+// the instruction, where the displacement's four bytes end.
+void MachineCode::Writer::Patch(std::size_t at, std::size_t target) {
+    const auto distance = static_cast<std::uint32_t>(target - (at + 4));
+    for (std::size_t k = 0; k < 4; ++k) {
+        m_bytes[at + k] = static_cast<std::uint8_t>(distance >> (8 * k));
+    }
+}
+
+void MachineCode::Writer::JumpToFailure(std::uint8_t condition) {
+    Bytes({0x0F, condition});
+    m_failures.push_back(m_bytes.size());
+    Number(0, 4);
+}
+
+void MachineCode::Writer::Begin(int registers) {
+    constexpr auto arg = static_cast<std::uint8_t>(kArgument);
+    Bytes({0x48, 0x85, static_cast<std::uint8_t>(0xC0 | (arg << 3) | arg)});  // test arg, arg
+    JumpToFailure(kJumpIfEqual);
+    // mov rax, version; cmp [arg + versionAt], rax
+    Bytes({0x48, 0xB8});
+    Number(m_layout.version, 8);
+    Bytes({0x48, 0x39, static_cast<std::uint8_t>(0x80 | arg)});
+    Number(m_layout.versionAt, 4);
+    JumpToFailure(kJumpIfNotEqual);
+    if (m_layout.mask != 0) {
+        // mov rax, mask; test [arg + maskAt], rax
+        Bytes({0x48, 0xB8});
+        Number(m_layout.mask, 8);
+        Bytes({0x48, 0x85, static_cast<std::uint8_t>(0x80 | arg)});
+        Number(m_layout.maskAt, 4);
+        JumpToFailure(kJumpIfNotEqual);
+    }
+    if (registers > 0) {
+        m_frame = static_cast<std::uint32_t>(registers) * sizeof(double);
+        Bytes({0x48, 0x81, 0xEC});  // sub rsp, frame
+        Number(m_frame, 4);
+    }
+}
+
+// An sd instruction on xmm `xmm` and base[index]: the variables' values are
+// reached from the argument, the scratch memory from the stack pointer, and
+// the numbers from the instruction itself (they follow the code).
+void MachineCode::Writer::Memory(std::uint8_t opcode, int xmm, Base base, std::uint16_t index) {
+    Bytes({0xF2, 0x0F, opcode});
+    const auto reg = static_cast<std::uint8_t>(xmm << 3);
+    switch (base) {
+        case Base::Values:
+            m_bytes.push_back(static_cast<std::uint8_t>(0x80 | reg | kArgument));
+            Number(m_layout.valuesAt + std::uint32_t{index} * sizeof(double), 4);
+            break;
+        case Base::Registers:
+            Bytes({static_cast<std::uint8_t>(0x84 | reg), 0x24});  // [rsp + disp32]
+            Number(std::uint32_t{index} * sizeof(double), 4);
+            break;
+        case Base::Constants:
+            m_bytes.push_back(static_cast<std::uint8_t>(0x05 | reg));  // [rip + disp32]
+            m_numbers.emplace_back(m_bytes.size(), index);
+            Number(0, 4);
+            break;
     }
 }
 
 void MachineCode::Writer::Load(int to, Base base, std::uint16_t index) {
-    Memory(kScalarDouble, kLoad, to, base, index);
+    Memory(kLoad, to, base, index);
 }
 
 void MachineCode::Writer::Store(Base base, std::uint16_t index, int from) {
-    Memory(kScalarDouble, kStore, from, base, index);
+    Memory(kStore, from, base, index);
 }
 
 void MachineCode::Writer::Move(int to, int from) {
     // movapd: the whole register, so that nothing waits for its upper half.
-    m_bytes.insert(m_bytes.end(),
-                   {0x66, 0x0F, 0x28, static_cast<std::uint8_t>(0xC0 | (to << 3) | from)});
+    Bytes({0x66, 0x0F, 0x28, static_cast<std::uint8_t>(0xC0 | (to << 3) | from)});
 }
 
 void MachineCode::Writer::Apply(Op op, int to, Base base, std::uint16_t index) {
-    Memory(kScalarDouble, kOpcode[static_cast<int>(op)], to, base, index);
+    Memory(kOpcode[static_cast<int>(op)], to, base, index);
 }
 
 void MachineCode::Writer::Apply(Op op, int to, int from) {
-    m_bytes.insert(m_bytes.end(), {kScalarDouble, 0x0F, kOpcode[static_cast<int>(op)],
-                                   static_cast<std::uint8_t>(0xC0 | (to << 3) | from)});
+    Bytes({0xF2, 0x0F, kOpcode[static_cast<int>(op)],
+           static_cast<std::uint8_t>(0xC0 | (to << 3) | from)});
 }
 
-void MachineCode::Writer::Return() {
-    m_bytes.push_back(0xC3);
+void MachineCode::Writer::End() {
+    if (m_frame > 0) {
+        Bytes({0x48, 0x81, 0xC4});  // add rsp, frame
+        Number(m_frame, 4);
+    }
+    // movq rax, xmm0; add rax, rax; mov rdx, kNotFiniteShifted; cmp rax, rdx
+    Bytes({0x66, 0x48, 0x0F, 0x7E, 0xC0, 0x48, 0x01, 0xC0, 0x48, 0xBA});
+    Number(kNotFiniteShifted, 8);
+    Bytes({0x48, 0x39, 0xD0});
+    JumpToFailure(kJumpIfAboveOrEqual);
+    m_bytes.push_back(0xC3);  // ret
+    const std::size_t failure = m_bytes.size();
+    Bytes({0x66, 0x0F, 0x76, 0xC0, 0xC3});  // pcmpeqd xmm0, xmm0 (not a number); ret
+    for (const std::size_t at : m_failures) {
+        Patch(at, failure);
+    }
+    while (m_bytes.size() % sizeof(double) != 0) {
+        m_bytes.push_back(0xCC);  // int3: never reached
+    }
+    const std::size_t numbers = m_bytes.size();
+    for (const double number : m_constants) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &number, sizeof bits);
+        Number(bits, 8);
+    }
+    for (const auto& [at, index] : m_numbers) {
+        Patch(at, numbers + std::size_t{index} * sizeof(double));
+    }
 }
 
 std::shared_ptr<const MachineCode> MachineCode::Load(const Writer& writer) {

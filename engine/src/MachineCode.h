@@ -2,37 +2,53 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <memory_resource>
+#include <utility>
 #include <vector>
 
 namespace vornel {
 
 // Scalar double arithmetic written as x86-64 instructions while a formula is
 // compiled, then run as a function. Only + - * / on values in memory and in
-// two processor registers are written: nothing that can branch, call, or
-// reach memory other than the three arrays the function is given.
+// two processor registers are written, with the checks around them: nothing
+// that calls, loops, or reaches memory other than the variables it is given,
+// its own numbers and its own stack.
 class MachineCode {
 public:
-    // The function: `values` are the variables' read values, `constants` the
-    // numbers of the formula, `registers` the scratch memory of the steps.
-    // It returns the value it worked out.
-    using Entry = double (*)(const double* values, const double* constants, double* registers);
+    // The function: given the variables (null when none are stored), the
+    // value it works out, or not a number when a check fails.
+    using Entry = double (*)(const void* variables);
 
-    // Whether this build and processor can run such code at all.
+    // Whether this build and system can run such code at all.
     static bool Supported() noexcept;
 
-    // The three arrays a function reads, and its two processor registers.
+    // Where an operand is: the variables' values, the function's own numbers,
+    // or its scratch memory, each counted in doubles.
     enum class Base : std::uint8_t { Values, Constants, Registers };
     enum class Op : std::uint8_t { Plus, Minus, Times, Divide };
 
-    // Writing a function, instruction by instruction.
+    // Where the function finds what it checks and reads, in bytes from the
+    // start of the variables, and what it checks.
+    struct Layout {
+        std::uint32_t versionAt = 0;  // a 64-bit number that must be `version`
+        std::uint64_t version = 0;
+        std::uint32_t maskAt = 0;  // a 64-bit number none of whose `mask` bits is set
+        std::uint64_t mask = 0;
+        std::uint32_t valuesAt = 0;  // the values, doubles one after another
+    };
+
+    // Writing a function, instruction by instruction: Begin, the steps, End.
     class Writer {
     public:
-        explicit Writer(std::pmr::memory_resource* memory) : m_bytes(memory) {}
+        Writer(const Layout& layout, const std::pmr::vector<double>& constants);
+
+        // The checks, then room for `registers` doubles of scratch memory.
+        void Begin(int registers);
         // xmm `to` = base[index]
         void Load(int to, Base base, std::uint16_t index);
-        // base[index] = xmm `from`
+        // base[index] = xmm `from` (Registers only)
         void Store(Base base, std::uint16_t index, int from);
         // xmm `to` = xmm `from`
         void Move(int to, int from);
@@ -40,19 +56,32 @@ public:
         void Apply(Op op, int to, Base base, std::uint16_t index);
         // xmm `to` = xmm `to` op xmm `from`
         void Apply(Op op, int to, int from);
-        // Returns xmm 0.
-        void Return();
+        // Returns xmm 0 when it is finite, not a number otherwise.
+        void End();
 
         const std::pmr::vector<std::uint8_t>& Bytes() const noexcept { return m_bytes; }
 
     private:
-        void Memory(std::uint8_t prefix, std::uint8_t opcode, int xmm, Base base,
-                    std::uint16_t index);
+        void Memory(std::uint8_t opcode, int xmm, Base base, std::uint16_t index);
+        void Bytes(std::initializer_list<std::uint8_t> bytes);
+        void Number(std::uint64_t value, int size);
+        // A jump to the function's failure, on `condition` (the second
+        // opcode byte of a 32-bit conditional jump).
+        void JumpToFailure(std::uint8_t condition);
+        void Patch(std::size_t at, std::size_t target);
+
+        const Layout m_layout;
+        const std::pmr::vector<double>& m_constants;
+        std::uint32_t m_frame = 0;  // bytes of scratch memory
         std::pmr::vector<std::uint8_t> m_bytes;
+        // Places of 32-bit displacements yet to be written: to the failure,
+        // and to a number.
+        std::pmr::vector<std::size_t> m_failures;
+        std::pmr::vector<std::pair<std::size_t, std::uint16_t>> m_numbers;
     };
 
     // The written function made runnable: in memory of its own that can be
-    // run and no longer written. Empty when the system refuses such memory.
+    // run and no longer written. Null when the system refuses such memory.
     static std::shared_ptr<const MachineCode> Load(const Writer& writer);
 
     MachineCode(const MachineCode&) = delete;

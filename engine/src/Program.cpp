@@ -186,8 +186,8 @@ struct FastProgram::Shape {
     std::uint16_t left = 0;  // fused: the register of the outer operation's left operand
 };
 
-void FastProgram::Make(const Program& program) {
-    usable = MakeSteps(program);
+void FastProgram::Make(const Program& program, const MachineCode::Layout* machineFor) {
+    usable = MakeSteps(program, machineFor);
     if (!usable) {
         // Runs as one value, not a number: the exact Program then runs.
         steps.clear();
@@ -198,7 +198,7 @@ void FastProgram::Make(const Program& program) {
     }
 }
 
-bool FastProgram::MakeSteps(const Program& program) {
+bool FastProgram::MakeSteps(const Program& program, const MachineCode::Layout* machineFor) {
     isShort = false;
     machine = nullptr;
     machineCode.reset();
@@ -305,8 +305,8 @@ bool FastProgram::MakeSteps(const Program& program) {
     Fuse(shapes);
     watchFlags = CanHideRange(shapes);
     Encode(shapes);
-    if (!watchFlags) {
-        Assemble(shapes);
+    if (machineFor != nullptr && !watchFlags) {
+        Assemble(shapes, *machineFor);
     }
     return true;
 }
@@ -456,7 +456,8 @@ void FastProgram::Encode(std::pmr::vector<Shape>& shapes) {
 // next step finds it as its previous result), stored only when a later step
 // reads it from memory. Called only when the result tells whether any step
 // left the range: the code checks nothing, and RunMachine checks the result.
-void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes) {
+void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes,
+                           const MachineCode::Layout& layout) {
     if (!MachineCode::Supported()) {
         return;
     }
@@ -467,6 +468,7 @@ void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes) {
     }
     // stored[k]: a later step reads step k's result from memory.
     std::pmr::vector<bool> stored(shapes.size(), false, shapes.get_allocator());
+    int registers = 0;  // those stored: 0 to registers - 1
     std::array<bool, kRegisters> read{};
     if (resultFrom == From::Register) {
         read[result] = true;
@@ -474,6 +476,9 @@ void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes) {
     for (std::size_t k = shapes.size(); k-- > 0;) {
         const Shape& shape = shapes[k];
         stored[k] = read[shape.dst];
+        if (stored[k]) {
+            registers = std::max(registers, shape.dst + 1);
+        }
         read[shape.dst] = false;
         for (const Operand& operand : {shape.a, shape.b}) {
             if (operand.from == From::Register) {
@@ -490,7 +495,10 @@ void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes) {
                   kBinaryKinds[static_cast<int>(Op::Minus)] == OpKind::Minus &&
                   kBinaryKinds[static_cast<int>(Op::Times)] == OpKind::Times &&
                   kBinaryKinds[static_cast<int>(Op::Divide)] == OpKind::Divide);
-    MachineCode::Writer code(steps.get_allocator().resource());
+    MachineCode::Layout checked = layout;
+    checked.mask = slots;
+    MachineCode::Writer code(checked, constants);
+    code.Begin(registers);
     const auto base = [](From from) {
         return from == From::Register   ? Base::Registers
                : from == From::Constant ? Base::Constants
@@ -538,7 +546,7 @@ void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes) {
     if (resultFrom != From::Previous) {
         code.Load(0, base(resultFrom), result);
     }
-    code.Return();
+    code.End();
     machineCode = MachineCode::Load(code);
     machine = machineCode != nullptr ? machineCode->Function() : nullptr;
 }

@@ -201,13 +201,17 @@ struct FastProgram {
     bool isShort = false;
     Short shortForm;
 
-    // The steps written as machine code, when the processor runs such code
-    // and every step is + - * / whose leaving the range the result shows.
+    // The whole evaluation as machine code, when it was asked for, the
+    // system runs such code, and every step is + - * / whose leaving the
+    // range the result shows: given the variables, the formula's value, or
+    // not a number when they are not those it was made for, a slot it reads
+    // does not read back, or the value is not finite.
     MachineCode::Entry machine = nullptr;
     std::shared_ptr<const MachineCode> machineCode;
 
     // Made from `program`; unusable when it always fails or is too large.
-    void Make(const Program& program);
+    // With `machineFor`, also as machine code that finds the variables there.
+    void Make(const Program& program, const MachineCode::Layout* machineFor = nullptr);
     // The formula's value; not a number when a step would fail, when a slot
     // it reads does not read back, or when the program is unusable: then the
     // exact Program works it out. (A value outside the range of a double
@@ -216,31 +220,20 @@ struct FastProgram {
         if ((variables.unreadable & slots) != 0) [[unlikely]] {
             return std::numeric_limits<double>::quiet_NaN();
         }
-        if (machine != nullptr) {
-            return RunMachine(variables.values);
-        }
         return isShort ? RunShort(variables.values) : RunSteps(variables.values);
     }
 
 private:
     struct Shape;
-    bool MakeSteps(const Program& program);
+    bool MakeSteps(const Program& program, const MachineCode::Layout* machineFor);
     void Fuse(std::pmr::vector<Shape>& shapes) const;
     bool CanHideRange(const std::pmr::vector<Shape>& shapes) const;
     void Encode(std::pmr::vector<Shape>& shapes);
-    void Assemble(const std::pmr::vector<Shape>& shapes);
+    void Assemble(const std::pmr::vector<Shape>& shapes, const MachineCode::Layout& layout);
     // With `codes`, writes the label of each code, up to the end's, into
     // `labels` instead.
     double RunSteps(const double* v, const std::uint16_t* codes = nullptr,
                     FastStep* labels = nullptr) const noexcept;
-    [[gnu::always_inline]] inline double RunMachine(const double* v) const noexcept {
-        std::array<double, kRegisters> file;
-        const double z = machine(v, constants.data(), file.data());
-        if (!(std::abs(z) <= std::numeric_limits<double>::max())) [[unlikely]] {
-            return std::numeric_limits<double>::quiet_NaN();
-        }
-        return z;
-    }
     [[gnu::always_inline]] inline double RunShort(const double* v) const noexcept {
         const Short& s = shortForm;
         const double x = s.fromA == From::Variable ? v[s.a] : constants[s.a];

@@ -11,11 +11,20 @@
 
 namespace vornel {
 
+// What an evaluation reads of the variables, apart from the names: kept
+// together at the start of the storage, in a layout the machine code made
+// for a formula knows (see MachineCode.h).
+struct VariableValues {
+    std::uint64_t namesVersion = 0;  // changes whenever a name does
+    std::uint64_t unreadable = 0;    // bit k: slot k's number text is beyond a double
+    std::array<double, kVariableSlots> readValues{};
+};
+
 // What the engine keeps of each variable. Besides the name and the value as
 // stored, a value is kept as formulas read it: its number text (15
 // significant digits), read back as a number. That is worked out once, when
 // the value is stored, not at every evaluation.
-struct VariableTable::Storage {
+struct VariableTable::Storage : VariableValues {
     Storage() noexcept {}
     Storage(const Storage& other);
     Storage& operator=(const Storage&) = delete;
@@ -43,9 +52,6 @@ struct VariableTable::Storage {
     std::array<Lazy, kVariableSlots> slots;
     std::size_t used = 0;        // the highest slot stored, plus one
     std::uint64_t nonAscii = 0;  // bit k: slot k's name holds a byte outside ASCII
-    std::array<double, kVariableSlots> readValues{};
-    std::uint64_t unreadable = 0;    // bit k: slot k's number text is beyond a double
-    std::uint64_t namesVersion = 0;  // changes whenever a name does
 };
 
 // The names a table holds, as one number: two tables with the same number

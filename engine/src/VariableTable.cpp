@@ -46,10 +46,7 @@ bool SameName(const std::string& a, std::string_view b) {
 }  // namespace
 
 VariableTable::Storage::Storage(const Storage& other)
-    : nonAscii(other.nonAscii),
-      readValues(other.readValues),
-      unreadable(other.unreadable),
-      namesVersion(other.namesVersion) {
+    : VariableValues(other), nonAscii(other.nonAscii) {
     for (; used < other.used; ++used) {
         new (&slots[used].slot) VariableSlot(other.Slot(used));
     }

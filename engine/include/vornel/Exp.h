@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -89,5 +90,17 @@ private:
     VariableTable m_variables;
     TextOrder m_textOrder = TextOrder::UserLocale;
 };
+
+// Defined here, where Exp is complete, so that a program that evaluates one
+// formula many times calls the machine code directly.
+inline Outcome Formula::Evaluate(const Exp& variables) const noexcept {
+    if (m_machine != nullptr) {
+        if (const double value = m_machine(variables.Variables().Data()); !std::isnan(value))
+            [[likely]] {
+            return Outcome{value};
+        }
+    }
+    return EvaluateInLibrary(variables);
+}
 
 }  // namespace vornel

@@ -117,6 +117,9 @@ public:
     Formula& operator=(Formula&&) noexcept;
 
     // The outcome of the formula over the values `variables` holds now.
+    // Inline (defined in vornel/Exp.h): a formula of + - * / over numbers
+    // and variables runs as machine code straight from the caller when the
+    // processor allows; anything else goes through the library.
     [[nodiscard]] Outcome Evaluate(const Exp& variables) const noexcept;
 
     // Evaluate, telling also how each condition of an If block fared.
@@ -135,8 +138,17 @@ public:
 private:
     friend class Exp;
     explicit Formula(std::shared_ptr<const detail::CompiledFormula> compiled) noexcept;
+    // Evaluate without the machine code, or when it cannot tell the value.
+    [[nodiscard]] Outcome EvaluateInLibrary(const Exp& variables) const noexcept;
 
     std::shared_ptr<const detail::CompiledFormula> m_compiled;
+    // The compiled formula's machine code, given the variables' storage
+    // (Exp::Variables().Data()): the value, or not a number when it cannot
+    // tell it. Null when there is none.
+    double (*m_machine)(const void* variables) = nullptr;
 };
 
 }  // namespace vornel
+
+// Formula::Evaluate is defined with Exp.
+#include <vornel/Exp.h>

@@ -192,6 +192,7 @@ std::vector<PlaceCase> PlaceCases() {
         {"missing_argument", "Max(5)", 9, 0, 3, Cause::MissingArgument},
         {"missing_at_end", "5*(  ", 9, 3, 3, Cause::MissingOperandAtEnd},
         {"missing_after_skipped_character", "% -", 9, 3, 3, Cause::MissingOperandAtEnd},
+        {"missing_after_last_two_byte_character", "\xDF\xBF", 9, 1, 1, Cause::MissingOperandAtEnd},
         {"empty", "", 9, 0, 0, Cause::EmptyFormula},
         {"blank", "   ", 9, 0, 3, Cause::EmptyFormula},
         {"257_open", std::string(257, '(') + "7", 9, 255, 256, Cause::TooDeep},

@@ -30,13 +30,10 @@ constexpr std::uint8_t kOpcode[] = {0x58, 0x5C, 0x59, 0x5E};
 
 constexpr std::uint8_t kLoad = 0x10;   // movsd xmm, m64
 constexpr std::uint8_t kStore = 0x11;  // movsd m64, xmm
-constexpr std::uint8_t kJumpIfEqual = 0x84;
-constexpr std::uint8_t kJumpIfNotEqual = 0x85;
-constexpr std::uint8_t kJumpIfAboveOrEqual = 0x83;  // unsigned
-
-// A double shifted left by one is at least this when it is not finite: its
-// exponent bits are all ones.
-constexpr std::uint64_t kNotFiniteShifted = 0xFFE0000000000000U;
+// The conditions of jumps.
+constexpr std::uint8_t kIfEqual = 0x4;
+constexpr std::uint8_t kIfNotEqual = 0x5;
+constexpr std::uint8_t kIfUnordered = 0xA;  // parity: a comparison with not a number
 
 void* Allocate(std::size_t size) {
 #if defined(VORNEL_MACHINE_CODE) && defined(_WIN32)
@@ -91,8 +88,13 @@ MachineCode::Writer::Writer(const Layout& layout, const std::pmr::vector<double>
     : m_layout(layout),
       m_constants(constants),
       m_bytes(constants.get_allocator()),
-      m_failures(constants.get_allocator()),
-      m_numbers(constants.get_allocator()) {}
+      m_numbers(constants.get_allocator()) {
+    // The failure comes first, so that every jump to it goes back by a
+    // distance known when the jump is written: pcmpeqd xmm0, xmm0 (not a
+    // number); ret.
+    Bytes({0x66, 0x0F, 0x76, 0xC0, 0xC3});
+    m_entry = m_bytes.size();
+}
 
 void MachineCode::Writer::Bytes(std::initializer_list<std::uint8_t> bytes) {
     m_bytes.insert(m_bytes.end(), bytes);
@@ -105,38 +107,36 @@ void MachineCode::Writer::Number(std::uint64_t value, int size) {
     }
 }
 
-// The displacement at `at` reaches byte `target`: it counts from the end of
-// the instruction, where the displacement's four bytes end.
-void MachineCode::Writer::Patch(std::size_t at, std::size_t target) {
-    const auto distance = static_cast<std::uint32_t>(target - (at + 4));
-    for (std::size_t k = 0; k < 4; ++k) {
-        m_bytes[at + k] = static_cast<std::uint8_t>(distance >> (8 * k));
+void MachineCode::Writer::JumpToFailure(std::uint8_t condition) {
+    // The distance counts from the end of the jump: two bytes when it fits
+    // in one, six otherwise.
+    const auto back = static_cast<std::int64_t>(m_bytes.size());
+    if (back + 2 <= 128) {
+        Bytes(
+            {static_cast<std::uint8_t>(0x70 | condition), static_cast<std::uint8_t>(-(back + 2))});
+    } else {
+        Bytes({0x0F, static_cast<std::uint8_t>(0x80 | condition)});
+        Number(static_cast<std::uint64_t>(-(back + 6)), 4);
     }
 }
 
-void MachineCode::Writer::JumpToFailure(std::uint8_t condition) {
-    Bytes({0x0F, condition});
-    m_failures.push_back(m_bytes.size());
-    Number(0, 4);
-}
-
-void MachineCode::Writer::Begin(int registers) {
+void MachineCode::Writer::Begin(std::uint64_t mask, int registers) {
     constexpr auto arg = static_cast<std::uint8_t>(kArgument);
     Bytes({0x48, 0x85, static_cast<std::uint8_t>(0xC0 | (arg << 3) | arg)});  // test arg, arg
-    JumpToFailure(kJumpIfEqual);
+    JumpToFailure(kIfEqual);
     // mov rax, version; cmp [arg + versionAt], rax
     Bytes({0x48, 0xB8});
     Number(m_layout.version, 8);
     Bytes({0x48, 0x39, static_cast<std::uint8_t>(0x80 | arg)});
     Number(m_layout.versionAt, 4);
-    JumpToFailure(kJumpIfNotEqual);
-    if (m_layout.mask != 0) {
+    JumpToFailure(kIfNotEqual);
+    if (mask != 0) {
         // mov rax, mask; test [arg + maskAt], rax
         Bytes({0x48, 0xB8});
-        Number(m_layout.mask, 8);
+        Number(mask, 8);
         Bytes({0x48, 0x85, static_cast<std::uint8_t>(0x80 | arg)});
         Number(m_layout.maskAt, 4);
-        JumpToFailure(kJumpIfNotEqual);
+        JumpToFailure(kIfNotEqual);
     }
     if (registers > 0) {
         m_frame = static_cast<std::uint32_t>(registers) * sizeof(double);
@@ -195,17 +195,11 @@ void MachineCode::Writer::End() {
         Bytes({0x48, 0x81, 0xC4});  // add rsp, frame
         Number(m_frame, 4);
     }
-    // movq rax, xmm0; add rax, rax; mov rdx, kNotFiniteShifted; cmp rax, rdx
-    Bytes({0x66, 0x48, 0x0F, 0x7E, 0xC0, 0x48, 0x01, 0xC0, 0x48, 0xBA});
-    Number(kNotFiniteShifted, 8);
-    Bytes({0x48, 0x39, 0xD0});
-    JumpToFailure(kJumpIfAboveOrEqual);
+    // x - x is not a number exactly when x is not finite: movapd xmm1, xmm0;
+    // subsd xmm1, xmm0; ucomisd xmm1, xmm1.
+    Bytes({0x66, 0x0F, 0x28, 0xC8, 0xF2, 0x0F, 0x5C, 0xC8, 0x66, 0x0F, 0x2E, 0xC9});
+    JumpToFailure(kIfUnordered);
     m_bytes.push_back(0xC3);  // ret
-    const std::size_t failure = m_bytes.size();
-    Bytes({0x66, 0x0F, 0x76, 0xC0, 0xC3});  // pcmpeqd xmm0, xmm0 (not a number); ret
-    for (const std::size_t at : m_failures) {
-        Patch(at, failure);
-    }
     while (m_bytes.size() % sizeof(double) != 0) {
         m_bytes.push_back(0xCC);  // int3: never reached
     }
@@ -215,8 +209,14 @@ void MachineCode::Writer::End() {
         std::memcpy(&bits, &number, sizeof bits);
         Number(bits, 8);
     }
+    // Each displacement counts from the end of its instruction, where its
+    // four bytes end.
     for (const auto& [at, index] : m_numbers) {
-        Patch(at, numbers + std::size_t{index} * sizeof(double));
+        const auto distance =
+            static_cast<std::uint32_t>(numbers + std::size_t{index} * sizeof(double) - (at + 4));
+        for (std::size_t k = 0; k < 4; ++k) {
+            m_bytes[at + k] = static_cast<std::uint8_t>(distance >> (8 * k));
+        }
     }
 }
 
@@ -234,11 +234,14 @@ std::shared_ptr<const MachineCode> MachineCode::Load(const Writer& writer) {
         Free(memory, bytes.size());
         return nullptr;
     }
-    return std::shared_ptr<const MachineCode>(new MachineCode(memory, bytes.size()));
+    return std::shared_ptr<const MachineCode>(
+        new MachineCode(memory, bytes.size(), writer.Entry()));
 }
 
-MachineCode::MachineCode(void* memory, std::size_t size) noexcept
-    : m_memory(memory), m_size(size), m_entry(reinterpret_cast<Entry>(memory)) {}
+MachineCode::MachineCode(void* memory, std::size_t size, std::size_t entry) noexcept
+    : m_memory(memory),
+      m_size(size),
+      m_entry(reinterpret_cast<Entry>(static_cast<char*>(memory) + entry)) {}
 
 MachineCode::~MachineCode() {
     Free(m_memory, m_size);

@@ -34,8 +34,7 @@ public:
     struct Layout {
         std::uint32_t versionAt = 0;  // a 64-bit number that must be `version`
         std::uint64_t version = 0;
-        std::uint32_t maskAt = 0;  // a 64-bit number none of whose `mask` bits is set
-        std::uint64_t mask = 0;
+        std::uint32_t maskAt = 0;    // a 64-bit number: see Begin
         std::uint32_t valuesAt = 0;  // the values, doubles one after another
     };
 
@@ -44,8 +43,10 @@ public:
     public:
         Writer(const Layout& layout, const std::pmr::vector<double>& constants);
 
-        // The checks, then room for `registers` doubles of scratch memory.
-        void Begin(int registers);
+        // The checks of the variables (the version; no bit of `mask` set in
+        // the number at maskAt, unless `mask` is 0), then room for
+        // `registers` doubles of scratch memory.
+        void Begin(std::uint64_t mask, int registers);
         // xmm `to` = base[index]
         void Load(int to, Base base, std::uint16_t index);
         // base[index] = xmm `from` (Registers only)
@@ -59,24 +60,25 @@ public:
         // Returns xmm 0 when it is finite, not a number otherwise.
         void End();
 
+        // Where the function starts in Bytes().
+        std::size_t Entry() const noexcept { return m_entry; }
+
         const std::pmr::vector<std::uint8_t>& Bytes() const noexcept { return m_bytes; }
 
     private:
         void Memory(std::uint8_t opcode, int xmm, Base base, std::uint16_t index);
         void Bytes(std::initializer_list<std::uint8_t> bytes);
         void Number(std::uint64_t value, int size);
-        // A jump to the function's failure, on `condition` (the second
-        // opcode byte of a 32-bit conditional jump).
+        // A jump back to the function's failure, which comes before it, on
+        // `condition` (the low four bits of the conditional jump's opcode).
         void JumpToFailure(std::uint8_t condition);
-        void Patch(std::size_t at, std::size_t target);
 
         const Layout m_layout;
         const std::pmr::vector<double>& m_constants;
         std::uint32_t m_frame = 0;  // bytes of scratch memory
         std::pmr::vector<std::uint8_t> m_bytes;
-        // Places of 32-bit displacements yet to be written: to the failure,
-        // and to a number.
-        std::pmr::vector<std::size_t> m_failures;
+        std::size_t m_entry = 0;
+        // Places of 32-bit displacements to a number, yet to be written.
         std::pmr::vector<std::pair<std::size_t, std::uint16_t>> m_numbers;
     };
 
@@ -91,7 +93,7 @@ public:
     Entry Function() const noexcept { return m_entry; }
 
 private:
-    MachineCode(void* memory, std::size_t size) noexcept;
+    MachineCode(void* memory, std::size_t size, std::size_t entry) noexcept;
 
     void* m_memory;
     std::size_t m_size;

@@ -495,10 +495,20 @@ void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes,
                   kBinaryKinds[static_cast<int>(Op::Minus)] == OpKind::Minus &&
                   kBinaryKinds[static_cast<int>(Op::Times)] == OpKind::Times &&
                   kBinaryKinds[static_cast<int>(Op::Divide)] == OpKind::Divide);
-    MachineCode::Layout checked = layout;
-    checked.mask = slots;
-    MachineCode::Writer code(checked, constants);
-    code.Begin(registers);
+    // A slot that does not read back holds not a number, which every step
+    // passes on to the result: the result's check covers the slots the steps
+    // read. A value read and then left unused ("A" in "A 5") is checked
+    // before.
+    std::uint64_t used = resultFrom == From::Variable ? std::uint64_t{1} << result : 0;
+    for (const Shape& shape : shapes) {
+        for (const Operand& operand : {shape.a, shape.b}) {
+            if (operand.from == From::Variable) {
+                used |= std::uint64_t{1} << operand.index;
+            }
+        }
+    }
+    MachineCode::Writer code(layout, constants);
+    code.Begin(slots & ~used, registers);
     const auto base = [](From from) {
         return from == From::Register   ? Base::Registers
                : from == From::Constant ? Base::Constants

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include <vornel/VariableTable.h>
@@ -17,6 +18,7 @@ namespace vornel {
 struct VariableValues {
     std::uint64_t namesVersion = 0;  // changes whenever a name does
     std::uint64_t unreadable = 0;    // bit k: slot k's number text is beyond a double
+    // Not a number where slot k does not read back.
     std::array<double, kVariableSlots> readValues{};
 };
 
@@ -35,9 +37,10 @@ struct VariableTable::Storage : VariableValues {
     const VariableSlot& Slot(std::size_t k) const noexcept { return slots[k].slot; }
     // Sets up the slots below `count` that are not yet.
     void Use(std::size_t count);
-    // Keeps slot k's value as formulas read it.
+    // Keeps slot k's value as formulas read it. A value that does not read
+    // back is kept as not a number, which any arithmetic on it passes on.
     void Read(std::size_t k, const ReadValue& read) noexcept {
-        readValues[k] = read.value;
+        readValues[k] = read.readable ? read.value : std::numeric_limits<double>::quiet_NaN();
         const std::uint64_t bit = std::uint64_t{1} << k;
         unreadable = read.readable ? (unreadable & ~bit) : (unreadable | bit);
     }

@@ -121,6 +121,7 @@ std::vector<CompiledRow> CompiledRows() {
         {"powers_of_one_and_none", "Exp(A,1)+Exp(D,0)*2", {"102", "2", "-0.5", "9", "2"}},
         {"power_at_the_counter_limit", "Exp(T,32767)", {"#6", "#6", "#6", "#6", "#6"}},
         {"value_left_unused", "1+A=3", {"3", "3", "3", "3", "3"}},
+        {"unreadable_value_left_unused", "H A", {"100", "#6", "#6", "7", "0"}},
         {"overflow_left_unused", "(B*B)(2)", {"2", "2", "#6", "2", "#6"}},
         {"overflow_as_divisor", "1/(B*B)", {"ok", "#11", "#6", "100", "#6"}},
         {"overflow_as_divisor_of_a_sum", "A*C+1/(B*B)", {"ok", "#11", "#6", "121", "#6"}},

@@ -454,8 +454,9 @@ void FastProgram::Encode(std::pmr::vector<Shape>& shapes) {
 
 // The steps as machine code, the result of each step in xmm0 (where the
 // next step finds it as its previous result), stored only when a later step
-// reads it from memory. Called only when the result tells whether any step
-// left the range: the code checks nothing, and RunMachine checks the result.
+// reads it from memory. Made only when the result tells whether any step
+// left the range (see CanHideRange): the code checks the variables first and
+// the result last, and nothing between.
 void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes,
                            const MachineCode::Layout& layout) {
     if (!MachineCode::Supported()) {

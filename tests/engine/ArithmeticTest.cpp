@@ -79,7 +79,9 @@ TEST(Arithmetic, MalformedText) {
                 // A word that is no function still goes on the operator stack.
                 Row{"C+1", "#9"}, Row{"1+C", "1"}, Row{"1+CEILING", "1"}, Row{"3+", "3"},
                 Row{"3*", "3"}, Row{"", "#9"}, Row{"1+2)", "#9"}, Row{"1+2,", "#9"}, Row{")", "#9"},
-                Row{"(", "#9"}, Row{"1,2", "0"}, Row{"(1,2)", "2"}, Row{"2(3)", "3"}},
+                Row{"(", "#9"}, Row{"1,2", "0"}, Row{"(1,2)", "2"}, Row{"2(3)", "3"},
+                // A number ends at the first character that is no digit.
+                Row{"12:+1", "13"}},
                Arithmetic);
 }
 

@@ -37,12 +37,18 @@ TEST(Limits, CharactersAreCountedAsUtf8) {
         const char* bytes;
         std::size_t characters;
     } rows[] = {
-        {"\xC3\x89", 1},         {"\xC0\x80", 2},         {"\xED\x9F\xBF", 1},
-        {"\xED\xA0\x80", 3},     {"\xED\xBF\xBF", 3},     {"\xEE\x80\x80", 1},
-        {"\xF4\x8F\xBF\xBF", 1}, {"\xF4\x90\x80\x80", 4}, {"\xE2\x82", 2},
+        {"\xC3\x89", 1},     {"\xC0\x80", 2},     {"\xED\x9F\xBF", 1},     {"\xED\xA0\x80", 3},
+        {"\xED\xBF\xBF", 3}, {"\xEE\x80\x80", 1}, {"\xF4\x8F\xBF\xBF", 1}, {"\xF4\x90\x80\x80", 4},
+        {"\xE2\x82", 2},     {"\xDF\xBF", 1},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(CharCount(row.bytes), row.characters) << test::RowName(row.bytes);
+        // The character after them starts where their bytes end.
+        const std::string text = std::string("a") + row.bytes + "b";
+        EXPECT_EQ(CharacterOffset(text, row.characters + 1), text.size() - 1)
+            << test::RowName(row.bytes);
+        EXPECT_EQ(CharacterOffset(text, row.characters + 3), text.size())
+            << test::RowName(row.bytes);
     }
 }
 

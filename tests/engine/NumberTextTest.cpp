@@ -77,6 +77,7 @@ TEST(ReadBack, IsTheNumberTextReadBack) {
                                   1e15,
                                   999999999999999.875,  // 15 digits round up to 16
                                   0.1 + 0.2,
+                                  0.1234567,  // fifteen digits that end in eight zeros
                                   std::numeric_limits<double>::infinity(),
                                   -std::numeric_limits<double>::infinity(),
                                   std::numeric_limits<double>::quiet_NaN()};

@@ -97,31 +97,24 @@ const VariableSlot& VariableTable::operator[](std::size_t index) const noexcept 
 }
 
 void VariableTable::StoreOther(std::size_t index, std::string_view name, double value) {
-    // A whole value under the name the slot holds (of another slot than the
-    // one stored last) calls nothing. Such a value reads back as itself (zero
-    // without its sign), written as its digits.
+    // A whole value under the name the slot holds calls nothing. Such a value
+    // reads back as itself (zero without its sign), written as its digits.
+    // The slot is then remembered, to be stored inline from now on.
     Storage* s = m_storage.get();
     const double magnitude = std::abs(value);
     static_assert(kWrittenWholeBelow == 1e15 && kWrittenWholeBelow < 0x1p52);
     if (s == nullptr || index >= s->used || !(magnitude < kWrittenWholeBelow) ||
         !SameName(s->Slot(index).name, name) || (magnitude + 0x1p52) - 0x1p52 != magnitude)
         [[unlikely]] {
-        StoreAny(index, name, value);
-    } else {
-        s->Slot(index).value = value;
-        s->readValues[index] = value + 0.0;  // -0 + 0 is +0
-        s->unreadable &= ~(std::uint64_t{1} << index);
+        if (index == m_last.index) {
+            m_last = Last{};  // its name or the way it reads back may change
+        }
+        return StoreAny(index, name, value);
     }
-    Remember(index);
-}
-
-void VariableTable::Remember(std::size_t index) noexcept {
-    Storage& s = *m_storage;
-    if (((s.unreadable >> index) & 1U) != 0) {
-        m_last = Last{};
-        return;
-    }
-    m_last = Last{index, s.Slot(index).name, &s.Slot(index).value, &s.readValues[index]};
+    s->Slot(index).value = value;
+    s->readValues[index] = value + 0.0;  // -0 + 0 is +0
+    s->unreadable &= ~(std::uint64_t{1} << index);
+    m_last = Last{index, s->Slot(index).name, &s->Slot(index).value, &s->readValues[index]};
 }
 
 void VariableTable::StoreAny(std::size_t index, std::string_view name, double value) {

@@ -280,7 +280,8 @@ TEST(Formula, StoringOneSlotAgainIsStoringItOnce) {
         {0, "A", 5},         {0, "A", 6},  {0, "A", -0.0},  {0, "A", 2.5},  {0, "A", 7},
         {0, "A", 0.1 + 0.2}, {0, "A", 7},  {0, "A", kHuge}, {0, "A", 8},    {0, "B", 9},
         {0, "B", 10},        {0, "A", 11}, {0, "a", 12},    {0, "a", 1e15}, {0, "a", -13},
-        {2, "C", 4},         {0, "a", 14}, {1, "a", 15},    {1, "a", 16},
+        {2, "C", 4},         {0, "a", 14}, {0, "a", kHuge}, {0, "a", 17},   {1, "a", 15},
+        {1, "a", 16},
     };
     const std::string text = "A*B+C";
     Exp exp;
@@ -305,9 +306,11 @@ TEST(Formula, StoringOneSlotAgainIsStoringItOnce) {
         EXPECT_TRUE(Same(exp.Evaluate("A/B"), once.Evaluate("A/B"))) << what;  // the sign of 0
 
         Exp copy = exp;
+        copy.SetVariable(change.slot, change.name, 95);
         copy.SetVariable(change.slot, change.name, 99);
         Exp assigned;
         assigned.SetVariable(change.slot, change.name, 1);
+        assigned.SetVariable(change.slot, change.name, 2);
         assigned = exp;
         assigned.SetVariable(change.slot, change.name, 97);
         Exp moved = std::move(copy);

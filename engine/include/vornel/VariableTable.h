@@ -103,17 +103,16 @@ private:
     // Store in any case.
     void StoreAny(std::size_t index, std::string_view name, double value);
 
-    // The slot stored last, when it reads back: where the inline Store puts
-    // a value. Its name points into the storage, which keeps that name until
-    // the next store that does not go inline.
+    // The slot last stored again under the name it held, with a whole value:
+    // where the inline Store puts a value. Its name points into the storage,
+    // which keeps that name until a store into the slot goes through the
+    // library without a whole value under the same name, which forgets it.
     struct Last {
         std::size_t index = static_cast<std::size_t>(-1);  // none
         std::string_view name;
         double* value = nullptr;
         double* read = nullptr;
     };
-    // Remembers slot `index` as stored last.
-    void Remember(std::size_t index) noexcept;
 
     std::unique_ptr<Storage> m_storage;
     Last m_last;

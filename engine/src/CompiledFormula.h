@@ -1,8 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <memory_resource>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -22,6 +25,12 @@
 #include "VariableLookup.h"
 
 namespace vornel::detail {
+
+// A formula kept is first evaluated by its fast program, which costs nothing
+// to make. Once its evaluations have worked through this many steps of its
+// program (at least two evaluations), it is made into machine code: making
+// that costs about as much as running so many steps saves.
+inline constexpr std::uint32_t kStepsBeforeMachineCode = 4096;
 
 // Compiles `text` into memory on the stack, with no note, and evaluates it once.
 Outcome EvaluateOnce(std::string_view text, const VariableTable& table, TextOrder order) noexcept;
@@ -110,9 +119,16 @@ struct CompiledFormula {
     // A plain formula that cannot grow too long written out: its fast
     // program is all an evaluation needs unless a step would fail.
     const CompiledArithmetic* direct = nullptr;
-    // Its evaluation as machine code, when it has that (kept here, one step
-    // closer to an evaluation).
-    MachineCode::Entry machine = nullptr;
+    // A plain formula kept, whose fast program can be machine code: that is
+    // made at its evaluation number `machineAfter` through the library (see
+    // kStepsBeforeMachineCode and Machine), and then evaluates it.
+    bool machinable = false;
+    std::uint32_t machineAfter = 0;
+    mutable std::atomic<MachineCode::Entry> machine{nullptr};
+
+    // Counts an evaluation of a machinable formula through the library and
+    // makes its machine code at the count; returns the machine code, or null.
+    MachineCode::Entry Machine() const noexcept;
 
     std::string_view Trimmed() const { return std::string_view(text).substr(lead, trimmedSize); }
 
@@ -136,6 +152,10 @@ private:
                    const MarkedText* normal = nullptr) const;
     void NameRealCause(const CompiledArithmetic& a, const VariableTable& table,
                        EvaluationFailure& fault) const;
+    mutable std::atomic<std::uint32_t> m_evaluations{0};
+    mutable std::mutex m_machineMutex;
+    mutable std::shared_ptr<const MachineCode> m_machineCode;  // guarded by m_machineMutex
+
     [[gnu::noinline]] Outcome RunWrittenOut(const CompiledArithmetic& a, const VariableTable& table,
                                             const VariableLookup& names) const;
 };

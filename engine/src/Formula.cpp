@@ -282,18 +282,19 @@ void CompileArithmetic(CompiledFormula& formula, std::string_view piece,
     } else {
         ArithmeticCompiler<PlainRules, ProgramSink>(a.normal.text, true, sink, notes).Compile();
     }
-    // A plain formula's fast program is made as machine code too.
-    if (!formula.isBlock) {
-        const std::size_t at = ValuesAt();
-        MachineCode::Layout layout;
-        layout.versionAt = static_cast<std::uint32_t>(at + offsetof(VariableValues, namesVersion));
-        layout.version = formula.namesVersion;
-        layout.maskAt = static_cast<std::uint32_t>(at + offsetof(VariableValues, unreadable));
-        layout.valuesAt = static_cast<std::uint32_t>(at + offsetof(VariableValues, readValues));
-        a.fast.Make(a.program, &layout);
-    } else {
-        a.fast.Make(a.program);
-    }
+    a.fast.Make(a.program);
+}
+
+// Where machine code finds the variables it was made for: those of names
+// version `version`.
+MachineCode::Layout MachineLayout(std::uint64_t version) {
+    const std::size_t at = ValuesAt();
+    MachineCode::Layout layout;
+    layout.versionAt = static_cast<std::uint32_t>(at + offsetof(VariableValues, namesVersion));
+    layout.version = version;
+    layout.maskAt = static_cast<std::uint32_t>(at + offsetof(VariableValues, unreadable));
+    layout.valuesAt = static_cast<std::uint32_t>(at + offsetof(VariableValues, readValues));
+    return layout;
 }
 
 }  // namespace
@@ -412,9 +413,38 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
         if (!a.tooLong && a.fast.usable &&
             a.baseChars + a.variables * kLongestNumberText < kPositionLimit) {
             direct = &a;
-            machine = a.fast.machine;
         }
+        machinable = !a.tooLong && a.fast.usable && !a.fast.watchFlags && MachineCode::Supported();
+        machineAfter = static_cast<std::uint32_t>(
+            std::max<std::size_t>(2, kStepsBeforeMachineCode / (a.program.steps.size() + 1)));
     }
+}
+
+MachineCode::Entry CompiledFormula::Machine() const noexcept {
+    if (const MachineCode::Entry made = machine.load(std::memory_order_acquire);
+        made != nullptr || !machinable) {
+        return made;
+    }
+    // Counted without a locked step: a count lost between threads only
+    // delays the machine code.
+    const std::uint32_t count = m_evaluations.load(std::memory_order_relaxed) + 1;
+    m_evaluations.store(count, std::memory_order_relaxed);
+    if (count != machineAfter) {
+        return nullptr;
+    }
+    try {
+        const std::lock_guard lock(m_machineMutex);
+        if (m_machineCode == nullptr) {
+            m_machineCode =
+                FastProgram::MachineFor(arithmetic.front().program, MachineLayout(namesVersion));
+            if (m_machineCode != nullptr) {
+                machine.store(m_machineCode->Function(), std::memory_order_release);
+            }
+        }
+    } catch (...) {
+        // Out of memory, or no lock: the fast program goes on.
+    }
+    return machine.load(std::memory_order_acquire);
 }
 
 Outcome CompiledFormula::EvaluateFast(const VariableTable& table, TextOrder order) const noexcept {
@@ -461,8 +491,8 @@ Outcome CompiledFormula::Run(const CompiledArithmetic& a, const VariableTable& t
     if (a.TooLongWrittenOut(table)) {
         return RunWrittenOut(a, table, VariableLookup(table));
     }
-    if (a.fast.machine != nullptr) {
-        if (const double value = a.fast.machine(table.Data()); !std::isnan(value)) {
+    if (const MachineCode::Entry run = machine.load(std::memory_order_acquire); run != nullptr) {
+        if (const double value = run(table.Data()); !std::isnan(value)) {
             return Outcome{value};
         }
     }
@@ -738,9 +768,20 @@ std::string_view NoteText(NoteKind kind) noexcept {
     return "";
 }
 
-Formula::Formula() : m_compiled(EmptyFormula()) {}
+namespace {
+
+// Where a formula's machine code is found when the caller may run it: that
+// of a formula that cannot grow too long written out (see `direct`).
+const std::atomic<MachineCode::Entry>* CallersMachine(const detail::CompiledFormula& compiled) {
+    static const std::atomic<MachineCode::Entry> none{nullptr};
+    return compiled.direct != nullptr ? &compiled.machine : &none;
+}
+
+}  // namespace
+
+Formula::Formula() : m_compiled(EmptyFormula()), m_machine(CallersMachine(*m_compiled)) {}
 Formula::Formula(std::shared_ptr<const detail::CompiledFormula> compiled) noexcept
-    : m_compiled(std::move(compiled)), m_machine(m_compiled->machine) {}
+    : m_compiled(std::move(compiled)), m_machine(CallersMachine(*m_compiled)) {}
 Formula::~Formula() = default;
 Formula::Formula(const Formula&) = default;
 Formula& Formula::operator=(const Formula&) = default;
@@ -759,6 +800,15 @@ Formula& Formula::operator=(Formula&& other) noexcept {
 Outcome Formula::EvaluateInLibrary(const Exp& variables) const noexcept {
     const detail::CompiledFormula& compiled = *m_compiled;
     const VariableTable::Storage* data = variables.Variables().Data();
+    // Until the machine code is made (or when it cannot tell the value). A
+    // formula that could grow too long written out is checked for that first
+    // (see Run).
+    if (const MachineCode::Entry made = compiled.Machine();
+        made != nullptr && compiled.direct != nullptr) {
+        if (const double value = made(data); !std::isnan(value)) {
+            return Outcome{value};
+        }
+    }
     if (compiled.direct != nullptr && data != nullptr &&
         data->namesVersion == compiled.namesVersion) {
         if (const double value =

@@ -198,6 +198,13 @@ void FastProgram::Make(const Program& program, const MachineCode::Layout* machin
     }
 }
 
+std::shared_ptr<const MachineCode> FastProgram::MachineFor(const Program& program,
+                                                           const MachineCode::Layout& layout) {
+    FastProgram made;
+    made.Make(program, &layout);
+    return made.machineCode;
+}
+
 bool FastProgram::MakeSteps(const Program& program, const MachineCode::Layout* machineFor) {
     isShort = false;
     machine = nullptr;

@@ -212,6 +212,10 @@ struct FastProgram {
     // Made from `program`; unusable when it always fails or is too large.
     // With `machineFor`, also as machine code that finds the variables there.
     void Make(const Program& program, const MachineCode::Layout* machineFor = nullptr);
+    // Only the machine code of `program`, as Make with `machineFor` makes it:
+    // null when there is none.
+    static std::shared_ptr<const MachineCode> MachineFor(const Program& program,
+                                                         const MachineCode::Layout& layout);
     // The formula's value; not a number when a step would fail, when a slot
     // it reads does not read back, or when the program is unusable: then the
     // exact Program works it out. (A value outside the range of a double

@@ -21,6 +21,7 @@
 #include <vornel/Exp.h>
 #include <vornel/Formula.h>
 
+#include "CompiledFormula.h"
 #include "ExampleExpressions.h"
 #include "TestSupport.h"
 
@@ -206,6 +207,14 @@ TEST(Formula, CompiledOnceGivesWhatTheTextGivesForEveryValue) {
             Store(exp, kTables[first]);
             const Formula formula = exp.Compile(row.text);
             EXPECT_EQ(formula.Text(), row.text);
+            // A short formula evaluated as often as makes it into machine code,
+            // when it can be: the rest of the evaluations run that. (A long one
+            // is made into it within the evaluations below.)
+            if (first == 2 && row.text.size() < 100) {
+                for (std::uint32_t k = 0; k < detail::kStepsBeforeMachineCode; ++k) {
+                    (void)formula.Evaluate(exp);
+                }
+            }
             for (std::size_t k = 0; k < 2 * kTables.size(); ++k) {
                 const std::size_t t = k < kTables.size() ? k : 2 * kTables.size() - 1 - k;
                 Store(exp, kTables[t]);
@@ -287,6 +296,9 @@ TEST(Formula, StoringOneSlotAgainIsStoringItOnce) {
     Exp exp;
     Store(exp, {{"A", 1}, {"B", 2}, {"C", 3}});
     const Formula formula = exp.Compile(text);
+    for (std::uint32_t k = 0; k < detail::kStepsBeforeMachineCode; ++k) {
+        (void)formula.Evaluate(exp);  // made into machine code
+    }
     for (const Change& change : stores) {
         const std::string what = change.name + " = " + NumberText(change.value);
         exp.SetVariable(change.slot, change.name, change.value);
@@ -390,6 +402,12 @@ TEST(Formula, EvaluatesFromSeveralThreadsAtOnce) {
             fresh.SetVariable(0, "X", 5);
             differences += !Same(before.Evaluate(fresh), fresh.Evaluate("X+1"));
             Exp own = compiledWith;
+            // The threads reach the count at which machine code is made together.
+            for (std::uint32_t k = 0; k < detail::kStepsBeforeMachineCode / 8; ++k) {
+                for (const Formula& f : formulas) {
+                    (void)f.Evaluate(own);
+                }
+            }
             for (std::size_t round = 0; round < 3; ++round) {
                 Store(own, kTables[(n + round) % kTables.size()]);
                 for (std::size_t r = 0; r < rows.size(); ++r) {

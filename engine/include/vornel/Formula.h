@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -118,8 +119,9 @@ public:
 
     // The outcome of the formula over the values `variables` holds now.
     // Inline (defined in vornel/Exp.h): a formula of + - * / over numbers
-    // and variables runs as machine code straight from the caller when the
-    // processor allows; anything else goes through the library.
+    // and variables evaluated many times (a thousand) is made into machine
+    // code, where the processor allows, which then runs straight from the
+    // caller; anything else goes through the library.
     [[nodiscard]] Outcome Evaluate(const Exp& variables) const noexcept;
 
     // Evaluate, telling also how each condition of an If block fared.
@@ -142,10 +144,10 @@ private:
     [[nodiscard]] Outcome EvaluateInLibrary(const Exp& variables) const noexcept;
 
     std::shared_ptr<const detail::CompiledFormula> m_compiled;
-    // The compiled formula's machine code, given the variables' storage
-    // (Exp::Variables().Data()): the value, or not a number when it cannot
-    // tell it. Null when there is none.
-    double (*m_machine)(const void* variables) = nullptr;
+    // The compiled formula's machine code, once it is made: given the
+    // variables' storage (Exp::Variables().Data()), the value, or not a
+    // number when it cannot tell it. Null until then, or when there is none.
+    const std::atomic<double (*)(const void* variables)>* m_machine;
 };
 
 }  // namespace vornel

@@ -130,6 +130,7 @@ std::vector<CompiledRow> CompiledRows() {
         {"overflow_times_zero", "B*B*A", {"4000000", "0", "#6", "0.07", "#6"}},
         {"overflow_cancelled", "B*B-B*B", {"0", "0", "#6", "0", "#6"}},
         {"overflow_below_max", "Max(0-B*B,1)", {"1", "1", "#6", "1", "#6"}},
+        {"zero_by_zero_below_max", "Max(B/A,1)", {"2", "#6", "1", "1", "#11"}},
         {"overflow_in_min", "Min(B*B,1)", {"1", "0", "#6", "0.01", "#6"}},
         {"overflow_second_in_min", "Min(1,B*B)", {"1", "0", "#6", "0.01", "#6"}},
         {"overflow_to_the_power_zero", "Exp(B*B,0)", {"1", "1", "#6", "1", "#6"}},

@@ -123,6 +123,8 @@ TEST(FormatDisplay, GroupsAndShowsFifteenDecimalsOfFifteenDigits) {
         {1.23456789012345e-5, "0.000012345678901"},
         {123, "123.000000000000000"},
         {1234567, "1,234,567.000000000000000"},
+        // No outcome is beyond a double; were it, it would show as 0.
+        {std::numeric_limits<double>::infinity(), "0.000000000000000"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FormatDisplay(c.value), c.expected) << c.value;

@@ -119,9 +119,10 @@ public:
 
     // The outcome of the formula over the values `variables` holds now.
     // Inline (defined in vornel/Exp.h): a formula of + - * / over numbers
-    // and variables evaluated many times (a thousand) is made into machine
-    // code, where the processor allows, which then runs straight from the
-    // caller; anything else goes through the library.
+    // and variables, once evaluated often enough to pay for it (some hundreds
+    // of times when it is short), is made into machine code where the
+    // processor allows, which then runs straight from the caller; anything
+    // else goes through the library. The outcome is the same either way.
     [[nodiscard]] Outcome Evaluate(const Exp& variables) const noexcept;
 
     // Evaluate, telling also how each condition of an If block fared.

@@ -73,10 +73,11 @@ public:
     // holds, as a program that evaluates one formula many times does, copies
     // nothing and allocates nothing.
     //
-    // Inline: storing a whole value below 10^15 again under the slot and name
-    // stored last is done in the caller. Such a value is kept as it is, and
-    // formulas read it as itself (zero without its sign): nothing else about
-    // the slot changes. Every other store goes through the library.
+    // Inline: once a slot has been stored again under the name it holds with
+    // a whole value below 10^15, further such stores into it are done in the
+    // caller. Such a value is kept as it is, and formulas read it as itself
+    // (zero without its sign): nothing else about the slot changes. Every
+    // other store goes through the library.
     void Store(std::size_t index, std::string_view name, double value) {
         const double magnitude = value < 0 ? -value : value;
         // Below 2^52, adding 2^52 and taking it away again leaves a whole

@@ -124,11 +124,18 @@ void MachineCode::Writer::Begin(std::uint64_t mask, int registers) {
     constexpr auto arg = static_cast<std::uint8_t>(kArgument);
     Bytes({0x48, 0x85, static_cast<std::uint8_t>(0xC0 | (arg << 3) | arg)});  // test arg, arg
     JumpToFailure(kIfEqual);
-    // mov rax, version; cmp [arg + versionAt], rax
-    Bytes({0x48, 0xB8});
-    Number(m_layout.version, 8);
-    Bytes({0x48, 0x39, static_cast<std::uint8_t>(0x80 | arg)});
-    Number(m_layout.versionAt, 4);
+    if (m_layout.version <= 0x7FFFFFFF) {
+        // cmp qword [arg + versionAt], version (a 32-bit number, widened)
+        Bytes({0x48, 0x81, static_cast<std::uint8_t>(0xB8 | arg)});
+        Number(m_layout.versionAt, 4);
+        Number(m_layout.version, 4);
+    } else {
+        // mov rax, version; cmp [arg + versionAt], rax
+        Bytes({0x48, 0xB8});
+        Number(m_layout.version, 8);
+        Bytes({0x48, 0x39, static_cast<std::uint8_t>(0x80 | arg)});
+        Number(m_layout.versionAt, 4);
+    }
     JumpToFailure(kIfNotEqual);
     if (mask != 0) {
         // mov rax, mask; test [arg + maskAt], rax
@@ -190,15 +197,17 @@ void MachineCode::Writer::Apply(Op op, int to, int from) {
            static_cast<std::uint8_t>(0xC0 | (to << 3) | from)});
 }
 
-void MachineCode::Writer::End() {
+void MachineCode::Writer::End(bool checkFinite) {
     if (m_frame > 0) {
         Bytes({0x48, 0x81, 0xC4});  // add rsp, frame
         Number(m_frame, 4);
     }
-    // x - x is not a number exactly when x is not finite: movapd xmm1, xmm0;
-    // subsd xmm1, xmm0; ucomisd xmm1, xmm1.
-    Bytes({0x66, 0x0F, 0x28, 0xC8, 0xF2, 0x0F, 0x5C, 0xC8, 0x66, 0x0F, 0x2E, 0xC9});
-    JumpToFailure(kIfUnordered);
+    if (checkFinite) {
+        // x - x is not a number exactly when x is not finite: movapd xmm1,
+        // xmm0; subsd xmm1, xmm0; ucomisd xmm1, xmm1.
+        Bytes({0x66, 0x0F, 0x28, 0xC8, 0xF2, 0x0F, 0x5C, 0xC8, 0x66, 0x0F, 0x2E, 0xC9});
+        JumpToFailure(kIfUnordered);
+    }
     m_bytes.push_back(0xC3);  // ret
     while (m_bytes.size() % sizeof(double) != 0) {
         m_bytes.push_back(0xCC);  // int3: never reached

@@ -57,8 +57,9 @@ public:
         void Apply(Op op, int to, Base base, std::uint16_t index);
         // xmm `to` = xmm `to` op xmm `from`
         void Apply(Op op, int to, int from);
-        // Returns xmm 0 when it is finite, not a number otherwise.
-        void End();
+        // Returns xmm 0; with `checkFinite`, not a number instead when xmm 0
+        // is not finite.
+        void End(bool checkFinite);
 
         // Where the function starts in Bytes().
         std::size_t Entry() const noexcept { return m_entry; }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include <vornel/Display.h>
+#include <vornel/VariableTable.h>
 
 namespace vornel {
 
@@ -19,13 +20,15 @@ struct ReadValue {
     bool readable = true;
 };
 
+// No value reads back larger than this in magnitude: it is the largest
+// number of fifteen digits below the largest double.
+inline constexpr double kLargestReadValue = 1.79769313486231e308;
+
 // Whether NumberText writes `value` as its whole digits: a whole number below
-// 10^15, or zero (as "0"). Read back, such a text is the value itself, zero
-// without its sign.
-inline constexpr double kWrittenWholeBelow = 1e15;
+// 10^15, or zero (as "0").
 inline bool IsWrittenWhole(double value) {
-    return value == 0 || (std::abs(value) < kWrittenWholeBelow &&
-                          static_cast<double>(static_cast<long long>(value)) == value);
+    double read = 0;
+    return VariableTable::ReadsBackWhole(value, read);
 }
 
 inline constexpr std::uint64_t kPowersOfTen[] = {1,

@@ -14,6 +14,7 @@
 #include <vornel/VariableTable.h>
 
 #include "Failure.h"
+#include "NumberText.h"
 
 namespace vornel {
 
@@ -186,8 +187,8 @@ struct FastProgram::Shape {
     std::uint16_t left = 0;  // fused: the register of the outer operation's left operand
 };
 
-void FastProgram::Make(const Program& program, const MachineCode::Layout* machineFor) {
-    usable = MakeSteps(program, machineFor);
+void FastProgram::Make(const Program& program) {
+    usable = MakeSteps(program);
     if (!usable) {
         // Runs as one value, not a number: the exact Program then runs.
         steps.clear();
@@ -201,14 +202,13 @@ void FastProgram::Make(const Program& program, const MachineCode::Layout* machin
 std::shared_ptr<const MachineCode> FastProgram::MachineFor(const Program& program,
                                                            const MachineCode::Layout& layout) {
     FastProgram made;
-    made.Make(program, &layout);
-    return made.machineCode;
+    MachineRequest request{layout, nullptr};
+    (void)made.MakeSteps(program, &request);
+    return request.made;
 }
 
-bool FastProgram::MakeSteps(const Program& program, const MachineCode::Layout* machineFor) {
+bool FastProgram::MakeSteps(const Program& program, MachineRequest* machine) {
     isShort = false;
-    machine = nullptr;
-    machineCode.reset();
     steps.clear();
     constants.clear();
     slots = 0;
@@ -312,8 +312,8 @@ bool FastProgram::MakeSteps(const Program& program, const MachineCode::Layout* m
     Fuse(shapes);
     watchFlags = CanHideRange(shapes);
     Encode(shapes);
-    if (machineFor != nullptr && !watchFlags) {
-        Assemble(shapes, *machineFor);
+    if (machine != nullptr && !watchFlags) {
+        machine->made = Assemble(shapes, machine->layout);
     }
     return true;
 }
@@ -463,16 +463,18 @@ void FastProgram::Encode(std::pmr::vector<Shape>& shapes) {
 // next step finds it as its previous result), stored only when a later step
 // reads it from memory. Made only when the result tells whether any step
 // left the range (see CanHideRange): the code checks the variables first and
-// the result last, and nothing between.
-void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes,
-                           const MachineCode::Layout& layout) {
+// the result last, and nothing between. The last check is left out when no
+// values the variables can hold take the result out of the range.
+std::shared_ptr<const MachineCode> FastProgram::Assemble(const std::pmr::vector<Shape>& shapes,
+                                                         const MachineCode::Layout& layout) const {
     if (!MachineCode::Supported()) {
-        return;
+        return nullptr;
     }
     for (const Shape& shape : shapes) {
-        if (shape.kind == Shape::Kind::Unary || shape.op >= kBasicOps) {
-            return;  // ceil and floor are left to the steps
+        if (shape.kind == Shape::Kind::Unary) {
+            return nullptr;  // ceil and floor are left to the steps
         }
+        assert(shape.op < kBasicOps);  // the others can hide the range
     }
     // stored[k]: a later step reads step k's result from memory.
     std::pmr::vector<bool> stored(shapes.size(), false, shapes.get_allocator());
@@ -537,10 +539,50 @@ void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes,
             code.Apply(op, to, base(operand.from), operand.index);
         }
     };
+    // The largest magnitude each result can have; infinity when it may leave
+    // the range. Rounding to nearest never makes a value larger than the
+    // same operation on larger operands, so the bound of each operation on
+    // the bounds of its operands is one.
+    std::array<double, kRegisters> bounds{};
+    double previous = 0;
+    const auto bound = [&](const Operand& operand) {
+        switch (operand.from) {
+            case From::Variable:
+                return kLargestReadValue;
+            case From::Constant:
+                return std::abs(constants[operand.index]);
+            case From::Register:
+                return bounds[operand.index];
+            case From::Previous:
+                break;
+        }
+        return previous;
+    };
+    const auto combine = [](int op, double x, double y, bool yIsConstant) {
+        constexpr double kInfinity = std::numeric_limits<double>::infinity();
+        double z = kInfinity;
+        switch (static_cast<Op>(op)) {
+            case Op::Plus:
+            case Op::Minus:
+                z = x + y;
+                break;
+            case Op::Times:
+                z = x * y;
+                break;
+            case Op::Divide:  // a nonzero number of the formula only
+                z = yIsConstant && y != 0 ? x / y : kInfinity;
+                break;
+        }
+        return z;
+    };
     for (std::size_t k = 0; k < shapes.size(); ++k) {
         const Shape& shape = shapes[k];
-        if (shape.kind == Shape::Kind::Fused) {
+        const bool fused = shape.kind == Shape::Kind::Fused;
+        double z = combine(fused ? shape.inner : shape.op, bound(shape.a), bound(shape.b),
+                           shape.b.from == From::Constant);
+        if (fused) {
             // x inner y in xmm1, then xmm0 = left outer xmm1.
+            z = combine(shape.op, shape.leftPrevious ? previous : bounds[shape.left], z, false);
             load(1, shape.a);
             apply(static_cast<Op>(shape.inner), 1, shape.b);
             if (!shape.leftPrevious) {
@@ -557,6 +599,7 @@ void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes,
             }
             apply(static_cast<Op>(shape.op), 0, shape.b);
         }
+        bounds[shape.dst] = previous = z;
         if (stored[k]) {
             code.Store(Base::Registers, shape.dst, 0);
         }
@@ -564,9 +607,8 @@ void FastProgram::Assemble(const std::pmr::vector<Shape>& shapes,
     if (resultFrom != From::Previous) {
         code.Load(0, base(resultFrom), result);
     }
-    code.End();
-    machineCode = MachineCode::Load(code);
-    machine = machineCode != nullptr ? machineCode->Function() : nullptr;
+    code.End(!std::isfinite(bound(Operand{resultFrom, result})));  // 0 * infinity is not a number
+    return MachineCode::Load(code);
 }
 
 namespace {

@@ -201,19 +201,14 @@ struct FastProgram {
     bool isShort = false;
     Short shortForm;
 
-    // The whole evaluation as machine code, when it was asked for, the
-    // system runs such code, and every step is + - * / whose leaving the
-    // range the result shows: given the variables, the formula's value, or
+    // Made from `program`; unusable when it always fails or is too large.
+    void Make(const Program& program);
+    // The whole evaluation of `program` as machine code that finds the
+    // variables at `layout`, or null: made only when the system runs such
+    // code and every step is + - * / whose leaving the range the result
+    // shows. Given the variables, the code returns the formula's value, or
     // not a number when they are not those it was made for, a slot it reads
     // does not read back, or the value is not finite.
-    MachineCode::Entry machine = nullptr;
-    std::shared_ptr<const MachineCode> machineCode;
-
-    // Made from `program`; unusable when it always fails or is too large.
-    // With `machineFor`, also as machine code that finds the variables there.
-    void Make(const Program& program, const MachineCode::Layout* machineFor = nullptr);
-    // Only the machine code of `program`, as Make with `machineFor` makes it:
-    // null when there is none.
     static std::shared_ptr<const MachineCode> MachineFor(const Program& program,
                                                          const MachineCode::Layout& layout);
     // The formula's value; not a number when a step would fail, when a slot
@@ -229,11 +224,17 @@ struct FastProgram {
 
 private:
     struct Shape;
-    bool MakeSteps(const Program& program, const MachineCode::Layout* machineFor);
+    // Asked of MakeSteps: the machine code of the steps.
+    struct MachineRequest {
+        const MachineCode::Layout& layout;
+        std::shared_ptr<const MachineCode> made;
+    };
+    bool MakeSteps(const Program& program, MachineRequest* machine = nullptr);
     void Fuse(std::pmr::vector<Shape>& shapes) const;
     bool CanHideRange(const std::pmr::vector<Shape>& shapes) const;
     void Encode(std::pmr::vector<Shape>& shapes);
-    void Assemble(const std::pmr::vector<Shape>& shapes, const MachineCode::Layout& layout);
+    std::shared_ptr<const MachineCode> Assemble(const std::pmr::vector<Shape>& shapes,
+                                                const MachineCode::Layout& layout) const;
     // With `codes`, writes the label of each code, up to the end's, into
     // `labels` instead.
     double RunSteps(const double* v, const std::uint16_t* codes = nullptr,

@@ -101,18 +101,16 @@ void VariableTable::StoreOther(std::size_t index, std::string_view name, double 
     // reads back as itself (zero without its sign), written as its digits.
     // The slot is then remembered, to be stored inline from now on.
     Storage* s = m_storage.get();
-    const double magnitude = std::abs(value);
-    static_assert(kWrittenWholeBelow == 1e15 && kWrittenWholeBelow < 0x1p52);
-    if (s == nullptr || index >= s->used || !(magnitude < kWrittenWholeBelow) ||
-        !SameName(s->Slot(index).name, name) || (magnitude + 0x1p52) - 0x1p52 != magnitude)
-        [[unlikely]] {
+    double read = 0;
+    if (s == nullptr || index >= s->used || !ReadsBackWhole(value, read) ||
+        !SameName(s->Slot(index).name, name)) [[unlikely]] {
         if (index == m_last.index) {
             m_last = Last{};  // its name or the way it reads back may change
         }
         return StoreAny(index, name, value);
     }
     s->Slot(index).value = value;
-    s->readValues[index] = value + 0.0;  // -0 + 0 is +0
+    s->readValues[index] = read;
     s->unreadable &= ~(std::uint64_t{1} << index);
     m_last = Last{index, s->Slot(index).name, &s->Slot(index).value, &s->readValues[index]};
 }

@@ -9,6 +9,7 @@
 #include <bit>
 #include <cfenv>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <sstream>
@@ -23,6 +24,7 @@
 
 #include "CompiledFormula.h"
 #include "ExampleExpressions.h"
+#include "MachineCode.h"
 #include "TestSupport.h"
 
 namespace vornel {
@@ -142,6 +144,14 @@ std::vector<CompiledRow> CompiledRows() {
         {"earlier_result_beside_the_previous",
          "A*B+C*D*(E*A)",
          {"6000020000", "0", "ok", "#6", "-0"}},
+        // E and H of table 3 are the largest values that read back.
+        {"largest_sum", "H+H", {"6", "#6", "#6", "#6", "24690"}},
+        {"largest_halves", "E/2+H/2", {"251.5", "#6", "#6", "ok", "6176"}},
+        {"largest_by_a_half", "H/0.5", {"6", "#6", "#6", "#6", "24690"}},
+        {"largest_taken_twice", "0-H-E", {"-503", "#6", "#6", "#6", "-12352"}},
+        {"largest_and_its_half", "H+H*0.5", {"4.5", "#6", "#6", "#6", "18517.5"}},
+        {"largest_plus_a_product", "H+E*1", {"503", "#6", "#6", "#6", "12352"}},
+        {"unbounded_times_zero", "(1/A)*0+B*B", {"40000", "#11", "#6", "0.01", "#11"}},
         {"product_chain", "A*B*C*D*E", {"1200000000000", "0", "2.5", "#6", "0"}},
         {"parenthesised", "(A+B)*(C-D)/(E+1)", {"-59.8802395209581", "0", "ok", "ok", "ok"}},
         {"max_min", "Max(A,B)*2-Min(T,1)", {"399.5", "ok", "ok", "14", "ok"}},
@@ -332,6 +342,39 @@ TEST(Formula, StoringOneSlotAgainIsStoringItOnce) {
         EXPECT_EQ(moved.Variables()[static_cast<std::size_t>(change.slot)].value, 99) << what;
         EXPECT_EQ(copy.Variables()[static_cast<std::size_t>(change.slot)].value, 98) << what;
         EXPECT_EQ(assigned.Variables()[static_cast<std::size_t>(change.slot)].value, 97) << what;
+    }
+}
+
+// The names version is compared as a 32-bit number when it is one that
+// widens to itself, and as a 64-bit one otherwise.
+TEST(MachineCode, RunsOnlyOnTheVersionItWasMadeFor) {
+    if (!MachineCode::Supported()) {
+        GTEST_SKIP() << "no machine code on this system";
+    }
+    struct Values {
+        std::uint64_t version;
+        double values[2];
+    };
+    constexpr std::uint64_t kHigh = std::uint64_t{1} << 32;
+    for (const std::uint64_t version : {std::uint64_t{7}, std::uint64_t{0x7FFFFFFF},
+                                        std::uint64_t{0x80000000}, kHigh + 7}) {
+        const MachineCode::Layout layout{offsetof(Values, version), version, 0,
+                                         offsetof(Values, values)};
+        const std::pmr::vector<double> constants{0.0, 2.0};
+        MachineCode::Writer writer(layout, constants);
+        writer.Begin(0, 0);
+        writer.Load(0, MachineCode::Base::Values, 1);
+        writer.Apply(MachineCode::Op::Plus, 0, MachineCode::Base::Constants, 1);
+        writer.End(false);
+        const auto code = MachineCode::Load(writer);
+        ASSERT_NE(code, nullptr);
+        const Values made{version, {0, 3}};
+        EXPECT_EQ(code->Function()(&made), 5) << version;
+        for (const std::uint64_t other : {version ^ 1, version ^ kHigh, version ^ (kHigh << 31)}) {
+            const Values changed{other, {0, 3}};
+            EXPECT_TRUE(std::isnan(code->Function()(&changed))) << version << " against " << other;
+        }
+        EXPECT_TRUE(std::isnan(code->Function()(nullptr)));
     }
 }
 

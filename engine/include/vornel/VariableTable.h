@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <iterator>
 #include <memory>
@@ -79,16 +80,25 @@ public:
     // (zero without its sign): nothing else about the slot changes. Every
     // other store goes through the library.
     void Store(std::size_t index, std::string_view name, double value) {
-        const double magnitude = value < 0 ? -value : value;
-        // Below 2^52, adding 2^52 and taking it away again leaves a whole
-        // number as it is and changes any other.
-        if (index == m_last.index && name == m_last.name && magnitude < 1e15 &&
-            (magnitude + 0x1p52) - 0x1p52 == magnitude) [[likely]] {
-            *m_last.value = value;
-            *m_last.read = value + 0.0;  // -0 + 0 is +0
+        double read = 0;
+        if (index != m_last.index || name != m_last.name || !ReadsBackWhole(value, read))
+            [[unlikely]] {
+            StoreOther(index, name, value);
             return;
         }
-        StoreOther(index, name, value);
+        *m_last.value = value;
+        *m_last.read = read;
+    }
+
+    // Whether `value` is whole and below 10^15 in magnitude. Such a value is
+    // written as its digits, and formulas read it as itself, zero without
+    // its sign: then `read` is set to what they read.
+    [[nodiscard]] static bool ReadsBackWhole(double value, double& read) noexcept {
+        if (!(std::fabs(value) < 1e15)) {
+            return false;
+        }
+        read = static_cast<double>(static_cast<long long>(value));  // -0 becomes +0
+        return read == value;
     }
 
     // The engine's own view of the table; its layout is private to the engine.

@@ -356,8 +356,8 @@ TEST(MachineCode, RunsOnlyOnTheVersionItWasMadeFor) {
         double values[2];
     };
     constexpr std::uint64_t kHigh = std::uint64_t{1} << 32;
-    for (const std::uint64_t version : {std::uint64_t{7}, std::uint64_t{0x7FFFFFFF},
-                                        std::uint64_t{0x80000000}, kHigh + 7}) {
+    for (const std::uint64_t version :
+         {std::uint64_t{7}, std::uint64_t{0x7FFFFFFF}, std::uint64_t{0x80000000}, kHigh + 7}) {
         const MachineCode::Layout layout{offsetof(Values, version), version, 0,
                                          offsetof(Values, values)};
         const std::pmr::vector<double> constants{0.0, 2.0};

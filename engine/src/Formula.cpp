@@ -768,30 +768,21 @@ std::string_view NoteText(NoteKind kind) noexcept {
     return "";
 }
 
-namespace {
-
-// Where a formula's machine code is found when the caller may run it: that
-// of a formula that cannot grow too long written out (see `direct`).
-const std::atomic<MachineCode::Entry>* CallersMachine(const detail::CompiledFormula& compiled) {
-    static const std::atomic<MachineCode::Entry> none{nullptr};
-    return compiled.direct != nullptr ? &compiled.machine : &none;
-}
-
-}  // namespace
-
-Formula::Formula() : m_compiled(EmptyFormula()), m_machine(CallersMachine(*m_compiled)) {}
+Formula::Formula() : m_compiled(EmptyFormula()) {}
 Formula::Formula(std::shared_ptr<const detail::CompiledFormula> compiled) noexcept
-    : m_compiled(std::move(compiled)), m_machine(CallersMachine(*m_compiled)) {}
+    : m_compiled(std::move(compiled)) {}
 Formula::~Formula() = default;
-Formula::Formula(const Formula&) = default;
-Formula& Formula::operator=(const Formula&) = default;
-// A formula moved from is the empty formula, never an unusable one.
-Formula::Formula(Formula&& other) noexcept
-    : m_compiled(other.m_compiled), m_machine(other.m_machine) {}
-Formula& Formula::operator=(Formula&& other) noexcept {
+Formula::Formula(const Formula& other)
+    : m_compiled(other.m_compiled), m_machine(other.m_machine.load(std::memory_order_acquire)) {}
+Formula& Formula::operator=(const Formula& other) {
     m_compiled = other.m_compiled;
-    m_machine = other.m_machine;
+    m_machine.store(other.m_machine.load(std::memory_order_acquire), std::memory_order_release);
     return *this;
+}
+// A formula moved from is left as it was, never unusable.
+Formula::Formula(Formula&& other) noexcept : Formula(std::as_const(other)) {}
+Formula& Formula::operator=(Formula&& other) noexcept {
+    return *this = std::as_const(other);
 }
 
 // Without machine code, or when it cannot tell the value: a formula whose
@@ -805,6 +796,7 @@ Outcome Formula::EvaluateInLibrary(const Exp& variables) const noexcept {
     // (see Run).
     if (const MachineCode::Entry made = compiled.Machine();
         made != nullptr && compiled.direct != nullptr) {
+        m_machine.store(made, std::memory_order_release);  // from now on, run by the caller
         if (const double value = made(data); !std::isnan(value)) {
             return Outcome{value};
         }

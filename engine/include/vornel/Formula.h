@@ -145,10 +145,11 @@ private:
     [[nodiscard]] Outcome EvaluateInLibrary(const Exp& variables) const noexcept;
 
     std::shared_ptr<const detail::CompiledFormula> m_compiled;
-    // The compiled formula's machine code, once it is made: given the
-    // variables' storage (Exp::Variables().Data()), the value, or not a
-    // number when it cannot tell it. Null until then, or when there is none.
-    const std::atomic<double (*)(const void* variables)>* m_machine;
+    // The compiled formula's machine code, once the library has found it
+    // made and runnable from the caller: given the variables' storage
+    // (Exp::Variables().Data()), the value, or not a number when it cannot
+    // tell it. Null until then, or when there is none.
+    mutable std::atomic<double (*)(const void* variables)> m_machine{nullptr};
 };
 
 }  // namespace vornel

@@ -72,6 +72,13 @@ TEST(Arithmetic, Round) {
          // decimal text.
          Row{"ROUND(0.0000000000000000000001235,24)", "0.000000000000000000000124"}},
         Arithmetic);
+    // A tie at every number of places up to the table's end and past it.
+    for (int places = 1; places <= 24; ++places) {
+        const std::string zeros(static_cast<std::size_t>(places - 1), '0');
+        EXPECT_EQ(Arithmetic("ROUND(0." + zeros + "15," + std::to_string(places) + ")"),
+                  "0." + zeros + "2")
+            << places;
+    }
 }
 
 TEST(Arithmetic, MalformedText) {

@@ -22,6 +22,8 @@ TEST(Limits, TheTextLengthIs16Bit) {
     EXPECT_EQ(Calculate(text32765), std::to_string(32765 / 2 + 1));
     EXPECT_EQ(Calculate(text32765 + " "), std::to_string(32765 / 2 + 1));
     EXPECT_EQ(Calculate(text32765 + "+1"), "#6");
+    // The last character a text can have may end a number.
+    EXPECT_EQ(Calculate("11+" + Sum(32763)), "16393");
     // Positions count characters, not bytes: 32,766 two-byte characters pass.
     std::string wide = "5";
     for (int i = 0; i < 32765; ++i)

@@ -379,11 +379,12 @@ TEST_F(WindowTest, ExplainShowsTheVerdictsAndTheChosenBranch) {
 TEST_F(WindowTest, ClickOnTheResultLinesSecondRowSelectsItsNote) {
     TypeFormula(L"1%+2%+3%+4");
     window.Run(IDC_EQUALS);
+    window.Settle();  // the line laid out with its notes before it is clicked
     HWND line = window.Item(IDC_RESULT_LINE);
     RECT area{};
     GetClientRect(line, &area);
-    PostMessageW(line, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, area.bottom * 3 / 4));
-    PostMessageW(line, WM_LBUTTONUP, 0, MAKELPARAM(2, area.bottom * 3 / 4));
+    SendMessageW(line, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, area.bottom * 3 / 4));
+    SendMessageW(line, WM_LBUTTONUP, 0, MAKELPARAM(2, area.bottom * 3 / 4));
     window.Settle();
     DWORD begin = 0;
     DWORD end = 0;

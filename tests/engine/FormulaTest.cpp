@@ -506,7 +506,14 @@ TEST(Formula, KeepsTheCallersFloatingPointFlags) {
         EXPECT_EQ(formula.Evaluate(exp).value, 400) << flag;
         EXPECT_NE(std::fetestexcept(flag), 0) << flag;
     }
-    // Nor does making a formula into machine code raise any.
+    // Nor does storing a value, inline or not, or making a formula into
+    // machine code raise any.
+    std::feclearexcept(FE_ALL_EXCEPT);
+    for (const double value : {1.0, 2.0, 3e9, -3e9, 1e300, 2.5, 4.0}) {
+        exp.SetVariable(0, "A", value);
+    }
+    EXPECT_EQ(std::fetestexcept(FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID), 0);
+    exp.SetVariable(0, "A", 100);
     for (const std::string text : {"A*B*C", "A-B/0.5", "Max(A,B)*2"}) {
         const Formula made = exp.Compile(text);
         std::feclearexcept(FE_ALL_EXCEPT);

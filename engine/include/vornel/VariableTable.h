@@ -7,10 +7,6 @@
 #include <string>
 #include <string_view>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
-
 namespace vornel {
 
 // One entry of the variable table. An empty name marks an empty slot.
@@ -79,13 +75,13 @@ public:
     // nothing and allocates nothing.
     //
     // Inline: once a slot has been stored again under the name it holds with
-    // a whole value below 10^15, further such stores of a whole value below
-    // 2^31 into it are done in the caller. Such a value is kept as it is, and
-    // formulas read it as itself (zero without its sign): nothing else about
-    // the slot changes. Every other store goes through the library.
+    // a whole value below 10^15, further such stores into it are done in the
+    // caller. Such a value is kept as it is, and formulas read it as itself
+    // (zero without its sign): nothing else about the slot changes. Every
+    // other store goes through the library.
     void Store(std::size_t index, std::string_view name, double value) {
         double read = 0;
-        if (index != m_last.index || name != m_last.name || !IsSmallWhole(value, read))
+        if (index != m_last.index || name != m_last.name || !ReadsBackWhole(value, read))
             [[unlikely]] {
             StoreOther(index, name, value);
             return;
@@ -97,6 +93,7 @@ public:
     // Whether `value` is whole and below 10^15 in magnitude. Such a value is
     // written as its digits, and formulas read it as itself, zero without
     // its sign: then `read` is set to what they read.
+    // Raises no floating-point flag for any value but not a number.
     [[nodiscard]] static bool ReadsBackWhole(double value, double& read) noexcept {
         if (!(std::fabs(value) < 1e15)) {
             return false;
@@ -105,23 +102,9 @@ public:
         return read == value;
     }
 
-    // ReadsBackWhole for a value below 2^31 in magnitude, false for others.
-    [[nodiscard]] static bool IsSmallWhole(double value, double& read) noexcept {
-#if defined(__SSE2__) || defined(_M_X64)
-        // The processor turns a value beyond 32 bits (or not a number) into
-        // -2^31, which is whole itself: no other test is needed.
-        read = static_cast<double>(_mm_cvttsd_si32(_mm_set_sd(value)));  // -0 becomes +0
-        return read == value;
-#else
-        return std::fabs(value) < 0x1p31 && ReadsBackWhole(value, read);
-#endif
-    }
-
     // The engine's own view of the table; its layout is private to the engine.
     struct Storage;
-    [[nodiscard]] const Storage* Data() const noexcept {
-        return m_storage.get();
-    }
+    [[nodiscard]] const Storage* Data() const noexcept { return m_storage.get(); }
 
 private:
     // Store, for any store but the one done inline.

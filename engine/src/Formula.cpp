@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cfenv>
 #include <cstddef>
 #include <utility>
 
@@ -436,13 +435,8 @@ MachineCode::Entry CompiledFormula::Machine() const noexcept {
     try {
         const std::lock_guard lock(m_machineMutex);
         if (m_machineCode == nullptr) {
-            // Working out the code's bounds may raise floating-point flags
-            // (an overflow): the caller's are left as they were.
-            std::fenv_t caller;
-            std::fegetenv(&caller);
             m_machineCode =
                 FastProgram::MachineFor(arithmetic.front().program, MachineLayout(namesVersion));
-            std::fesetenv(&caller);
             if (m_machineCode != nullptr) {
                 machine.store(m_machineCode->Function(), std::memory_order_release);
             }

@@ -542,7 +542,8 @@ std::shared_ptr<const MachineCode> FastProgram::Assemble(const std::pmr::vector<
     // The largest magnitude each result can have; infinity when it may leave
     // the range. Rounding to nearest never makes a value larger than the
     // same operation on larger operands, so the bound of each operation on
-    // the bounds of its operands is one.
+    // the bounds of its operands is one. Worked out without overflowing, so
+    // that no floating-point flag of the caller's is raised.
     std::array<double, kRegisters> bounds{};
     double previous = 0;
     const auto bound = [&](const Operand& operand) {
@@ -558,22 +559,25 @@ std::shared_ptr<const MachineCode> FastProgram::Assemble(const std::pmr::vector<
         }
         return previous;
     };
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    constexpr double kUnbounded = std::numeric_limits<double>::infinity();
     const auto combine = [](int op, double x, double y, bool yIsConstant) {
-        constexpr double kInfinity = std::numeric_limits<double>::infinity();
-        double z = kInfinity;
         switch (static_cast<Op>(op)) {
             case Op::Plus:
             case Op::Minus:
-                z = x + y;
-                break;
+                return x > kLargest - y ? kUnbounded : x + y;
             case Op::Times:
-                z = x * y;
-                break;
-            case Op::Divide:  // a nonzero number of the formula only
-                z = yIsConstant && y != 0 ? x / y : kInfinity;
-                break;
+                if (x == kUnbounded || y == kUnbounded) {
+                    return kUnbounded;  // 0 * infinity is not a number
+                }
+                return y > 1 && x > kLargest / y ? kUnbounded : x * y;
+            case Op::Divide:  // by a nonzero number of the formula only
+                if (!yIsConstant || y == 0) {
+                    return kUnbounded;
+                }
+                return y < 1 && x > kLargest * y ? kUnbounded : x / y;
         }
-        return z;
+        return kUnbounded;
     };
     for (std::size_t k = 0; k < shapes.size(); ++k) {
         const Shape& shape = shapes[k];
@@ -607,7 +611,7 @@ std::shared_ptr<const MachineCode> FastProgram::Assemble(const std::pmr::vector<
     if (resultFrom != From::Previous) {
         code.Load(0, base(resultFrom), result);
     }
-    code.End(!std::isfinite(bound(Operand{resultFrom, result})));  // 0 * infinity is not a number
+    code.End(bound(Operand{resultFrom, result}) == kUnbounded);
     return MachineCode::Load(code);
 }
 

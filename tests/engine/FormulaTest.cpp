@@ -152,6 +152,7 @@ std::vector<CompiledRow> CompiledRows() {
         {"largest_and_its_half", "H+H*0.5", {"4.5", "#6", "#6", "#6", "18517.5"}},
         {"largest_plus_a_product", "H+E*1", {"503", "#6", "#6", "#6", "12352"}},
         {"unbounded_times_zero", "(1/A)*0+B*B", {"40000", "#11", "#6", "0.01", "#11"}},
+        {"zero_times_unbounded", "0*(1/A)+B*B", {"40000", "#11", "#6", "0.01", "#11"}},
         {"product_chain", "A*B*C*D*E", {"1200000000000", "0", "2.5", "#6", "0"}},
         {"parenthesised", "(A+B)*(C-D)/(E+1)", {"-59.8802395209581", "0", "ok", "ok", "ok"}},
         {"max_min", "Max(A,B)*2-Min(T,1)", {"399.5", "ok", "ok", "14", "ok"}},
@@ -514,7 +515,7 @@ TEST(Formula, KeepsTheCallersFloatingPointFlags) {
     }
     EXPECT_EQ(std::fetestexcept(FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID), 0);
     exp.SetVariable(0, "A", 100);
-    for (const std::string text : {"A*B*C", "A-B/0.5", "Max(A,B)*2"}) {
+    for (const std::string text : {"A+B+C", "A*B*C", "A*1.5", "A-B/0.75", "Max(A,B)*2"}) {
         const Formula made = exp.Compile(text);
         std::feclearexcept(FE_ALL_EXCEPT);
         for (std::uint32_t k = 0; k < detail::kStepsBeforeMachineCode; ++k) {

@@ -177,6 +177,7 @@ std::vector<PlaceCase> PlaceCases() {
         // The token at which the evaluator gave up.
         {"sign", "2*-3", 9, 2, 3, Cause::SignAfterOperator},
         {"sign_after_division", "2/-3", 9, 2, 3, Cause::SignAfterOperator},
+        {"sign_after_leading_operator", "*-3", 9, 1, 2, Cause::SignAfterOperator},
         {"sign_after_sign", "2+--3", 9, 2, 3, Cause::SignAfterOperator},
         {"sign_spaced", "  1+  2 * -3", 9, 10, 11, Cause::SignAfterOperator},
         {"sign_after_non_ascii", eAcute + "+2*-3", 9, 4, 5, Cause::SignAfterOperator},

@@ -674,6 +674,13 @@ TEST(Formula, ANameIsMatchedByItsUpperCase) {
     exp.SetVariable(1, "\xC4\xB1", 7);  // dotless i, whose upper case is I
     EXPECT_EQ(exp.Evaluate("I+1").value, 8);
     EXPECT_EQ(exp.Compile("i+1").Evaluate(exp).value, 8);
+    // A name of one character that is no letter has no other case.
+    exp.SetVariable(0, "!", 9);
+    exp.SetVariable(2, "A", 3);
+    for (const char* text : {"A+1", "a+1", "If (A=3) Then 4 Else 0 EndIf"}) {
+        EXPECT_EQ(exp.Evaluate(text).value, 4) << text;
+        EXPECT_EQ(exp.Compile(text).Evaluate(exp).value, 4) << text;
+    }
 }
 
 // A note's sentence names what it is about, as the user wrote it.

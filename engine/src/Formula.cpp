@@ -786,26 +786,17 @@ Formula& Formula::operator=(Formula&& other) noexcept {
 }
 
 // Without machine code, or when it cannot tell the value: a formula whose
-// arithmetic cannot fail with these values is worked out here, without the
-// machinery that places a failure.
+// arithmetic cannot fail with these values is worked out by EvaluateFast,
+// without the machinery that places a failure.
 Outcome Formula::EvaluateInLibrary(const Exp& variables) const noexcept {
     const detail::CompiledFormula& compiled = *m_compiled;
-    const VariableTable::Storage* data = variables.Variables().Data();
     // Until the machine code is made (or when it cannot tell the value). A
     // formula that could grow too long written out is checked for that first
     // (see Run).
     if (const MachineCode::Entry made = compiled.Machine();
         made != nullptr && compiled.direct != nullptr) {
         m_machine.store(made, std::memory_order_release);  // from now on, run by the caller
-        if (const double value = made(data); !std::isnan(value)) {
-            return Outcome{value};
-        }
-    }
-    if (compiled.direct != nullptr && data != nullptr &&
-        data->namesVersion == compiled.namesVersion) {
-        if (const double value =
-                compiled.direct->fast.Run({data->readValues.data(), data->unreadable});
-            !std::isnan(value)) {
+        if (const double value = made(variables.Variables().Data()); !std::isnan(value)) {
             return Outcome{value};
         }
     }

@@ -64,8 +64,7 @@ ReadValue ReadBackWrittenOut(double value);
 
 // A whole value, the most frequent, is read back here.
 inline ReadValue ReadBack(double value) {
-    if (IsWrittenWhole(value)) {
-        const double whole = value + 0.0;  // without the sign of -0
+    if (double whole = 0; VariableTable::ReadsBackWhole(value, whole)) {
         const auto magnitude = static_cast<std::uint64_t>(std::abs(whole));
         const int size = (magnitude == 0 ? 1 : DigitCount(magnitude)) + (whole < 0 ? 1 : 0);
         return {whole, static_cast<std::uint32_t>(size), true};

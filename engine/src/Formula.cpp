@@ -414,7 +414,8 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
             a.baseChars + a.variables * kLongestNumberText < kPositionLimit) {
             direct = &a;
         }
-        machinable = !a.tooLong && a.fast.usable && !a.fast.watchFlags && MachineCode::Supported();
+        machinable = !a.tooLong && a.fast.usable && a.fast.onlyBasic && !a.fast.watchFlags &&
+                     MachineCode::Supported();
         machineAfter = static_cast<std::uint32_t>(
             std::max<std::size_t>(2, kStepsBeforeMachineCode / (a.program.steps.size() + 1)));
     }

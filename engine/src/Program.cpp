@@ -1,8 +1,10 @@
 #include "Program.h"
 
+#include <algorithm>
 #include <bit>
 #include <cassert>
 #include <cfenv>
+#include <cmath>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -310,6 +312,9 @@ bool FastProgram::MakeSteps(const Program& program, MachineRequest* machine) {
         isShort = true;
     }
     Fuse(shapes);
+    onlyBasic = std::all_of(shapes.begin(), shapes.end(), [](const Shape& shape) {
+        return shape.kind != Shape::Kind::Unary && shape.op < kBasicOps;
+    });
     watchFlags = CanHideRange(shapes);
     Encode(shapes);
     if (machine != nullptr && !watchFlags) {
@@ -318,33 +323,129 @@ bool FastProgram::MakeSteps(const Program& program, MachineRequest* machine) {
     return true;
 }
 
+// The largest magnitude each operand can have, for any values the variables
+// hold (a variable's read value is at most the largest value that reads
+// back, a number is its own); infinity when it may leave the range of a
+// double. Rounding to nearest never makes a value larger than the same
+// operation on larger operands, so the bound of each operation on the bounds
+// of its operands is one. Worked out without overflowing, so that no
+// floating-point flag of the caller's is raised.
+FastProgram::RangeBounds FastProgram::Bounds(const std::pmr::vector<Shape>& shapes) const {
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+    constexpr double kAllWhole = 0x1p52;  // from here on every double is whole
+    RangeBounds made{std::pmr::vector<StepBounds>(shapes.size(), shapes.get_allocator()), 0};
+    std::array<double, kRegisters> registers{};  // a register never written holds 0
+    double previous = 0;
+    const auto bound = [&](const Operand& operand) {
+        switch (operand.from) {
+            case From::Variable:
+                return kLargestReadValue;
+            case From::Constant:
+                return std::abs(constants[operand.index]);
+            case From::Register:
+                return registers[operand.index];
+            case From::Previous:
+                break;
+        }
+        return previous;
+    };
+    const auto combine = [](int op, double x, double y, bool yIsConstant) {
+        switch (kBinaryKinds[op]) {
+            case OpKind::Plus:
+            case OpKind::Minus:
+                return x > kLargest - y ? kUnbounded : x + y;
+            case OpKind::Times:
+                if (x == kUnbounded || y == kUnbounded) {
+                    return kUnbounded;  // 0 * infinity is not a number
+                }
+                return y > 1 && x > kLargest / y ? kUnbounded : x * y;
+            case OpKind::Divide:  // by a nonzero number of the formula only
+                if (!yIsConstant || y == 0) {
+                    return kUnbounded;
+                }
+                return y < 1 && x > kLargest * y ? kUnbounded : x / y;
+            case OpKind::Max:
+            case OpKind::Min:
+                return std::max(x, y);
+            default:  // round and exp
+                return kUnbounded;
+        }
+    };
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+        const Shape& shape = shapes[k];
+        StepBounds& step = made.steps[k];
+        step.a = bound(shape.a);
+        step.b = bound(shape.b);
+        double z = 0;
+        switch (shape.kind) {
+            case Shape::Kind::Binary:
+                z = combine(shape.op, step.a, step.b, shape.b.from == From::Constant);
+                break;
+            case Shape::Kind::Unary:  // ceil and floor move a value by less than 1
+                z = step.a >= kAllWhole ? step.a : step.a + 1;
+                break;
+            case Shape::Kind::Fused:
+                step.inner = combine(shape.inner, step.a, step.b, shape.b.from == From::Constant);
+                step.left = shape.leftPrevious ? previous : registers[shape.left];
+                z = combine(shape.op, step.left, step.inner, false);
+                break;
+        }
+        registers[shape.dst] = previous = z;
+    }
+    made.result = bound(Operand{resultFrom, result});
+    return made;
+}
+
 // From finite operands (a number of the formula or a variable's read value
 // is always finite), a step leaves the range of a double only by making an
 // infinity or not-a-number, and + - * (either side), / (the dividend), ceil
 // and floor pass such a value on. So when every result reaches the formula's
 // through those alone, the result tells whether any step left the range.
 // Otherwise (a result nothing reads, x / (an earlier result), max, min, round,
-// exp) such a value can vanish on the way, and the processor's flags tell.
+// exp) such a value can vanish on the way, and the processor's flags tell;
+// but not where the operand in question stays within the range for any
+// values the variables can hold (Max(E,300); x / (B-2.5) is not, as B-2.5
+// can be 0).
 bool FastProgram::CanHideRange(const std::pmr::vector<Shape>& shapes) const {
+    const RangeBounds bounds = Bounds(shapes);
     std::array<bool, kRegisters> live{};
     if (resultFrom == From::Register) {
         live[result] = true;
     }
     for (std::size_t k = shapes.size(); k-- > 0;) {
         const Shape& shape = shapes[k];
+        const StepBounds& step = bounds.steps[k];
         if (!live[shape.dst]) {
             return true;
         }
-        const bool earlierDivisor = shape.b.from == From::Register;
+        const bool earlierDivisor = shape.b.from == From::Register && std::isinf(step.b);
         switch (shape.kind) {
             case Shape::Kind::Binary:
-                if (shape.op >= kBasicOps || (shape.op == kDivideIndex && earlierDivisor)) {
-                    return true;
+                switch (kBinaryKinds[shape.op]) {
+                    case OpKind::Plus:
+                    case OpKind::Minus:
+                    case OpKind::Times:
+                        break;
+                    case OpKind::Divide:
+                        if (earlierDivisor) {
+                            return true;
+                        }
+                        break;
+                    case OpKind::Max:
+                    case OpKind::Min:
+                        if (std::isinf(step.a) || std::isinf(step.b)) {
+                            return true;
+                        }
+                        break;
+                    default:  // round and exp
+                        return true;
                 }
                 live[shape.dst] = false;
                 break;
             case Shape::Kind::Fused:
-                if (shape.op == kDivideIndex || (shape.inner == kDivideIndex && earlierDivisor)) {
+                if ((shape.op == kDivideIndex && std::isinf(step.inner)) ||
+                    (shape.inner == kDivideIndex && earlierDivisor)) {
                     return true;
                 }
                 live[shape.dst] = false;
@@ -470,11 +571,8 @@ std::shared_ptr<const MachineCode> FastProgram::Assemble(const std::pmr::vector<
     if (!MachineCode::Supported()) {
         return nullptr;
     }
-    for (const Shape& shape : shapes) {
-        if (shape.kind == Shape::Kind::Unary) {
-            return nullptr;  // ceil and floor are left to the steps
-        }
-        assert(shape.op < kBasicOps);  // the others can hide the range
+    if (!onlyBasic) {
+        return nullptr;  // the other operations are left to the steps
     }
     // stored[k]: a later step reads step k's result from memory.
     std::pmr::vector<bool> stored(shapes.size(), false, shapes.get_allocator());
@@ -539,54 +637,11 @@ std::shared_ptr<const MachineCode> FastProgram::Assemble(const std::pmr::vector<
             code.Apply(op, to, base(operand.from), operand.index);
         }
     };
-    // The largest magnitude each result can have; infinity when it may leave
-    // the range. Rounding to nearest never makes a value larger than the
-    // same operation on larger operands, so the bound of each operation on
-    // the bounds of its operands is one. Worked out without overflowing, so
-    // that no floating-point flag of the caller's is raised.
-    std::array<double, kRegisters> bounds{};
-    double previous = 0;
-    const auto bound = [&](const Operand& operand) {
-        switch (operand.from) {
-            case From::Variable:
-                return kLargestReadValue;
-            case From::Constant:
-                return std::abs(constants[operand.index]);
-            case From::Register:
-                return bounds[operand.index];
-            case From::Previous:
-                break;
-        }
-        return previous;
-    };
-    constexpr double kLargest = std::numeric_limits<double>::max();
-    constexpr double kUnbounded = std::numeric_limits<double>::infinity();
-    const auto combine = [](int op, double x, double y, bool yIsConstant) {
-        switch (static_cast<Op>(op)) {
-            case Op::Plus:
-            case Op::Minus:
-                return x > kLargest - y ? kUnbounded : x + y;
-            case Op::Times:
-                if (x == kUnbounded || y == kUnbounded) {
-                    return kUnbounded;  // 0 * infinity is not a number
-                }
-                return y > 1 && x > kLargest / y ? kUnbounded : x * y;
-            case Op::Divide:  // by a nonzero number of the formula only
-                if (!yIsConstant || y == 0) {
-                    return kUnbounded;
-                }
-                return y < 1 && x > kLargest * y ? kUnbounded : x / y;
-        }
-        return kUnbounded;
-    };
+    const RangeBounds bounds = Bounds(shapes);
     for (std::size_t k = 0; k < shapes.size(); ++k) {
         const Shape& shape = shapes[k];
-        const bool fused = shape.kind == Shape::Kind::Fused;
-        double z = combine(fused ? shape.inner : shape.op, bound(shape.a), bound(shape.b),
-                           shape.b.from == From::Constant);
-        if (fused) {
+        if (shape.kind == Shape::Kind::Fused) {
             // x inner y in xmm1, then xmm0 = left outer xmm1.
-            z = combine(shape.op, shape.leftPrevious ? previous : bounds[shape.left], z, false);
             load(1, shape.a);
             apply(static_cast<Op>(shape.inner), 1, shape.b);
             if (!shape.leftPrevious) {
@@ -603,7 +658,6 @@ std::shared_ptr<const MachineCode> FastProgram::Assemble(const std::pmr::vector<
             }
             apply(static_cast<Op>(shape.op), 0, shape.b);
         }
-        bounds[shape.dst] = previous = z;
         if (stored[k]) {
             code.Store(Base::Registers, shape.dst, 0);
         }
@@ -611,7 +665,7 @@ std::shared_ptr<const MachineCode> FastProgram::Assemble(const std::pmr::vector<
     if (resultFrom != From::Previous) {
         code.Load(0, base(resultFrom), result);
     }
-    code.End(bound(Operand{resultFrom, result}) == kUnbounded);
+    code.End(!std::isfinite(bounds.result));
     return MachineCode::Load(code);
 }
 

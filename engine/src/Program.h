@@ -187,6 +187,9 @@ struct FastProgram {
     // Whether a value outside the range of a double can vanish before the
     // result (see CanHideRange): then the processor's flags are read.
     bool watchFlags = true;
+    // Whether every step is a + - * or / (then the steps can become machine
+    // code).
+    bool onlyBasic = false;
 
     // A program of at most one step of + - * / over numbers and variables,
     // the most frequent short formula (A+1), is worked out right here: for
@@ -231,6 +234,18 @@ private:
     };
     bool MakeSteps(const Program& program, MachineRequest* machine = nullptr);
     void Fuse(std::pmr::vector<Shape>& shapes) const;
+    // The largest magnitude each step's operands and result can have.
+    struct StepBounds {
+        double a = 0;
+        double b = 0;
+        double left = 0;   // fused: the outer operation's left operand
+        double inner = 0;  // fused: x inner y
+    };
+    struct RangeBounds {
+        std::pmr::vector<StepBounds> steps;
+        double result = 0;
+    };
+    RangeBounds Bounds(const std::pmr::vector<Shape>& shapes) const;
     bool CanHideRange(const std::pmr::vector<Shape>& shapes) const;
     void Encode(std::pmr::vector<Shape>& shapes);
     std::shared_ptr<const MachineCode> Assemble(const std::pmr::vector<Shape>& shapes,

@@ -404,9 +404,9 @@ FastProgram::RangeBounds FastProgram::Bounds(const std::pmr::vector<Shape>& shap
 // through those alone, the result tells whether any step left the range.
 // Otherwise (a result nothing reads, x / (an earlier result), max, min, round,
 // exp) such a value can vanish on the way, and the processor's flags tell;
-// but not where the operand in question stays within the range for any
-// values the variables can hold (Max(E,300); x / (B-2.5) is not, as B-2.5
-// can be 0).
+// but not where the operands in question stay within the range for any
+// values the variables can hold (Max(E,300), Exp(A,3), x / (B-2.5); not
+// x / (B*B), as B*B can overflow).
 bool FastProgram::CanHideRange(const std::pmr::vector<Shape>& shapes) const {
     const RangeBounds bounds = Bounds(shapes);
     std::array<bool, kRegisters> live{};
@@ -434,11 +434,12 @@ bool FastProgram::CanHideRange(const std::pmr::vector<Shape>& shapes) const {
                         break;
                     case OpKind::Max:
                     case OpKind::Min:
+                    case OpKind::Exp:  // a finite power overflows to an infinity
                         if (std::isinf(step.a) || std::isinf(step.b)) {
                             return true;
                         }
                         break;
-                    default:  // round and exp
+                    default:  // round
                         return true;
                 }
                 live[shape.dst] = false;

@@ -160,6 +160,8 @@ std::vector<CompiledRow> CompiledRows() {
         {"bounded_divisor_on_the_right", "D-A/(B/2-C/2)", {"402", "#6", "-1", "ok", "5"}},
         {"bounded_ceil_in_max", "Max(Ceil(H/2),1)*2", {"4", "#6", "#6", "ok", "12346"}},
         {"bounded_sum_in_min", "Min(E/2+H/2,A)", {"100", "#6", "#6", "7", "0"}},
+        {"bounded_power", "Exp(A,3)+1", {"1000001", "1", "-14.625", "344", "1"}},
+        {"power_overflow_times_zero", "Exp(E,2)*0+1", {"1", "1", "1", "#6", "1"}},
         {"unbounded_sum_in_min", "Min(E+H,1)", {"1", "#6", "#6", "#6", "1"}},
         {"overflow_through_ceil_in_min", "Min(Ceil(B*B),1)", {"1", "0", "#6", "1", "#6"}},
         {"overflow_through_max_in_min", "Min(Max(E,1)+H,1)", {"1", "#6", "#6", "#6", "1"}},

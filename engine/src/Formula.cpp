@@ -794,11 +794,13 @@ Outcome Formula::EvaluateInLibrary(const Exp& variables) const noexcept {
     // Until the machine code is made (or when it cannot tell the value). A
     // formula that could grow too long written out is checked for that first
     // (see Run).
-    if (const MachineCode::Entry made = compiled.Machine();
-        made != nullptr && compiled.direct != nullptr) {
-        m_machine.store(made, std::memory_order_release);  // from now on, run by the caller
-        if (const double value = made(variables.Variables().Data()); !std::isnan(value)) {
-            return Outcome{value};
+    if (compiled.machinable) {
+        if (const MachineCode::Entry made = compiled.Machine();
+            made != nullptr && compiled.direct != nullptr) {
+            m_machine.store(made, std::memory_order_release);  // from now on, run by the caller
+            if (const double value = made(variables.Variables().Data()); !std::isnan(value)) {
+                return Outcome{value};
+            }
         }
     }
     return compiled.EvaluateFast(variables.Variables(), variables.GetTextOrder());

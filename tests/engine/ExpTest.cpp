@@ -203,6 +203,10 @@ std::vector<PlaceCase> PlaceCases() {
         {"lone_minus", "-(5)", 13, 0, 1, Cause::MalformedNumber},
         {"two_points", "7+1.2.3", 13, 2, 7, Cause::MalformedNumber},
         {"number_too_large", "1" + std::string(309, '0') + "+1", 6, 0, 310, Cause::NumberTooLarge},
+        // Zeros after the point do not make it smaller.
+        {"number_too_large_with_decimals",
+         "1" + std::string(309, '0') + "." + std::string(400, '0'), 6, 0, 711,
+         Cause::NumberTooLarge},
         {"division_by_zero", "1/0", 11, 1, 2, Cause::DivisionByZero},
         {"zero_by_zero", "0/0", 6, 1, 2, Cause::ZeroByZero},
         // The "/" moves down when "*" is applied, its place with it.

@@ -380,6 +380,14 @@ TEST(Formula, StoringOneSlotAgainIsStoringItOnce) {
         EXPECT_EQ(moved.Variables()[static_cast<std::size_t>(change.slot)].value, 99) << what;
         EXPECT_EQ(copy.Variables()[static_cast<std::size_t>(change.slot)].value, 98) << what;
         EXPECT_EQ(assigned.Variables()[static_cast<std::size_t>(change.slot)].value, 97) << what;
+        Exp moveAssigned;
+        moveAssigned.SetVariable(0, "Z", 1);
+        moveAssigned = std::move(moved);
+        ASSERT_GT(moveAssigned.Variables().size(), static_cast<std::size_t>(change.slot)) << what;
+        EXPECT_EQ(moveAssigned.Variables()[static_cast<std::size_t>(change.slot)].value, 99)
+            << what;
+        moveAssigned.SetVariable(change.slot, change.name, 96);
+        EXPECT_TRUE(Same(formula.Evaluate(exp), expected)) << what;
     }
 }
 

@@ -126,8 +126,9 @@ struct CompiledFormula {
     std::uint32_t machineAfter = 0;
     mutable std::atomic<MachineCode::Entry> machine{nullptr};
 
-    // Counts an evaluation of a machinable formula through the library and
-    // makes its machine code at the count; returns the machine code, or null.
+    // Counts an evaluation of a machinable formula (only such a formula may
+    // call it) through the library and makes its machine code at the count;
+    // returns the machine code, or null.
     MachineCode::Entry Machine() const noexcept;
 
     std::string_view Trimmed() const { return std::string_view(text).substr(lead, trimmedSize); }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <limits>
 #include <utility>
 
 #include "ArithmeticCompiler.h"
@@ -26,12 +27,9 @@ constexpr std::size_t kMostNotes = 1000;
 // fifteen digits of a value near 4.9E-324 after its zeros.
 constexpr std::size_t kLongestNumberText = 345;
 
-const double kNoValues[kVariableSlots] = {};
-
 SlotValues ValuesOf(const VariableTable& table) {
-    const auto* data = table.Data();
-    return data != nullptr ? SlotValues{data->readValues.data(), data->unreadable}
-                           : SlotValues{kNoValues, 0};
+    const auto& values = *static_cast<const VariableValues*>(table.Values());
+    return SlotValues{values.readValues.data(), values.unreadable};
 }
 
 // Gathers the notes and the names read while a formula is compiled.
@@ -422,8 +420,7 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
 }
 
 MachineCode::Entry CompiledFormula::Machine() const noexcept {
-    if (const MachineCode::Entry made = machine.load(std::memory_order_acquire);
-        made != nullptr || !machinable) {
+    if (const MachineCode::Entry made = machine.load(std::memory_order_acquire); made != nullptr) {
         return made;
     }
     // Counted without a locked step: a count lost between threads only
@@ -493,7 +490,7 @@ Outcome CompiledFormula::Run(const CompiledArithmetic& a, const VariableTable& t
         return RunWrittenOut(a, table, VariableLookup(table));
     }
     if (const MachineCode::Entry run = machine.load(std::memory_order_acquire); run != nullptr) {
-        if (const double value = run(table.Data()); !std::isnan(value)) {
+        if (const double value = run(table.Values()); !std::isnan(value)) {
             return Outcome{value};
         }
     }
@@ -769,9 +766,16 @@ std::string_view NoteText(NoteKind kind) noexcept {
     return "";
 }
 
-Formula::Formula() : m_compiled(EmptyFormula()) {}
+namespace {
+// What a formula runs before its machine code is made, or when it has none.
+double NoMachineCode(const void* /*variables*/) {
+    return std::numeric_limits<double>::quiet_NaN();
+}
+}  // namespace
+
+Formula::Formula() : m_compiled(EmptyFormula()), m_machine(NoMachineCode) {}
 Formula::Formula(std::shared_ptr<const detail::CompiledFormula> compiled) noexcept
-    : m_compiled(std::move(compiled)) {}
+    : m_compiled(std::move(compiled)), m_machine(NoMachineCode) {}
 Formula::~Formula() = default;
 Formula::Formula(const Formula& other)
     : m_compiled(other.m_compiled), m_machine(other.m_machine.load(std::memory_order_acquire)) {}
@@ -798,7 +802,7 @@ Outcome Formula::EvaluateInLibrary(const Exp& variables) const noexcept {
         if (const MachineCode::Entry made = compiled.Machine();
             made != nullptr && compiled.direct != nullptr) {
             m_machine.store(made, std::memory_order_release);  // from now on, run by the caller
-            if (const double value = made(variables.Variables().Data()); !std::isnan(value)) {
+            if (const double value = made(variables.Variables().Values()); !std::isnan(value)) {
                 return Outcome{value};
             }
         }

@@ -31,7 +31,6 @@ constexpr std::uint8_t kOpcode[] = {0x58, 0x5C, 0x59, 0x5E};
 constexpr std::uint8_t kLoad = 0x10;   // movsd xmm, m64
 constexpr std::uint8_t kStore = 0x11;  // movsd m64, xmm
 // The conditions of jumps.
-constexpr std::uint8_t kIfEqual = 0x4;
 constexpr std::uint8_t kIfNotEqual = 0x5;
 constexpr std::uint8_t kIfUnordered = 0xA;  // parity: a comparison with not a number
 
@@ -122,8 +121,6 @@ void MachineCode::Writer::JumpToFailure(std::uint8_t condition) {
 
 void MachineCode::Writer::Begin(std::uint64_t mask, int registers) {
     constexpr auto arg = static_cast<std::uint8_t>(kArgument);
-    Bytes({0x48, 0x85, static_cast<std::uint8_t>(0xC0 | (arg << 3) | arg)});  // test arg, arg
-    JumpToFailure(kIfEqual);
     if (m_layout.version <= 0x7FFFFFFF) {
         // cmp qword [arg + versionAt], version (a 32-bit number, widened)
         Bytes({0x48, 0x81, static_cast<std::uint8_t>(0xB8 | arg)});

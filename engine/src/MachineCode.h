@@ -17,8 +17,8 @@ namespace vornel {
 // its own numbers and its own stack.
 class MachineCode {
 public:
-    // The function: given the variables (null when none are stored), the
-    // value it works out, or not a number when a check fails.
+    // The function: given the variables (never null), the value it works
+    // out, or not a number when a check fails.
     using Entry = double (*)(const void* variables);
 
     // Whether this build and system can run such code at all.

@@ -22,6 +22,9 @@ struct VariableValues {
     std::array<double, kVariableSlots> readValues{};
 };
 
+// The values of a table that holds nothing.
+extern const VariableValues kNoVariables;
+
 // What the engine keeps of each variable. Besides the name and the value as
 // stored, a value is kept as formulas read it: its number text (15
 // significant digits), read back as a number. That is worked out once, when

@@ -64,28 +64,38 @@ void VariableTable::Storage::Use(std::size_t count) {
     }
 }
 
-VariableTable::VariableTable() noexcept = default;
+constinit const VariableValues kNoVariables{};
+
+VariableTable::VariableTable() noexcept : m_values(&kNoVariables) {}
 VariableTable::~VariableTable() = default;
+
+void VariableTable::Keep(std::unique_ptr<Storage> storage) noexcept {
+    m_storage = std::move(storage);
+    m_values = m_storage ? static_cast<const VariableValues*>(m_storage.get()) : &kNoVariables;
+}
 
 // The storage moves with its pointer, so what was stored last stays where it
 // was; the table moved from has none.
-VariableTable::VariableTable(VariableTable&& other) noexcept
-    : m_storage(std::move(other.m_storage)), m_last(std::exchange(other.m_last, Last{})) {}
+VariableTable::VariableTable(VariableTable&& other) noexcept : VariableTable() {
+    *this = std::move(other);
+}
 
 VariableTable& VariableTable::operator=(VariableTable&& other) noexcept {
     if (this != &other) {
-        m_storage = std::move(other.m_storage);
+        Keep(std::move(other.m_storage));
+        other.Keep(nullptr);
         m_last = std::exchange(other.m_last, Last{});
     }
     return *this;
 }
 
-VariableTable::VariableTable(const VariableTable& other)
-    : m_storage(other.m_storage ? new Storage(*other.m_storage) : nullptr) {}
+VariableTable::VariableTable(const VariableTable& other) : VariableTable() {
+    *this = other;
+}
 
 VariableTable& VariableTable::operator=(const VariableTable& other) {
     if (this != &other) {
-        m_storage.reset(other.m_storage ? new Storage(*other.m_storage) : nullptr);
+        Keep(other.m_storage ? std::make_unique<Storage>(*other.m_storage) : nullptr);
         m_last = Last{};
     }
     return *this;
@@ -104,7 +114,7 @@ void VariableTable::StoreOther(std::size_t index, std::string_view name, double 
     double read = 0;
     if (s == nullptr || index >= s->used || !ReadsBackWhole(value, read) ||
         !SameName(s->Slot(index).name, name)) [[unlikely]] {
-        if (index == m_last.index) {
+        if (index == (m_last.key & 0xFF)) {
             m_last = Last{};  // its name or the way it reads back may change
         }
         return StoreAny(index, name, value);
@@ -112,7 +122,9 @@ void VariableTable::StoreOther(std::size_t index, std::string_view name, double 
     s->Slot(index).value = value;
     s->readValues[index] = read;
     s->unreadable &= ~(std::uint64_t{1} << index);
-    m_last = Last{index, s->Slot(index).name, &s->Slot(index).value, &s->readValues[index]};
+    const std::string& stored = s->Slot(index).name;
+    m_last = Last{Last::Key(index, stored.size()), stored.data(), &s->Slot(index).value,
+                  &s->readValues[index]};
 }
 
 void VariableTable::StoreAny(std::size_t index, std::string_view name, double value) {
@@ -124,7 +136,7 @@ void VariableTable::StoreAny(std::size_t index, std::string_view name, double va
 
 void VariableTable::Name(std::size_t index, std::string_view name) {
     if (!m_storage) {
-        m_storage.reset(new Storage);
+        Keep(std::make_unique<Storage>());
     }
     Storage& s = *m_storage;
     s.Use(index + 1);

@@ -94,11 +94,10 @@ private:
 // Defined here, where Exp is complete, so that a program that evaluates one
 // formula many times calls the machine code directly.
 inline Outcome Formula::Evaluate(const Exp& variables) const noexcept {
-    if (const auto machine = m_machine.load(std::memory_order_acquire); machine != nullptr) {
-        if (const double value = machine(variables.Variables().Data()); !std::isnan(value))
-            [[likely]] {
-            return Outcome{value};
-        }
+    const auto machine = m_machine.load(std::memory_order_acquire);
+    if (const double value = machine(variables.Variables().Values()); !std::isnan(value))
+        [[likely]] {
+        return Outcome{value};
     }
     return EvaluateInLibrary(variables);
 }

@@ -145,11 +145,12 @@ private:
     [[nodiscard]] Outcome EvaluateInLibrary(const Exp& variables) const noexcept;
 
     std::shared_ptr<const detail::CompiledFormula> m_compiled;
-    // The compiled formula's machine code, once the library has found it
-    // made and runnable from the caller: given the variables' storage
-    // (Exp::Variables().Data()), the value, or not a number when it cannot
-    // tell it. Null until then, or when there is none.
-    mutable std::atomic<double (*)(const void* variables)> m_machine{nullptr};
+    // What Evaluate runs first: given the variables (Exp::Variables().Values()),
+    // the value, or not a number when it cannot tell it. The compiled
+    // formula's machine code, once the library has found it made and
+    // runnable from the caller; until then, or when there is none, a
+    // function that never tells the value.
+    mutable std::atomic<double (*)(const void* variables)> m_machine;
 };
 
 }  // namespace vornel

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <cmath>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -81,8 +82,9 @@ public:
     // other store goes through the library.
     void Store(std::size_t index, std::string_view name, double value) {
         double read = 0;
-        if (index != m_last.index || name != m_last.name || !ReadsBackWhole(value, read))
-            [[unlikely]] {
+        if (Last::Key(index, name.size()) != m_last.key ||
+            std::char_traits<char>::compare(name.data(), m_last.name, name.size()) != 0 ||
+            !ReadsBackWhole(value, read)) [[unlikely]] {
             StoreOther(index, name, value);
             return;
         }
@@ -93,9 +95,12 @@ public:
     // Whether `value` is whole and below 10^15 in magnitude. Such a value is
     // written as its digits, and formulas read it as itself, zero without
     // its sign: then `read` is set to what they read.
-    // Raises no floating-point flag for any value but not a number.
+    // Raises no floating-point flag.
     [[nodiscard]] static bool ReadsBackWhole(double value, double& read) noexcept {
-        if (!(std::fabs(value) < 1e15)) {
+        // The magnitude compared as bits (without the sign bit): not a number
+        // and the infinities are above 10^15 too.
+        constexpr std::uint64_t kLimit = std::bit_cast<std::uint64_t>(1e15) << 1;
+        if ((std::bit_cast<std::uint64_t>(value) << 1) >= kLimit) {
             return false;
         }
         read = static_cast<double>(static_cast<long long>(value));  // -0 becomes +0
@@ -103,8 +108,12 @@ public:
     }
 
     // The engine's own view of the table; its layout is private to the engine.
+    // Null until something is stored.
     struct Storage;
     [[nodiscard]] const Storage* Data() const noexcept { return m_storage.get(); }
+    // What a compiled formula reads of the table, in a layout private to the
+    // engine: never null, also before anything is stored.
+    [[nodiscard]] const void* Values() const noexcept { return m_values; }
 
 private:
     // Store, for any store but the one done inline.
@@ -120,13 +129,21 @@ private:
     // which keeps that name until a store into the slot goes through the
     // library without a whole value under the same name, which forgets it.
     struct Last {
-        std::size_t index = static_cast<std::size_t>(-1);  // none
-        std::string_view name;
+        // The slot and the length of its name as one number, compared at once.
+        static constexpr std::size_t Key(std::size_t index, std::size_t size) noexcept {
+            return size << 8 | index;
+        }
+        std::size_t key = static_cast<std::size_t>(-1);  // none: no slot is 255
+        const char* name = nullptr;
         double* value = nullptr;
         double* read = nullptr;
     };
 
+    // Sets the storage, and m_values with it.
+    void Keep(std::unique_ptr<Storage> storage) noexcept;
+
     std::unique_ptr<Storage> m_storage;
+    const void* m_values;  // the storage's values, or those of an empty table
     Last m_last;
 };
 

@@ -315,10 +315,13 @@ bool FastProgram::MakeSteps(const Program& program, MachineRequest* machine) {
     onlyBasic = std::all_of(shapes.begin(), shapes.end(), [](const Shape& shape) {
         return shape.kind != Shape::Kind::Unary && shape.op < kBasicOps;
     });
-    watchFlags = CanHideRange(shapes);
+    // The bounds are the same once the steps are encoded: an operand the
+    // step before made is bounded as that step's result either way.
+    const RangeBounds bounds = Bounds(shapes);
+    watchFlags = CanHideRange(shapes, bounds);
     Encode(shapes);
     if (machine != nullptr && !watchFlags) {
-        machine->made = Assemble(shapes, machine->layout);
+        machine->made = Assemble(shapes, bounds, machine->layout);
     }
     return true;
 }
@@ -407,8 +410,8 @@ FastProgram::RangeBounds FastProgram::Bounds(const std::pmr::vector<Shape>& shap
 // but not where the operands in question stay within the range for any
 // values the variables can hold (Max(E,300), Exp(A,3), x / (B-2.5); not
 // x / (B*B), as B*B can overflow).
-bool FastProgram::CanHideRange(const std::pmr::vector<Shape>& shapes) const {
-    const RangeBounds bounds = Bounds(shapes);
+bool FastProgram::CanHideRange(const std::pmr::vector<Shape>& shapes,
+                               const RangeBounds& bounds) const {
     std::array<bool, kRegisters> live{};
     if (resultFrom == From::Register) {
         live[result] = true;
@@ -568,6 +571,7 @@ void FastProgram::Encode(std::pmr::vector<Shape>& shapes) {
 // the result last, and nothing between. The last check is left out when no
 // values the variables can hold take the result out of the range.
 std::shared_ptr<const MachineCode> FastProgram::Assemble(const std::pmr::vector<Shape>& shapes,
+                                                         const RangeBounds& bounds,
                                                          const MachineCode::Layout& layout) const {
     if (!MachineCode::Supported()) {
         return nullptr;
@@ -638,7 +642,6 @@ std::shared_ptr<const MachineCode> FastProgram::Assemble(const std::pmr::vector<
             code.Apply(op, to, base(operand.from), operand.index);
         }
     };
-    const RangeBounds bounds = Bounds(shapes);
     for (std::size_t k = 0; k < shapes.size(); ++k) {
         const Shape& shape = shapes[k];
         if (shape.kind == Shape::Kind::Fused) {

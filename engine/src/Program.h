@@ -246,9 +246,11 @@ private:
         double result = 0;
     };
     RangeBounds Bounds(const std::pmr::vector<Shape>& shapes) const;
-    bool CanHideRange(const std::pmr::vector<Shape>& shapes) const;
+    // Given the Bounds of the shapes.
+    bool CanHideRange(const std::pmr::vector<Shape>& shapes, const RangeBounds& bounds) const;
     void Encode(std::pmr::vector<Shape>& shapes);
     std::shared_ptr<const MachineCode> Assemble(const std::pmr::vector<Shape>& shapes,
+                                                const RangeBounds& bounds,
                                                 const MachineCode::Layout& layout) const;
     // With `codes`, writes the label of each code, up to the end's, into
     // `labels` instead.

@@ -28,7 +28,7 @@ constexpr std::size_t kMostNotes = 1000;
 constexpr std::size_t kLongestNumberText = 345;
 
 SlotValues ValuesOf(const VariableTable& table) {
-    const auto& values = *static_cast<const VariableValues*>(table.Values());
+    const VariableValues& values = StoredValues(table);
     return SlotValues{values.readValues.data(), values.unreadable};
 }
 

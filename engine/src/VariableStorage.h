@@ -25,6 +25,11 @@ struct VariableValues {
 // The values of a table that holds nothing.
 extern const VariableValues kNoVariables;
 
+// What evaluations read of `table` (kNoVariables when it holds nothing).
+inline const VariableValues& StoredValues(const VariableTable& table) noexcept {
+    return *static_cast<const VariableValues*>(table.Values());
+}
+
 // What the engine keeps of each variable. Besides the name and the value as
 // stored, a value is kept as formulas read it: its number text (15
 // significant digits), read back as a number. That is worked out once, when
@@ -63,7 +68,7 @@ struct VariableTable::Storage : VariableValues {
 // The names a table holds, as one number: two tables with the same number
 // hold the same names in the same slots. An empty table gives 0.
 inline std::uint64_t NamesVersion(const VariableTable& table) {
-    return table.Data() != nullptr ? table.Data()->namesVersion : 0;
+    return StoredValues(table).namesVersion;
 }
 
 }  // namespace vornel

@@ -114,7 +114,7 @@ void VariableTable::StoreOther(std::size_t index, std::string_view name, double 
     double read = 0;
     if (s == nullptr || index >= s->used || !ReadsBackWhole(value, read) ||
         !SameName(s->Slot(index).name, name)) [[unlikely]] {
-        if (index == (m_last.key & 0xFF)) {
+        if (index == Last::SlotOf(m_last.key)) {
             m_last = Last{};  // its name or the way it reads back may change
         }
         return StoreAny(index, name, value);

@@ -58,35 +58,39 @@ TEST(DecideCondition, Decides) {
 }
 
 TEST(DecideCondition, ComparesAndCalls) {
-    ExpectRows({Row{"1<A<3", "#9"}, Row{"1.5=1.50", "TRUE"}, Row{"(0.1+0.2=0.3)", "TRUE"},
-                Row{"7/2=3.5", "TRUE"}, Row{"A<>100", "FALSE"}, Row{"A<=100", "TRUE"},
-                Row{"A>=101", "FALSE"}, Row{"a=100", "TRUE"}, Row{"A=<100", "#9"},
-                Row{"\"abc\"=\"ABC\"", "TRUE"}, Row{"\"z\"=\"Z\"", "TRUE"},
-                Row{"\"a\"=\"A\"", "TRUE"}, Row{"\"\xC3\xA9za\"=\"\xC3\x89ZA\"", "TRUE"},
-                Row{"\"10\"<\"9\"", "TRUE"}, Row{"\" X \"=\"X\"", "TRUE"},
-                Row{"\"AB\"+\"CD\"=\"ABCD\"", "TRUE"}, Row{"\"A\"+\"B\"+\"C\"=\"ABC\"", "TRUE"},
-                Row{"(\"A\"+\"B\")+(\"A\"+\"C\")=\"ABAC\"", "TRUE"},
-                // Joined texts longer than a condition's values usually are.
-                Row{"\"" + std::string(3000, 'x') + "\"+\"" + std::string(3000, 'y') +
-                        "\"+\"z\"=\"" + std::string(3000, 'x') + std::string(3000, 'y') + "Z\"",
-                    "TRUE"},
-                // A comparison takes its type from its left operand.
-                Row{"A=\"ABC\"", "#13"}, Row{"A=\"100\"", "TRUE"}, Row{"\"100\"=A", "TRUE"},
-                Row{"0=\"1E-400\"", "TRUE"},
-                // Below a double however many digits it has after the point.
-                Row{"0=\"0." + std::string(401, '1') + "E-400\"", "TRUE"},
-                // and however many before it.
-                Row{"0=\"1" + std::string(399, '0') + "E-750\"", "TRUE"}, Row{"(1/0>1)", "#11"},
-                Row{"(0/0>1)", "#6"}, Row{"TRUE>1", "#9"}, Row{"A+TRUE", "#9"},
-                Row{"(A>1)+1>0", "#9"}, Row{"1|TRUE", "#9"}, Row{"2>2", "FALSE"},
-                Row{"2>=2", "TRUE"}, Row{"2<2", "FALSE"}, Row{"2<=1", "FALSE"},
-                Row{"2<>2", "FALSE"}, Row{"\"A\"<=\"A\"", "TRUE"}, Row{"\"B\"<=\"A\"", "FALSE"},
-                Row{"((A)+1)*2>201", "TRUE"}, Row{"1*(2>1", "#9"}, Row{"MAX(A,B)>150", "TRUE"},
-                Row{"MAX(A,B)=200", "TRUE"}, Row{"ROUND(A/3,5)=33.333", "TRUE"},
-                Row{"MAX (A,B)=200", "TRUE"}, Row{"MAX((A),(B))=200", "TRUE"},
-                Row{"MAX(5)=5", "TRUE"}, Row{"MIN(5)=0", "TRUE"}, Row{"MAX()>0", "#9"},
-                Row{"CEIL(40000)>0", "#6"}, Row{"MAX(1/0,1)>0", "#11"}, Row{"MAX(A,B", "FALSE"}},
-               Decide);
+    ExpectRows(
+        {Row{"1<A<3", "#9"}, Row{"1.5=1.50", "TRUE"}, Row{"(0.1+0.2=0.3)", "TRUE"},
+         Row{"7/2=3.5", "TRUE"}, Row{"A<>100", "FALSE"}, Row{"A<=100", "TRUE"},
+         Row{"A>=101", "FALSE"}, Row{"a=100", "TRUE"}, Row{"A=<100", "#9"},
+         Row{"\"abc\"=\"ABC\"", "TRUE"}, Row{"\"z\"=\"Z\"", "TRUE"}, Row{"\"a\"=\"A\"", "TRUE"},
+         Row{"\"\xC3\xA9za\"=\"\xC3\x89ZA\"", "TRUE"}, Row{"\"10\"<\"9\"", "TRUE"},
+         Row{"\" X \"=\"X\"", "TRUE"}, Row{"\"AB\"+\"CD\"=\"ABCD\"", "TRUE"},
+         Row{"\"A\"+\"B\"+\"C\"=\"ABC\"", "TRUE"},
+         Row{"(\"A\"+\"B\")+(\"A\"+\"C\")=\"ABAC\"", "TRUE"},
+         // Joined texts longer than a condition's values usually are.
+         Row{"\"" + std::string(3000, 'x') + "\"+\"" + std::string(3000, 'y') + "\"+\"z\"=\"" +
+                 std::string(3000, 'x') + std::string(3000, 'y') + "Z\"",
+             "TRUE"},
+         // A comparison takes its type from its left operand.
+         Row{"A=\"ABC\"", "#13"}, Row{"A=\"100\"", "TRUE"}, Row{"\"100\"=A", "TRUE"},
+         Row{"0=\"1E-400\"", "TRUE"},
+         // Below a double however many digits it has after the point.
+         Row{"0=\"0." + std::string(401, '1') + "E-400\"", "TRUE"},
+         // and however many before it.
+         Row{"0=\"1" + std::string(399, '0') + "E-750\"", "TRUE"}, Row{"(1/0>1)", "#11"},
+         Row{"(0/0>1)", "#6"}, Row{"TRUE>1", "#9"}, Row{"A+TRUE", "#9"},
+         // A sum below the largest double whose fifteen digits are above it.
+         Row{"179769313486231" + std::string(294, '0') + "+55" + std::string(292, '0') + ">0",
+             "#6"},
+         Row{"(A>1)+1>0", "#9"}, Row{"1|TRUE", "#9"}, Row{"2>2", "FALSE"}, Row{"2>=2", "TRUE"},
+         Row{"2<2", "FALSE"}, Row{"2<=1", "FALSE"}, Row{"2<>2", "FALSE"},
+         Row{"\"A\"<=\"A\"", "TRUE"}, Row{"\"B\"<=\"A\"", "FALSE"}, Row{"((A)+1)*2>201", "TRUE"},
+         Row{"1*(2>1", "#9"}, Row{"MAX(A,B)>150", "TRUE"}, Row{"MAX(A,B)=200", "TRUE"},
+         Row{"ROUND(A/3,5)=33.333", "TRUE"}, Row{"MAX (A,B)=200", "TRUE"},
+         Row{"MAX((A),(B))=200", "TRUE"}, Row{"MAX(5)=5", "TRUE"}, Row{"MIN(5)=0", "TRUE"},
+         Row{"MAX()>0", "#9"}, Row{"CEIL(40000)>0", "#6"}, Row{"MAX(1/0,1)>0", "#11"},
+         Row{"MAX(A,B", "FALSE"}},
+        Decide);
 }
 
 // Malformed conditions of some kinds are quietly false; the longest hold

@@ -130,8 +130,12 @@ private:
     // library without a whole value under the same name, which forgets it.
     struct Last {
         // The slot and the length of its name as one number, compared at once.
+        static constexpr int kSlotBits = 8;
         static constexpr std::size_t Key(std::size_t index, std::size_t size) noexcept {
-            return size << 8 | index;
+            return size << kSlotBits | index;
+        }
+        static constexpr std::size_t SlotOf(std::size_t key) noexcept {
+            return key & ((std::size_t{1} << kSlotBits) - 1);
         }
         std::size_t key = static_cast<std::size_t>(-1);  // none: no slot is 255
         const char* name = nullptr;

@@ -615,7 +615,7 @@ ConditionOutcome CompiledCondition::Decide(const VariableLookup& variables) cons
 // The steps on doubles: a number stands for its number text read back, as
 // the steps on texts keep it. Anything that fails is left to those.
 bool CompiledCondition::DecideTyped(const VariableLookup& variables, bool& holds) const {
-    const VariableTable::Storage* data = variables.Table().Data();
+    const VariableValues& stored = StoredValues(variables.Table());
     std::array<double, kTokenListSize> results;
     const auto fetch = [&](Source from, double& value) {
         switch (from.kind) {
@@ -623,10 +623,10 @@ bool CompiledCondition::DecideTyped(const VariableLookup& variables, bool& holds
                 value = m_tokens[from.index].number;
                 return true;
             case Source::kVariable:
-                if (data == nullptr || ((data->unreadable >> from.index) & 1U) != 0) {
+                if (((stored.unreadable >> from.index) & 1U) != 0) {
                     return false;
                 }
-                value = data->readValues[from.index];
+                value = stored.readValues[from.index];
                 return true;
             case Source::kStep:
                 value = results[from.index];

@@ -180,13 +180,19 @@ TEST(EvaluateReduction, CombinesTruthValuesNumbersAndTexts) {
     }
 }
 
-TEST(CompareValues, NumbersExactlyTextsByCollation) {
-    EXPECT_TRUE(CompareValues(0.1 + 0.2, 0.3, "<>"));
-    EXPECT_TRUE(CompareValues(2.0, 2.0, ">="));
-    EXPECT_FALSE(CompareValues(2.0, 2.0, "=>"));
-    EXPECT_TRUE(CompareValues("abc", "ABC", "=", TextOrder::UserLocale));
-    EXPECT_TRUE(CompareValues("10", "9", "<", TextOrder::UserLocale));
-    EXPECT_TRUE(CompareValues("B", "A", ">", TextOrder::UserLocale));
+// The comparison productions: 7 to 12 between numbers, 15 to 20 between
+// texts, each run through > < = >= <= <>.
+enum Relation { kGreater, kLess, kEqual, kAtLeast, kAtMost, kUnequal };
+constexpr int kNumbers = 7;
+constexpr int kTexts = 15;
+
+TEST(ComparisonHolds, NumbersExactlyTextsByCollation) {
+    EXPECT_TRUE(ComparisonHolds(NumberOrder(0.1 + 0.2, 0.3), kNumbers + kUnequal));
+    EXPECT_TRUE(ComparisonHolds(NumberOrder(2.0, 2.0), kNumbers + kAtLeast));
+    EXPECT_FALSE(ComparisonHolds(NumberOrder(2.0, 2.0), kNumbers + kGreater));
+    EXPECT_TRUE(TextsHold("abc", "ABC", kTexts + kEqual, TextOrder::UserLocale));
+    EXPECT_TRUE(TextsHold("10", "9", kTexts + kLess, TextOrder::UserLocale));
+    EXPECT_TRUE(TextsHold("B", "A", kTexts + kGreater, TextOrder::UserLocale));
 }
 
 // A condition's outcome with texts compared in `order`, as the engine sets it:
@@ -223,10 +229,10 @@ TEST(TextOrder, UserLocaleFollowsTheEnvironment) {
 #ifdef _WIN32
 // MinGW's C++ library has no locale but "C": whatever locale the user names,
 // texts compare in the classic order (by code point), and nothing is thrown.
-TEST(CompareValues, TextsInTheClassicOrderWithoutNamedLocales) {
-    EXPECT_TRUE(CompareValues("\u00C4", "B", ">", TextOrder::UserLocale));
-    EXPECT_TRUE(CompareValues("Z", "\u00E4", "<", TextOrder::UserLocale));
-    EXPECT_TRUE(CompareValues("\u00C4", "\u00E4", "=", TextOrder::UserLocale));
+TEST(TextsHold, TextsInTheClassicOrderWithoutNamedLocales) {
+    EXPECT_TRUE(TextsHold("\u00C4", "B", kTexts + kGreater, TextOrder::UserLocale));
+    EXPECT_TRUE(TextsHold("Z", "\u00E4", kTexts + kLess, TextOrder::UserLocale));
+    EXPECT_TRUE(TextsHold("\u00C4", "\u00E4", kTexts + kEqual, TextOrder::UserLocale));
 }
 #endif
 

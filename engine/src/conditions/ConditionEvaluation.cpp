@@ -90,25 +90,6 @@ int CompareTexts(std::string_view a, std::string_view b, TextOrder order) {
     return UserCollate().compare(a.data(), a.data() + a.size(), b.data(), b.data() + b.size());
 }
 
-constexpr std::string_view kRelations[] = {">", "<", "=", ">=", "<=", "<>"};
-
-// The relation of a comparison production: 7 to 12 and 15 to 20 run through
-// the same six relations in the same order.
-std::string_view RelationOf(int production) {
-    return kRelations[(production <= 12 ? production - 7 : production - 15)];
-}
-
-// Whether a three-way comparison's result stands in `relation`; any text
-// that is not one of the six relations is false.
-bool RelationHolds(int order, std::string_view relation) {
-    for (int k = 0; k < 6; ++k) {
-        if (relation == kRelations[k]) {
-            return ComparisonHolds(order, 7 + k);
-        }
-    }
-    return false;
-}
-
 // Whether `n` was worked out; when it was not, its failure goes to `fault`.
 bool Worked(const Checked& n, EvaluationFailure& fault) {
     if (n.Failed()) {
@@ -154,12 +135,7 @@ bool ComparisonHolds(int order, int production) {
     }
 }
 
-bool CompareValues(double a, double b, std::string_view relation) {
-    return RelationHolds(NumberOrder(a, b), relation);
-}
-
-bool CompareValues(std::string_view a, std::string_view b, std::string_view relation,
-                   TextOrder order) {
+bool TextsHold(std::string_view a, std::string_view b, int production, TextOrder order) {
     // The operands of a reduction are upper-cased already: they are compared
     // as they stand.
     std::string upperA;
@@ -170,7 +146,7 @@ bool CompareValues(std::string_view a, std::string_view b, std::string_view rela
     if (MayChangeInUpperCase(b)) {
         b = upperB = ToUpper(b);
     }
-    return RelationHolds(CompareTexts(a, b, order), relation);
+    return ComparisonHolds(CompareTexts(a, b, order), production);
 }
 
 std::string_view EvaluateReduction(std::string_view leftValue, std::string_view middle,
@@ -206,7 +182,7 @@ std::string_view EvaluateReduction(std::string_view leftValue, std::string_view 
             if (!Worked(y, fault)) {
                 return {};
             }
-            return Truth(CompareValues(x.value, y.value, RelationOf(production)));
+            return Truth(ComparisonHolds(NumberOrder(x.value, y.value), production));
         }
         // P15-P20  M -> D>D | D<D | D=D | D>=D | D<=D | D<>D
         case 15:
@@ -215,8 +191,7 @@ std::string_view EvaluateReduction(std::string_view leftValue, std::string_view 
         case 18:
         case 19:
         case 20:
-            return Truth(
-                CompareValues(left, Normalized(right, arena), RelationOf(production), order));
+            return Truth(TextsHold(left, Normalized(right, arena), production, order));
         // P21  E -> E+T,  P22  E -> E-T
         case 21:
             return Arithmetic(left, Normalized(right, arena), OpKind::Plus, arena, fault);

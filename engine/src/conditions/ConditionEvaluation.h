@@ -67,10 +67,8 @@ inline int NumberOrder(double a, double b) {
 // numbers, 15 to 20 between texts: >, <, =, >=, <=, <> in that order).
 bool ComparisonHolds(int order, int production);
 
-// a relation b, for relation ">", "<", "=", "<>", ">=" or "<=" (any other text
-// is false). Doubles compare exactly; texts ignoring case, in `order`.
-bool CompareValues(double a, double b, std::string_view relation);
-bool CompareValues(std::string_view a, std::string_view b, std::string_view relation,
-                   TextOrder order);
+// Whether texts `a` and `b`, compared ignoring case in `order`, stand in the
+// relation of text comparison production `production` (15 to 20).
+bool TextsHold(std::string_view a, std::string_view b, int production, TextOrder order);
 
 }  // namespace vornel

@@ -429,6 +429,42 @@ TEST(MachineCode, RunsOnlyOnTheVersionItWasMadeFor) {
     }
 }
 
+struct RouteRow {
+    std::string text;
+    bool fast;        // its arithmetic has a fast program,
+    bool watchFlags;  // which reads the processor's flags,
+    bool machine;     // or which becomes machine code
+};
+
+// Which fast route a formula takes. A route lost costs only time, which no
+// outcome shows.
+TEST(Formula, TakesTheFastRoutesItCan) {
+    const std::string e300 = "1" + std::string(300, '0');
+    const RouteRow rows[] = {
+        {"A+1", true, false, true},
+        {"A*B+B/C-D+(E-3.25)*2", true, false, true},
+        {"A/(B-2.5)", true, false, true},  // the divisor stays within the range
+        {"A/(B*B)", true, true, false},    // B*B may overflow, and the division hide it
+        {"Max(E,300)/B", true, false, false},
+        {"Min(A*A,5)", true, true, false},
+        // The sum stays within the range; times 10^300 it need not.
+        {"Min((A/4+A/4)*" + e300 + ",5)", true, true, false},
+        {"Min((A/4+A/4)/" + e300 + ",5)", true, false, false},
+    };
+    Exp exp;
+    Store(exp, {{"A", 1}, {"B", 2}, {"C", 3}, {"D", 4}, {"E", 5}});
+    for (const RouteRow& row : rows) {
+        const VariableLookup names(exp.Variables(), exp.GetTextOrder());
+        const detail::CompiledFormula compiled(row.text, exp.Variables(), names,
+                                               std::pmr::get_default_resource(), true);
+        ASSERT_EQ(compiled.arithmetic.size(), 1U) << row.text;
+        const FastProgram& fast = compiled.arithmetic.front().fast;
+        EXPECT_EQ(fast.usable, row.fast) << row.text;
+        EXPECT_EQ(fast.watchFlags, row.watchFlags) << row.text;
+        EXPECT_EQ(compiled.machinable, row.machine && MachineCode::Supported()) << row.text;
+    }
+}
+
 TEST(Formula, IsAValueThatOutlivesItsExp) {
     const std::string text = "A*B+Ceil(B/A)";
     Exp later;  // the same names, stored anew: the formula is compiled again

@@ -54,6 +54,33 @@ TEST(Limits, CharactersAreCountedAsUtf8) {
     }
 }
 
+// The scans that tell plain ASCII and white space work on eight bytes, or
+// all bytes, at a time: each byte at the edges of what they look for, alone
+// in texts of ordinary letters or of zero bytes, in the words and in the
+// bytes after them, gives what a scan byte by byte gives.
+TEST(Limits, TextScansFindEveryByteAtTheEdges) {
+    const unsigned char edges[] = {0x00, 0x09, 0x0A, 0x0D, 0x1F, 0x20,
+                                   0x21, 0x7F, 0x80, 0x81, 0xC3, 0xFF};
+    for (const char filler : {'a', '\0'}) {
+        for (const std::size_t size :
+             {std::size_t{1}, std::size_t{8}, std::size_t{17}, std::size_t{40}}) {
+            for (const std::size_t at : {std::size_t{0}, size / 2, size - 1}) {
+                for (const unsigned char edge : edges) {
+                    std::string text(size, filler);
+                    text[at] = static_cast<char>(edge);
+                    const bool ascii = edge < 0x80;
+                    const bool blank = edge == ' ' || edge == '\t' || edge == '\r' || edge == '\n';
+                    const std::string what = std::to_string(edge) + " at " + std::to_string(at) +
+                                             " of " + std::to_string(size);
+                    EXPECT_EQ(IsAscii(text), ascii) << what;
+                    EXPECT_EQ(KindOf(text).ascii, ascii) << what;
+                    EXPECT_EQ(KindOf(text).blank, blank) << what;
+                }
+            }
+        }
+    }
+}
+
 TEST(Limits, SubstitutedValuesCanMakeTheTextTooLong) {
     // Every A becomes "(100)", so 8,000 of them make a text of 47,999 characters.
     std::string text = "A";

@@ -416,6 +416,79 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
                      MachineCode::Supported();
         machineAfter = static_cast<std::uint32_t>(
             std::max<std::size_t>(2, kStepsBeforeMachineCode / (a.program.steps.size() + 1)));
+        if (machinable && a.fast.isShort) {
+            const FastProgram::Short& s = a.fast.shortForm;
+            const bool variableA = s.fromA == FastProgram::From::Variable;
+            const bool variableB = s.fromB == FastProgram::From::Variable;
+            const std::uint64_t operands = (variableA ? std::uint64_t{1} << s.a : 0) |
+                                           (variableB ? std::uint64_t{1} << s.b : 0);
+            // A variable read besides the operands (H A) must still read
+            // back: the fast program checks that.
+            if (a.fast.slots == operands) {
+                shortCall = {namesVersion, variableA ? 0.0 : a.fast.constants[s.a],
+                             variableB ? 0.0 : a.fast.constants[s.b], s.a, s.b};
+                machine.store(ShortRoutine(s.op, variableA, variableB), std::memory_order_relaxed);
+            }
+        }
+    }
+}
+
+namespace {
+
+// Kept out of line, so that a check that sends a value back is a jump the
+// processor predicts, not a choice that the value waits for.
+[[gnu::cold, gnu::noinline]] double NotANumber() noexcept {
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+// The routine of a short program (see CompiledFormula::ShortCall): what its
+// fast program works out, over the variables it is given.
+template <OpKind kOp, bool kVariableA, bool kVariableB>
+double RunShortCall(const void* variables, const void* formula) noexcept {
+    const auto& values = *static_cast<const VariableValues*>(variables);
+    const auto& call = static_cast<const CompiledFormula*>(formula)->shortCall;
+    if (values.namesVersion != call.version) [[unlikely]] {
+        return NotANumber();
+    }
+    // A slot that does not read back holds not a number, which any
+    // operation passes on.
+    const double x = kVariableA ? values.readValues[call.a] : call.x;
+    if constexpr (kOp == OpKind::Other) {
+        return x;
+    } else {
+        const double y = kVariableB ? values.readValues[call.b] : call.y;
+        double z = 0;
+        if (!InRange(x, y, kOp, z)) [[unlikely]] {
+            return NotANumber();
+        }
+        return z;
+    }
+}
+
+template <OpKind kOp>
+MachineCode::Entry ShortRoutineOf(bool variableA, bool variableB) {
+    if (variableA) {
+        return variableB ? RunShortCall<kOp, true, true> : RunShortCall<kOp, true, false>;
+    }
+    return variableB ? RunShortCall<kOp, false, true> : RunShortCall<kOp, false, false>;
+}
+
+}  // namespace
+
+MachineCode::Entry ShortRoutine(OpKind op, bool variableA, bool variableB) {
+    switch (op) {
+        case OpKind::Plus:
+            return ShortRoutineOf<OpKind::Plus>(variableA, variableB);
+        case OpKind::Minus:
+            return ShortRoutineOf<OpKind::Minus>(variableA, variableB);
+        case OpKind::Times:
+            return ShortRoutineOf<OpKind::Times>(variableA, variableB);
+        case OpKind::Divide:
+            return ShortRoutineOf<OpKind::Divide>(variableA, variableB);
+        case OpKind::Other:
+            return ShortRoutineOf<OpKind::Other>(variableA, variableB);
+        default:
+            return nullptr;
     }
 }
 
@@ -490,7 +563,7 @@ Outcome CompiledFormula::Run(const CompiledArithmetic& a, const VariableTable& t
         return RunWrittenOut(a, table, VariableLookup(table));
     }
     if (const MachineCode::Entry run = machine.load(std::memory_order_acquire); run != nullptr) {
-        if (const double value = run(table.Values()); !std::isnan(value)) {
+        if (const double value = run(table.Values(), this); !std::isnan(value)) {
             return Outcome{value};
         }
     }
@@ -768,7 +841,7 @@ std::string_view NoteText(NoteKind kind) noexcept {
 
 namespace {
 // What a formula runs before its machine code is made, or when it has none.
-double NoMachineCode(const void* /*variables*/) {
+double NoMachineCode(const void* /*variables*/, const void* /*formula*/) {
     return std::numeric_limits<double>::quiet_NaN();
 }
 }  // namespace
@@ -802,7 +875,8 @@ Outcome Formula::EvaluateInLibrary(const Exp& variables) const noexcept {
         if (const MachineCode::Entry made = compiled.Machine();
             made != nullptr && compiled.direct != nullptr) {
             m_machine.store(made, std::memory_order_release);  // from now on, run by the caller
-            if (const double value = made(variables.Variables().Values()); !std::isnan(value)) {
+            if (const double value = made(variables.Variables().Values(), &compiled);
+                !std::isnan(value)) {
                 return Outcome{value};
             }
         }

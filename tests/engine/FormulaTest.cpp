@@ -422,10 +422,11 @@ TEST(MachineCode, RunsOnlyOnTheVersionItWasMadeFor) {
         const auto code = MachineCode::Load(writer);
         ASSERT_NE(code, nullptr);
         const Values made{version, {0, 3}};
-        EXPECT_EQ(code->Function()(&made), 5) << version;
+        EXPECT_EQ(code->Function()(&made, nullptr), 5) << version;
         for (const std::uint64_t other : {version ^ 1, version ^ kHigh, version ^ (kHigh << 31)}) {
             const Values changed{other, {0, 3}};
-            EXPECT_TRUE(std::isnan(code->Function()(&changed))) << version << " against " << other;
+            EXPECT_TRUE(std::isnan(code->Function()(&changed, nullptr)))
+                << version << " against " << other;
         }
     }
 }
@@ -434,7 +435,8 @@ struct RouteRow {
     std::string text;
     bool fast;        // its arithmetic has a fast program,
     bool watchFlags;  // which reads the processor's flags,
-    bool machine;     // or which becomes machine code
+    bool machine;     // or which becomes machine code,
+    bool routine;     // a routine of the library from the start
 };
 
 // Which fast route a formula takes, and that its fast program tells the
@@ -443,17 +445,23 @@ struct RouteRow {
 TEST(Formula, TakesTheFastRoutesItCan) {
     const std::string e300 = "1" + std::string(300, '0');
     const RouteRow rows[] = {
-        {"A+1", true, false, true},
-        {"A*B+B/C-D+(E-3.25)*2", true, false, true},
-        {"A/(B-2.5)", true, false, true},  // the divisor stays within the range
-        {"A/(B*B)", true, true, false},    // B*B may overflow, and the division hide it
-        {"Max(E,300)/B", true, false, false},
-        {"Min(A*A,5)", true, true, false},
+        {"A+1", true, false, true, true},
+        {"5/B", true, false, true, true},
+        {"C-D", true, false, true, true},
+        {"2*E", true, false, true, true},
+        {"E", true, false, true, true},
+        {"7", true, false, true, true},
+        {"A B", true, false, true, false},  // A must still read back
+        {"A*B+B/C-D+(E-3.25)*2", true, false, true, false},
+        {"A/(B-2.5)", true, false, true, false},  // the divisor stays within the range
+        {"A/(B*B)", true, true, false, false},    // B*B may overflow, and the division hide it
+        {"Max(E,300)/B", true, false, false, false},
+        {"Min(A*A,5)", true, true, false, false},
         // The sum stays within the range; times 10^300 it need not.
-        {"Min((A/4+A/4)*" + e300 + ",5)", true, true, false},
-        {"Min((A/4+A/4)/" + e300 + ",5)", true, false, false},
-        {"Round(B/3,0)+Round(B/3,2)", true, true, false},
-        {"Ceil(C/2)*Floor(C/2)-Exp(D,3)", true, false, false},
+        {"Min((A/4+A/4)*" + e300 + ",5)", true, true, false, false},
+        {"Min((A/4+A/4)/" + e300 + ",5)", true, false, false, false},
+        {"Round(B/3,0)+Round(B/3,2)", true, true, false, false},
+        {"Ceil(C/2)*Floor(C/2)-Exp(D,3)", true, false, false, false},
     };
     Exp exp;
     Store(exp, {{"A", 1}, {"B", 2}, {"C", 3}, {"D", 4}, {"E", 5}});
@@ -467,9 +475,13 @@ TEST(Formula, TakesTheFastRoutesItCan) {
         EXPECT_EQ(fast.watchFlags, row.watchFlags) << row.text;
         EXPECT_EQ(compiled.machinable, row.machine && MachineCode::Supported()) << row.text;
         const VariableValues& stored = StoredValues(exp.Variables());
-        EXPECT_EQ(fast.Run({stored.readValues.data(), stored.unreadable}),
-                  exp.Evaluate(row.text).value)
-            << row.text;
+        const double value = exp.Evaluate(row.text).value;
+        EXPECT_EQ(fast.Run({stored.readValues.data(), stored.unreadable}), value) << row.text;
+        const MachineCode::Entry routine = compiled.machine.load();
+        ASSERT_EQ(routine != nullptr, row.routine && MachineCode::Supported()) << row.text;
+        if (routine != nullptr) {
+            EXPECT_EQ(routine(&stored, &compiled), value) << row.text;
+        }
     }
 }
 

@@ -95,8 +95,8 @@ private:
 // formula many times calls the machine code directly.
 inline Outcome Formula::Evaluate(const Exp& variables) const noexcept {
     const auto machine = m_machine.load(std::memory_order_acquire);
-    if (const double value = machine(variables.Variables().Values()); !std::isnan(value))
-        [[likely]] {
+    if (const double value = machine(variables.Variables().Values(), m_compiled.get());
+        !std::isnan(value)) [[likely]] {
         return Outcome{value};
     }
     return EvaluateInLibrary(variables);

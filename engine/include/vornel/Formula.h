@@ -118,11 +118,12 @@ public:
     Formula& operator=(Formula&&) noexcept;
 
     // The outcome of the formula over the values `variables` holds now.
-    // Inline (defined in vornel/Exp.h): a formula of + - * / over numbers
-    // and variables, once evaluated often enough to pay for it (some hundreds
-    // of times when it is short), is made into machine code where the
-    // processor allows, which then runs straight from the caller; anything
-    // else goes through the library. The outcome is the same either way.
+    // Inline (defined in vornel/Exp.h): where the processor allows, a
+    // formula of + - * / over numbers and variables runs straight from the
+    // caller. One of a single operation (A+1) runs a routine of the library
+    // from its first evaluation; a longer one, once evaluated often enough to
+    // pay for it, is made into machine code. Anything else goes through the
+    // library. The outcome is the same either way.
     [[nodiscard]] Outcome Evaluate(const Exp& variables) const noexcept;
 
     // Evaluate, telling also how each condition of an If block fared.
@@ -145,12 +146,12 @@ private:
     [[nodiscard]] Outcome EvaluateInLibrary(const Exp& variables) const noexcept;
 
     std::shared_ptr<const detail::CompiledFormula> m_compiled;
-    // What Evaluate runs first: given the variables (Exp::Variables().Values()),
-    // the value, or not a number when it cannot tell it. The compiled
-    // formula's machine code, once the library has found it made and
-    // runnable from the caller; until then, or when there is none, a
-    // function that never tells the value.
-    mutable std::atomic<double (*)(const void* variables)> m_machine;
+    // What Evaluate runs first: given the variables (Exp::Variables().Values())
+    // and the compiled formula, the value, or not a number when it cannot
+    // tell it. The compiled formula's machine code or routine, once the
+    // library has found it made and runnable from the caller; until then, or
+    // when there is none, a function that never tells the value.
+    mutable std::atomic<double (*)(const void* variables, const void* formula)> m_machine;
 };
 
 }  // namespace vornel

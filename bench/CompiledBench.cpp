@@ -121,9 +121,10 @@ void BM_Vornel(benchmark::State& state, const Row& row) {
         engine.SetVariable(static_cast<std::int16_t>(k), kVariableNames[k], kVariableValues[k]);
     }
     const Formula formula = engine.Compile(row.vornel);
+    const auto a = row.a;  // kept at hand, as BM_Exprtk is given it
     std::size_t i = 0;
     for (auto _ : state) {
-        engine.SetVariable(0, "A", row.a(i++));
+        engine.SetVariable(0, "A", a(i++));
         const Outcome outcome = formula.Evaluate(engine);
         benchmark::DoNotOptimize(outcome.value);
         benchmark::DoNotOptimize(outcome.failure);
@@ -135,9 +136,10 @@ void BM_Muparser(benchmark::State& state, const Row& row) {
     mu::Parser parser;
     DefineCalculator(parser, values);
     parser.SetExpr(row.muparser);
+    const auto a = row.a;
     std::size_t i = 0;
     for (auto _ : state) {
-        values[0] = row.a(i++);
+        values[0] = a(i++);
         benchmark::DoNotOptimize(parser.Eval());
     }
 }
@@ -147,9 +149,10 @@ void BM_Native(benchmark::State& state, const Row& row) {
     for (std::size_t k = 0; k < std::size(kVariableValues); ++k) {
         values[k] = kVariableValues[k];
     }
+    const auto a = row.a;
     std::size_t i = 0;
     for (auto _ : state) {
-        values[0] = row.a(i++);
+        values[0] = a(i++);
         benchmark::DoNotOptimize(values);
         benchmark::DoNotOptimize(row.native(values[0], values[1], values[2], values[3], values[4]));
     }

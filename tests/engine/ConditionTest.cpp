@@ -82,8 +82,8 @@ TEST(DecideCondition, ComparesAndCalls) {
          // A sum below the largest double whose fifteen digits are above it.
          Row{"179769313486231" + std::string(294, '0') + "+55" + std::string(292, '0') + ">0",
              "#6"},
-         Row{"(A>1)+1>0", "#9"}, Row{"1|TRUE", "#9"}, Row{"2>2", "FALSE"}, Row{"2>=2", "TRUE"},
-         Row{"2<2", "FALSE"}, Row{"2<=1", "FALSE"}, Row{"2<>2", "FALSE"},
+         Row{"(A>1)+1>0", "#9"}, Row{"2/(1>0)>0", "#13"}, Row{"1|TRUE", "#9"}, Row{"2>2", "FALSE"},
+         Row{"2>=2", "TRUE"}, Row{"2<2", "FALSE"}, Row{"2<=1", "FALSE"}, Row{"2<>2", "FALSE"},
          Row{"\"A\"<=\"A\"", "TRUE"}, Row{"\"B\"<=\"A\"", "FALSE"}, Row{"((A)+1)*2>201", "TRUE"},
          Row{"1*(2>1", "#9"}, Row{"MAX(A,B)>150", "TRUE"}, Row{"MAX(A,B)=200", "TRUE"},
          Row{"ROUND(A/3,5)=33.333", "TRUE"}, Row{"MAX (A,B)=200", "TRUE"},

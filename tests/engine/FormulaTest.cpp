@@ -431,6 +431,43 @@ TEST(MachineCode, RunsOnlyOnTheVersionItWasMadeFor) {
     }
 }
 
+// A check that fails jumps back to the function's failure, with a short
+// jump while it reaches and a long one beyond: from every length of code
+// around that edge, the check must land there.
+TEST(MachineCode, AFailedCheckReturnsFromAnyLengthOfCode) {
+    if (!MachineCode::Supported()) {
+        GTEST_SKIP() << "no machine code on this system";
+    }
+    struct Values {
+        std::uint64_t version;
+        double values[2];
+    };
+    const MachineCode::Layout layout{offsetof(Values, version), 1, 0, offsetof(Values, values)};
+    const std::pmr::vector<double> constants{0.0, 2.0};
+    for (int products = 0; products < 24; ++products) {
+        for (int moves = 0; moves < 3; ++moves) {
+            MachineCode::Writer writer(layout, constants);
+            writer.Begin(0, 0);
+            writer.Load(0, MachineCode::Base::Values, 1);
+            for (int k = 0; k < products; ++k) {
+                writer.Apply(MachineCode::Op::Times, 0, MachineCode::Base::Constants, 1);
+            }
+            for (int k = 0; k < moves; ++k) {
+                writer.Move(1, 0);
+            }
+            writer.End(true);
+            const auto code = MachineCode::Load(writer);
+            ASSERT_NE(code, nullptr);
+            const Values finite{1, {0, 3}};
+            EXPECT_EQ(code->Function()(&finite, nullptr), std::ldexp(3.0, products))
+                << products << " products, " << moves << " moves";
+            const Values huge{1, {0, 1e308}};
+            EXPECT_EQ(std::isnan(code->Function()(&huge, nullptr)), products > 0)
+                << products << " products, " << moves << " moves";
+        }
+    }
+}
+
 struct RouteRow {
     std::string text;
     bool fast;        // its arithmetic has a fast program,
@@ -481,6 +518,16 @@ TEST(Formula, TakesTheFastRoutesItCan) {
         ASSERT_EQ(routine != nullptr, row.routine && MachineCode::Supported()) << row.text;
         if (routine != nullptr) {
             EXPECT_EQ(routine(&stored, &compiled), value) << row.text;
+        } else if (compiled.machinable) {
+            // Made at the evaluation that pays for it, not before.
+            std::uint32_t early = 0;
+            for (std::uint32_t k = 1; k < compiled.machineAfter; ++k) {
+                early += compiled.Machine() != nullptr ? 1 : 0;
+            }
+            EXPECT_EQ(early, 0U) << row.text;
+            const MachineCode::Entry made = compiled.Machine();
+            ASSERT_NE(made, nullptr) << row.text;
+            EXPECT_EQ(made(&stored, &compiled), value) << row.text;
         }
     }
 }
@@ -692,12 +739,15 @@ TEST(Formula, NotesMarkWhatTheRulesSkipped) {
         {"If (A>1) Then 1 000 Else 2 EndIf", "joined@15-16", "1000"},
         {"\r\nIf (A>1) Then 1 Else 2 EndIf", "if@2-4", "0"},
         {"1+If (A>1) Then 1 Else 2 EndIf", "if@2-4", "0"},
+        {"(If (A>1) Then 1 Else 2 EndIf", "if@1-3", "0"},
         {"If (A>1) Then 1 Else 2 EndIf xyz", "after@28-32", "1"},
         {"A+\xC3\xBC+1", "char@2-3", "#9"},
         {"X+\xC3\xBC\xC3\xBC"
          "1",
          "word@0-1 char@2-4", "1"},
         {"If (A>1) Then\r\n  X+1\r\nElse\r\n  2\r\nEndIf", "word@17-18", "1"},
+        // A branch of white space alone is empty: nothing in it is skipped.
+        {"If (A>1) Then\nElse 2 EndIf", "", "#9"},
         // Only the value on top of the operand stack is the result.
         {"A 5", "unused@0-1", "5"},
         {"(1)(2)", "unused@0-3", "2"},

@@ -92,7 +92,7 @@ private:
 };
 
 // Defined here, where Exp is complete, so that a program that evaluates one
-// formula many times calls the machine code directly.
+// formula many times calls its machine code or routine directly.
 inline Outcome Formula::Evaluate(const Exp& variables) const noexcept {
     const auto machine = m_machine.load(std::memory_order_acquire);
     if (const double value = machine(variables.Variables().Values(), m_compiled.get());

@@ -32,12 +32,6 @@ namespace vornel::detail {
 // that costs about as much as running so many steps saves.
 inline constexpr std::uint32_t kStepsBeforeMachineCode = 4096;
 
-// The routine that stands for the machine code of a short program (see
-// CompiledFormula::ShortCall) of operation `op` (Other: a single value),
-// whose operands are variables or numbers as told; null for another
-// operation.
-MachineCode::Entry ShortRoutine(OpKind op, bool variableA, bool variableB);
-
 // Compiles `text` into memory on the stack, with no note, and evaluates it once.
 Outcome EvaluateOnce(std::string_view text, const VariableTable& table, TextOrder order) noexcept;
 
@@ -131,25 +125,16 @@ struct CompiledFormula {
     bool machinable = false;
     std::uint32_t machineAfter = 0;
     mutable std::atomic<MachineCode::Entry> machine{nullptr};
-    // A machinable formula whose fast program is short (one + - * / over
+    // A plain formula kept, whose fast program is short (one + - * / over
     // numbers and variables, or one value) and reads no variable besides its
-    // operands has no machine code of its own: a routine of the library
-    // stands for it from the start (`machine`), reading its operands here.
-    // Calling code made at run time costs more than such a step, and the
-    // routine takes no memory of its own.
-    struct ShortCall {
-        std::uint64_t version = 0;  // of the names it was compiled against
-        double x = 0;               // operand a, unless it is a variable
-        double y = 0;               // operand b, unless it is a variable
-        std::uint16_t a = 0;        // the slot of operand a, if it is a variable
-        std::uint16_t b = 0;
-    };
-    ShortCall shortCall;
+    // operands: what Formula::Evaluate works out in the caller. Such a
+    // formula has no machine code: calling code made at run time costs more
+    // than its step.
+    ShortArithmetic shortArithmetic;
 
     // Counts an evaluation of a machinable formula (only such a formula may
     // call it) through the library and makes its machine code at the count;
-    // returns the machine code (or the routine of a short program at once),
-    // or null.
+    // returns the machine code, or null.
     MachineCode::Entry Machine() const noexcept;
 
     std::string_view Trimmed() const { return std::string_view(text).substr(lead, trimmedSize); }

@@ -416,7 +416,7 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
                      MachineCode::Supported();
         machineAfter = static_cast<std::uint32_t>(
             std::max<std::size_t>(2, kStepsBeforeMachineCode / (a.program.steps.size() + 1)));
-        if (machinable && a.fast.isShort) {
+        if (direct != nullptr && a.fast.onlyBasic && !a.fast.watchFlags && a.fast.isShort) {
             const FastProgram::Short& s = a.fast.shortForm;
             const bool variableA = s.fromA == FastProgram::From::Variable;
             const bool variableB = s.fromB == FastProgram::From::Variable;
@@ -425,70 +425,22 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
             // A variable read besides the operands (H A) must still read
             // back: the fast program checks that.
             if (a.fast.slots == operands) {
-                shortCall = {namesVersion, variableA ? 0.0 : a.fast.constants[s.a],
-                             variableB ? 0.0 : a.fast.constants[s.b], s.a, s.b};
-                machine.store(ShortRoutine(s.op, variableA, variableB), std::memory_order_relaxed);
+                const MachineCode::Layout where = MachineLayout(namesVersion);
+                const auto at = [&](std::uint16_t slot) {
+                    return static_cast<std::uint16_t>(where.valuesAt + slot * sizeof(double));
+                };
+                ShortArithmetic& run = shortArithmetic;
+                run.op = s.op == OpKind::Other ? ShortArithmetic::Op::Value
+                                               : static_cast<ShortArithmetic::Op>(s.op);
+                run.a = variableA ? at(s.a) : ShortArithmetic::kNumber;
+                run.b = variableB ? at(s.b) : ShortArithmetic::kNumber;
+                run.x = variableA ? 0.0 : a.fast.constants[s.a];
+                run.y = variableB ? 0.0 : a.fast.constants[s.b];
+                run.versionAt = static_cast<std::uint16_t>(where.versionAt);
+                run.version = namesVersion;
+                machinable = false;  // worked out in the caller: no machine code
             }
         }
-    }
-}
-
-namespace {
-
-// Kept out of line, so that a check that sends a value back is a jump the
-// processor predicts, not a choice that the value waits for.
-[[gnu::cold, gnu::noinline]] double NotANumber() noexcept {
-    return std::numeric_limits<double>::quiet_NaN();
-}
-
-// The routine of a short program (see CompiledFormula::ShortCall): what its
-// fast program works out, over the variables it is given.
-template <OpKind kOp, bool kVariableA, bool kVariableB>
-double RunShortCall(const void* variables, const void* formula) noexcept {
-    const auto& values = *static_cast<const VariableValues*>(variables);
-    const auto& call = static_cast<const CompiledFormula*>(formula)->shortCall;
-    if (values.namesVersion != call.version) [[unlikely]] {
-        return NotANumber();
-    }
-    // A slot that does not read back holds not a number, which any
-    // operation passes on.
-    const double x = kVariableA ? values.readValues[call.a] : call.x;
-    if constexpr (kOp == OpKind::Other) {
-        return x;
-    } else {
-        const double y = kVariableB ? values.readValues[call.b] : call.y;
-        double z = 0;
-        if (!InRange(x, y, kOp, z)) [[unlikely]] {
-            return NotANumber();
-        }
-        return z;
-    }
-}
-
-template <OpKind kOp>
-MachineCode::Entry ShortRoutineOf(bool variableA, bool variableB) {
-    if (variableA) {
-        return variableB ? RunShortCall<kOp, true, true> : RunShortCall<kOp, true, false>;
-    }
-    return variableB ? RunShortCall<kOp, false, true> : RunShortCall<kOp, false, false>;
-}
-
-}  // namespace
-
-MachineCode::Entry ShortRoutine(OpKind op, bool variableA, bool variableB) {
-    switch (op) {
-        case OpKind::Plus:
-            return ShortRoutineOf<OpKind::Plus>(variableA, variableB);
-        case OpKind::Minus:
-            return ShortRoutineOf<OpKind::Minus>(variableA, variableB);
-        case OpKind::Times:
-            return ShortRoutineOf<OpKind::Times>(variableA, variableB);
-        case OpKind::Divide:
-            return ShortRoutineOf<OpKind::Divide>(variableA, variableB);
-        case OpKind::Other:
-            return ShortRoutineOf<OpKind::Other>(variableA, variableB);
-        default:
-            return nullptr;
     }
 }
 
@@ -563,7 +515,7 @@ Outcome CompiledFormula::Run(const CompiledArithmetic& a, const VariableTable& t
         return RunWrittenOut(a, table, VariableLookup(table));
     }
     if (const MachineCode::Entry run = machine.load(std::memory_order_acquire); run != nullptr) {
-        if (const double value = run(table.Values(), this); !std::isnan(value)) {
+        if (const double value = run(table.Values()); !std::isnan(value)) {
             return Outcome{value};
         }
     }
@@ -841,19 +793,24 @@ std::string_view NoteText(NoteKind kind) noexcept {
 
 namespace {
 // What a formula runs before its machine code is made, or when it has none.
-double NoMachineCode(const void* /*variables*/, const void* /*formula*/) {
+double NoMachineCode(const void* /*variables*/) {
     return std::numeric_limits<double>::quiet_NaN();
 }
 }  // namespace
 
 Formula::Formula() : m_compiled(EmptyFormula()), m_machine(NoMachineCode) {}
 Formula::Formula(std::shared_ptr<const detail::CompiledFormula> compiled) noexcept
-    : m_compiled(std::move(compiled)), m_machine(NoMachineCode) {}
+    : m_compiled(std::move(compiled)),
+      m_short(m_compiled->shortArithmetic),
+      m_machine(NoMachineCode) {}
 Formula::~Formula() = default;
 Formula::Formula(const Formula& other)
-    : m_compiled(other.m_compiled), m_machine(other.m_machine.load(std::memory_order_acquire)) {}
+    : m_compiled(other.m_compiled),
+      m_short(other.m_short),
+      m_machine(other.m_machine.load(std::memory_order_acquire)) {}
 Formula& Formula::operator=(const Formula& other) {
     m_compiled = other.m_compiled;
+    m_short = other.m_short;
     m_machine.store(other.m_machine.load(std::memory_order_acquire), std::memory_order_release);
     return *this;
 }
@@ -875,8 +832,7 @@ Outcome Formula::EvaluateInLibrary(const Exp& variables) const noexcept {
         if (const MachineCode::Entry made = compiled.Machine();
             made != nullptr && compiled.direct != nullptr) {
             m_machine.store(made, std::memory_order_release);  // from now on, run by the caller
-            if (const double value = made(variables.Variables().Values(), &compiled);
-                !std::isnan(value)) {
+            if (const double value = made(variables.Variables().Values()); !std::isnan(value)) {
                 return Outcome{value};
             }
         }

@@ -18,11 +18,8 @@ namespace vornel {
 class MachineCode {
 public:
     // The function: given the variables (never null), the value it works
-    // out, or not a number when a check fails. The second argument is the
-    // formula the function stands for; code written for one formula has no
-    // use for it, and a routine of the library that serves many reads its
-    // operands there.
-    using Entry = double (*)(const void* variables, const void* formula);
+    // out, or not a number when a check fails.
+    using Entry = double (*)(const void* variables);
 
     // Whether this build and system can run such code at all.
     static bool Supported() noexcept;

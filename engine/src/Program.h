@@ -10,6 +10,7 @@
 #include <memory_resource>
 #include <vector>
 
+#include <vornel/Formula.h>
 #include <vornel/Outcome.h>
 
 #include "MachineCode.h"
@@ -59,28 +60,15 @@ inline Checked EnterNumber(double number, Whole whole) {
 // z = x op y for + - * /, when that cannot fail: false for any other
 // operator, a division by zero (which would raise the caller's flag) or a
 // result beyond the range of a double, which the operations then work out
-// and fail as the rules say.
+// and fail as the rules say. The rule is the one a formula of a single
+// operation follows in the caller (see vornel/Formula.h).
 [[gnu::always_inline]] inline bool InRange(double x, double y, OpKind op, double& z) {
-    switch (op) {
-        case OpKind::Plus:
-            z = x + y;
-            break;
-        case OpKind::Minus:
-            z = x - y;
-            break;
-        case OpKind::Times:
-            z = x * y;
-            break;
-        case OpKind::Divide:
-            if (y == 0) {
-                return false;
-            }
-            z = x / y;
-            break;
-        default:
-            return false;
-    }
-    return std::isfinite(z);
+    using Short = detail::ShortArithmetic::Op;
+    static_assert(static_cast<int>(OpKind::Plus) == static_cast<int>(Short::Plus) &&
+                  static_cast<int>(OpKind::Minus) == static_cast<int>(Short::Minus) &&
+                  static_cast<int>(OpKind::Times) == static_cast<int>(Short::Times) &&
+                  static_cast<int>(OpKind::Divide) == static_cast<int>(Short::Divide));
+    return detail::ShortArithmetic::InRange(x, y, static_cast<Short>(op), z);
 }
 
 // One step of the arithmetic, worked out on `r`, the operand stack: false

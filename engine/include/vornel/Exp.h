@@ -92,11 +92,17 @@ private:
 };
 
 // Defined here, where Exp is complete, so that a program that evaluates one
-// formula many times calls its machine code or routine directly.
+// formula many times works out a short formula itself, and calls the machine
+// code of a longer one directly.
 inline Outcome Formula::Evaluate(const Exp& variables) const noexcept {
-    const auto machine = m_machine.load(std::memory_order_acquire);
-    if (const double value = machine(variables.Variables().Values(), m_compiled.get());
-        !std::isnan(value)) [[likely]] {
+    const void* values = variables.Variables().Values();
+    double value = 0;
+    if (m_short.op == detail::ShortArithmetic::Op::None) [[likely]] {
+        value = m_machine.load(std::memory_order_acquire)(values);
+        if (!std::isnan(value)) [[likely]] {
+            return Outcome{value};
+        }
+    } else if (m_short.Run(values, value)) [[likely]] {
         return Outcome{value};
     }
     return EvaluateInLibrary(variables);

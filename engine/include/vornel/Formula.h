@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -82,7 +84,73 @@ struct Trace {
 
 namespace detail {
 struct CompiledFormula;
-}
+
+// A formula of one + - * / over numbers and variables, or of a single value,
+// as Formula::Evaluate works it out in the caller, with no call into the
+// library. Made by the library, which alone knows the layout of the table's
+// values: the variables are found at byte offsets into
+// VariableTable::Values().
+struct ShortArithmetic {
+    enum class Op : std::uint8_t { None, Plus, Minus, Times, Divide, Value };
+    static constexpr std::uint16_t kNumber = 0xFFFF;  // an operand that is a number
+
+    Op op = Op::None;     // None: the formula is not of this kind
+    std::uint16_t a = 0;  // where operand a is, or kNumber: then it is x
+    std::uint16_t b = 0;  // where operand b is, or kNumber: then it is y
+    std::uint16_t versionAt = 0;
+    std::uint64_t version = 0;  // of the names the offsets hold for
+    double x = 0;
+    double y = 0;
+
+    // z = x op y for + - * /, when that cannot fail: false for any other
+    // operation, a division by zero (which would raise the caller's
+    // floating-point flag) or a result beyond the range of a double, which
+    // the library then works out and fails as the rules say.
+    static bool InRange(double x, double y, Op op, double& z) noexcept {
+        // Tested in the order of how often formulas hold them.
+        if (op == Op::Plus) [[likely]] {
+            z = x + y;
+        } else if (op == Op::Minus) {
+            z = x - y;
+        } else if (op == Op::Times) {
+            z = x * y;
+        } else if (op == Op::Divide && y != 0) {
+            z = x / y;
+        } else {
+            return false;
+        }
+        // Tested on the bits: the branch then waits for no floating-point
+        // comparison.
+        constexpr std::uint64_t kInfinity = std::uint64_t{0x7FF} << 53;
+        return (std::bit_cast<std::uint64_t>(z) << 1) < kInfinity;
+    }
+
+    // The value over `values` (VariableTable::Values()), or false when the
+    // library must work it out: the table holds other names, a variable does
+    // not read back, or the operation cannot tell it.
+    bool Run(const void* values, double& z) const noexcept {
+        const auto* base = static_cast<const unsigned char*>(values);
+        std::uint64_t stored = 0;
+        std::memcpy(&stored, base + versionAt, sizeof stored);
+        if (stored != version) {
+            return false;
+        }
+        // Each operand is read from the variables or from here, without a
+        // branch.
+        double left = 0;
+        double right = 0;
+        std::memcpy(&left, a == kNumber ? reinterpret_cast<const unsigned char*>(&x) : base + a,
+                    sizeof left);
+        std::memcpy(&right, b == kNumber ? reinterpret_cast<const unsigned char*>(&y) : base + b,
+                    sizeof right);
+        if (op == Op::Value) [[unlikely]] {
+            z = left;
+            return z == z;  // not a number: a variable that does not read back
+        }
+        return InRange(left, right, op, z);
+    }
+};
+}  // namespace detail
 
 // A formula compiled once by Exp::Compile, to be evaluated any number of times
 // while the variables' values change.
@@ -118,11 +186,11 @@ public:
     Formula& operator=(Formula&&) noexcept;
 
     // The outcome of the formula over the values `variables` holds now.
-    // Inline (defined in vornel/Exp.h): where the processor allows, a
-    // formula of + - * / over numbers and variables runs straight from the
-    // caller. One of a single operation (A+1) runs a routine of the library
-    // from its first evaluation; a longer one, once evaluated often enough to
-    // pay for it, is made into machine code. Anything else goes through the
+    // Inline (defined in vornel/Exp.h): a formula of a single + - * / over
+    // numbers and variables (A+1), or of a single value, is worked out right
+    // in the caller. Where the processor allows, a longer formula of + - * /,
+    // once evaluated often enough to pay for it, is made into machine code
+    // that runs straight from the caller. Anything else goes through the
     // library. The outcome is the same either way.
     [[nodiscard]] Outcome Evaluate(const Exp& variables) const noexcept;
 
@@ -146,12 +214,14 @@ private:
     [[nodiscard]] Outcome EvaluateInLibrary(const Exp& variables) const noexcept;
 
     std::shared_ptr<const detail::CompiledFormula> m_compiled;
-    // What Evaluate runs first: given the variables (Exp::Variables().Values())
-    // and the compiled formula, the value, or not a number when it cannot
-    // tell it. The compiled formula's machine code or routine, once the
-    // library has found it made and runnable from the caller; until then, or
-    // when there is none, a function that never tells the value.
-    mutable std::atomic<double (*)(const void* variables, const void* formula)> m_machine;
+    // What Evaluate works out itself, for a formula of that kind.
+    detail::ShortArithmetic m_short;
+    // What Evaluate runs for any other formula: given the variables
+    // (Exp::Variables().Values()), the value, or not a number when it cannot
+    // tell it. The compiled formula's machine code, once the library has
+    // found it made and runnable from the caller; until then, or when there
+    // is none, a function that never tells the value.
+    mutable std::atomic<double (*)(const void* variables)> m_machine;
 };
 
 }  // namespace vornel

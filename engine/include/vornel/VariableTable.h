@@ -97,14 +97,29 @@ public:
     // its sign: then `read` is set to what they read.
     // Raises no floating-point flag.
     [[nodiscard]] static bool ReadsBackWhole(double value, double& read) noexcept {
-        // The magnitude compared as bits (without the sign bit): not a number
-        // and the infinities are above 10^15 too.
+        // Worked out on the value's bits alone, which keeps a store that
+        // precedes every evaluation off the floating-point unit.
+        const auto bits = std::bit_cast<std::uint64_t>(value);
+        const std::uint64_t magnitude = bits << 1;  // without the sign bit
+        // Not a number and the infinities compare above 10^15 too.
         constexpr std::uint64_t kLimit = std::bit_cast<std::uint64_t>(1e15) << 1;
-        if ((std::bit_cast<std::uint64_t>(value) << 1) >= kLimit) {
+        constexpr std::uint64_t kOne = std::bit_cast<std::uint64_t>(1.0) << 1;
+        if (magnitude >= kLimit) {
             return false;
         }
-        read = static_cast<double>(static_cast<long long>(value));  // -0 becomes +0
-        return read == value;
+        if (magnitude < kOne) {  // below 1, only a zero is whole
+            read = 0;            // -0 becomes +0
+            return magnitude == 0;
+        }
+        // From 1 to 10^15 the last 52 - e bits of the fraction lie below the
+        // binary point, for the exponent e (0 to 49): they must be zero.
+        constexpr int kBias = 1023;
+        const int exponent = static_cast<int>(magnitude >> 53) - kBias;
+        if ((bits << (12 + exponent)) != 0) {
+            return false;
+        }
+        read = value;
+        return true;
     }
 
     // The engine's own view of the table; its layout is private to the engine.

@@ -80,7 +80,13 @@ TEST(ReadBack, IsTheNumberTextReadBack) {
                                   0.1234567,  // fifteen digits that end in eight zeros
                                   std::numeric_limits<double>::infinity(),
                                   -std::numeric_limits<double>::infinity(),
-                                  std::numeric_limits<double>::quiet_NaN()};
+                                  std::numeric_limits<double>::quiet_NaN(),
+                                  1.0,
+                                  -1.0,
+                                  3.0,
+                                  0.5,
+                                  562949953421313.0,  // 2^49 + 1
+                                  -999999999999999.0};
     for (int k = 0; k < 20000; ++k) {
         const std::uint64_t bits = random();
         values.push_back(std::bit_cast<double>(bits));
@@ -89,6 +95,14 @@ TEST(ReadBack, IsTheNumberTextReadBack) {
         values.push_back(static_cast<double>(bits % 100000) / 100);
     }
     for (const double v : values) {
+        // A whole value below 10^15 is read as itself, told on its bits.
+        double whole = 1;
+        const bool isWhole = std::abs(v) < 1e15 && std::trunc(v) == v;
+        EXPECT_EQ(VariableTable::ReadsBackWhole(v, whole), isWhole) << v;
+        if (isWhole) {
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(whole), std::bit_cast<std::uint64_t>(v + 0.0))
+                << v;
+        }
         const std::string text = NumberText(v);
         const ReadValue read = ReadBack(v);
         EXPECT_EQ(read.textSize, text.size()) << v;

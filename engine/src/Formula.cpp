@@ -412,11 +412,13 @@ CompiledFormula::CompiledFormula(std::string_view given, const VariableTable& ta
             a.baseChars + a.variables * kLongestNumberText < kPositionLimit) {
             direct = &a;
         }
-        machinable = !a.tooLong && a.fast.usable && a.fast.onlyBasic && !a.fast.watchFlags &&
-                     MachineCode::Supported();
+        // Only + - * / steps, none of which needs the processor's flags read:
+        // machine code, or the caller's own arithmetic, can run them.
+        const bool basic = !a.tooLong && a.fast.usable && a.fast.onlyBasic && !a.fast.watchFlags;
+        machinable = basic && MachineCode::Supported();
         machineAfter = static_cast<std::uint32_t>(
             std::max<std::size_t>(2, kStepsBeforeMachineCode / (a.program.steps.size() + 1)));
-        if (direct != nullptr && a.fast.onlyBasic && !a.fast.watchFlags && a.fast.isShort) {
+        if (basic && direct != nullptr && a.fast.isShort) {
             const FastProgram::Short& s = a.fast.shortForm;
             const bool variableA = s.fromA == FastProgram::From::Variable;
             const bool variableB = s.fromB == FastProgram::From::Variable;

@@ -214,7 +214,9 @@ private:
     [[nodiscard]] Outcome EvaluateInLibrary(const Exp& variables) const noexcept;
 
     std::shared_ptr<const detail::CompiledFormula> m_compiled;
-    // What Evaluate works out itself, for a formula of that kind.
+    // What Evaluate works out itself, for a formula of that kind: the
+    // compiled formula's, copied here so that the caller reaches it without
+    // going through m_compiled.
     detail::ShortArithmetic m_short;
     // What Evaluate runs for any other formula: given the variables
     // (Exp::Variables().Values()), the value, or not a number when it cannot
